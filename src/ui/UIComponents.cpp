@@ -1,0 +1,1 @@
+#include "ui/UIComponents.h"

@@ -1,0 +1,173 @@
+#include "model/PreferenceKeys.h"
+#include "model/Preferences.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+class TestPreferences : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+    QString filePath() const { return m_dir->filePath(QStringLiteral("CodePlexor/CodePlexor.json")); }
+
+    void writeFile(const QByteArray& content)
+    {
+        QDir().mkpath(QFileInfo(filePath()).absolutePath());
+        QFile file(filePath());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(content);
+    }
+
+    QJsonObject readFile()
+    {
+        QFile file(filePath());
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QJsonDocument::fromJson(file.readAll()).object();
+    }
+
+private Q_SLOTS:
+    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
+
+    void defaultLocationFollowsXdg()
+    {
+        const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", "/tmp/xdg-test");
+        QCOMPARE(Preferences::defaultFilePath(), QStringLiteral("/tmp/xdg-test/CodePlexor/CodePlexor.json"));
+        qunsetenv("XDG_CONFIG_HOME");
+        QCOMPARE(Preferences::defaultFilePath(),
+                 QDir::homePath() + QStringLiteral("/.config/CodePlexor/CodePlexor.json"));
+        qputenv("XDG_CONFIG_HOME", saved);
+        // Tests run with their own configuration folder, never the user's.
+        QVERIFY(!Preferences::defaultFilePath().startsWith(QDir::homePath() + QStringLiteral("/.config")));
+    }
+
+    void emptyStoreReadsAbsent()
+    {
+        Preferences prefs(filePath());
+        QVERIFY(!prefs.text(PreferenceKeys::savedPrefixText));
+        QVERIFY(!prefs.bytes(PreferenceKeys::recentFoldersJson));
+        QVERIFY(!prefs.boolean(PreferenceKeys::enableAutomaticChecks));
+        QVERIFY(prefs.allKeys().isEmpty());
+        QVERIFY(prefs.preservedCorruptFile().isEmpty());
+    }
+
+    void typedValuesPersistInTheDocumentedFormat()
+    {
+        {
+            Preferences prefs(filePath());
+            QSignalSpy spy(&prefs, &Preferences::changed);
+            prefs.setText(PreferenceKeys::savedPrefixText, QStringLiteral("I\u2019m \"here\"\n"));
+            prefs.setText(PreferenceKeys::savedSuffixText, QString());
+            prefs.setBytes(PreferenceKeys::recentFoldersJson, QByteArray("[\x00\xff]", 4));
+            prefs.setBoolean(PreferenceKeys::enableAutomaticChecks, false);
+            prefs.setNumber(PreferenceKeys::lastUpdateCheckTime, 12.25);
+            QCOMPARE(spy.count(), 5);
+            QCOMPARE(spy.first().first().toString(), QStringLiteral("savedPrefixText"));
+            // Written at once, before the object goes away.
+            const QJsonObject onDisk = readFile();
+            QCOMPARE(onDisk.value(QStringLiteral("savedPrefixText")).toString(),
+                     QStringLiteral("I\u2019m \"here\"\n"));
+            QCOMPARE(onDisk.value(QStringLiteral("recentFoldersJson")).toObject()
+                         .value(QStringLiteral("base64")).toString(),
+                     QStringLiteral("WwD/XQ=="));
+            QCOMPARE(onDisk.value(QStringLiteral("SUEnableAutomaticChecks")), QJsonValue(false));
+            QCOMPARE(onDisk.value(QStringLiteral("SULastCheckTime")).toDouble(), 12.25);
+        }
+        Preferences again(filePath());
+        QCOMPARE(again.text(PreferenceKeys::savedPrefixText), QStringLiteral("I\u2019m \"here\"\n"));
+        QCOMPARE(again.text(PreferenceKeys::savedSuffixText), QString());
+        QVERIFY(again.text(PreferenceKeys::savedSuffixText).has_value());
+        QCOMPARE(again.bytes(PreferenceKeys::recentFoldersJson), QByteArray("[\x00\xff]", 4));
+        QCOMPARE(again.boolean(PreferenceKeys::enableAutomaticChecks), false);
+        QCOMPARE(again.number(PreferenceKeys::lastUpdateCheckTime), 12.25);
+
+        again.remove(QStringLiteral("savedSuffixText"));
+        QVERIFY(!again.contains(QStringLiteral("savedSuffixText")));
+        QVERIFY(!readFile().contains(QStringLiteral("savedSuffixText")));
+    }
+
+    void wrongTypesReadAsAbsentAndSurviveRewrites()
+    {
+        writeFile(R"({"savedPrefixText": 42, "savedSuffixText": {"base64": "QQ=="},
+                      "recentFoldersJson": "not bytes", "lastFolderBookmark": {"base64": "%%%"},
+                      "SUEnableAutomaticChecks": "yes", "KeyboardShortcuts_x": [1, 2],
+                      "other": null})");
+        Preferences prefs(filePath());
+        QVERIFY(!prefs.text(PreferenceKeys::savedPrefixText));
+        QVERIFY(!prefs.text(PreferenceKeys::savedSuffixText));
+        QVERIFY(!prefs.bytes(PreferenceKeys::recentFoldersJson));
+        QVERIFY(!prefs.bytes(PreferenceKeys::lastFolderBookmark));
+        QVERIFY(!prefs.boolean(PreferenceKeys::enableAutomaticChecks));
+        QCOMPARE(prefs.bytes(QLatin1StringView("savedSuffixText")), QByteArray("A"));
+        QVERIFY(prefs.allKeys().contains(QStringLiteral("KeyboardShortcuts_x")));
+
+        prefs.setText(PreferenceKeys::savedCustomTags, QStringLiteral("t"));
+        const QJsonObject onDisk = readFile();
+        QCOMPARE(onDisk.value(QStringLiteral("savedPrefixText")).toDouble(), 42.0);
+        QCOMPARE(onDisk.value(QStringLiteral("KeyboardShortcuts_x")).toArray().size(), 2);
+        QVERIFY(onDisk.value(QStringLiteral("other")).isNull());
+        QCOMPARE(onDisk.value(QStringLiteral("lastFolderBookmark")).toObject()
+                     .value(QStringLiteral("base64")).toString(),
+                 QStringLiteral("%%%"));
+    }
+
+    void corruptFileIsKeptBesideAndStoreStartsEmpty_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("truncated object") << QByteArray("{\"savedPrefixText\": \"abc");
+        QTest::newRow("array") << QByteArray("[1, 2]");
+        QTest::newRow("binary") << QByteArray("\x00\x01\x02garbage", 10);
+    }
+
+    void corruptFileIsKeptBesideAndStoreStartsEmpty()
+    {
+        QFETCH(QByteArray, content);
+        writeFile(content);
+        Preferences prefs(filePath());
+        QVERIFY(!prefs.preservedCorruptFile().isEmpty());
+        QVERIFY(prefs.allKeys().isEmpty());
+        prefs.setText(PreferenceKeys::savedPrefixText, QStringLiteral("new"));
+
+        QFile kept(prefs.preservedCorruptFile());
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), content);
+        QCOMPARE(readFile().value(QStringLiteral("savedPrefixText")).toString(), QStringLiteral("new"));
+    }
+
+    void emptyFileIsAnEmptyStore()
+    {
+        writeFile("");
+        Preferences prefs(filePath());
+        QVERIFY(prefs.preservedCorruptFile().isEmpty());
+        QVERIFY(prefs.allKeys().isEmpty());
+    }
+
+    void writesReplaceTheFileAtomically()
+    {
+        Preferences prefs(filePath());
+        prefs.setText(PreferenceKeys::savedPrefixText, QStringLiteral("one"));
+        struct stat before {};
+        QCOMPARE(::stat(QFile::encodeName(filePath()).constData(), &before), 0);
+        prefs.setText(PreferenceKeys::savedPrefixText, QStringLiteral("two"));
+        struct stat after {};
+        QCOMPARE(::stat(QFile::encodeName(filePath()).constData(), &after), 0);
+        // Replaced through a rename of a complete new file, never rewritten in place.
+        QVERIFY(before.st_ino != after.st_ino);
+        // No temporary file is left next to the store.
+        const QStringList entries = QDir(QFileInfo(filePath()).absolutePath()).entryList(QDir::Files);
+        QCOMPARE(entries, QStringList{QStringLiteral("CodePlexor.json")});
+        QCOMPARE(readFile().value(QStringLiteral("savedPrefixText")).toString(), QStringLiteral("two"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPreferences)
+#include "tst_preferences.moc"

@@ -1,0 +1,135 @@
+#include "platform/FolderBookmark.h"
+#include "platform/Log.h"
+#include "platform/NotificationCenter.h"
+
+#include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestPlatform : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void bookmarkRoundTrip()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("My Project \u00e9"));
+        QVERIFY(QDir().mkpath(folder));
+        LocalBookmarkService service;
+        const auto created = service.create(folder + QStringLiteral("/./"));
+        QVERIFY(created);
+        const QJsonObject object = QJsonDocument::fromJson(*created.value).object();
+        QCOMPARE(object.value(QStringLiteral("version")).toInt(), 1);
+        QCOMPARE(object.value(QStringLiteral("path")).toString(), folder);
+
+        const auto resolved = service.resolve(*created.value);
+        QVERIFY(resolved);
+        QCOMPARE(resolved.value->path, folder);
+        QVERIFY(!resolved.value->isStale);
+    }
+
+    void replacedFolderIsStaleAndHandWrittenBookmarkToo()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("app"));
+        QVERIFY(QDir().mkpath(folder));
+        LocalBookmarkService service;
+        const QByteArray bookmark = *service.create(folder).value;
+        // Another folder created in its place has another identity. The old one is moved away,
+        // not deleted, so that its inode cannot be handed straight back.
+        QVERIFY(QDir().rename(folder, dir.filePath(QStringLiteral("old"))));
+        QVERIFY(QDir().mkpath(folder));
+        const auto resolved = service.resolve(bookmark);
+        QVERIFY(resolved);
+        QVERIFY(resolved.value->isStale);
+
+        const QByteArray handWritten = "{\"path\": \"" + QFile::encodeName(folder) + "\"}";
+        const auto fromHand = service.resolve(handWritten);
+        QVERIFY(fromHand);
+        QCOMPARE(fromHand.value->path, folder);
+        QVERIFY(fromHand.value->isStale);
+    }
+
+    void failuresHaveReadableErrors()
+    {
+        QTemporaryDir dir;
+        LocalBookmarkService service;
+        const QString missing = dir.filePath(QStringLiteral("gone"));
+        const auto notCreated = service.create(missing);
+        QVERIFY(!notCreated);
+        QCOMPARE(notCreated.error.code, int(BookmarkService::FolderMissing));
+        QVERIFY(notCreated.error.localizedDescription.contains(missing));
+        QVERIFY(notCreated.error.description().contains(QStringLiteral("Code=4")));
+
+        QFile file(dir.filePath(QStringLiteral("plain.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QCOMPARE(service.create(file.fileName()).error.code, int(BookmarkService::NotAFolder));
+
+        QVERIFY(QDir().mkpath(missing));
+        const QByteArray bookmark = *service.create(missing).value;
+        QVERIFY(QDir(missing).removeRecursively());
+        QCOMPARE(service.resolve(bookmark).error.code, int(BookmarkService::FolderMissing));
+
+        for (const QByteArray& junk : {QByteArray(), QByteArray("\x01\x02"), QByteArray("[]"),
+                                        QByteArray("{\"path\": 3}"), QByteArray("{\"path\": \"rel\"}")}) {
+            const auto result = service.resolve(junk);
+            QVERIFY(!result);
+            QCOMPARE(result.error.code, int(BookmarkService::NotABookmark));
+        }
+    }
+
+    void scopedAccessUsesTheCurrentService()
+    {
+        struct Refusing : LocalBookmarkService {
+            int begins = 0;
+            int ends = 0;
+            bool beginAccess(const QString&) override
+            {
+                ++begins;
+                return false;
+            }
+            void endAccess(const QString&) override { ++ends; }
+        } refusing;
+        BookmarkService::setCurrent(&refusing);
+        {
+            ScopedFolderAccess access(QStringLiteral("/x"));
+            QVERIFY(!access.granted());
+        }
+        BookmarkService::setCurrent(nullptr);
+        QCOMPARE(refusing.begins, 1);
+        QCOMPARE(refusing.ends, 0); // nothing to end when access was refused
+        ScopedFolderAccess access(QStringLiteral("/x"));
+        QVERIFY(access.granted());
+    }
+
+    void notificationsReachObserversOfTheirNameOnly()
+    {
+        NotificationCenter& center = NotificationCenter::defaultCenter();
+        QStringList seen;
+        {
+            QObject context;
+            center.addObserver(QStringLiteral("a"), &context,
+                               [&](const QVariantMap& info) { seen << info.value(QStringLiteral("k")).toString(); });
+            center.addObserver(QStringLiteral("a"), &context, [&](const QVariantMap&) { seen << QStringLiteral("second"); });
+            center.post(QStringLiteral("b"));
+            center.post(QStringLiteral("a"), {{QStringLiteral("k"), QStringLiteral("v")}});
+        }
+        center.post(QStringLiteral("a"));
+        QCOMPARE(seen, (QStringList{QStringLiteral("v"), QStringLiteral("second")}));
+    }
+
+    void logLinesGoToTheInstalledSink()
+    {
+        QStringList lines;
+        const Log::Sink previous = Log::setSink([&](const QString& line) { lines << line; });
+        Log::line(QStringLiteral("Error reading file /x: boom"));
+        Log::setSink(previous);
+        QCOMPARE(lines, QStringList{QStringLiteral("Error reading file /x: boom")});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPlatform)
+#include "tst_platform.moc"
