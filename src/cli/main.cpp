@@ -1,7 +1,6 @@
 #include <QCoreApplication>
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     return 0;
 }

@@ -22,7 +22,6 @@ namespace CustomTagCodec {
 QByteArray encode(const QList<CustomTagDefinition>& tags);
 
 // Fails as a whole when any element lacks a member or has a member of the wrong type.
-std::optional<QList<CustomTagDefinition>> decode(const QByteArray& bytes,
-                                                 QString* error = nullptr);
+std::optional<QList<CustomTagDefinition>> decode(const QByteArray& bytes, QString* error = nullptr);
 
 } // namespace CustomTagCodec

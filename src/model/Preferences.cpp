@@ -14,8 +14,7 @@ namespace {
 
 const QString base64Member = QStringLiteral("base64");
 
-QVariant variantFromJson(const QJsonValue& value)
-{
+QVariant variantFromJson(const QJsonValue& value) {
     switch (value.type()) {
     case QJsonValue::String:
         return value.toString();
@@ -41,8 +40,7 @@ QVariant variantFromJson(const QJsonValue& value)
     return QVariant::fromValue(value);
 }
 
-QJsonValue jsonFromVariant(const QVariant& value)
-{
+QJsonValue jsonFromVariant(const QVariant& value) {
     switch (value.typeId()) {
     case QMetaType::QString:
         return value.toString();
@@ -64,8 +62,7 @@ QJsonValue jsonFromVariant(const QVariant& value)
     }
 }
 
-bool readJsonFile(QIODevice& device, QSettings::SettingsMap& map)
-{
+bool readJsonFile(QIODevice& device, QSettings::SettingsMap& map) {
     const QByteArray content = device.readAll();
     if (content.trimmed().isEmpty())
         return true;
@@ -79,8 +76,7 @@ bool readJsonFile(QIODevice& device, QSettings::SettingsMap& map)
     return true;
 }
 
-bool writeJsonFile(QIODevice& device, const QSettings::SettingsMap& map)
-{
+bool writeJsonFile(QIODevice& device, const QSettings::SettingsMap& map) {
     QJsonObject object;
     for (auto it = map.constBegin(); it != map.constEnd(); ++it)
         object.insert(it.key(), jsonFromVariant(it.value()));
@@ -88,8 +84,7 @@ bool writeJsonFile(QIODevice& device, const QSettings::SettingsMap& map)
     return device.write(content) == content.size();
 }
 
-QSettings::Format jsonFormat()
-{
+QSettings::Format jsonFormat() {
     static const QSettings::Format format =
         QSettings::registerFormat(QStringLiteral("json"), readJsonFile, writeJsonFile);
     return format;
@@ -97,8 +92,7 @@ QSettings::Format jsonFormat()
 
 // Moves a file that is not a JSON object aside so that no write replaces it, and returns where it
 // went (empty when the file is fine, missing, or could not be moved).
-QString preserveIfCorrupt(const QString& filePath)
-{
+QString preserveIfCorrupt(const QString& filePath) {
     QFile file(filePath);
     if (!file.exists() || !file.open(QIODevice::ReadOnly))
         return {};
@@ -115,8 +109,8 @@ QString preserveIfCorrupt(const QString& filePath)
         QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
     QString target = filePath + QStringLiteral(".corrupt-") + stamp;
     for (int n = 2; QFileInfo::exists(target); ++n)
-        target = filePath + QStringLiteral(".corrupt-") + stamp + QLatin1Char('-') +
-                 QString::number(n);
+        target =
+            filePath + QStringLiteral(".corrupt-") + stamp + QLatin1Char('-') + QString::number(n);
     if (!QFile::rename(filePath, target))
         return {};
     return target;
@@ -126,125 +120,105 @@ QString preserveIfCorrupt(const QString& filePath)
 
 Preferences::Preferences(const QString& filePath, QObject* parent)
     : QObject(parent)
-    , m_filePath(filePath)
-{
+    , m_filePath(filePath) {
     QDir().mkpath(QFileInfo(filePath).absolutePath());
     m_preservedCorruptFile = preserveIfCorrupt(filePath);
     m_settings = std::make_unique<QSettings>(filePath, jsonFormat());
 }
 
-Preferences::~Preferences()
-{
+Preferences::~Preferences() {
     if (m_settings)
         m_settings->sync();
 }
 
-Preferences& Preferences::standard()
-{
+Preferences& Preferences::standard() {
     static Preferences* store = new Preferences(defaultFilePath());
     return *store;
 }
 
-QString Preferences::defaultFilePath()
-{
+QString Preferences::defaultFilePath() {
     QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (configHome.isEmpty() || QDir::isRelativePath(configHome))
         configHome = QDir::homePath() + QStringLiteral("/.config");
     return configHome + QStringLiteral("/CodePlexor/CodePlexor.json");
 }
 
-std::optional<QString> Preferences::text(QLatin1StringView key) const
-{
+std::optional<QString> Preferences::text(QLatin1StringView key) const {
     return text(QString(key));
 }
 
-std::optional<QString> Preferences::text(const QString& key) const
-{
+std::optional<QString> Preferences::text(const QString& key) const {
     const QVariant value = m_settings->value(key);
     if (value.typeId() != QMetaType::QString)
         return std::nullopt;
     return value.toString();
 }
 
-std::optional<QByteArray> Preferences::bytes(QLatin1StringView key) const
-{
+std::optional<QByteArray> Preferences::bytes(QLatin1StringView key) const {
     const QVariant value = m_settings->value(QString(key));
     if (value.typeId() != QMetaType::QByteArray)
         return std::nullopt;
     return value.toByteArray();
 }
 
-std::optional<bool> Preferences::boolean(QLatin1StringView key) const
-{
+std::optional<bool> Preferences::boolean(QLatin1StringView key) const {
     return boolean(QString(key));
 }
 
-std::optional<bool> Preferences::boolean(const QString& key) const
-{
+std::optional<bool> Preferences::boolean(const QString& key) const {
     const QVariant value = m_settings->value(key);
     if (value.typeId() != QMetaType::Bool)
         return std::nullopt;
     return value.toBool();
 }
 
-std::optional<double> Preferences::number(QLatin1StringView key) const
-{
+std::optional<double> Preferences::number(QLatin1StringView key) const {
     const QVariant value = m_settings->value(QString(key));
     if (value.typeId() != QMetaType::Double)
         return std::nullopt;
     return value.toDouble();
 }
 
-void Preferences::setText(QLatin1StringView key, const QString& value)
-{
+void Preferences::setText(QLatin1StringView key, const QString& value) {
     write(QString(key), value);
 }
 
-void Preferences::setText(const QString& key, const QString& value)
-{
+void Preferences::setText(const QString& key, const QString& value) {
     write(key, value);
 }
 
-void Preferences::setBytes(QLatin1StringView key, const QByteArray& value)
-{
+void Preferences::setBytes(QLatin1StringView key, const QByteArray& value) {
     write(QString(key), value);
 }
 
-void Preferences::setBoolean(QLatin1StringView key, bool value)
-{
+void Preferences::setBoolean(QLatin1StringView key, bool value) {
     write(QString(key), value);
 }
 
-void Preferences::setBoolean(const QString& key, bool value)
-{
+void Preferences::setBoolean(const QString& key, bool value) {
     write(key, value);
 }
 
-void Preferences::setNumber(QLatin1StringView key, double value)
-{
+void Preferences::setNumber(QLatin1StringView key, double value) {
     write(QString(key), value);
 }
 
-void Preferences::write(const QString& key, const QVariant& value)
-{
+void Preferences::write(const QString& key, const QVariant& value) {
     m_settings->setValue(key, value);
     m_settings->sync();
     Q_EMIT changed(key);
 }
 
-void Preferences::remove(const QString& key)
-{
+void Preferences::remove(const QString& key) {
     m_settings->remove(key);
     m_settings->sync();
     Q_EMIT changed(key);
 }
 
-bool Preferences::contains(const QString& key) const
-{
+bool Preferences::contains(const QString& key) const {
     return m_settings->contains(key);
 }
 
-QStringList Preferences::allKeys() const
-{
+QStringList Preferences::allKeys() const {
     return m_settings->allKeys();
 }

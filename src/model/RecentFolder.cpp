@@ -9,8 +9,7 @@ namespace RecentFolderCodec {
 
 namespace {
 
-void writeSet(JsonWriter& writer, const QSet<QString>& set)
-{
+void writeSet(JsonWriter& writer, const QSet<QString>& set) {
     // A set has no order; sorting keeps the stored file stable between saves.
     QStringList members(set.cbegin(), set.cend());
     std::sort(members.begin(), members.end());
@@ -20,8 +19,7 @@ void writeSet(JsonWriter& writer, const QSet<QString>& set)
     writer.endArray();
 }
 
-RecentFolder readFolder(const QJsonObject& object)
-{
+RecentFolder readFolder(const QJsonObject& object) {
     using namespace StoredRecordReader;
     RecentFolder folder;
     const QString idText = requiredString(object, QStringLiteral("id"));
@@ -30,8 +28,8 @@ RecentFolder readFolder(const QJsonObject& object)
         throw DecodeError("member \"id\" is not a UUID");
 
     const QString bookmark = requiredString(object, QStringLiteral("bookmarkData"));
-    auto decoded =
-        QByteArray::fromBase64Encoding(bookmark.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+    auto decoded = QByteArray::fromBase64Encoding(bookmark.toLatin1(),
+                                                  QByteArray::AbortOnBase64DecodingErrors);
     if (!decoded)
         throw DecodeError("member \"bookmarkData\" is not Base64");
     folder.bookmarkData = *decoded;
@@ -48,8 +46,7 @@ RecentFolder readFolder(const QJsonObject& object)
 
 } // namespace
 
-QByteArray encode(const QList<RecentFolder>& folders)
-{
+QByteArray encode(const QList<RecentFolder>& folders) {
     JsonWriter writer;
     writer.beginArray();
     for (const RecentFolder& folder : folders) {
@@ -86,8 +83,7 @@ QByteArray encode(const QList<RecentFolder>& folders)
     return writer.bytes();
 }
 
-std::optional<QList<RecentFolder>> decode(const QByteArray& bytes, QString* error)
-{
+std::optional<QList<RecentFolder>> decode(const QByteArray& bytes, QString* error) {
     try {
         const QJsonArray array = StoredRecordReader::parseArrayOfObjects(bytes);
         QList<RecentFolder> folders;

@@ -10,8 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-QString BookmarkError::description() const
-{
+QString BookmarkError::description() const {
     return QStringLiteral("Error Domain=FolderBookmark Code=%1 \"%2\"")
         .arg(code)
         .arg(localizedDescription);
@@ -21,21 +20,19 @@ namespace {
 
 BookmarkService* g_current = nullptr;
 
-BookmarkError folderError(int code, const QString& message)
-{
+BookmarkError folderError(int code, const QString& message) {
     return BookmarkError{code, message};
 }
 
 // Checks that `path` names a readable folder and fills its identity.
-std::optional<BookmarkError> inspectFolder(const QString& path, struct stat* info)
-{
+std::optional<BookmarkError> inspectFolder(const QString& path, struct stat* info) {
     const QByteArray native = QFile::encodeName(path);
     if (::stat(native.constData(), info) != 0) {
         const int saved = errno;
         if (saved == ENOENT || saved == ENOTDIR)
-            return folderError(BookmarkService::FolderMissing,
-                               QStringLiteral("The folder \u201C%1\u201D doesn\u2019t exist.")
-                                   .arg(path));
+            return folderError(
+                BookmarkService::FolderMissing,
+                QStringLiteral("The folder \u201C%1\u201D doesn\u2019t exist.").arg(path));
         return folderError(BookmarkService::FolderUnreadable,
                            QStringLiteral("The folder \u201C%1\u201D couldn\u2019t be opened: %2")
                                .arg(path, QString::fromLocal8Bit(std::strerror(saved))));
@@ -53,19 +50,16 @@ std::optional<BookmarkError> inspectFolder(const QString& path, struct stat* inf
 
 } // namespace
 
-BookmarkService& BookmarkService::current()
-{
+BookmarkService& BookmarkService::current() {
     static LocalBookmarkService local;
     return g_current ? *g_current : local;
 }
 
-void BookmarkService::setCurrent(BookmarkService* service)
-{
+void BookmarkService::setCurrent(BookmarkService* service) {
     g_current = service;
 }
 
-BookmarkService::Result<QByteArray> LocalBookmarkService::create(const QString& folderPath)
-{
+BookmarkService::Result<QByteArray> LocalBookmarkService::create(const QString& folderPath) {
     Result<QByteArray> result;
     const QString path = QDir::cleanPath(QFileInfo(folderPath).absoluteFilePath());
     struct stat info {};
@@ -82,17 +76,16 @@ BookmarkService::Result<QByteArray> LocalBookmarkService::create(const QString& 
 }
 
 BookmarkService::Result<BookmarkService::Resolved>
-LocalBookmarkService::resolve(const QByteArray& bookmark)
-{
+LocalBookmarkService::resolve(const QByteArray& bookmark) {
     Result<Resolved> result;
     const QJsonDocument document = QJsonDocument::fromJson(bookmark);
     const QJsonObject object = document.object();
     const QJsonValue pathValue = object.value(QStringLiteral("path"));
     if (!document.isObject() || !pathValue.isString() || pathValue.toString().isEmpty() ||
         QDir::isRelativePath(pathValue.toString())) {
-        result.error = folderError(NotABookmark,
-                                   QStringLiteral("The bookmark data isn\u2019t in the correct "
-                                                  "format."));
+        result.error =
+            folderError(NotABookmark, QStringLiteral("The bookmark data isn\u2019t in the correct "
+                                                     "format."));
         return result;
     }
     const QString path = pathValue.toString();
@@ -104,15 +97,13 @@ LocalBookmarkService::resolve(const QByteArray& bookmark)
     const QJsonValue device = object.value(QStringLiteral("device"));
     const QJsonValue inode = object.value(QStringLiteral("inode"));
     const bool hasIdentity = device.isDouble() && inode.isDouble();
-    const bool sameFolder = hasIdentity &&
-                            static_cast<double>(info.st_dev) == device.toDouble() &&
+    const bool sameFolder = hasIdentity && static_cast<double>(info.st_dev) == device.toDouble() &&
                             static_cast<double>(info.st_ino) == inode.toDouble();
     result.value = Resolved{path, !sameFolder};
     return result;
 }
 
-bool LocalBookmarkService::beginAccess(const QString&)
-{
+bool LocalBookmarkService::beginAccess(const QString&) {
     return true;
 }
 
@@ -120,12 +111,9 @@ void LocalBookmarkService::endAccess(const QString&) {}
 
 ScopedFolderAccess::ScopedFolderAccess(const QString& folderPath)
     : m_path(folderPath)
-    , m_granted(BookmarkService::current().beginAccess(folderPath))
-{
-}
+    , m_granted(BookmarkService::current().beginAccess(folderPath)) {}
 
-ScopedFolderAccess::~ScopedFolderAccess()
-{
+ScopedFolderAccess::~ScopedFolderAccess() {
     if (m_granted)
         BookmarkService::current().endAccess(m_path);
 }

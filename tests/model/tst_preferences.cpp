@@ -16,18 +16,18 @@ class TestPreferences : public QObject {
 
     std::unique_ptr<QTemporaryDir> m_dir;
 
-    QString filePath() const { return m_dir->filePath(QStringLiteral("CodePlexor/CodePlexor.json")); }
+    QString filePath() const {
+        return m_dir->filePath(QStringLiteral("CodePlexor/CodePlexor.json"));
+    }
 
-    void writeFile(const QByteArray& content)
-    {
+    void writeFile(const QByteArray& content) {
         QDir().mkpath(QFileInfo(filePath()).absolutePath());
         QFile file(filePath());
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(content);
     }
 
-    QJsonObject readFile()
-    {
+    QJsonObject readFile() {
         QFile file(filePath());
         if (!file.open(QIODevice::ReadOnly))
             return {};
@@ -37,21 +37,21 @@ class TestPreferences : public QObject {
 private Q_SLOTS:
     void init() { m_dir = std::make_unique<QTemporaryDir>(); }
 
-    void defaultLocationFollowsXdg()
-    {
+    void defaultLocationFollowsXdg() {
         const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", "/tmp/xdg-test");
-        QCOMPARE(Preferences::defaultFilePath(), QStringLiteral("/tmp/xdg-test/CodePlexor/CodePlexor.json"));
+        QCOMPARE(Preferences::defaultFilePath(),
+                 QStringLiteral("/tmp/xdg-test/CodePlexor/CodePlexor.json"));
         qunsetenv("XDG_CONFIG_HOME");
         QCOMPARE(Preferences::defaultFilePath(),
                  QDir::homePath() + QStringLiteral("/.config/CodePlexor/CodePlexor.json"));
         qputenv("XDG_CONFIG_HOME", saved);
         // Tests run with their own configuration folder, never the user's.
-        QVERIFY(!Preferences::defaultFilePath().startsWith(QDir::homePath() + QStringLiteral("/.config")));
+        QVERIFY(!Preferences::defaultFilePath().startsWith(QDir::homePath() +
+                                                           QStringLiteral("/.config")));
     }
 
-    void emptyStoreReadsAbsent()
-    {
+    void emptyStoreReadsAbsent() {
         Preferences prefs(filePath());
         QVERIFY(!prefs.text(PreferenceKeys::savedPrefixText));
         QVERIFY(!prefs.bytes(PreferenceKeys::recentFoldersJson));
@@ -60,8 +60,7 @@ private Q_SLOTS:
         QVERIFY(prefs.preservedCorruptFile().isEmpty());
     }
 
-    void typedValuesPersistInTheDocumentedFormat()
-    {
+    void typedValuesPersistInTheDocumentedFormat() {
         {
             Preferences prefs(filePath());
             QSignalSpy spy(&prefs, &Preferences::changed);
@@ -76,14 +75,17 @@ private Q_SLOTS:
             const QJsonObject onDisk = readFile();
             QCOMPARE(onDisk.value(QStringLiteral("savedPrefixText")).toString(),
                      QStringLiteral("I\u2019m \"here\"\n"));
-            QCOMPARE(onDisk.value(QStringLiteral("recentFoldersJson")).toObject()
-                         .value(QStringLiteral("base64")).toString(),
+            QCOMPARE(onDisk.value(QStringLiteral("recentFoldersJson"))
+                         .toObject()
+                         .value(QStringLiteral("base64"))
+                         .toString(),
                      QStringLiteral("WwD/XQ=="));
             QCOMPARE(onDisk.value(QStringLiteral("SUEnableAutomaticChecks")), QJsonValue(false));
             QCOMPARE(onDisk.value(QStringLiteral("SULastCheckTime")).toDouble(), 12.25);
         }
         Preferences again(filePath());
-        QCOMPARE(again.text(PreferenceKeys::savedPrefixText), QStringLiteral("I\u2019m \"here\"\n"));
+        QCOMPARE(again.text(PreferenceKeys::savedPrefixText),
+                 QStringLiteral("I\u2019m \"here\"\n"));
         QCOMPARE(again.text(PreferenceKeys::savedSuffixText), QString());
         QVERIFY(again.text(PreferenceKeys::savedSuffixText).has_value());
         QCOMPARE(again.bytes(PreferenceKeys::recentFoldersJson), QByteArray("[\x00\xff]", 4));
@@ -95,8 +97,7 @@ private Q_SLOTS:
         QVERIFY(!readFile().contains(QStringLiteral("savedSuffixText")));
     }
 
-    void wrongTypesReadAsAbsentAndSurviveRewrites()
-    {
+    void wrongTypesReadAsAbsentAndSurviveRewrites() {
         writeFile(R"({"savedPrefixText": 42, "savedSuffixText": {"base64": "QQ=="},
                       "recentFoldersJson": "not bytes", "lastFolderBookmark": {"base64": "%%%"},
                       "SUEnableAutomaticChecks": "yes", "KeyboardShortcuts_x": [1, 2],
@@ -115,21 +116,21 @@ private Q_SLOTS:
         QCOMPARE(onDisk.value(QStringLiteral("savedPrefixText")).toDouble(), 42.0);
         QCOMPARE(onDisk.value(QStringLiteral("KeyboardShortcuts_x")).toArray().size(), 2);
         QVERIFY(onDisk.value(QStringLiteral("other")).isNull());
-        QCOMPARE(onDisk.value(QStringLiteral("lastFolderBookmark")).toObject()
-                     .value(QStringLiteral("base64")).toString(),
+        QCOMPARE(onDisk.value(QStringLiteral("lastFolderBookmark"))
+                     .toObject()
+                     .value(QStringLiteral("base64"))
+                     .toString(),
                  QStringLiteral("%%%"));
     }
 
-    void corruptFileIsKeptBesideAndStoreStartsEmpty_data()
-    {
+    void corruptFileIsKeptBesideAndStoreStartsEmpty_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::newRow("truncated object") << QByteArray("{\"savedPrefixText\": \"abc");
         QTest::newRow("array") << QByteArray("[1, 2]");
         QTest::newRow("binary") << QByteArray("\x00\x01\x02garbage", 10);
     }
 
-    void corruptFileIsKeptBesideAndStoreStartsEmpty()
-    {
+    void corruptFileIsKeptBesideAndStoreStartsEmpty() {
         QFETCH(QByteArray, content);
         writeFile(content);
         Preferences prefs(filePath());
@@ -140,19 +141,18 @@ private Q_SLOTS:
         QFile kept(prefs.preservedCorruptFile());
         QVERIFY(kept.open(QIODevice::ReadOnly));
         QCOMPARE(kept.readAll(), content);
-        QCOMPARE(readFile().value(QStringLiteral("savedPrefixText")).toString(), QStringLiteral("new"));
+        QCOMPARE(readFile().value(QStringLiteral("savedPrefixText")).toString(),
+                 QStringLiteral("new"));
     }
 
-    void emptyFileIsAnEmptyStore()
-    {
+    void emptyFileIsAnEmptyStore() {
         writeFile("");
         Preferences prefs(filePath());
         QVERIFY(prefs.preservedCorruptFile().isEmpty());
         QVERIFY(prefs.allKeys().isEmpty());
     }
 
-    void writesReplaceTheFileAtomically()
-    {
+    void writesReplaceTheFileAtomically() {
         Preferences prefs(filePath());
         prefs.setText(PreferenceKeys::savedPrefixText, QStringLiteral("one"));
         struct stat before {};
@@ -163,9 +163,11 @@ private Q_SLOTS:
         // Replaced through a rename of a complete new file, never rewritten in place.
         QVERIFY(before.st_ino != after.st_ino);
         // No temporary file is left next to the store.
-        const QStringList entries = QDir(QFileInfo(filePath()).absolutePath()).entryList(QDir::Files);
+        const QStringList entries =
+            QDir(QFileInfo(filePath()).absolutePath()).entryList(QDir::Files);
         QCOMPARE(entries, QStringList{QStringLiteral("CodePlexor.json")});
-        QCOMPARE(readFile().value(QStringLiteral("savedPrefixText")).toString(), QStringLiteral("two"));
+        QCOMPARE(readFile().value(QStringLiteral("savedPrefixText")).toString(),
+                 QStringLiteral("two"));
     }
 };
 

@@ -9,8 +9,7 @@ class TestRecords : public QObject {
     Q_OBJECT
 
 private:
-    static RecentFolder sampleFolder()
-    {
+    static RecentFolder sampleFolder() {
         RecentFolder folder;
         folder.id = QUuid::fromString(QStringLiteral("6f1c2a9e-0b3d-4e5f-8a7b-1c2d3e4f5a6b"));
         folder.bookmarkData = QByteArray("{\"path\":\"/a\"}");
@@ -21,10 +20,9 @@ private:
     }
 
 private Q_SLOTS:
-    void enumRawValues()
-    {
-        QCOMPARE(allViewModes(), (QList<ViewMode>{ViewMode::projects, ViewMode::plexor,
-                                                   ViewMode::preview}));
+    void enumRawValues() {
+        QCOMPARE(allViewModes(),
+                 (QList<ViewMode>{ViewMode::projects, ViewMode::plexor, ViewMode::preview}));
         for (ViewMode mode : allViewModes())
             QCOMPARE(viewModeFromRawValue(rawValue(mode)), mode);
         QCOMPARE(rawValue(ViewMode::plexor), QStringLiteral("Plexor"));
@@ -34,8 +32,7 @@ private Q_SLOTS:
         QVERIFY(!viewModeFromRawValue(QString()));
     }
 
-    void minimalFolderHasFiveMembersInOrder()
-    {
+    void minimalFolderHasFiveMembersInOrder() {
         const QByteArray bytes = RecentFolderCodec::encode({sampleFolder()});
         // Compact, members in declaration order, slashes escaped, upper-case UUID.
         QVERIFY(bytes.startsWith("[{\"id\":\"6F1C2A9E-0B3D-4E5F-8A7B-1C2D3E4F5A6B\","
@@ -48,11 +45,10 @@ private Q_SLOTS:
         QCOMPARE(object.size(), 5);
     }
 
-    void roundTripKeepsEveryField()
-    {
+    void roundTripKeepsEveryField() {
         RecentFolder folder = sampleFolder();
-        folder.savedSelectedPaths = QSet<QString>{QStringLiteral("/a/b/x.c"),
-                                                  QStringLiteral("/a/b/\u00e9 \"q\"\n")};
+        folder.savedSelectedPaths =
+            QSet<QString>{QStringLiteral("/a/b/x.c"), QStringLiteral("/a/b/\u00e9 \"q\"\n")};
         folder.savedExpandedPaths = QSet<QString>{};
         folder.manualTag = QStringLiteral("Home Automation");
         folder.customColorHex = QStringLiteral("#FF9500");
@@ -84,8 +80,7 @@ private Q_SLOTS:
         QCOMPARE(RecentFolderCodec::encode(*decoded), bytes);
     }
 
-    void readerAcceptsOtherOrderUnknownMembersNullsAndPlainSlashes()
-    {
+    void readerAcceptsOtherOrderUnknownMembersNullsAndPlainSlashes() {
         const QByteArray bytes =
             R"([{"lastAccessed":0,"extra":{"x":1},"path":"/a/b","isPinned":false,)"
             R"("bookmarkData":"","id":"6f1c2a9e-0b3d-4e5f-8a7b-1c2d3e4f5a6b",)"
@@ -100,8 +95,7 @@ private Q_SLOTS:
                  QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC));
     }
 
-    void decodeFailsAsAWhole_data()
-    {
+    void decodeFailsAsAWhole_data() {
         QTest::addColumn<QByteArray>("bytes");
         const QByteArray good =
             R"({"id":"6F1C2A9E-0B3D-4E5F-8A7B-1C2D3E4F5A6B","bookmarkData":"","path":"/p",)"
@@ -110,16 +104,18 @@ private Q_SLOTS:
             << QByteArray("[" + good +
                           R"(,{"id":"6F1C2A9E-0B3D-4E5F-8A7B-1C2D3E4F5A6B","bookmarkData":"",)"
                           R"("path":"/q","lastAccessed":1}])");
-        QTest::newRow("isPinned as a number") << QByteArray(QByteArray(good).replace(
-                                                     "\"isPinned\":false", "\"isPinned\":0"))
-                                                     .prepend('[')
-                                                     .append(']');
+        QTest::newRow("isPinned as a number")
+            << QByteArray(QByteArray(good).replace("\"isPinned\":false", "\"isPinned\":0"))
+                   .prepend('[')
+                   .append(']');
         QTest::newRow("lastAccessed as a string")
             << QByteArray(QByteArray(good).replace("\"lastAccessed\":1", "\"lastAccessed\":\"1\""))
                    .prepend('[')
                    .append(']');
         QTest::newRow("tag as a number")
-            << QByteArray(QByteArray(good).replace("}", ",\"manualTag\":3}")).prepend('[').append(']');
+            << QByteArray(QByteArray(good).replace("}", ",\"manualTag\":3}"))
+                   .prepend('[')
+                   .append(']');
         QTest::newRow("set holding a number")
             << QByteArray(QByteArray(good).replace("}", ",\"savedSelectedPaths\":[\"a\",1]}"))
                    .prepend('[')
@@ -127,7 +123,8 @@ private Q_SLOTS:
         QTest::newRow("id not a UUID")
             << QByteArray(QByteArray(good).replace("6F1C2A9E-", "XYZ-")).prepend('[').append(']');
         QTest::newRow("bookmark not Base64")
-            << QByteArray(QByteArray(good).replace("\"bookmarkData\":\"\"", "\"bookmarkData\":\"%%\""))
+            << QByteArray(
+                   QByteArray(good).replace("\"bookmarkData\":\"\"", "\"bookmarkData\":\"%%\""))
                    .prepend('[')
                    .append(']');
         QTest::newRow("object instead of array") << good;
@@ -136,16 +133,14 @@ private Q_SLOTS:
         QTest::newRow("empty bytes") << QByteArray();
     }
 
-    void decodeFailsAsAWhole()
-    {
+    void decodeFailsAsAWhole() {
         QFETCH(QByteArray, bytes);
         QString error;
         QVERIFY(!RecentFolderCodec::decode(bytes, &error));
         QVERIFY(!error.isEmpty());
     }
 
-    void equalityOfRecords()
-    {
+    void equalityOfRecords() {
         RecentFolder a = sampleFolder();
         RecentFolder b = sampleFolder();
         b.path = QStringLiteral("/elsewhere");
@@ -159,27 +154,27 @@ private Q_SLOTS:
         QCOMPARE(red, (CustomTagDefinition{QStringLiteral("web"), QStringLiteral("#FF0000")}));
     }
 
-    void customTagsRoundTripAndFail()
-    {
-        const QList<CustomTagDefinition> tags{{QStringLiteral("a/b"), QStringLiteral("#112233")},
-                                              {QStringLiteral("\u00dcber"), QStringLiteral("#FFFFFF80")}};
+    void customTagsRoundTripAndFail() {
+        const QList<CustomTagDefinition> tags{
+            {QStringLiteral("a/b"), QStringLiteral("#112233")},
+            {QStringLiteral("\u00dcber"), QStringLiteral("#FFFFFF80")}};
         const QByteArray bytes = CustomTagCodec::encode(tags);
         QCOMPARE(bytes.left(38), QByteArray(R"([{"name":"a\/b","colorHex":"#112233"},)"));
         QCOMPARE(CustomTagCodec::decode(bytes), tags);
         QCOMPARE(CustomTagCodec::decode("[]"), QList<CustomTagDefinition>{});
         QVERIFY(!CustomTagCodec::decode(R"([{"name":"x"}])"));
         QVERIFY(!CustomTagCodec::decode(R"([{"name":"x","colorHex":null}])"));
-        QCOMPARE(CustomTagCodec::decode(R"([{"colorHex":"#000000","name":"x","n":1}])")->first().name,
-                 QStringLiteral("x"));
+        QCOMPARE(
+            CustomTagCodec::decode(R"([{"colorHex":"#000000","name":"x","n":1}])")->first().name,
+            QStringLiteral("x"));
     }
 
-    void referenceDateConversions()
-    {
+    void referenceDateConversions() {
         const QDateTime moment(QDate(2024, 2, 29), QTime(12, 30, 15, 250), Qt::UTC);
         const double seconds = ReferenceDate::fromDateTime(moment);
         QCOMPARE(ReferenceDate::toDateTime(seconds), moment);
-        QVERIFY(ReferenceDate::fromDateTime(QDateTime(QDate(2000, 12, 31), QTime(23, 59),
-                                                      Qt::UTC)) < 0);
+        QVERIFY(ReferenceDate::fromDateTime(
+                    QDateTime(QDate(2000, 12, 31), QTime(23, 59), Qt::UTC)) < 0);
         const double now = ReferenceDate::now();
         QVERIFY(qAbs(now - ReferenceDate::fromDateTime(QDateTime::currentDateTimeUtc())) < 5);
     }

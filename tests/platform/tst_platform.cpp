@@ -12,8 +12,7 @@ class TestPlatform : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void bookmarkRoundTrip()
-    {
+    void bookmarkRoundTrip() {
         QTemporaryDir dir;
         const QString folder = dir.filePath(QStringLiteral("My Project \u00e9"));
         QVERIFY(QDir().mkpath(folder));
@@ -30,8 +29,7 @@ private Q_SLOTS:
         QVERIFY(!resolved.value->isStale);
     }
 
-    void replacedFolderIsStaleAndHandWrittenBookmarkToo()
-    {
+    void replacedFolderIsStaleAndHandWrittenBookmarkToo() {
         QTemporaryDir dir;
         const QString folder = dir.filePath(QStringLiteral("app"));
         QVERIFY(QDir().mkpath(folder));
@@ -52,8 +50,7 @@ private Q_SLOTS:
         QVERIFY(fromHand.value->isStale);
     }
 
-    void failuresHaveReadableErrors()
-    {
+    void failuresHaveReadableErrors() {
         QTemporaryDir dir;
         LocalBookmarkService service;
         const QString missing = dir.filePath(QStringLiteral("gone"));
@@ -73,21 +70,20 @@ private Q_SLOTS:
         QVERIFY(QDir(missing).removeRecursively());
         QCOMPARE(service.resolve(bookmark).error.code, int(BookmarkService::FolderMissing));
 
-        for (const QByteArray& junk : {QByteArray(), QByteArray("\x01\x02"), QByteArray("[]"),
-                                        QByteArray("{\"path\": 3}"), QByteArray("{\"path\": \"rel\"}")}) {
+        for (const QByteArray& junk :
+             {QByteArray(), QByteArray("\x01\x02"), QByteArray("[]"), QByteArray("{\"path\": 3}"),
+              QByteArray("{\"path\": \"rel\"}")}) {
             const auto result = service.resolve(junk);
             QVERIFY(!result);
             QCOMPARE(result.error.code, int(BookmarkService::NotABookmark));
         }
     }
 
-    void scopedAccessUsesTheCurrentService()
-    {
+    void scopedAccessUsesTheCurrentService() {
         struct Refusing : LocalBookmarkService {
             int begins = 0;
             int ends = 0;
-            bool beginAccess(const QString&) override
-            {
+            bool beginAccess(const QString&) override {
                 ++begins;
                 return false;
             }
@@ -105,15 +101,16 @@ private Q_SLOTS:
         QVERIFY(access.granted());
     }
 
-    void notificationsReachObserversOfTheirNameOnly()
-    {
+    void notificationsReachObserversOfTheirNameOnly() {
         NotificationCenter& center = NotificationCenter::defaultCenter();
         QStringList seen;
         {
             QObject context;
+            center.addObserver(QStringLiteral("a"), &context, [&](const QVariantMap& info) {
+                seen << info.value(QStringLiteral("k")).toString();
+            });
             center.addObserver(QStringLiteral("a"), &context,
-                               [&](const QVariantMap& info) { seen << info.value(QStringLiteral("k")).toString(); });
-            center.addObserver(QStringLiteral("a"), &context, [&](const QVariantMap&) { seen << QStringLiteral("second"); });
+                               [&](const QVariantMap&) { seen << QStringLiteral("second"); });
             center.post(QStringLiteral("b"));
             center.post(QStringLiteral("a"), {{QStringLiteral("k"), QStringLiteral("v")}});
         }
@@ -121,8 +118,7 @@ private Q_SLOTS:
         QCOMPARE(seen, (QStringList{QStringLiteral("v"), QStringLiteral("second")}));
     }
 
-    void logLinesGoToTheInstalledSink()
-    {
+    void logLinesGoToTheInstalledSink() {
         QStringList lines;
         const Log::Sink previous = Log::setSink([&](const QString& line) { lines << line; });
         Log::line(QStringLiteral("Error reading file /x: boom"));
