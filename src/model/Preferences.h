@@ -22,7 +22,15 @@ class Preferences : public QObject {
     Q_OBJECT
 
 public:
+    enum class Access {
+        ReadWrite,
+        // For tools that must never change the user's file: a corrupt file is left where it is
+        // (and reads as empty) and every write or removal is ignored.
+        ReadOnly,
+    };
+
     explicit Preferences(const QString& filePath, QObject* parent = nullptr);
+    Preferences(const QString& filePath, Access access, QObject* parent = nullptr);
     ~Preferences() override;
 
     // The user's store at the default location. Made on first use and kept for the whole run.
@@ -61,6 +69,7 @@ private:
     void write(const QString& key, const QVariant& value);
 
     QString m_filePath;
+    Access m_access = Access::ReadWrite;
     QString m_preservedCorruptFile;
     std::unique_ptr<QSettings> m_settings;
 };

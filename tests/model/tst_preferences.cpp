@@ -145,6 +145,22 @@ private Q_SLOTS:
                  QStringLiteral("new"));
     }
 
+    void readOnlyStoreNeverChangesTheFile() {
+        const QByteArray corrupt("{\"savedPrefixText\": ");
+        writeFile(corrupt);
+        {
+            Preferences prefs(filePath(), Preferences::Access::ReadOnly);
+            QVERIFY(prefs.allKeys().isEmpty());
+            prefs.setText(PreferenceKeys::savedPrefixText, QStringLiteral("x"));
+            prefs.remove(QStringLiteral("savedPrefixText"));
+            QVERIFY(!prefs.text(PreferenceKeys::savedPrefixText));
+        }
+        QFile file(filePath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), corrupt);
+        QCOMPARE(QDir(QFileInfo(filePath()).absolutePath()).entryList(QDir::Files).size(), 1);
+    }
+
     void emptyFileIsAnEmptyStore() {
         writeFile("");
         Preferences prefs(filePath());
