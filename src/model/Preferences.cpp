@@ -119,15 +119,21 @@ QString preserveIfCorrupt(const QString& filePath) {
 } // namespace
 
 Preferences::Preferences(const QString& filePath, QObject* parent)
+    : Preferences(filePath, Access::ReadWrite, parent) {}
+
+Preferences::Preferences(const QString& filePath, Access access, QObject* parent)
     : QObject(parent)
-    , m_filePath(filePath) {
-    QDir().mkpath(QFileInfo(filePath).absolutePath());
-    m_preservedCorruptFile = preserveIfCorrupt(filePath);
+    , m_filePath(filePath)
+    , m_access(access) {
+    if (access == Access::ReadWrite) {
+        QDir().mkpath(QFileInfo(filePath).absolutePath());
+        m_preservedCorruptFile = preserveIfCorrupt(filePath);
+    }
     m_settings = std::make_unique<QSettings>(filePath, jsonFormat());
 }
 
 Preferences::~Preferences() {
-    if (m_settings)
+    if (m_access == Access::ReadWrite)
         m_settings->sync();
 }
 
@@ -204,12 +210,16 @@ void Preferences::setNumber(QLatin1StringView key, double value) {
 }
 
 void Preferences::write(const QString& key, const QVariant& value) {
+    if (m_access == Access::ReadOnly)
+        return;
     m_settings->setValue(key, value);
     m_settings->sync();
     Q_EMIT changed(key);
 }
 
 void Preferences::remove(const QString& key) {
+    if (m_access == Access::ReadOnly)
+        return;
     m_settings->remove(key);
     m_settings->sync();
     Q_EMIT changed(key);
