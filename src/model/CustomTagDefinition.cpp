@@ -5,13 +5,15 @@
 
 #include <QHash>
 
-size_t qHash(const CustomTagDefinition& tag, size_t seed) noexcept {
+size_t qHash(const CustomTagDefinition& tag, size_t seed) noexcept
+{
     return qHashMulti(seed, tag.name, tag.colorHex);
 }
 
 namespace CustomTagCodec {
 
-QByteArray encode(const QList<CustomTagDefinition>& tags) {
+QByteArray encode(const QList<CustomTagDefinition>& tags)
+{
     JsonWriter writer;
     writer.beginArray();
     for (const CustomTagDefinition& tag : tags) {
@@ -26,7 +28,8 @@ QByteArray encode(const QList<CustomTagDefinition>& tags) {
     return writer.bytes();
 }
 
-std::optional<QList<CustomTagDefinition>> decode(const QByteArray& bytes, QString* error) {
+std::optional<QList<CustomTagDefinition>> decode(const QByteArray& bytes, QString* error)
+{
     using namespace StoredRecordReader;
     try {
         const QJsonArray array = parseArrayOfObjects(bytes);

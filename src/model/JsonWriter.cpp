@@ -3,53 +3,62 @@
 #include <charconv>
 #include <cmath>
 
-void JsonWriter::separate() {
+void JsonWriter::separate()
+{
     if (m_needsComma)
         m_out += ',';
 }
 
-void JsonWriter::beginArray() {
+void JsonWriter::beginArray()
+{
     separate();
     m_out += '[';
     m_needsComma = false;
 }
 
-void JsonWriter::endArray() {
+void JsonWriter::endArray()
+{
     m_out += ']';
     m_needsComma = true;
 }
 
-void JsonWriter::beginObject() {
+void JsonWriter::beginObject()
+{
     separate();
     m_out += '{';
     m_needsComma = false;
 }
 
-void JsonWriter::endObject() {
+void JsonWriter::endObject()
+{
     m_out += '}';
     m_needsComma = true;
 }
 
-void JsonWriter::key(const QString& name) {
+void JsonWriter::key(const QString& name)
+{
     separate();
     writeString(name);
     m_out += ':';
     m_needsComma = false;
 }
 
-void JsonWriter::value(const QString& text) {
+void JsonWriter::value(const QString& text)
+{
     separate();
     writeString(text);
     m_needsComma = true;
 }
 
-void JsonWriter::value(bool flag) {
+void JsonWriter::value(bool flag)
+{
     separate();
     m_out += flag ? "true" : "false";
     m_needsComma = true;
 }
 
-void JsonWriter::value(double number) {
+void JsonWriter::value(double number)
+{
     separate();
     if (!std::isfinite(number)) {
         // JSON has no form for these; 0 keeps the document readable.
@@ -62,7 +71,8 @@ void JsonWriter::value(double number) {
     m_needsComma = true;
 }
 
-void JsonWriter::writeString(const QString& text) {
+void JsonWriter::writeString(const QString& text)
+{
     static const char hex[] = "0123456789abcdef";
     const QByteArray utf8 = text.toUtf8();
     m_out.reserve(m_out.size() + utf8.size() + 2);

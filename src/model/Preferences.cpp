@@ -14,7 +14,8 @@ namespace {
 
 const QString base64Member = QStringLiteral("base64");
 
-QVariant variantFromJson(const QJsonValue& value) {
+QVariant variantFromJson(const QJsonValue& value)
+{
     switch (value.type()) {
     case QJsonValue::String:
         return value.toString();
@@ -40,7 +41,8 @@ QVariant variantFromJson(const QJsonValue& value) {
     return QVariant::fromValue(value);
 }
 
-QJsonValue jsonFromVariant(const QVariant& value) {
+QJsonValue jsonFromVariant(const QVariant& value)
+{
     switch (value.typeId()) {
     case QMetaType::QString:
         return value.toString();
@@ -62,7 +64,8 @@ QJsonValue jsonFromVariant(const QVariant& value) {
     }
 }
 
-bool readJsonFile(QIODevice& device, QSettings::SettingsMap& map) {
+bool readJsonFile(QIODevice& device, QSettings::SettingsMap& map)
+{
     const QByteArray content = device.readAll();
     if (content.trimmed().isEmpty())
         return true;
@@ -76,7 +79,8 @@ bool readJsonFile(QIODevice& device, QSettings::SettingsMap& map) {
     return true;
 }
 
-bool writeJsonFile(QIODevice& device, const QSettings::SettingsMap& map) {
+bool writeJsonFile(QIODevice& device, const QSettings::SettingsMap& map)
+{
     QJsonObject object;
     for (auto it = map.constBegin(); it != map.constEnd(); ++it)
         object.insert(it.key(), jsonFromVariant(it.value()));
@@ -84,7 +88,8 @@ bool writeJsonFile(QIODevice& device, const QSettings::SettingsMap& map) {
     return device.write(content) == content.size();
 }
 
-QSettings::Format jsonFormat() {
+QSettings::Format jsonFormat()
+{
     static const QSettings::Format format =
         QSettings::registerFormat(QStringLiteral("json"), readJsonFile, writeJsonFile);
     return format;
@@ -92,7 +97,8 @@ QSettings::Format jsonFormat() {
 
 // Moves a file that is not a JSON object aside so that no write replaces it, and returns where it
 // went (empty when the file is fine, missing, or could not be moved).
-QString preserveIfCorrupt(const QString& filePath) {
+QString preserveIfCorrupt(const QString& filePath)
+{
     QFile file(filePath);
     if (!file.exists() || !file.open(QIODevice::ReadOnly))
         return {};
@@ -119,12 +125,14 @@ QString preserveIfCorrupt(const QString& filePath) {
 } // namespace
 
 Preferences::Preferences(const QString& filePath, QObject* parent)
-    : Preferences(filePath, Access::ReadWrite, parent) {}
+    : Preferences(filePath, Access::ReadWrite, parent)
+{}
 
 Preferences::Preferences(const QString& filePath, Access access, QObject* parent)
     : QObject(parent)
     , m_filePath(filePath)
-    , m_access(access) {
+    , m_access(access)
+{
     if (access == Access::ReadWrite) {
         QDir().mkpath(QFileInfo(filePath).absolutePath());
         m_preservedCorruptFile = preserveIfCorrupt(filePath);
@@ -132,84 +140,100 @@ Preferences::Preferences(const QString& filePath, Access access, QObject* parent
     m_settings = std::make_unique<QSettings>(filePath, jsonFormat());
 }
 
-Preferences::~Preferences() {
+Preferences::~Preferences()
+{
     if (m_access == Access::ReadWrite)
         m_settings->sync();
 }
 
-Preferences& Preferences::standard() {
+Preferences& Preferences::standard()
+{
     static Preferences* store = new Preferences(defaultFilePath());
     return *store;
 }
 
-QString Preferences::defaultFilePath() {
+QString Preferences::defaultFilePath()
+{
     QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (configHome.isEmpty() || QDir::isRelativePath(configHome))
         configHome = QDir::homePath() + QStringLiteral("/.config");
     return configHome + QStringLiteral("/CodePlexor/CodePlexor.json");
 }
 
-std::optional<QString> Preferences::text(QLatin1StringView key) const {
+std::optional<QString> Preferences::text(QLatin1StringView key) const
+{
     return text(QString(key));
 }
 
-std::optional<QString> Preferences::text(const QString& key) const {
+std::optional<QString> Preferences::text(const QString& key) const
+{
     const QVariant value = m_settings->value(key);
     if (value.typeId() != QMetaType::QString)
         return std::nullopt;
     return value.toString();
 }
 
-std::optional<QByteArray> Preferences::bytes(QLatin1StringView key) const {
+std::optional<QByteArray> Preferences::bytes(QLatin1StringView key) const
+{
     const QVariant value = m_settings->value(QString(key));
     if (value.typeId() != QMetaType::QByteArray)
         return std::nullopt;
     return value.toByteArray();
 }
 
-std::optional<bool> Preferences::boolean(QLatin1StringView key) const {
+std::optional<bool> Preferences::boolean(QLatin1StringView key) const
+{
     return boolean(QString(key));
 }
 
-std::optional<bool> Preferences::boolean(const QString& key) const {
+std::optional<bool> Preferences::boolean(const QString& key) const
+{
     const QVariant value = m_settings->value(key);
     if (value.typeId() != QMetaType::Bool)
         return std::nullopt;
     return value.toBool();
 }
 
-std::optional<double> Preferences::number(QLatin1StringView key) const {
+std::optional<double> Preferences::number(QLatin1StringView key) const
+{
     const QVariant value = m_settings->value(QString(key));
     if (value.typeId() != QMetaType::Double)
         return std::nullopt;
     return value.toDouble();
 }
 
-void Preferences::setText(QLatin1StringView key, const QString& value) {
+void Preferences::setText(QLatin1StringView key, const QString& value)
+{
     write(QString(key), value);
 }
 
-void Preferences::setText(const QString& key, const QString& value) {
+void Preferences::setText(const QString& key, const QString& value)
+{
     write(key, value);
 }
 
-void Preferences::setBytes(QLatin1StringView key, const QByteArray& value) {
+void Preferences::setBytes(QLatin1StringView key, const QByteArray& value)
+{
     write(QString(key), value);
 }
 
-void Preferences::setBoolean(QLatin1StringView key, bool value) {
+void Preferences::setBoolean(QLatin1StringView key, bool value)
+{
     write(QString(key), value);
 }
 
-void Preferences::setBoolean(const QString& key, bool value) {
+void Preferences::setBoolean(const QString& key, bool value)
+{
     write(key, value);
 }
 
-void Preferences::setNumber(QLatin1StringView key, double value) {
+void Preferences::setNumber(QLatin1StringView key, double value)
+{
     write(QString(key), value);
 }
 
-void Preferences::write(const QString& key, const QVariant& value) {
+void Preferences::write(const QString& key, const QVariant& value)
+{
     if (m_access == Access::ReadOnly)
         return;
     m_settings->setValue(key, value);
@@ -217,7 +241,8 @@ void Preferences::write(const QString& key, const QVariant& value) {
     Q_EMIT changed(key);
 }
 
-void Preferences::remove(const QString& key) {
+void Preferences::remove(const QString& key)
+{
     if (m_access == Access::ReadOnly)
         return;
     m_settings->remove(key);
@@ -225,10 +250,12 @@ void Preferences::remove(const QString& key) {
     Q_EMIT changed(key);
 }
 
-bool Preferences::contains(const QString& key) const {
+bool Preferences::contains(const QString& key) const
+{
     return m_settings->contains(key);
 }
 
-QStringList Preferences::allKeys() const {
+QStringList Preferences::allKeys() const
+{
     return m_settings->allKeys();
 }

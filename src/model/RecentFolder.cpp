@@ -9,7 +9,8 @@ namespace RecentFolderCodec {
 
 namespace {
 
-void writeSet(JsonWriter& writer, const QSet<QString>& set) {
+void writeSet(JsonWriter& writer, const QSet<QString>& set)
+{
     // A set has no order; sorting keeps the stored file stable between saves.
     QStringList members(set.cbegin(), set.cend());
     std::sort(members.begin(), members.end());
@@ -19,7 +20,8 @@ void writeSet(JsonWriter& writer, const QSet<QString>& set) {
     writer.endArray();
 }
 
-RecentFolder readFolder(const QJsonObject& object) {
+RecentFolder readFolder(const QJsonObject& object)
+{
     using namespace StoredRecordReader;
     RecentFolder folder;
     const QString idText = requiredString(object, QStringLiteral("id"));
@@ -46,7 +48,8 @@ RecentFolder readFolder(const QJsonObject& object) {
 
 } // namespace
 
-QByteArray encode(const QList<RecentFolder>& folders) {
+QByteArray encode(const QList<RecentFolder>& folders)
+{
     JsonWriter writer;
     writer.beginArray();
     for (const RecentFolder& folder : folders) {
@@ -83,7 +86,8 @@ QByteArray encode(const QList<RecentFolder>& folders) {
     return writer.bytes();
 }
 
-std::optional<QList<RecentFolder>> decode(const QByteArray& bytes, QString* error) {
+std::optional<QList<RecentFolder>> decode(const QByteArray& bytes, QString* error)
+{
     try {
         const QJsonArray array = StoredRecordReader::parseArrayOfObjects(bytes);
         QList<RecentFolder> folders;

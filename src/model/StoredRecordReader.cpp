@@ -7,24 +7,28 @@ namespace StoredRecordReader {
 
 namespace {
 
-[[noreturn]] void fail(const QString& message) {
+[[noreturn]] void fail(const QString& message)
+{
     throw DecodeError(message.toStdString());
 }
 
-QJsonValue required(const QJsonObject& object, const QString& key) {
+QJsonValue required(const QJsonObject& object, const QString& key)
+{
     const auto it = object.constFind(key);
     if (it == object.constEnd())
         fail(QStringLiteral("missing member \"%1\"").arg(key));
     return it.value();
 }
 
-[[noreturn]] void wrongType(const QString& key, const char* expected) {
+[[noreturn]] void wrongType(const QString& key, const char* expected)
+{
     fail(QStringLiteral("member \"%1\" is not %2").arg(key, QLatin1String(expected)));
 }
 
 } // namespace
 
-QJsonArray parseArrayOfObjects(const QByteArray& bytes) {
+QJsonArray parseArrayOfObjects(const QByteArray& bytes)
+{
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError)
@@ -41,28 +45,32 @@ QJsonArray parseArrayOfObjects(const QByteArray& bytes) {
     return array;
 }
 
-QString requiredString(const QJsonObject& object, const QString& key) {
+QString requiredString(const QJsonObject& object, const QString& key)
+{
     const QJsonValue value = required(object, key);
     if (!value.isString())
         wrongType(key, "a string");
     return value.toString();
 }
 
-bool requiredBool(const QJsonObject& object, const QString& key) {
+bool requiredBool(const QJsonObject& object, const QString& key)
+{
     const QJsonValue value = required(object, key);
     if (!value.isBool())
         wrongType(key, "true or false");
     return value.toBool();
 }
 
-double requiredNumber(const QJsonObject& object, const QString& key) {
+double requiredNumber(const QJsonObject& object, const QString& key)
+{
     const QJsonValue value = required(object, key);
     if (!value.isDouble())
         wrongType(key, "a number");
     return value.toDouble();
 }
 
-std::optional<QString> optionalString(const QJsonObject& object, const QString& key) {
+std::optional<QString> optionalString(const QJsonObject& object, const QString& key)
+{
     const QJsonValue value = object.value(key);
     if (value.isUndefined() || value.isNull())
         return std::nullopt;
@@ -71,7 +79,8 @@ std::optional<QString> optionalString(const QJsonObject& object, const QString& 
     return value.toString();
 }
 
-std::optional<QSet<QString>> optionalStringSet(const QJsonObject& object, const QString& key) {
+std::optional<QSet<QString>> optionalStringSet(const QJsonObject& object, const QString& key)
+{
     const QJsonValue value = object.value(key);
     if (value.isUndefined() || value.isNull())
         return std::nullopt;

@@ -1,6 +1,7 @@
 #include "model/ViewMode.h"
 
-QString rawValue(ViewMode mode) {
+QString rawValue(ViewMode mode)
+{
     switch (mode) {
     case ViewMode::projects:
         return QStringLiteral("Projects");
@@ -12,7 +13,8 @@ QString rawValue(ViewMode mode) {
     return {};
 }
 
-QString rawValue(ProjectSortMode mode) {
+QString rawValue(ProjectSortMode mode)
+{
     switch (mode) {
     case ProjectSortMode::recent:
         return QStringLiteral("Recent");
@@ -22,15 +24,18 @@ QString rawValue(ProjectSortMode mode) {
     return {};
 }
 
-QList<ViewMode> allViewModes() {
+QList<ViewMode> allViewModes()
+{
     return {ViewMode::projects, ViewMode::plexor, ViewMode::preview};
 }
 
-QList<ProjectSortMode> allProjectSortModes() {
+QList<ProjectSortMode> allProjectSortModes()
+{
     return {ProjectSortMode::recent, ProjectSortMode::tags};
 }
 
-std::optional<ViewMode> viewModeFromRawValue(const QString& raw) {
+std::optional<ViewMode> viewModeFromRawValue(const QString& raw)
+{
     for (ViewMode mode : allViewModes()) {
         if (rawValue(mode) == raw)
             return mode;
@@ -38,7 +43,8 @@ std::optional<ViewMode> viewModeFromRawValue(const QString& raw) {
     return std::nullopt;
 }
 
-std::optional<ProjectSortMode> projectSortModeFromRawValue(const QString& raw) {
+std::optional<ProjectSortMode> projectSortModeFromRawValue(const QString& raw)
+{
     for (ProjectSortMode mode : allProjectSortModes()) {
         if (rawValue(mode) == raw)
             return mode;

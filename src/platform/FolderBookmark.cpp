@@ -10,7 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-QString BookmarkError::description() const {
+QString BookmarkError::description() const
+{
     return QStringLiteral("Error Domain=FolderBookmark Code=%1 \"%2\"")
         .arg(code)
         .arg(localizedDescription);
@@ -20,12 +21,14 @@ namespace {
 
 BookmarkService* g_current = nullptr;
 
-BookmarkError folderError(int code, const QString& message) {
+BookmarkError folderError(int code, const QString& message)
+{
     return BookmarkError{code, message};
 }
 
 // Checks that `path` names a readable folder and fills its identity.
-std::optional<BookmarkError> inspectFolder(const QString& path, struct stat* info) {
+std::optional<BookmarkError> inspectFolder(const QString& path, struct stat* info)
+{
     const QByteArray native = QFile::encodeName(path);
     if (::stat(native.constData(), info) != 0) {
         const int saved = errno;
@@ -50,16 +53,19 @@ std::optional<BookmarkError> inspectFolder(const QString& path, struct stat* inf
 
 } // namespace
 
-BookmarkService& BookmarkService::current() {
+BookmarkService& BookmarkService::current()
+{
     static LocalBookmarkService local;
     return g_current ? *g_current : local;
 }
 
-void BookmarkService::setCurrent(BookmarkService* service) {
+void BookmarkService::setCurrent(BookmarkService* service)
+{
     g_current = service;
 }
 
-BookmarkService::Result<QByteArray> LocalBookmarkService::create(const QString& folderPath) {
+BookmarkService::Result<QByteArray> LocalBookmarkService::create(const QString& folderPath)
+{
     Result<QByteArray> result;
     const QString path = QDir::cleanPath(QFileInfo(folderPath).absoluteFilePath());
     struct stat info {};
@@ -76,7 +82,8 @@ BookmarkService::Result<QByteArray> LocalBookmarkService::create(const QString& 
 }
 
 BookmarkService::Result<BookmarkService::Resolved>
-LocalBookmarkService::resolve(const QByteArray& bookmark) {
+LocalBookmarkService::resolve(const QByteArray& bookmark)
+{
     Result<Resolved> result;
     const QJsonDocument document = QJsonDocument::fromJson(bookmark);
     const QJsonObject object = document.object();
@@ -103,7 +110,8 @@ LocalBookmarkService::resolve(const QByteArray& bookmark) {
     return result;
 }
 
-bool LocalBookmarkService::beginAccess(const QString&) {
+bool LocalBookmarkService::beginAccess(const QString&)
+{
     return true;
 }
 
@@ -111,9 +119,11 @@ void LocalBookmarkService::endAccess(const QString&) {}
 
 ScopedFolderAccess::ScopedFolderAccess(const QString& folderPath)
     : m_path(folderPath)
-    , m_granted(BookmarkService::current().beginAccess(folderPath)) {}
+    , m_granted(BookmarkService::current().beginAccess(folderPath))
+{}
 
-ScopedFolderAccess::~ScopedFolderAccess() {
+ScopedFolderAccess::~ScopedFolderAccess()
+{
     if (m_granted)
         BookmarkService::current().endAccess(m_path);
 }

@@ -6,12 +6,14 @@ namespace Log {
 
 namespace {
 
-Sink& currentSink() {
+Sink& currentSink()
+{
     static Sink sink;
     return sink;
 }
 
-void writeLine(std::FILE* stream, const QString& text) {
+void writeLine(std::FILE* stream, const QString& text)
+{
     const QByteArray utf8 = text.toUtf8();
     std::fwrite(utf8.constData(), 1, static_cast<size_t>(utf8.size()), stream);
     std::fputc('\n', stream);
@@ -20,24 +22,28 @@ void writeLine(std::FILE* stream, const QString& text) {
 
 } // namespace
 
-void line(const QString& text) {
+void line(const QString& text)
+{
     if (const Sink& sink = currentSink())
         sink(text);
     else
         toStandardOutput(text);
 }
 
-Sink setSink(Sink sink) {
+Sink setSink(Sink sink)
+{
     Sink previous = std::move(currentSink());
     currentSink() = std::move(sink);
     return previous;
 }
 
-void toStandardOutput(const QString& text) {
+void toStandardOutput(const QString& text)
+{
     writeLine(stdout, text);
 }
 
-void toStandardError(const QString& text) {
+void toStandardError(const QString& text)
+{
     writeLine(stderr, text);
 }
 

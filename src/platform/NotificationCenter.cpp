@@ -1,12 +1,14 @@
 #include "platform/NotificationCenter.h"
 
-NotificationCenter& NotificationCenter::defaultCenter() {
+NotificationCenter& NotificationCenter::defaultCenter()
+{
     static NotificationCenter center;
     return center;
 }
 
 QMetaObject::Connection NotificationCenter::addObserver(const QString& name, const QObject* context,
-                                                        Handler handler) {
+                                                        Handler handler)
+{
     return connect(
         this, &NotificationCenter::posted, context,
         [name, handler = std::move(handler)](const QString& postedName,
@@ -17,6 +19,7 @@ QMetaObject::Connection NotificationCenter::addObserver(const QString& name, con
         Qt::DirectConnection);
 }
 
-void NotificationCenter::post(const QString& name, const QVariantMap& userInfo) {
+void NotificationCenter::post(const QString& name, const QVariantMap& userInfo)
+{
     Q_EMIT posted(name, userInfo);
 }

@@ -16,18 +16,21 @@ class TestPreferences : public QObject {
 
     std::unique_ptr<QTemporaryDir> m_dir;
 
-    QString filePath() const {
+    QString filePath() const
+    {
         return m_dir->filePath(QStringLiteral("CodePlexor/CodePlexor.json"));
     }
 
-    void writeFile(const QByteArray& content) {
+    void writeFile(const QByteArray& content)
+    {
         QDir().mkpath(QFileInfo(filePath()).absolutePath());
         QFile file(filePath());
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(content);
     }
 
-    QJsonObject readFile() {
+    QJsonObject readFile()
+    {
         QFile file(filePath());
         if (!file.open(QIODevice::ReadOnly))
             return {};
@@ -37,7 +40,8 @@ class TestPreferences : public QObject {
 private Q_SLOTS:
     void init() { m_dir = std::make_unique<QTemporaryDir>(); }
 
-    void defaultLocationFollowsXdg() {
+    void defaultLocationFollowsXdg()
+    {
         const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", "/tmp/xdg-test");
         QCOMPARE(Preferences::defaultFilePath(),
@@ -51,7 +55,8 @@ private Q_SLOTS:
                                                            QStringLiteral("/.config")));
     }
 
-    void emptyStoreReadsAbsent() {
+    void emptyStoreReadsAbsent()
+    {
         Preferences prefs(filePath());
         QVERIFY(!prefs.text(PreferenceKeys::savedPrefixText));
         QVERIFY(!prefs.bytes(PreferenceKeys::recentFoldersJson));
@@ -60,7 +65,8 @@ private Q_SLOTS:
         QVERIFY(prefs.preservedCorruptFile().isEmpty());
     }
 
-    void typedValuesPersistInTheDocumentedFormat() {
+    void typedValuesPersistInTheDocumentedFormat()
+    {
         {
             Preferences prefs(filePath());
             QSignalSpy spy(&prefs, &Preferences::changed);
@@ -97,7 +103,8 @@ private Q_SLOTS:
         QVERIFY(!readFile().contains(QStringLiteral("savedSuffixText")));
     }
 
-    void wrongTypesReadAsAbsentAndSurviveRewrites() {
+    void wrongTypesReadAsAbsentAndSurviveRewrites()
+    {
         writeFile(R"({"savedPrefixText": 42, "savedSuffixText": {"base64": "QQ=="},
                       "recentFoldersJson": "not bytes", "lastFolderBookmark": {"base64": "%%%"},
                       "SUEnableAutomaticChecks": "yes", "KeyboardShortcuts_x": [1, 2],
@@ -123,14 +130,16 @@ private Q_SLOTS:
                  QStringLiteral("%%%"));
     }
 
-    void corruptFileIsKeptBesideAndStoreStartsEmpty_data() {
+    void corruptFileIsKeptBesideAndStoreStartsEmpty_data()
+    {
         QTest::addColumn<QByteArray>("content");
         QTest::newRow("truncated object") << QByteArray("{\"savedPrefixText\": \"abc");
         QTest::newRow("array") << QByteArray("[1, 2]");
         QTest::newRow("binary") << QByteArray("\x00\x01\x02garbage", 10);
     }
 
-    void corruptFileIsKeptBesideAndStoreStartsEmpty() {
+    void corruptFileIsKeptBesideAndStoreStartsEmpty()
+    {
         QFETCH(QByteArray, content);
         writeFile(content);
         Preferences prefs(filePath());
@@ -145,7 +154,8 @@ private Q_SLOTS:
                  QStringLiteral("new"));
     }
 
-    void readOnlyStoreNeverChangesTheFile() {
+    void readOnlyStoreNeverChangesTheFile()
+    {
         const QByteArray corrupt("{\"savedPrefixText\": ");
         writeFile(corrupt);
         {
@@ -161,14 +171,16 @@ private Q_SLOTS:
         QCOMPARE(QDir(QFileInfo(filePath()).absolutePath()).entryList(QDir::Files).size(), 1);
     }
 
-    void emptyFileIsAnEmptyStore() {
+    void emptyFileIsAnEmptyStore()
+    {
         writeFile("");
         Preferences prefs(filePath());
         QVERIFY(prefs.preservedCorruptFile().isEmpty());
         QVERIFY(prefs.allKeys().isEmpty());
     }
 
-    void writesReplaceTheFileAtomically() {
+    void writesReplaceTheFileAtomically()
+    {
         Preferences prefs(filePath());
         prefs.setText(PreferenceKeys::savedPrefixText, QStringLiteral("one"));
         struct stat before {};

@@ -9,7 +9,8 @@ class TestRecords : public QObject {
     Q_OBJECT
 
 private:
-    static RecentFolder sampleFolder() {
+    static RecentFolder sampleFolder()
+    {
         RecentFolder folder;
         folder.id = QUuid::fromString(QStringLiteral("6f1c2a9e-0b3d-4e5f-8a7b-1c2d3e4f5a6b"));
         folder.bookmarkData = QByteArray("{\"path\":\"/a\"}");
@@ -20,7 +21,8 @@ private:
     }
 
 private Q_SLOTS:
-    void enumRawValues() {
+    void enumRawValues()
+    {
         QCOMPARE(allViewModes(),
                  (QList<ViewMode>{ViewMode::projects, ViewMode::plexor, ViewMode::preview}));
         for (ViewMode mode : allViewModes())
@@ -32,7 +34,8 @@ private Q_SLOTS:
         QVERIFY(!viewModeFromRawValue(QString()));
     }
 
-    void minimalFolderHasFiveMembersInOrder() {
+    void minimalFolderHasFiveMembersInOrder()
+    {
         const QByteArray bytes = RecentFolderCodec::encode({sampleFolder()});
         // Compact, members in declaration order, slashes escaped, upper-case UUID.
         QVERIFY(bytes.startsWith("[{\"id\":\"6F1C2A9E-0B3D-4E5F-8A7B-1C2D3E4F5A6B\","
@@ -45,7 +48,8 @@ private Q_SLOTS:
         QCOMPARE(object.size(), 5);
     }
 
-    void roundTripKeepsEveryField() {
+    void roundTripKeepsEveryField()
+    {
         RecentFolder folder = sampleFolder();
         folder.savedSelectedPaths =
             QSet<QString>{QStringLiteral("/a/b/x.c"), QStringLiteral("/a/b/\u00e9 \"q\"\n")};
@@ -80,7 +84,8 @@ private Q_SLOTS:
         QCOMPARE(RecentFolderCodec::encode(*decoded), bytes);
     }
 
-    void readerAcceptsOtherOrderUnknownMembersNullsAndPlainSlashes() {
+    void readerAcceptsOtherOrderUnknownMembersNullsAndPlainSlashes()
+    {
         const QByteArray bytes =
             R"([{"lastAccessed":0,"extra":{"x":1},"path":"/a/b","isPinned":false,)"
             R"("bookmarkData":"","id":"6f1c2a9e-0b3d-4e5f-8a7b-1c2d3e4f5a6b",)"
@@ -95,7 +100,8 @@ private Q_SLOTS:
                  QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC));
     }
 
-    void decodeFailsAsAWhole_data() {
+    void decodeFailsAsAWhole_data()
+    {
         QTest::addColumn<QByteArray>("bytes");
         const QByteArray good =
             R"({"id":"6F1C2A9E-0B3D-4E5F-8A7B-1C2D3E4F5A6B","bookmarkData":"","path":"/p",)"
@@ -133,14 +139,16 @@ private Q_SLOTS:
         QTest::newRow("empty bytes") << QByteArray();
     }
 
-    void decodeFailsAsAWhole() {
+    void decodeFailsAsAWhole()
+    {
         QFETCH(QByteArray, bytes);
         QString error;
         QVERIFY(!RecentFolderCodec::decode(bytes, &error));
         QVERIFY(!error.isEmpty());
     }
 
-    void equalityOfRecords() {
+    void equalityOfRecords()
+    {
         RecentFolder a = sampleFolder();
         RecentFolder b = sampleFolder();
         b.path = QStringLiteral("/elsewhere");
@@ -154,7 +162,8 @@ private Q_SLOTS:
         QCOMPARE(red, (CustomTagDefinition{QStringLiteral("web"), QStringLiteral("#FF0000")}));
     }
 
-    void customTagsRoundTripAndFail() {
+    void customTagsRoundTripAndFail()
+    {
         const QList<CustomTagDefinition> tags{
             {QStringLiteral("a/b"), QStringLiteral("#112233")},
             {QStringLiteral("\u00dcber"), QStringLiteral("#FFFFFF80")}};
@@ -169,7 +178,8 @@ private Q_SLOTS:
             QStringLiteral("x"));
     }
 
-    void referenceDateConversions() {
+    void referenceDateConversions()
+    {
         const QDateTime moment(QDate(2024, 2, 29), QTime(12, 30, 15, 250), Qt::UTC);
         const double seconds = ReferenceDate::fromDateTime(moment);
         QCOMPARE(ReferenceDate::toDateTime(seconds), moment);

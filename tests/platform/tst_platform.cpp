@@ -12,7 +12,8 @@ class TestPlatform : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void bookmarkRoundTrip() {
+    void bookmarkRoundTrip()
+    {
         QTemporaryDir dir;
         const QString folder = dir.filePath(QStringLiteral("My Project \u00e9"));
         QVERIFY(QDir().mkpath(folder));
@@ -29,7 +30,8 @@ private Q_SLOTS:
         QVERIFY(!resolved.value->isStale);
     }
 
-    void replacedFolderIsStaleAndHandWrittenBookmarkToo() {
+    void replacedFolderIsStaleAndHandWrittenBookmarkToo()
+    {
         QTemporaryDir dir;
         const QString folder = dir.filePath(QStringLiteral("app"));
         QVERIFY(QDir().mkpath(folder));
@@ -50,7 +52,8 @@ private Q_SLOTS:
         QVERIFY(fromHand.value->isStale);
     }
 
-    void failuresHaveReadableErrors() {
+    void failuresHaveReadableErrors()
+    {
         QTemporaryDir dir;
         LocalBookmarkService service;
         const QString missing = dir.filePath(QStringLiteral("gone"));
@@ -79,11 +82,13 @@ private Q_SLOTS:
         }
     }
 
-    void scopedAccessUsesTheCurrentService() {
+    void scopedAccessUsesTheCurrentService()
+    {
         struct Refusing : LocalBookmarkService {
             int begins = 0;
             int ends = 0;
-            bool beginAccess(const QString&) override {
+            bool beginAccess(const QString&) override
+            {
                 ++begins;
                 return false;
             }
@@ -101,7 +106,8 @@ private Q_SLOTS:
         QVERIFY(access.granted());
     }
 
-    void notificationsReachObserversOfTheirNameOnly() {
+    void notificationsReachObserversOfTheirNameOnly()
+    {
         NotificationCenter& center = NotificationCenter::defaultCenter();
         QStringList seen;
         {
@@ -118,7 +124,8 @@ private Q_SLOTS:
         QCOMPARE(seen, (QStringList{QStringLiteral("v"), QStringLiteral("second")}));
     }
 
-    void logLinesGoToTheInstalledSink() {
+    void logLinesGoToTheInstalledSink()
+    {
         QStringList lines;
         const Log::Sink previous = Log::setSink([&](const QString& line) { lines << line; });
         Log::line(QStringLiteral("Error reading file /x: boom"));
