@@ -1,0 +1,117 @@
+#include "ui/Theme.h"
+
+#include <QFontDatabase>
+#include <QGuiApplication>
+
+namespace Theme {
+
+namespace {
+
+QPalette palette()
+{
+    return QGuiApplication::palette();
+}
+
+// Point sizes relative to a 13-point body, as desktop type ramps use them.
+qreal scaleFor(TextStyle style)
+{
+    switch (style) {
+    case TextStyle::largeTitle:
+        return 26.0 / 13.0;
+    case TextStyle::title:
+        return 22.0 / 13.0;
+    case TextStyle::title2:
+        return 17.0 / 13.0;
+    case TextStyle::headline:
+        return 1.0;
+    case TextStyle::body:
+        return 1.0;
+    case TextStyle::subheadline:
+        return 11.0 / 13.0;
+    case TextStyle::caption:
+        return 10.0 / 13.0;
+    case TextStyle::caption2:
+        return 10.0 / 13.0;
+    }
+    return 1.0;
+}
+
+QFont::Weight defaultWeight(TextStyle style)
+{
+    switch (style) {
+    case TextStyle::headline:
+        return QFont::DemiBold;
+    default:
+        return QFont::Normal;
+    }
+}
+
+} // namespace
+
+QColor accent()
+{
+    return palette().color(QPalette::Highlight);
+}
+
+QColor primaryText()
+{
+    return palette().color(QPalette::WindowText);
+}
+
+QColor secondaryText()
+{
+    return palette().color(QPalette::PlaceholderText);
+}
+
+QColor controlBackground()
+{
+    return palette().color(QPalette::Window);
+}
+
+QColor textBackground()
+{
+    return palette().color(QPalette::Base);
+}
+
+QColor separator()
+{
+    return withOpacity(primaryText(), 0.15);
+}
+
+QColor withOpacity(const QColor& color, qreal opacity)
+{
+    QColor result = color;
+    result.setAlphaF(color.alphaF() * opacity);
+    return result;
+}
+
+bool isDark()
+{
+    return palette().color(QPalette::Window).lightnessF() <
+           palette().color(QPalette::WindowText).lightnessF();
+}
+
+QFont font(TextStyle style)
+{
+    return font(style, defaultWeight(style));
+}
+
+QFont font(TextStyle style, QFont::Weight weight)
+{
+    QFont result = QGuiApplication::font();
+    const qreal base = result.pointSizeF() > 0 ? result.pointSizeF() : 10.0;
+    result.setPointSizeF(base * scaleFor(style));
+    result.setWeight(weight);
+    return result;
+}
+
+QFont monospaced()
+{
+    QFont result = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    const qreal base = QGuiApplication::font().pointSizeF();
+    if (base > 0)
+        result.setPointSizeF(base);
+    return result;
+}
+
+} // namespace Theme

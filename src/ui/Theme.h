@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPalette>
+
+// The colours and type sizes the screens use, read from the application's palette and font so
+// that they follow a light or a dark desktop theme.
+namespace Theme {
+
+// Colours by role.
+QColor accent();
+QColor primaryText();
+QColor secondaryText();
+QColor controlBackground();
+QColor textBackground();
+QColor separator();
+
+// `color` with its alpha multiplied by `opacity` (0 to 1).
+QColor withOpacity(const QColor& color, qreal opacity);
+
+// True when the window background is darker than its text.
+bool isDark();
+
+// Type sizes by role, derived from the application's body font.
+enum class TextStyle {
+    largeTitle,
+    title,
+    title2,
+    headline,
+    body,
+    subheadline,
+    caption,
+    caption2,
+};
+
+QFont font(TextStyle style);
+QFont font(TextStyle style, QFont::Weight weight);
+// The body size in a fixed-pitch face.
+QFont monospaced();
+
+} // namespace Theme
