@@ -65,11 +65,12 @@ set(CPACK_PACKAGE_CONTACT "Code Plexor developers")
 set(CPACK_PACKAGE_VERSION "${CODEPLEXOR_VERSION_TEXT}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "Gathers a project's source files into one text for an AI assistant")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Code Plexor scans a project folder into a file tree, lets you tick the files that matter \
-and generates one text (prefix, file list, every file's content under a header, suffix) that \
-goes to the clipboard, ready to paste into a conversation with an AI assistant. It includes the \
-desktop application and the command-line tool plexor.")
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+    "Code Plexor scans a project folder into a file tree, lets you tick the files"
+    "that matter and generates one text (prefix, file list, every file's content"
+    "under a header, suffix) that goes to the clipboard, ready to paste into a"
+    "conversation with an AI assistant. The package holds the desktop application"
+    "and the command-line tool plexor.")
 set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

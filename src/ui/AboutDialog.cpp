@@ -61,9 +61,7 @@ AboutDialog::AboutDialog(const QString& versionText, QWidget* parent)
     }
 
     layout->addSpacing(8);
-    QLabel* what = centredLabel(description(), QStringLiteral("aboutDescription"), this);
-    what->setWordWrap(true);
-    layout->addWidget(what);
+    layout->addWidget(centredLabel(description(), QStringLiteral("aboutDescription"), this));
 
     QLabel* licence = centredLabel(QStringLiteral("Released under the MIT License."),
                                    QStringLiteral("aboutLicense"), this);

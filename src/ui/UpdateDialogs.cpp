@@ -1,6 +1,7 @@
 #include "ui/UpdateDialogs.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -9,13 +10,21 @@ namespace {
 
 const QString windowTitle = QStringLiteral("Software Update");
 
-// Parts of the texts come from the feed or the network layer: no label may read them as markup
-// (the box's own setting covers only its main text) or turn them into links.
-void openAsPlainText(QMessageBox* box)
+// Wide enough that a sentence or two needs no more than a few lines.
+constexpr int minimumBoxWidth = 400;
+
+void openBox(QMessageBox* box)
 {
+    // Parts of the texts come from the feed or the network layer: no label may read them as
+    // markup (the box's own setting covers only its main text) or turn them into links.
     for (QLabel* label : box->findChildren<QLabel*>()) {
         label->setTextFormat(Qt::PlainText);
         label->setOpenExternalLinks(false);
+    }
+    // A message box sizes itself to its short main text; a spacer row across it sets a floor.
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
+        grid->addItem(new QSpacerItem(minimumBoxWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     }
     box->open();
 }
@@ -85,7 +94,7 @@ void UpdateDialogs::presentUpToDate(const QString& currentVersion)
     box->setInformativeText(
         QStringLiteral("Code Plexor %1 is the newest version available.").arg(currentVersion));
     box->setStandardButtons(QMessageBox::Ok);
-    openAsPlainText(box);
+    openBox(box);
 }
 
 void UpdateDialogs::presentUpdateAvailable(const UpdateRelease& release,
@@ -114,7 +123,7 @@ void UpdateDialogs::presentUpdateAvailable(const UpdateRelease& release,
         if (viewRelease)
             viewRelease();
     });
-    openAsPlainText(box);
+    openBox(box);
 }
 
 void UpdateDialogs::presentCheckFailed(const UpdateError& error)
@@ -124,5 +133,5 @@ void UpdateDialogs::presentCheckFailed(const UpdateError& error)
     box->setText(QStringLiteral("Update check failed"));
     box->setInformativeText(error.message());
     box->setStandardButtons(QMessageBox::Ok);
-    openAsPlainText(box);
+    openBox(box);
 }
