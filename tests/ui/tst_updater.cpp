@@ -671,6 +671,8 @@ private Q_SLOTS:
 
     void buildOptionsCarryThisBuildsVersion()
     {
+        // The build's options use the user's store: keep it inside this test's folder.
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->path()));
         const UpdaterViewModel::Options built = UpdaterViewModel::buildOptions();
         QCOMPARE(built.currentVersion, QStringLiteral(CODEPLEXOR_VERSION));
         QCOMPARE(built.buildNumber, QStringLiteral(CODEPLEXOR_BUILD_NUMBER));
