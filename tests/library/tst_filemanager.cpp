@@ -97,18 +97,6 @@ private Q_SLOTS:
         }
     }
 
-    void withoutABusTheFolderIsOpened()
-    {
-        Fallback fallback;
-        const QDBusConnection none = QDBusConnection::connectToBus(
-            QStringLiteral("unix:path=/nonexistent/codeplexor-bus"), QStringLiteral("none"));
-        QVERIFY(!none.isConnected());
-        DesktopFileManager manager(none, fallback.opener(), 200);
-        manager.revealFolder(QStringLiteral("/home/a/My App"));
-        QCOMPARE(fallback.opened,
-                 QList<QUrl>{QUrl::fromLocalFile(QStringLiteral("/home/a/My App"))});
-    }
-
     void theSessionBusPathFallsBackWhenNoBusIsThere()
     {
         // The test runs with a session-bus address that leads nowhere, so the default

@@ -55,10 +55,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::newRow("absolute") << s(u"/home/a/My App") << s(u"My App");
         QTest::newRow("shortened") << s(u".../Robots/arm") << s(u"arm");
-        QTest::newRow("shortened, one folder") << s(u".../Robots") << s(u"Robots");
         QTest::newRow("trailing slash") << s(u"/home/a/app/") << s(u"app");
         QTest::newRow("root") << s(u"/") << s(u"/");
-        QTest::newRow("no slash") << s(u"app") << s(u"app");
         QTest::newRow("empty") << QString() << QString();
     }
 

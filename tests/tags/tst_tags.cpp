@@ -85,20 +85,14 @@ private Q_SLOTS:
         QTest::newRow("ascii") << s(u"Client") << s(u"CLIENT") << true;
         QTest::newRow("sharp s and ss") << s(u"Straße") << s(u"STRASSE") << true;
         QTest::newRow("capital sharp s") << s(u"STRAẞE") << s(u"strasse") << true;
-        QTest::newRow("capital and small sharp s") << s(u"ẞ") << s(u"ß") << true;
         QTest::newRow("ligature") << s(u"ﬁle") << s(u"FILE") << true;
         QTest::newRow("final sigma") << s(u"ΟΔΟΣ") << s(u"οδος") << true;
         QTest::newRow("iota subscript") << s(u"ᾳ") << s(u"ΑΙ") << true;
-        QTest::newRow("long s") << s(u"ſwift") << s(u"Swift") << true;
-        QTest::newRow("kelvin sign") << s(u"\u212A") << s(u"k") << true;
         QTest::newRow("composed and decomposed") << s(u"Café") << s(u"CAFE\u0301") << true;
         QTest::newRow("dotted capital I and i with dot") << s(u"İ") << s(u"i\u0307") << true;
-        QTest::newRow("capital I is i") << s(u"ISPARTA") << s(u"isparta") << true;
         QTest::newRow("dotless i is not i") << s(u"ısparta") << s(u"isparta") << false;
-        QTest::newRow("dotless i is not I") << s(u"ısparta") << s(u"ISPARTA") << false;
         QTest::newRow("dotted capital I is not i") << s(u"İzmir") << s(u"izmir") << false;
         QTest::newRow("accent matters") << s(u"cafe") << s(u"café") << false;
-        QTest::newRow("different words") << s(u"Swift") << s(u"Swifty") << false;
     }
 
     void caselessMatching()
@@ -129,28 +123,20 @@ private Q_SLOTS:
         QTest::newRow("uncategorized") << s(u"uncategorized") << s(u"Uncategorized");
         QTest::newRow("upper-case word") << s(u"AI") << s(u"Ai");
         QTest::newRow("two words") << s(u"home automation") << s(u"Home Automation");
-        QTest::newRow("mixed case") << s(u"hOME aUTOMATION") << s(u"Home Automation");
         QTest::newRow("punctuation is not a separator") << s(u"HTML/CSS") << s(u"Html/css");
-        QTest::newRow("hyphen") << s(u"front-end") << s(u"Front-end");
         QTest::newRow("symbols") << s(u"c++") << s(u"C++");
         QTest::newRow("leading symbol") << s(u"(swift)") << s(u"(swift)");
-        QTest::newRow("digits") << s(u"2d games") << s(u"2d Games");
         QTest::newRow("white space kept") << s(u" a\tb\u00A0c  d ") << s(u" A\tB\u00A0C  D ");
-        QTest::newRow("empty") << QString() << QString();
-        QTest::newRow("accented") << s(u"élan ÉCOLE") << s(u"Élan École");
         QTest::newRow("decomposed first letter") << s(u"e\u0301COLE") << s(u"E\u0301cole");
         QTest::newRow("sharp s starts a word") << s(u"ßa") << s(u"Ssa");
         QTest::newRow("sharp s inside a word") << s(u"STRAẞE") << s(u"Straße");
         QTest::newRow("ligature") << s(u"ﬁsh") << s(u"Fish");
         QTest::newRow("digraph") << s(u"ǆungla") << s(u"ǅungla");
-        QTest::newRow("apostrophe n") << s(u"ŉ") << s(u"\u02BCN");
         QTest::newRow("greek final sigma") << s(u"ΟΔΟΣ ΣΟΦΟΣ") << s(u"Οδος Σοφος");
         QTest::newRow("greek iota subscript") << s(u"ᾷ") << s(u"\u0391\u0342\u0345");
         QTest::newRow("turkish dotted capital I") << s(u"İSTANBUL") << s(u"İstanbul");
-        QTest::newRow("dotless i") << s(u"ılık") << s(u"Ilık");
         QTest::newRow("beyond the basic plane")
             << s(u"\U00010428\U00010400") << s(u"\U00010400\U00010428");
-        QTest::newRow("armenian ligature") << s(u"\u0587") << s(u"\u0535\u0582");
     }
 
     void capitalizedWords()
@@ -162,13 +148,24 @@ private Q_SLOTS:
 
     // --- Tag store ---------------------------------------------------------------------------
 
-    void startsEmptyAndWritesNothingUntilAChange()
+    void loadingTags()
     {
+        // Nothing stored: empty, and nothing is written until a change.
+        {
+            CustomTagManager manager(preferences());
+            QVERIFY(manager.savedTags().isEmpty());
+            QCOMPARE(QString(manager.storageKey()), QStringLiteral("savedCustomTags"));
+        }
+        QVERIFY(!preferences().contains(QStringLiteral("savedCustomTags")));
+
+        // Undecodable: ignored, and kept until the next change overwrites it.
+        preferences().setBytes(PreferenceKeys::savedCustomTags, "[{\"name\":\"a\"}]");
         CustomTagManager manager(preferences());
         QVERIFY(manager.savedTags().isEmpty());
-        QCOMPARE(QString(manager.storageKey()), QStringLiteral("savedCustomTags"));
-        QVERIFY(!preferences().contains(QStringLiteral("savedCustomTags")));
-        QCOMPARE(manager.colorHexForTag(QStringLiteral("x")), std::nullopt);
+        QVERIFY(preferences().bytes(PreferenceKeys::savedCustomTags));
+        manager.saveTag(QStringLiteral("b"), QStringLiteral("#010203"));
+        QCOMPARE(storedTags(), std::optional(QList<CustomTagDefinition>{
+                                   {QStringLiteral("b"), QStringLiteral("#010203")}}));
     }
 
     void saveUpdatesTheMatchInPlaceWithTheNewSpelling()
@@ -190,63 +187,36 @@ private Q_SLOTS:
         QCOMPARE(storedTags(), std::optional(expected));
         QCOMPARE(before.count(), 5);
         QCOMPARE(after.count(), 5);
+        QCOMPARE(manager.colorHexForTag(QStringLiteral("cLiEnT")),
+                 std::optional<QString>(QStringLiteral("#00FF00")));
+        QCOMPARE(manager.colorHexForTag(QStringLiteral("Clients")), std::nullopt);
 
         // Saving what is already there changes nothing, so nobody is told.
         manager.saveTag(QStringLiteral("Robots"), QStringLiteral("#00FF00"));
         QCOMPARE(after.count(), 5);
     }
 
-    void lookupAndDeleteIgnoreCase()
-    {
-        CustomTagManager manager(preferences());
-        manager.saveTag(QStringLiteral("Client"), QStringLiteral("#FF0000"));
-        manager.saveTag(QStringLiteral("Other"), QStringLiteral("#00FF00"));
-        QCOMPARE(manager.colorHexForTag(QStringLiteral("cLiEnT")),
-                 std::optional<QString>(QStringLiteral("#FF0000")));
-
-        manager.deleteTag(QStringLiteral("client"));
-        const QList<CustomTagDefinition> remaining{
-            {QStringLiteral("Other"), QStringLiteral("#00FF00")}};
-        QCOMPARE(manager.savedTags(), remaining);
-
-        // A name that matches nothing still rewrites the list as it is.
-        CustomTagManager fresh(preferences());
-        QCOMPARE(fresh.savedTags(), remaining);
-        preferences().remove(QStringLiteral("savedCustomTags"));
-        QVERIFY(!storedTags());
-        fresh.deleteTag(QStringLiteral("nothing"));
-        QCOMPARE(storedTags(), std::optional(remaining));
-    }
-
     void storedDuplicatesAreReachedFirstAndDeletedTogether()
     {
+        const QList<CustomTagDefinition> x{{QStringLiteral("x"), QStringLiteral("#222222")}};
         preferences().setBytes(
             PreferenceKeys::savedCustomTags,
             CustomTagCodec::encode({{QStringLiteral("web"), QStringLiteral("#111111")},
-                                    {QStringLiteral("x"), QStringLiteral("#222222")},
+                                    x.first(),
                                     {QStringLiteral("WEB"), QStringLiteral("#333333")}}));
         CustomTagManager manager(preferences());
         QCOMPARE(manager.colorHexForTag(QStringLiteral("Web")),
                  std::optional<QString>(QStringLiteral("#111111")));
         manager.saveTag(QStringLiteral("Web"), QStringLiteral("#444444"));
-        QCOMPARE(manager.savedTags().size(), 3);
         QCOMPARE(manager.savedTags()[0].name, QStringLiteral("Web"));
         QCOMPARE(manager.savedTags()[2].colorHex, QStringLiteral("#333333"));
         manager.deleteTag(QStringLiteral("wEb"));
-        QCOMPARE(manager.savedTags(),
-                 (QList<CustomTagDefinition>{{QStringLiteral("x"), QStringLiteral("#222222")}}));
-    }
+        QCOMPARE(manager.savedTags(), x);
 
-    void undecodableStoredTagsAreIgnoredUntilTheNextChange()
-    {
-        preferences().setBytes(PreferenceKeys::savedCustomTags, "[{\"name\":\"a\"}]");
-        CustomTagManager manager(preferences());
-        QVERIFY(manager.savedTags().isEmpty());
-        QCOMPARE(preferences().bytes(PreferenceKeys::savedCustomTags),
-                 std::optional<QByteArray>("[{\"name\":\"a\"}]"));
-        manager.saveTag(QStringLiteral("b"), QStringLiteral("#010203"));
-        QCOMPARE(storedTags(), std::optional(QList<CustomTagDefinition>{
-                                   {QStringLiteral("b"), QStringLiteral("#010203")}}));
+        // A name that matches nothing still rewrites the list as it is.
+        preferences().remove(QStringLiteral("savedCustomTags"));
+        manager.deleteTag(QStringLiteral("nothing"));
+        QCOMPARE(storedTags(), std::optional(x));
     }
 
     // --- Colour text -------------------------------------------------------------------------
@@ -258,23 +228,18 @@ private Q_SLOTS:
         QTest::newRow("six digits") << s(u"#FF8000") << s(u"255,128,0,255");
         QTest::newRow("blank and newline around") << s(u" #FF8000\n") << s(u"255,128,0,255");
         QTest::newRow("no hash") << s(u"FF8000") << s(u"255,128,0,255");
-        QTest::newRow("lower case") << s(u"#ff8000") << s(u"255,128,0,255");
         QTest::newRow("eight digits") << s(u"#80808080") << s(u"128,128,128,128");
         QTest::newRow("hash anywhere") << s(u"#FF#80#00") << s(u"255,128,0,255");
         QTest::newRow("non-breaking space trimmed")
             << s(u"\u00A0#0000FF\u2028") << s(u"0,0,255,255");
         QTest::newRow("three digits") << s(u"#F80") << QString();
-        QTest::newRow("seven digits") << s(u"#FF80001") << QString();
         QTest::newRow("no leading digit") << s(u"#GG0000") << QString();
         QTest::newRow("digits stop early") << s(u"#12ZZ56") << s(u"0,0,18,255");
         QTest::newRow("length counts every character") << s(u"#12345é") << s(u"1,35,69,255");
         QTest::newRow("0x prefix counts in the length") << s(u"0x1234") << s(u"0,18,52,255");
         QTest::newRow("0X prefix, eight") << s(u"0X123456") << s(u"0,18,52,86");
-        QTest::newRow("0x without digits") << s(u"0xZZZZ") << QString();
         QTest::newRow("inner blank") << s(u"# FFFFF") << QString();
         QTest::newRow("full-width digits") << s(u"＃ＦＦ００００") << QString();
-        QTest::newRow("empty") << QString() << QString();
-        QTest::newRow("only hashes") << s(u"######") << QString();
     }
 
     void colorFromHex()
@@ -291,14 +256,6 @@ private Q_SLOTS:
         QCOMPARE(color->spec(), QColor::Rgb);
     }
 
-    void eightDigitOpacityIsExact()
-    {
-        const std::optional<QColor> color =
-            CustomTagManager::colorFromHex(QStringLiteral("#00000080"));
-        QVERIFY(color);
-        QCOMPARE(color->alphaF(), 128.0f / 255.0f);
-    }
-
     void hexFromComponents_data()
     {
         QTest::addColumn<QList<double>>("components");
@@ -306,15 +263,12 @@ private Q_SLOTS:
         QTest::newRow("rgb, half rounds up") << QList<double>{1.0, 0.5, 0.0} << s(u"#FF8000");
         QTest::newRow("grey with opacity") << QList<double>{1.0, 0.5} << s(u"#FF80FF");
         QTest::newRow("one component") << QList<double>{0.2} << s(u"#333333");
-        QTest::newRow("opacity ignored") << QList<double>{0, 0, 1, 0.25} << s(u"#0000FF");
         QTest::newRow("five components") << QList<double>{0.1, 0.2, 0.3, 0.4, 1} << s(u"#1A334D");
         QTest::newRow("over one is not clamped") << QList<double>{2.0, 0, 0} << s(u"#1FE0000");
         QTest::newRow("negative prints two's complement")
             << QList<double>{-1.0 / 255.0, 0, 0} << s(u"#FFFFFFFFFFFFFFFF0000");
         QTest::newRow("negative half rounds away from zero")
             << QList<double>{-0.5 / 255.0, 0, 0} << s(u"#FFFFFFFFFFFFFFFF0000");
-        QTest::newRow("tiny negative rounds to zero")
-            << QList<double>{-0.4 / 255.0, 0, 0} << s(u"#000000");
         QTest::newRow("empty") << QList<double>{} << QString();
         QTest::newRow("not a number")
             << QList<double>{std::numeric_limits<double>::quiet_NaN(), 0, 0} << QString();
@@ -343,10 +297,9 @@ private Q_SLOTS:
         QCOMPARE(CustomTagManager::hexFromColor(QColor::fromHsv(120, 255, 255)),
                  std::optional<QString>(QStringLiteral("#00FF00")));
         QCOMPARE(CustomTagManager::hexFromColor(QColor()), std::nullopt);
-        const QColor extended = QColor::fromRgbF(1.5f, 0.0f, 0.0f).toExtendedRgb();
+        // Out-of-range components make an extended-range colour, which is not clamped.
         QCOMPARE(CustomTagManager::hexFromColor(QColor::fromRgbF(1.5f, 0.0f, 0.0f)),
                  std::optional<QString>(QStringLiteral("#17F0000")));
-        QVERIFY(extended.isValid());
         // A formatted colour reads back to the same colour, for every channel value.
         for (int v = 0; v < 256; ++v) {
             const QColor color(v, 255 - v, (v * 7) % 256);
@@ -357,15 +310,6 @@ private Q_SLOTS:
     }
 
     // --- Tag rules ---------------------------------------------------------------------------
-
-    void suggestedTags()
-    {
-        QCOMPARE(TagRules::suggestedTags().size(), 18);
-        QCOMPARE(TagRules::suggestedTags().first(), QStringLiteral("Swift"));
-        QCOMPARE(TagRules::suggestedTags().last(), QStringLiteral("Backend"));
-        QVERIFY(TagRules::isSuggestedTag(QStringLiteral("HTML/CSS")));
-        QVERIFY(!TagRules::isSuggestedTag(QStringLiteral("swift")));
-    }
 
     void pathDerivedTag_data()
     {
@@ -420,28 +364,21 @@ private Q_SLOTS:
             QTest::newRow(name) << s(tag) << int(color) << opacity;
         };
         row("uncategorized", u"uncategorized", NamedColor::secondary, 0.5);
-        row("Uncategorized", u"UNCATEGORIZED", NamedColor::secondary, 0.5);
         // "uncategorized" holds "go", so only the whole word escapes the cyan rule.
         row("uncategorized with more", u"uncategorized stuff", NamedColor::cyan, 1);
         row("Swift", u"Swift", NamedColor::orange, 1);
-        row("SWIFT", u"SWIFT", NamedColor::orange, 1);
         row("swiftui beats python", u"SwiftUI python", NamedColor::orange, 1);
         row("micropython", u"MicroPython", NamedColor::teal, 1);
-        row("circuitpython", u"circuitpython boards", NamedColor::teal, 1);
         row("Python", u"Python", NamedColor::blue, 1);
         row("JavaScript", u"JavaScript", NamedColor::yellow, 1);
         row("nodejs", u"NodeJS", NamedColor::yellow, 1);
         row("C++", u"C++", NamedColor::pink, 1);
-        row("cpp", u"cpp tools", NamedColor::pink, 1);
         row("Arduino", u"Arduino", NamedColor::pink, 1);
         row("Web", u"Web", NamedColor::purple, 1);
-        row("HTML/CSS", u"HTML/CSS", NamedColor::purple, 1);
         row("Shell", u"Shell", NamedColor::gray, 1);
-        row("bash", u"bash scripts", NamedColor::gray, 1);
         row("adobe", u"Adobe", NamedColor::green, 0.5);
         row("applescript", u"AppleScript", NamedColor::orange, 0.5);
         row("AI", u"AI", NamedColor::red, 0.5);
-        row("ai", u"ai", NamedColor::red, 0.5);
         row("AI tools", u"AI tools", NamedColor::gray, 1);
         row("artificial intelligence", u"Artificial Intelligence lab", NamedColor::red, 0.5);
         row("chrome", u"Chrome extensions", NamedColor::green, 1);
@@ -449,19 +386,11 @@ private Q_SLOTS:
         row("wordpress", u"WordPress", NamedColor::brown, 1);
         row("Go", u"Go", NamedColor::cyan, 1);
         row("django", u"django", NamedColor::cyan, 1);
-        row("golang", u"golang", NamedColor::cyan, 1);
         row("mongodb", u"mongodb", NamedColor::cyan, 1);
         row("Rust", u"Rust", NamedColor::orange, 0.8);
         row("Java", u"Java", NamedColor::brown, 0.8);
-        row("C", u"C", NamedColor::gray, 1);
-        row("Ruby", u"Ruby", NamedColor::gray, 1);
-        row("Kotlin", u"Kotlin", NamedColor::gray, 1);
-        row("PHP", u"PHP", NamedColor::gray, 1);
-        row("Mobile", u"Mobile", NamedColor::gray, 1);
-        row("Backend", u"Backend", NamedColor::gray, 1);
         row("empty", u"", NamedColor::gray, 1);
         row("accent on the keyword's last letter", u"gó", NamedColor::gray, 1);
-        row("decomposed accent", u"go\u0301", NamedColor::gray, 1);
         row("full lower-casing", u"PYTHON İ", NamedColor::blue, 1);
     }
 
@@ -475,20 +404,6 @@ private Q_SLOTS:
         QCOMPARE(NamedColors::name(actual.color), NamedColors::name(expected.color));
         QCOMPARE(actual.opacity, expected.opacity);
         QCOMPARE(TagRules::keywordColor(tag), NamedColors::color(expected.color, opacity));
-    }
-
-    void namedColorsAreDistinctAndOpacityMultiplies()
-    {
-        QSet<QRgb> seen;
-        for (NamedColor color : NamedColors::all()) {
-            const QColor value = NamedColors::color(color);
-            QVERIFY(value.isValid());
-            seen.insert(value.rgba());
-        }
-        QCOMPARE(seen.size(), NamedColors::all().size());
-        QCOMPARE(NamedColors::color(NamedColor::red, 0.5).alpha(), 128);
-        QVERIFY(qAbs(NamedColors::color(NamedColor::secondary, 0.5).alphaF() -
-                     NamedColors::color(NamedColor::secondary).alphaF() * 0.5f) < 1e-3f);
     }
 
     void projectColor_data()
