@@ -27,7 +27,7 @@ RecentFoldersStore::RecentFoldersStore(Preferences& preferences, QObject* parent
     : QObject(parent)
     , m_preferences(preferences)
     , m_clock(&ReferenceDate::now)
-    , m_collator(RecentsOrder::finderCollator())
+    , m_collator(RecentsOrder::naturalNameCollator())
 {}
 
 RecentFoldersStore::RecentFoldersStore(QObject* parent)

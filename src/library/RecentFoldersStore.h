@@ -45,7 +45,7 @@ public:
     const CloudPathPrefixes& pathPrefixes() const { return m_prefixes; }
     // The clock giving "now" in seconds since 2001-01-01 UTC; ReferenceDate::now unless replaced.
     void setClock(std::function<double()> clock);
-    // The collator of the pinned projects' name order; RecentsOrder::finderCollator() unless
+    // The collator of the pinned projects' name order; RecentsOrder::naturalNameCollator() unless
     // replaced. Takes effect at the next save.
     void setCollator(const QCollator& collator);
 

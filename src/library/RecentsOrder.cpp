@@ -15,7 +15,7 @@ QString lastPathComponent(const QString& path)
     return path.mid(slash + 1, end - slash - 1);
 }
 
-QCollator finderCollator(const QLocale& locale)
+QCollator naturalNameCollator(const QLocale& locale)
 {
     const bool bare = locale.language() == QLocale::C;
     QCollator collator(bare ? QLocale(QLocale::English) : locale);

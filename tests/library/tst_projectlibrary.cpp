@@ -134,7 +134,7 @@ private Q_SLOTS:
         QVERIFY(ProjectLibrary::sidebarSections({}).pinned.isEmpty());
     }
 
-    void finderLikeNameOrder_data()
+    void naturalNameOrder_data()
     {
         QTest::addColumn<QLocale>("locale");
         QTest::newRow("bare C locale") << QLocale::c();
@@ -142,10 +142,10 @@ private Q_SLOTS:
         QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany);
     }
 
-    void finderLikeNameOrder()
+    void naturalNameOrder()
     {
         QFETCH(QLocale, locale);
-        const QCollator collator = RecentsOrder::finderCollator(locale);
+        const QCollator collator = RecentsOrder::naturalNameCollator(locale);
         QList<RecentFolder> list{
             project(s(u"/u/late"), {}, false, 30),     project(s(u"/p/project 10"), {}, true),
             project(s(u"/p/Project 2"), {}, true),     project(s(u"/u/early"), {}, false, 10),
