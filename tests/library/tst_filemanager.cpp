@@ -1,0 +1,171 @@
+#include "platform/DesktopFileManager.h"
+
+#include <QDBusAbstractAdaptor>
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusMessage>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const QString service = QStringLiteral("org.freedesktop.FileManager1");
+const QString objectPath = QStringLiteral("/org/freedesktop/FileManager1");
+
+// Stands in for a file manager on the bus. With `answers` false it takes calls and never
+// replies, like a file manager that hangs.
+class FakeFileManagerService : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+
+public:
+    explicit FakeFileManagerService(bool answers)
+        : m_answers(answers)
+    {}
+
+    QList<QStringList> calls;
+    QStringList startupIds;
+
+public Q_SLOTS:
+    void ShowItems(const QStringList& uris, const QString& startupId)
+    {
+        calls << uris;
+        startupIds << startupId;
+        if (!m_answers)
+            setDelayedReply(true);
+    }
+
+private:
+    bool m_answers;
+};
+
+struct Fallback {
+    QList<QUrl> opened;
+    DesktopFileManager::Opener opener()
+    {
+        return [this](const QUrl& url) {
+            opened << url;
+            return true;
+        };
+    }
+};
+
+} // namespace
+
+class TestFileManager : public QObject {
+    Q_OBJECT
+
+    // A private session bus for this test, so that the machine's own bus and file manager are
+    // never involved.
+    std::unique_ptr<QProcess> m_daemon;
+    QString m_address;
+    int m_connections = 0;
+
+    QDBusConnection connect()
+    {
+        return QDBusConnection::connectToBus(m_address,
+                                             QStringLiteral("test-%1").arg(++m_connections));
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+        if (daemon.isEmpty())
+            return;
+        m_daemon = std::make_unique<QProcess>();
+        m_daemon->start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                 QStringLiteral("--print-address=1")});
+        QVERIFY(m_daemon->waitForStarted(5000));
+        QElapsedTimer waited;
+        waited.start();
+        while (!m_daemon->canReadLine() && waited.elapsed() < 5000)
+            m_daemon->waitForReadyRead(100);
+        m_address = QString::fromUtf8(m_daemon->readLine()).trimmed();
+        QVERIFY(!m_address.isEmpty());
+    }
+
+    void cleanupTestCase()
+    {
+        if (m_daemon) {
+            m_daemon->terminate();
+            m_daemon->waitForFinished(5000);
+        }
+    }
+
+    void theSessionBusPathFallsBackWhenNoBusIsThere()
+    {
+        // The test runs with a session-bus address that leads nowhere, so the default
+        // constructor's bus is not connected; the fallback must still be reached, at once.
+        if (!qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS")
+                 .contains(QStringLiteral("nonexistent")))
+            QSKIP("needs DBUS_SESSION_BUS_ADDRESS pointing nowhere (set by the test registration)");
+        QVERIFY(!QDBusConnection::sessionBus().isConnected());
+        Fallback fallback;
+        DesktopFileManager manager(QDBusConnection::sessionBus(), fallback.opener(), 200);
+        manager.revealFolder(QStringLiteral("/tmp"));
+        QCOMPARE(fallback.opened.size(), 1);
+    }
+
+    void aFileManagerOnTheBusShowsTheFolder()
+    {
+        if (m_address.isEmpty())
+            QSKIP("dbus-daemon is not installed");
+        QDBusConnection serviceBus = connect();
+        QVERIFY(serviceBus.isConnected());
+        FakeFileManagerService fake(true);
+        QVERIFY(serviceBus.registerObject(objectPath, &fake, QDBusConnection::ExportAllSlots));
+        QVERIFY(serviceBus.registerService(service));
+
+        Fallback fallback;
+        {
+            DesktopFileManager manager(connect(), fallback.opener(), 5000);
+            manager.revealFolder(QStringLiteral("/home/a/Caf\u00E9 #1"));
+        }
+        QTRY_COMPARE(fake.calls.size(), 1);
+        QCOMPARE(fake.calls.first(),
+                 QStringList{QStringLiteral("file:///home/a/Caf%C3%A9%20%231")});
+        QCOMPARE(fake.startupIds.first(), QString());
+        // The answer arrives after the call; give it the chance to (wrongly) fall back.
+        QTest::qWait(100);
+        QVERIFY(fallback.opened.isEmpty());
+        serviceBus.unregisterService(service);
+        serviceBus.unregisterObject(objectPath);
+    }
+
+    void noFileManagerOnTheBusFallsBack()
+    {
+        if (m_address.isEmpty())
+            QSKIP("dbus-daemon is not installed");
+        Fallback fallback;
+        DesktopFileManager manager(connect(), fallback.opener(), 5000);
+        manager.revealFolder(QStringLiteral("/srv/x"));
+        QVERIFY(fallback.opened.isEmpty()); // the answer comes through the event loop
+        QTRY_COMPARE(fallback.opened, QList<QUrl>{QUrl::fromLocalFile(QStringLiteral("/srv/x"))});
+    }
+
+    void aFileManagerThatNeverAnswersTimesOut()
+    {
+        if (m_address.isEmpty())
+            QSKIP("dbus-daemon is not installed");
+        QDBusConnection serviceBus = connect();
+        FakeFileManagerService fake(false);
+        QVERIFY(serviceBus.registerObject(objectPath, &fake, QDBusConnection::ExportAllSlots));
+        QVERIFY(serviceBus.registerService(service));
+
+        Fallback fallback;
+        DesktopFileManager manager(connect(), fallback.opener(), 300);
+        manager.revealFolder(QStringLiteral("/srv/slow"));
+        QTRY_COMPARE_WITH_TIMEOUT(fallback.opened.size(), 1, 5000);
+        QCOMPARE(fake.calls.size(), 1);
+        serviceBus.unregisterService(service);
+        serviceBus.unregisterObject(objectPath);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFileManager)
+#include "tst_filemanager.moc"
