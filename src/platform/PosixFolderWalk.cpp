@@ -9,9 +9,9 @@
 
 namespace {
 
-DIR* openFolderAt(int parentFd, const char* name)
+DIR* openFolderAt(int parentFd, const char* name, int extraFlags)
 {
-    const int fd = ::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = ::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | extraFlags);
     if (fd < 0)
         return nullptr;
     DIR* dir = ::fdopendir(fd);
@@ -55,7 +55,8 @@ bool PosixFolderWalk::start(const QString& rootPath)
     m_descend = false;
     if (rootPath.isEmpty())
         return false;
-    DIR* root = openFolderAt(AT_FDCWD, QFile::encodeName(rootPath).constData());
+    // The root itself may be reached through a link: it is the folder the user chose.
+    DIR* root = openFolderAt(AT_FDCWD, QFile::encodeName(rootPath).constData(), 0);
     if (!root)
         return false;
     m_levels.push_back(Level{root, 0});
@@ -67,7 +68,8 @@ void PosixFolderWalk::descendIntoCurrent()
     m_descend = false;
     const Level& parent = m_levels.back();
     // A folder that cannot be opened is passed over silently: it contributes no entries.
-    DIR* dir = openFolderAt(::dirfd(parent.dir), m_relativePath.constData() + m_nameOffset);
+    DIR* dir =
+        openFolderAt(::dirfd(parent.dir), m_relativePath.constData() + m_nameOffset, O_NOFOLLOW);
     if (!dir)
         return;
     m_relativePath.append('/');
