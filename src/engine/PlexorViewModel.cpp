@@ -5,6 +5,7 @@
 #include "platform/FolderBookmark.h"
 #include "platform/FolderWalk.h"
 #include "platform/Log.h"
+#include "platform/MemoryAdvice.h"
 #include "platform/TextFileReader.h"
 
 #include <QTimer>
@@ -311,12 +312,18 @@ void PlexorViewModel::generateContent(const std::optional<QString>& folder)
         listLength += entries.back().displayPath.size() + 1;
     }
 
+    // The text is built in one block reserved up front: a file of n bytes never gives more than
+    // n UTF-16 units. Files that grew since are still taken, by growing the block.
+    qint64 contentBytes = 0;
+    for (const Entry& entry : entries)
+        contentBytes += TextFileReader::fileSize(entry.node->path());
     const QString separator = suffixSeparator();
+    const qsizetype blockOverhead = fileOpener.size() + fileRule.size() + 5;
     QString out;
-    // The fixed parts; the file texts grow the string geometrically as they come.
     out.reserve(m_prefixText.size() + 2 + listLength * 2 +
-                static_cast<qsizetype>(entries.size()) * (fileOpener.size() + fileRule.size() + 4) +
-                separator.size() + m_suffixText.size());
+                static_cast<qsizetype>(entries.size()) * blockOverhead +
+                static_cast<qsizetype>(contentBytes) + separator.size() + m_suffixText.size());
+    MemoryAdvice::preferLargePages(out.constData(), out.capacity() * qsizetype(sizeof(QChar)));
     out += m_prefixText;
     out += u"\n\n";
     if (!entries.empty()) {
@@ -345,6 +352,9 @@ void PlexorViewModel::generateContent(const std::optional<QString>& folder)
     }
     out += separator;
     out += m_suffixText;
+    // Multi-byte text or files left out can leave much of the block unused.
+    if (out.capacity() - out.size() > out.size() / 4)
+        out.squeeze();
 
     m_generatedContent = std::move(out);
     Q_EMIT generatedContentChanged();

@@ -94,6 +94,14 @@ bool TextFileReader::readBytes(const QString& path, QString* errorDescription)
     }
 }
 
+qint64 TextFileReader::fileSize(const QString& path)
+{
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return 0;
+    return static_cast<qint64>(info.st_size);
+}
+
 bool TextFileReader::appendUtf8(QByteArrayView bytes, QString& out)
 {
     const qsizetype start = out.size();

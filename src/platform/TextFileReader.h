@@ -21,6 +21,9 @@ public:
     // Reads the file at `path` into a new string.
     static bool readFile(const QString& path, QString& text, QString* errorDescription = nullptr);
 
+    // The size in bytes of the file at `path`, or 0 when it cannot be found.
+    static qint64 fileSize(const QString& path);
+
     // Appends `bytes` decoded as UTF-8 to `out`; false (and `out` unchanged) when invalid.
     static bool appendUtf8(QByteArrayView bytes, QString& out);
 
