@@ -215,29 +215,41 @@ void PlexorViewModel::saveState(const SaveCallback& onSave) const
     onSave(selected, collectExpandedPaths(m_files));
 }
 
-QSet<QUuid> PlexorViewModel::restoreSelection(const PathSet& savedPaths, const FileItemList& nodes)
+namespace {
+
+void addSelected(const PlexorViewModel::PathSet& savedPaths, const FileItemList& nodes,
+                 QSet<QUuid>& ids)
 {
-    QSet<QUuid> ids;
-    if (savedPaths.isEmpty())
-        return ids;
     for (const auto& node : nodes) {
         if (savedPaths.contains(node->path()))
             ids.insert(node->id());
-        if (node->hasChildList())
-            ids.unite(restoreSelection(savedPaths, node->children()));
+        addSelected(savedPaths, node->children(), ids);
     }
+}
+
+void addExpanded(const FileItemList& nodes, PlexorViewModel::PathSet& paths)
+{
+    for (const auto& node : nodes) {
+        if (node->isExpanded())
+            paths.insert(node->path());
+        addExpanded(node->children(), paths);
+    }
+}
+
+} // namespace
+
+QSet<QUuid> PlexorViewModel::restoreSelection(const PathSet& savedPaths, const FileItemList& nodes)
+{
+    QSet<QUuid> ids;
+    if (!savedPaths.isEmpty())
+        addSelected(savedPaths, nodes, ids);
     return ids;
 }
 
 PlexorViewModel::PathSet PlexorViewModel::collectExpandedPaths(const FileItemList& nodes)
 {
     PathSet paths;
-    for (const auto& node : nodes) {
-        if (node->isExpanded())
-            paths.insert(node->path());
-        if (node->hasChildList())
-            paths.unite(collectExpandedPaths(node->children()));
-    }
+    addExpanded(nodes, paths);
     return paths;
 }
 
