@@ -2,6 +2,7 @@
 
 // The records every subsystem shares, and their stored forms.
 #include "model/CustomTagDefinition.h"
+#include "model/FileItem.h"
 #include "model/PreferenceKeys.h"
 #include "model/RecentFolder.h"
 #include "model/ReferenceDate.h"

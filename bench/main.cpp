@@ -1,0 +1,211 @@
+// Measures the collection engine on a large synthetic project against the plainest code doing
+// the same input and output:
+//   - loadFiles against a recursive walk that stats every entry;
+//   - generateContent against reading the same files into one buffer;
+//   - the peak heap the scan uses per tree node.
+// Run: build/bench/codeplexor_bench [--quick] [--dir FOLDER]
+//
+// The project is written into a temporary folder under FOLDER, by default /dev/shm when it
+// exists (a memory file system: quick to write and remove, and it measures the work of the code
+// rather than the disk), otherwise the system's temporary folder.
+
+#include "BaselineIo.h"
+#include "HeapUsage.h"
+#include "SyntheticProject.h"
+
+#include "engine/PlexorViewModel.h"
+#include "model/Preferences.h"
+#include "platform/Clipboard.h"
+#include "platform/FolderWalk.h"
+#include "platform/Log.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+class NoClipboard : public Clipboard {
+public:
+    void clear() override {}
+    void setText(const QString&) override {}
+};
+
+struct Timing {
+    double best = 0;
+    double median = 0;
+};
+
+// Runs `setup` (not timed) and `work` (timed) `repeats` times; milliseconds.
+Timing measure(int repeats, const std::function<void()>& setup, const std::function<void()>& work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < repeats; ++i) {
+        setup();
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return Timing{times.front(), times[times.size() / 2]};
+}
+
+int countNodes(const FileItemList& nodes)
+{
+    int count = 0;
+    for (const auto& node : nodes)
+        count += 1 + countNodes(node->children());
+    return count;
+}
+
+void printTiming(const char* label, const Timing& timing)
+{
+    std::printf("  %-44s best %8.1f ms   median %8.1f ms\n", label, timing.best, timing.median);
+}
+
+void printRatio(const char* label, double ratio, double target)
+{
+    std::printf("  %-44s %6.2fx   (target <= %.1fx) %s\n", label, ratio, target,
+                ratio <= target ? "ok" : "OVER");
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    const QStringList arguments = app.arguments();
+    const bool quick = arguments.contains(QStringLiteral("--quick"));
+    const int repeats = quick ? 3 : 7;
+    QString parent =
+        QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
+    const qsizetype dirArgument = arguments.indexOf(QStringLiteral("--dir"));
+    if (dirArgument > 0 && dirArgument + 1 < arguments.size())
+        parent = arguments.at(dirArgument + 1);
+
+    QTemporaryDir configDir;
+    QTemporaryDir projectDir(parent + QStringLiteral("/codeplexor-bench-XXXXXX"));
+    if (!configDir.isValid() || !projectDir.isValid()) {
+        std::fprintf(stderr, "cannot create temporary folders\n");
+        return 1;
+    }
+    Preferences preferences(configDir.filePath(QStringLiteral("prefs.json")));
+    NoClipboard clipboard;
+    Log::setSink([](const QString& line) { std::fprintf(stderr, "%s\n", qPrintable(line)); });
+
+    SyntheticProject::Shape shape;
+    SyntheticProject project(projectDir.filePath(QStringLiteral("project")), shape);
+    std::printf("Writing the synthetic project into %s ...\n", qPrintable(project.root()));
+    std::fflush(stdout);
+    QElapsedTimer writeTimer;
+    writeTimer.start();
+    if (!QDir().mkpath(project.root()) || !project.write())
+        return 1;
+    std::printf("  %d files in %d folders (%d of them in node_modules), %.1f s\n",
+                project.fileCount(), project.folderCount(),
+                shape.dependencyPackages * shape.filesPerDependency,
+                static_cast<double>(writeTimer.elapsed()) / 1000.0);
+    std::printf("  selection: %lld files, %.1f MB\n\n",
+                static_cast<long long>(project.selectedPaths().size()),
+                static_cast<double>(project.selectedBytes()) / 1e6);
+
+    const QString root = project.root();
+
+    // --- Scan ---------------------------------------------------------------------------------
+    // Warm the file system caches once, for both sides.
+    const qint64 allEntries = BaselineIo::walkAndStat(root);
+    const qint64 visitedEntries = BaselineIo::walkAndStat(root, "node_modules");
+
+    std::printf("Scan (%lld entries in all, %lld outside node_modules)\n",
+                static_cast<long long>(allEntries), static_cast<long long>(visitedEntries));
+    const Timing plainWalk = measure(
+        repeats, [] {}, [&] { BaselineIo::walkAndStat(root); });
+    const Timing plainWalkSameEntries = measure(
+        repeats, [] {}, [&] { BaselineIo::walkAndStat(root, "node_modules"); });
+
+    std::unique_ptr<PlexorViewModel> engine;
+    const Timing scan = measure(
+        repeats,
+        [&] {
+            engine.reset();
+            engine = std::make_unique<PlexorViewModel>(preferences, clipboard);
+        },
+        [&] { engine->loadFiles(root); });
+    const int nodes = countNodes(engine->files());
+
+    printTiming("plain walk + stat, whole tree", plainWalk);
+    printTiming("plain walk + stat, same entries as the scan", plainWalkSameEntries);
+    printTiming("loadFiles", scan);
+    std::printf("  tree: %d nodes\n", nodes);
+    printRatio("loadFiles / plain walk (whole tree)", scan.median / plainWalk.median, 1.5);
+    printRatio("loadFiles / plain walk (same entries)", scan.median / plainWalkSameEntries.median,
+               1.5);
+
+    // --- Memory -------------------------------------------------------------------------------
+    engine.reset();
+    {
+        auto fresh = std::make_unique<PlexorViewModel>(preferences, clipboard);
+        qint64 peak = 0;
+        fresh->setWalkFactory(
+            [&peak] { return std::make_unique<HeapSamplingWalk>(FolderWalk::create(), &peak); });
+        const qint64 before = heapBytesInUse();
+        peak = before;
+        fresh->loadFiles(root);
+        const qint64 after = heapBytesInUse();
+        peak = std::max(peak, after);
+        const int freshNodes = countNodes(fresh->files());
+        std::printf("\nMemory of the tree (%d nodes)\n", freshNodes);
+        std::printf("  peak during the scan      %8.1f bytes per node\n",
+                    static_cast<double>(peak - before) / freshNodes);
+        std::printf("  held after the scan       %8.1f bytes per node\n",
+                    static_cast<double>(after - before) / freshNodes);
+        const double perNode = static_cast<double>(peak - before) / freshNodes;
+        std::printf("  %-44s %6.1f   (target <= 400) %s\n", "peak bytes per node", perNode,
+                    perNode <= 400 ? "ok" : "OVER");
+    }
+
+    // --- Generation ---------------------------------------------------------------------------
+    std::printf("\nGeneration (%lld selected files)\n",
+                static_cast<long long>(project.selectedPaths().size()));
+    engine = std::make_unique<PlexorViewModel>(preferences, clipboard);
+    const QStringList& selectedPaths = project.selectedPaths();
+    engine->loadFiles(root, PlexorViewModel::PathSet(selectedPaths.cbegin(), selectedPaths.cend()));
+    if (engine->selectedFiles().size() != selectedPaths.size()) {
+        std::fprintf(stderr, "selection mismatch: %lld of %lld\n",
+                     static_cast<long long>(engine->selectedFiles().size()),
+                     static_cast<long long>(selectedPaths.size()));
+        return 1;
+    }
+
+    QByteArray buffer;
+    BaselineIo::readAll(selectedPaths, buffer);
+    const Timing plainRead = measure(
+        repeats, [&] { buffer = QByteArray(); },
+        [&] { BaselineIo::readAll(selectedPaths, buffer); });
+    const Timing plainReadReserved = measure(
+        repeats, [&] { buffer = QByteArray(); },
+        [&] { BaselineIo::readAllReserved(selectedPaths, buffer); });
+    buffer = QByteArray();
+    const Timing generation = measure(
+        repeats, [&] { engine->setGeneratedContent(QString()); },
+        [&] { engine->generateContent(root); });
+    printTiming("plain read into one buffer", plainRead);
+    printTiming("plain read, reserved with large pages", plainReadReserved);
+    printTiming("generateContent", generation);
+    std::printf("  text: %lld characters\n",
+                static_cast<long long>(engine->generatedContent().size()));
+    printRatio("generateContent / plain read", generation.median / plainRead.median, 2.0);
+    printRatio("generateContent / plain read (reserved)",
+               generation.median / plainReadReserved.median, 2.0);
+
+    std::printf("\nRemoving the synthetic project ...\n");
+    return 0;
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+// The `plexor` command: a dispatcher over subcommands that share argument parsing, output and
+// exit codes. A subcommand is registered with its name, its synopsis, its help lines and the
+// function that runs it.
+//
+// Exit codes: Success (0); Failure (1) with a message on standard error, for example a FOLDER
+// that does not exist; UsageError (2) with a one-line message for bad arguments.
+class PlexorTool {
+public:
+    enum ExitCode { Success = 0, Failure = 1, UsageError = 2 };
+
+    struct Command {
+        QString name;
+        // The arguments after the name, for example "FOLDER [--all-files]".
+        QString synopsis;
+        // What the command does, in one line.
+        QString summary;
+        std::function<int(PlexorTool& tool, const QStringList& arguments)> run;
+    };
+
+    PlexorTool();
+
+    void addCommand(Command command);
+    // Runs the command line without the program name.
+    int run(const QStringList& arguments);
+
+    // Standard output gets exactly these bytes (UTF-8); nothing is added.
+    void writeOutput(const QString& text);
+    // One line on standard error, prefixed with "plexor: ".
+    void writeError(const QString& message);
+
+    int usageError(const QString& message);
+    int failure(const QString& message);
+
+    QString helpText() const;
+
+    // Whether `arguments` asks for help (-h or --help before any "--").
+    static bool asksForHelp(const QStringList& arguments);
+
+private:
+    const Command* find(const QString& name) const;
+
+    std::vector<Command> m_commands;
+};

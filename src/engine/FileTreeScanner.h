@@ -1,0 +1,59 @@
+#pragma once
+
+#include "engine/NodeIdSource.h"
+#include "model/FileItem.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QSet>
+#include <QString>
+
+class FolderWalk;
+
+// Builds the file tree of one project folder from a folder walk.
+//
+// Rules, per yielded entry:
+// - an entry named like one of ignoredNames() is left out, and the walk is told to skip what is
+//   below it, so a dependency folder costs one entry;
+// - an entry whose name ends with ".DS_Store" is left out; what lies below such a folder is
+//   dropped because its folder is missing from the tree;
+// - a file is taken when all files are shown or its name ends with one of the enabled
+//   extensions (a case-sensitive comparison);
+// - a node whose parent folder was left out is dropped;
+// - a node whose path is in the saved expanded set starts expanded.
+// Afterwards folders left without children (at any depth) are removed. The walk's order is kept:
+// nothing is sorted.
+//
+// Names are compared in the file system's encoding, before any conversion to text, so entries
+// that are left out cost no string at all. An entry's parent is found from the walk's depth
+// (pre-order: the parent is the last folder yielded one level up), which gives the same result
+// as looking its path up in a table of folders without building any lookup key.
+class FileTreeScanner {
+public:
+    struct Options {
+        // The extensions (with their dot) whose files are taken, in UTF-8.
+        QList<QByteArray> enabledExtensions;
+        bool showAllFiles = false;
+        const QSet<QString>* savedExpandedPaths = nullptr;
+    };
+
+    explicit FileTreeScanner(Options options);
+
+    // Walks with `walk`, which must have been started on `rootPath`, and returns the pruned
+    // top-level nodes with their parents and rows set.
+    FileItemList scan(FolderWalk& walk, const QString& rootPath);
+
+    // The six names cut off wherever they appear as a path component.
+    static const QList<QByteArray>& ignoredNames();
+    static bool isIgnoredName(QByteArrayView name);
+
+    // `base` joined with the UTF-8 `name` by one "/" (none is added when `base` ends with one).
+    static QString joinPath(const QString& base, QByteArrayView name);
+
+private:
+    bool takesFile(QByteArrayView name) const;
+    static void prune(FileItemList& list, FileItem* parent);
+
+    Options m_options;
+    NodeIdSource m_ids;
+};

@@ -1,0 +1,213 @@
+#pragma once
+
+#include "engine/FileTypeSwitch.h"
+#include "model/FileItem.h"
+#include "model/Preferences.h"
+#include "platform/Clipboard.h"
+
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QUuid>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class FolderWalk;
+
+// The collection engine of one open project: it scans the project folder into a tree of
+// FileItem nodes, holds the selection and the file-type switches, keeps the prefix and suffix
+// texts, generates the combined text and copies it to the clipboard.
+//
+// Every field is observable through its change signal. Everything runs on the thread that owns
+// the engine (the main thread); scans and file reads are synchronous.
+//
+// A folder location is an absolute path text; std::nullopt stands for "no folder", in which case
+// scans and generations do nothing. Every scan and generation is bracketed with an access grant
+// for the folder (ScopedFolderAccess); when access is refused nothing changes.
+class PlexorViewModel : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QList<FileItem*> files READ fileList NOTIFY filesChanged)
+    Q_PROPERTY(QSet<QUuid> selectedFiles READ selectedFiles WRITE setSelectedFiles NOTIFY
+                   selectedFilesChanged)
+    Q_PROPERTY(QList<FileTypeSwitch> selectedFileTypes READ selectedFileTypes NOTIFY
+                   selectedFileTypesChanged)
+    Q_PROPERTY(bool showAllFiles READ showAllFiles WRITE setShowAllFiles NOTIFY showAllFilesChanged)
+    Q_PROPERTY(QString generatedContent READ generatedContent WRITE setGeneratedContent NOTIFY
+                   generatedContentChanged)
+    Q_PROPERTY(QString prefixText READ prefixText WRITE setPrefixText NOTIFY prefixTextChanged)
+    Q_PROPERTY(QString suffixText READ suffixText WRITE setSuffixText NOTIFY suffixTextChanged)
+    Q_PROPERTY(bool justCopied READ justCopied NOTIFY justCopiedChanged)
+    Q_PROPERTY(bool justRegenerated READ justRegenerated NOTIFY justRegeneratedChanged)
+    Q_PROPERTY(bool prefixJustSaved READ prefixJustSaved NOTIFY prefixJustSavedChanged)
+    Q_PROPERTY(bool suffixJustSaved READ suffixJustSaved NOTIFY suffixJustSavedChanged)
+    Q_PROPERTY(QString defaultPrefixText READ defaultPrefixText CONSTANT)
+    Q_PROPERTY(QString defaultSuffixText READ defaultSuffixText CONSTANT)
+    Q_PROPERTY(QString suffixSeparator READ suffixSeparator CONSTANT)
+
+public:
+    using PathSet = QSet<QString>;
+    using SaveCallback = std::function<void(const PathSet& selected, const PathSet& expanded)>;
+    using WalkFactory = std::function<std::unique_ptr<FolderWalk>()>;
+
+    // How long a confirmation flag stays raised, in milliseconds.
+    static constexpr int FlagDuration = 2000;
+
+    // Reads the stored prefix and suffix from `preferences` (loadSavedTexts). Both objects must
+    // outlive the engine.
+    explicit PlexorViewModel(Preferences& preferences = Preferences::standard(),
+                             Clipboard& clipboard = Clipboard::system(), QObject* parent = nullptr);
+    ~PlexorViewModel() override;
+
+    // --- The tree ---------------------------------------------------------------------------
+
+    // Top-level nodes in walk order. Nodes stay valid until the next scan replaces the tree
+    // (announced by filesAboutToChange, then filesChanged).
+    const FileItemList& files() const { return m_files; }
+    QList<FileItem*> fileList() const;
+
+    // Scans `folder` into a new tree. Nodes whose paths are in `savedExpandedPaths` start
+    // expanded; the selection becomes the nodes whose paths are in `savedSelectedPaths` (empty
+    // when none is given). Does nothing without a folder or when access is refused; a folder
+    // that cannot be walked gives an empty tree and leaves the selection alone.
+    void loadFiles(const std::optional<QString>& folder,
+                   const std::optional<PathSet>& savedSelectedPaths = std::nullopt,
+                   const std::optional<PathSet>& savedExpandedPaths = std::nullopt);
+
+    // Opens or closes a folder row. Emits expansionChanged when the state changes.
+    void setExpanded(FileItem* node, bool expanded);
+
+    // The six names left out of every scan, with everything below them.
+    static QStringList ignoredNames();
+
+    // --- Selection and type switches ---------------------------------------------------------
+
+    const QSet<QUuid>& selectedFiles() const { return m_selectedFiles; }
+    void setSelectedFiles(const QSet<QUuid>& ids);
+    bool isSelected(const QUuid& id) const { return m_selectedFiles.contains(id); }
+    // What a click on a row does: selects the node when it is not selected, and the reverse.
+    // Only that node changes; selecting a folder selects nothing below it.
+    void toggleSelection(const QUuid& id);
+
+    // The file-type table, in its fixed order (new extensions at the end).
+    const QList<FileTypeSwitch>& selectedFileTypes() const { return m_selectedFileTypes; }
+    static const QList<FileTypeSwitch>& defaultFileTypes();
+    bool isFileTypeEnabled(const QString& extension) const;
+    // Sets the switch of `extension` (with its dot), adding it when the table lacks it. Takes
+    // effect at the next scan.
+    void setFileTypeEnabled(const QString& extension, bool enabled);
+
+    bool showAllFiles() const { return m_showAllFiles; }
+    // Takes effect at the next scan.
+    void setShowAllFiles(bool showAll);
+
+    // Hands the selected paths (folders included) and the expanded paths to `onSave`.
+    void saveState(const SaveCallback& onSave) const;
+
+    // The ids of all nodes in `nodes`, at any depth, whose path is in `savedPaths`.
+    static QSet<QUuid> restoreSelection(const PathSet& savedPaths, const FileItemList& nodes);
+    // The paths of all expanded nodes in `nodes`, also inside collapsed folders.
+    static PathSet collectExpandedPaths(const FileItemList& nodes);
+    // `node` when it is selected, then the selected nodes below it, in tree pre-order.
+    QList<FileItem*> collectSelectedItems(const FileItem& node) const;
+    // The selected nodes of the whole tree, in tree pre-order, folders included.
+    QList<FileItem*> collectSelectedItems() const;
+
+    // --- Generation --------------------------------------------------------------------------
+
+    const QString& generatedContent() const { return m_generatedContent; }
+    // The preview edits the text in place; a later copy takes the edited text.
+    void setGeneratedContent(const QString& text);
+
+    // Builds the text from the prefix, the selected files and the suffix. Does nothing without a
+    // folder or when access is refused. A file that cannot be read as UTF-8 is logged
+    // ("Error reading file PATH: REASON") and left out, its path still listed.
+    void generateContent(const std::optional<QString>& folder);
+    // Clears the clipboard, puts generatedContent on it and raises justCopied.
+    void copyToClipboard();
+
+    // The name of the project folder followed by the node's path relative to `rootPath`; the
+    // node's name when its path does not contain `rootPath`.
+    static QString displayPath(const FileItem& node, const QString& rootPath);
+    // The path text a folder location stands for: without trailing "/" (except for "/" itself).
+    static QString folderPath(const QString& location);
+
+    // --- Prefix and suffix -------------------------------------------------------------------
+
+    const QString& prefixText() const { return m_prefixText; }
+    const QString& suffixText() const { return m_suffixText; }
+    // Setting a text does not store it; the screens call savePrefix/saveSuffix after each edit.
+    void setPrefixText(const QString& text);
+    void setSuffixText(const QString& text);
+
+    // Reads both texts from the store; a missing key gives the default text, a stored empty text
+    // stays empty.
+    void loadSavedTexts();
+    // Store the current text and raise prefixJustSaved / suffixJustSaved.
+    void savePrefix();
+    void saveSuffix();
+    // Set the default text and store it (the key is written, not removed).
+    void resetPrefix();
+    void resetSuffix();
+
+    static QString defaultPrefixText();
+    static QString defaultSuffixText();
+    static QString suffixSeparator();
+
+    // --- Confirmation flags ------------------------------------------------------------------
+    // Each raise schedules its own lowering FlagDuration later; a later raise does not cancel an
+    // earlier lowering, so the flag drops FlagDuration after the first raise.
+
+    bool justCopied() const { return m_justCopied; }
+    bool justRegenerated() const { return m_justRegenerated; }
+    bool prefixJustSaved() const { return m_prefixJustSaved; }
+    bool suffixJustSaved() const { return m_suffixJustSaved; }
+    // Used by the callers of generation (preview, shortcut); the engine never raises it itself.
+    void raiseJustRegenerated();
+
+    // Replaces the folder walk the scans use (the platform's by default); for tools and tests.
+    void setWalkFactory(WalkFactory factory);
+
+Q_SIGNALS:
+    // Emitted before a scan replaces the tree (the old nodes are still valid) and after.
+    void filesAboutToChange();
+    void filesChanged();
+    // A folder row was opened or closed.
+    void expansionChanged(FileItem* node);
+    void selectedFilesChanged();
+    void selectedFileTypesChanged();
+    void showAllFilesChanged(bool showAll);
+    void generatedContentChanged();
+    void prefixTextChanged(const QString& text);
+    void suffixTextChanged(const QString& text);
+    void justCopiedChanged(bool raised);
+    void justRegeneratedChanged(bool raised);
+    void prefixJustSavedChanged(bool raised);
+    void suffixJustSavedChanged(bool raised);
+
+private:
+    enum class Flag { JustCopied, JustRegenerated, PrefixJustSaved, SuffixJustSaved };
+
+    void replaceFiles(FileItemList files);
+    void collectSelected(const FileItem& node, QList<FileItem*>& out) const;
+    void raiseFlag(Flag flag);
+    void setFlag(Flag flag, bool raised);
+
+    Preferences& m_preferences;
+    Clipboard& m_clipboard;
+    WalkFactory m_walkFactory;
+
+    FileItemList m_files;
+    QSet<QUuid> m_selectedFiles;
+    QList<FileTypeSwitch> m_selectedFileTypes;
+    bool m_showAllFiles = false;
+    QString m_generatedContent;
+    QString m_prefixText;
+    QString m_suffixText;
+    bool m_justCopied = false;
+    bool m_justRegenerated = false;
+    bool m_prefixJustSaved = false;
+    bool m_suffixJustSaved = false;
+};

@@ -1,0 +1,258 @@
+#include "engine/TestTree.h"
+
+#include "model/PreferenceKeys.h"
+#include "model/Preferences.h"
+
+#include <QProcess>
+#include <QtTest>
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+const QByteArray rule = "------------------------------------";
+
+} // namespace
+
+class TestPlexor : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_config;
+
+    QString preferencesPath() const
+    {
+        return m_config->path() + QStringLiteral("/CodePlexor/CodePlexor.json");
+    }
+
+    // Runs the binary with a private configuration folder and no display settings at all.
+    Run plexor(const QStringList& arguments, const QString& workingDirectory = {})
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const QString& name : {QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("DISPLAY"),
+                                    QStringLiteral("WAYLAND_DISPLAY")})
+            environment.remove(name);
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config->path());
+        process.setProcessEnvironment(environment);
+        if (!workingDirectory.isEmpty())
+            process.setWorkingDirectory(workingDirectory);
+        process.start(QStringLiteral(PLEXOR_BINARY), arguments);
+        Run run;
+        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+            return run;
+        run.exitCode = process.exitCode();
+        run.out = process.readAllStandardOutput();
+        run.err = process.readAllStandardError();
+        return run;
+    }
+
+    // Reads the indented listing back into the order-free shape of TestTree.h.
+    static QString shapeOfListing(const QByteArray& listing)
+    {
+        struct Node {
+            QString name;
+            std::vector<Node> children;
+        };
+        std::vector<Node> roots;
+        std::vector<std::vector<Node>*> levels{&roots};
+        for (const QByteArray& rawLine : listing.split('\n')) {
+            if (rawLine.isEmpty())
+                continue;
+            const QString line = QString::fromUtf8(rawLine);
+            qsizetype spaces = 0;
+            while (spaces < line.size() && line.at(spaces) == u' ')
+                ++spaces;
+            const auto depth = static_cast<size_t>(spaces / 2);
+            if (spaces % 2 != 0 || depth >= levels.size())
+                return QStringLiteral("bad indentation: ") + line;
+            levels.resize(depth + 1);
+            levels[depth]->push_back(Node{line.mid(spaces), {}});
+            levels.push_back(&levels[depth]->back().children);
+        }
+        std::function<QString(const std::vector<Node>&)> render =
+            [&](const std::vector<Node>& nodes) {
+                QStringList parts;
+                for (const Node& node : nodes) {
+                    if (node.name.endsWith(u'/'))
+                        parts.append(node.name + u'[' + render(node.children) + u']');
+                    else
+                        parts.append(node.name);
+                }
+                parts.sort();
+                return parts.join(u',');
+            };
+        return render(roots);
+    }
+
+private Q_SLOTS:
+    void init() { m_config = std::make_unique<QTemporaryDir>(); }
+    void cleanup() { m_config.reset(); }
+
+    void treeListsTheScan()
+    {
+        TestTree tree;
+        QVERIFY(tree.addAll({QStringLiteral("src/lib/util.h"), QStringLiteral("src/main.c"),
+                             QStringLiteral("README.md"), QStringLiteral("notes.txt"),
+                             QStringLiteral("node_modules/x.js"), QStringLiteral("empty/"),
+                             QStringLiteral(".env")}));
+        Run run = plexor({QStringLiteral("tree"), tree.root()});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(shapeOfListing(run.out), QStringLiteral("README.md,src/[lib/[util.h],main.c]"));
+
+        run = plexor({QStringLiteral("tree"), tree.root(), QStringLiteral("--all-files")});
+        QCOMPARE(shapeOfListing(run.out),
+                 QStringLiteral(".env,README.md,notes.txt,src/[lib/[util.h],main.c]"));
+
+        run = plexor({QStringLiteral("tree"), QStringLiteral("--type=txt=on"), tree.root(),
+                      QStringLiteral("--type"), QStringLiteral(".md=off")});
+        QCOMPARE(shapeOfListing(run.out), QStringLiteral("notes.txt,src/[lib/[util.h],main.c]"));
+    }
+
+    void treeLineFormat()
+    {
+        TestTree tree;
+        QVERIFY(tree.add(QStringLiteral("a/b/c.c")));
+        const Run run = plexor({QStringLiteral("tree"), QStringLiteral("app/")},
+                               QFileInfo(tree.root()).absolutePath());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QByteArray("a/\n  b/\n    c.c\n"));
+    }
+
+    void generatePrintsTheTextWithDefaults()
+    {
+        TestTree tree;
+        QVERIFY(tree.add(QStringLiteral("src/main.c"), "int main() {}\n"));
+        QVERIFY(tree.add(QStringLiteral("other.c"), "no"));
+        const Run run = plexor({QStringLiteral("generate"), tree.root(), QStringLiteral("--select"),
+                                QStringLiteral("./src/main.c")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.err, QByteArray());
+        const QByteArray expected =
+            "Here are the files of my project.\n\napp/src/main.c\n\n\n\n\n" + rule +
+            "\napp/src/main.c\n" + rule + "\n\nint main() {}\n\n\n\n\n-------------\n" +
+            "I want you to read everything above carefully, analyze how my app works "
+            "completely. When you are finished just reply 'I\xe2\x80\x99m ready!'. I will ask "
+            "questions or request new feautres when you are ready. If I want new features give "
+            "me the full code, ready to copy and replace the original file. Unless it is just a "
+            "small change in a single place.\n";
+        QCOMPARE(run.out, expected);
+        // Nothing is written to the preference store, not even an empty file.
+        QVERIFY(!QFile::exists(preferencesPath()));
+    }
+
+    void generateUsesTheStoredTextsWithoutWriting()
+    {
+        {
+            Preferences preferences(preferencesPath());
+            preferences.setText(PreferenceKeys::savedPrefixText, QStringLiteral("Pre \u00e9"));
+            preferences.setText(PreferenceKeys::savedSuffixText, QString());
+        }
+        QFile file(preferencesPath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray storedBefore = file.readAll();
+        file.close();
+        const QDateTime modifiedBefore = QFileInfo(preferencesPath()).lastModified();
+
+        TestTree tree;
+        QVERIFY(tree.add(QStringLiteral("a.c"), "A"));
+        QVERIFY(tree.add(QStringLiteral("dir/b.c"), "B"));
+        const Run run = plexor({QStringLiteral("generate"), tree.root(), QStringLiteral("--select"),
+                                tree.path(QStringLiteral("dir")), QStringLiteral("--select=a.c")});
+        QCOMPARE(run.exitCode, 0);
+        // The folder selects only itself: one file listed, one block.
+        QCOMPARE(run.out, "Pre \xc3\xa9\n\napp/a.c\n\n\n\n\n" + rule + "\napp/a.c\n" + rule +
+                              "\n\nA\n\n\n\n-------------\n");
+
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), storedBefore);
+        QCOMPARE(QFileInfo(preferencesPath()).lastModified(), modifiedBefore);
+    }
+
+    void logLinesGoToStandardError()
+    {
+        TestTree tree;
+        QVERIFY(tree.add(QStringLiteral("bad.c"), "\xff\xfe"));
+        QVERIFY(tree.add(QStringLiteral("good.c"), "ok"));
+        const Run run =
+            plexor({QStringLiteral("generate"), tree.root(), QStringLiteral("--select"),
+                    QStringLiteral("bad.c"), QStringLiteral("--select"), QStringLiteral("good.c"),
+                    QStringLiteral("--select"), QStringLiteral("missing.c")});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(!run.out.contains("Error reading file"));
+        QVERIFY(run.out.contains("app/bad.c"));
+        QVERIFY(run.out.contains("\n\nok\n\n"));
+        const QList<QByteArray> lines = run.err.trimmed().split('\n');
+        QCOMPARE(lines.size(), 2);
+        const QByteArray logLine =
+            "Error reading file " + QFile::encodeName(tree.path(QStringLiteral("bad.c"))) + ": ";
+        QVERIFY(run.err.contains(logLine));
+        QVERIFY(run.err.contains("missing.c is not in the scanned tree"));
+    }
+
+    void exitCodes_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        const QString folder = QStringLiteral("FOLDER");
+        QTest::newRow("help") << QStringList{QStringLiteral("--help")} << 0;
+        QTest::newRow("subcommand help")
+            << QStringList{QStringLiteral("generate"), QStringLiteral("-h")} << 0;
+        QTest::newRow("nothing") << QStringList() << 2;
+        QTest::newRow("unknown command") << QStringList{QStringLiteral("explode")} << 2;
+        QTest::newRow("unknown option")
+            << QStringList{QStringLiteral("tree"), folder, QStringLiteral("--fast")} << 2;
+        QTest::newRow("missing folder argument") << QStringList{QStringLiteral("tree")} << 2;
+        QTest::newRow("two folders")
+            << QStringList{QStringLiteral("generate"), folder, folder} << 2;
+        QTest::newRow("bad type value")
+            << QStringList{QStringLiteral("tree"), folder, QStringLiteral("--type"),
+                           QStringLiteral(".txt=yes")}
+            << 2;
+        QTest::newRow("type without value")
+            << QStringList{QStringLiteral("tree"), folder, QStringLiteral("--type")} << 2;
+        QTest::newRow("select on tree")
+            << QStringList{QStringLiteral("tree"), folder, QStringLiteral("--select"),
+                           QStringLiteral("a.c")}
+            << 2;
+        QTest::newRow("flag with a value")
+            << QStringList{QStringLiteral("tree"), folder, QStringLiteral("--all-files=yes")} << 2;
+        QTest::newRow("folder does not exist")
+            << QStringList{QStringLiteral("generate"), QStringLiteral("MISSING")} << 1;
+        QTest::newRow("folder is a file")
+            << QStringList{QStringLiteral("tree"), QStringLiteral("FILE")} << 1;
+    }
+
+    void exitCodes()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        TestTree tree;
+        QVERIFY(tree.add(QStringLiteral("a.c"), "x"));
+        arguments.replaceInStrings(QStringLiteral("FOLDER"), tree.root());
+        arguments.replaceInStrings(QStringLiteral("MISSING"), tree.path(QStringLiteral("nope")));
+        arguments.replaceInStrings(QStringLiteral("FILE"), tree.path(QStringLiteral("a.c")));
+        const Run run = plexor(arguments);
+        QCOMPARE(run.exitCode, exitCode);
+        if (exitCode == 0) {
+            QVERIFY(run.out.startsWith("Usage: plexor"));
+            QVERIFY(run.out.contains("plexor generate FOLDER"));
+            QVERIFY(run.out.contains("plexor tree FOLDER"));
+            QVERIFY(run.err.isEmpty());
+        } else {
+            QVERIFY(run.out.isEmpty());
+            QVERIFY(run.err.startsWith("plexor: "));
+            QVERIFY(run.err.endsWith('\n'));
+            QCOMPARE(run.err.count('\n'), 1);
+        }
+        if (exitCode == 1)
+            QVERIFY(run.err.contains(QFile::encodeName(tree.root())));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPlexor)
+#include "tst_plexor.moc"

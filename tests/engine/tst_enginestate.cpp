@@ -1,0 +1,277 @@
+#include "FakeServices.h"
+#include "TestTree.h"
+
+#include "engine/PlexorViewModel.h"
+#include "model/PreferenceKeys.h"
+#include "model/Preferences.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QtTest>
+
+class TestEngineState : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_configDir;
+    std::unique_ptr<Preferences> m_preferences;
+    FakeClipboard m_clipboard;
+
+    QString preferencesPath() const { return m_configDir->filePath(QStringLiteral("prefs.json")); }
+
+    std::unique_ptr<PlexorViewModel> makeEngine()
+    {
+        return std::make_unique<PlexorViewModel>(*m_preferences, m_clipboard);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_configDir = std::make_unique<QTemporaryDir>();
+        m_preferences = std::make_unique<Preferences>(preferencesPath());
+    }
+
+    void cleanup()
+    {
+        m_preferences.reset();
+        m_configDir.reset();
+    }
+
+    void constants()
+    {
+        QCOMPARE(PlexorViewModel::defaultPrefixText(),
+                 QStringLiteral("Here are the files of my project."));
+        const QString suffix = PlexorViewModel::defaultSuffixText();
+        QCOMPARE(suffix.size(), 339);
+        QCOMPARE(suffix.toUtf8().size(), 341);
+        QVERIFY(suffix.endsWith(QStringLiteral("single place.\n")));
+        QVERIFY(suffix.contains(QStringLiteral("'I\u2019m ready!'")));
+        QVERIFY(suffix.contains(QStringLiteral("new feautres when")));
+        QCOMPARE(PlexorViewModel::suffixSeparator(), QStringLiteral("\n\n-------------\n"));
+        QCOMPARE(PlexorViewModel::ignoredNames(),
+                 (QStringList{QStringLiteral(".git"), QStringLiteral(".build"),
+                              QStringLiteral(".vscode"), QStringLiteral("Pods"),
+                              QStringLiteral("node_modules"), QStringLiteral(".gitignore")}));
+    }
+
+    void freshEngine()
+    {
+        auto engine = makeEngine();
+        QVERIFY(engine->files().empty());
+        QVERIFY(engine->selectedFiles().isEmpty());
+        QVERIFY(!engine->showAllFiles());
+        QVERIFY(engine->generatedContent().isEmpty());
+        QVERIFY(!engine->justCopied() && !engine->justRegenerated());
+        QVERIFY(!engine->prefixJustSaved() && !engine->suffixJustSaved());
+
+        const QList<FileTypeSwitch>& types = engine->selectedFileTypes();
+        QStringList extensions;
+        for (const FileTypeSwitch& type : types) {
+            extensions.append(type.extension);
+            QCOMPARE(type.enabled, type.extension != u".txt");
+        }
+        QCOMPARE(
+            extensions,
+            (QStringList{QStringLiteral(".swift"), QStringLiteral(".py"), QStringLiteral(".js"),
+                         QStringLiteral(".ts"), QStringLiteral(".html"), QStringLiteral(".css"),
+                         QStringLiteral(".java"), QStringLiteral(".go"), QStringLiteral(".h"),
+                         QStringLiteral(".c"), QStringLiteral(".cpp"), QStringLiteral(".yaml"),
+                         QStringLiteral(".json"), QStringLiteral(".ino"), QStringLiteral(".txt"),
+                         QStringLiteral(".md")}));
+        // The properties reach the same state through the meta-object system.
+        QCOMPARE(engine->property("defaultPrefixText").toString(),
+                 PlexorViewModel::defaultPrefixText());
+        QCOMPARE(engine->property("selectedFileTypes").value<QList<FileTypeSwitch>>(), types);
+    }
+
+    void typeAndShowAllSwitches()
+    {
+        auto engine = makeEngine();
+        QSignalSpy types(engine.get(), &PlexorViewModel::selectedFileTypesChanged);
+        QSignalSpy showAll(engine.get(), &PlexorViewModel::showAllFilesChanged);
+        engine->setFileTypeEnabled(QStringLiteral(".txt"), true);
+        engine->setFileTypeEnabled(QStringLiteral(".txt"), true);
+        engine->setFileTypeEnabled(QStringLiteral(".md"), false);
+        QCOMPARE(types.count(), 2);
+        QVERIFY(engine->isFileTypeEnabled(QStringLiteral(".txt")));
+        QVERIFY(!engine->isFileTypeEnabled(QStringLiteral(".md")));
+        QCOMPARE(engine->selectedFileTypes().size(), 16);
+        engine->setFileTypeEnabled(QStringLiteral(".rs"), true);
+        QCOMPARE(engine->selectedFileTypes().last().extension, QStringLiteral(".rs"));
+        engine->setShowAllFiles(true);
+        engine->setShowAllFiles(true);
+        QCOMPARE(showAll.count(), 1);
+        QVERIFY(engine->showAllFiles());
+
+        // Switches take effect at the next scan: the input screen saves, then rescans.
+        TestTree tree;
+        QVERIFY(tree.addAll({QStringLiteral("a.md"), QStringLiteral("b.c")}));
+        auto scanning = makeEngine();
+        scanning->loadFiles(tree.root(), QSet<QString>{tree.path(QStringLiteral("a.md"))});
+        QCOMPARE(scanning->selectedFiles().size(), 1);
+        scanning->setFileTypeEnabled(QStringLiteral(".md"), false);
+        QCOMPARE(sortedShape(scanning->files()), QStringLiteral("a.md,b.c"));
+        scanning->loadFiles(tree.root());
+        QCOMPARE(sortedShape(scanning->files()), QStringLiteral("b.c"));
+        QVERIFY(scanning->selectedFiles().isEmpty());
+    }
+
+    void toggleSelectsOnlyThatNode()
+    {
+        TestTree tree;
+        QVERIFY(tree.addAll({QStringLiteral("src/a.c"), QStringLiteral("src/b.c")}));
+        auto engine = makeEngine();
+        engine->loadFiles(tree.root());
+        const FileItem* src = findNode(engine->files(), tree.root(), QStringLiteral("src"));
+        const FileItem* a = findNode(engine->files(), tree.root(), QStringLiteral("src/a.c"));
+        QSignalSpy changed(engine.get(), &PlexorViewModel::selectedFilesChanged);
+
+        engine->toggleSelection(src->id());
+        QCOMPARE(engine->selectedFiles(), QSet<QUuid>{src->id()});
+        QVERIFY(engine->isSelected(src->id()));
+        QCOMPARE(engine->collectSelectedItems(), QList<FileItem*>{const_cast<FileItem*>(src)});
+        engine->toggleSelection(a->id());
+        engine->toggleSelection(src->id());
+        QCOMPARE(engine->selectedFiles(), QSet<QUuid>{a->id()});
+        engine->toggleSelection(src->id());
+        QCOMPARE(changed.count(), 4);
+        // Pre-order: the folder before what lies inside it.
+        QCOMPARE(engine->collectSelectedItems(),
+                 (QList<FileItem*>{const_cast<FileItem*>(src), const_cast<FileItem*>(a)}));
+        QCOMPARE(engine->collectSelectedItems(*a), QList<FileItem*>{const_cast<FileItem*>(a)});
+    }
+
+    void expansionIsAnnounced()
+    {
+        TestTree tree;
+        QVERIFY(tree.addAll({QStringLiteral("outer/inner/x.c")}));
+        auto engine = makeEngine();
+        engine->loadFiles(tree.root());
+        FileItem* outer = findNode(engine->files(), tree.root(), QStringLiteral("outer"));
+        FileItem* inner = findNode(engine->files(), tree.root(), QStringLiteral("outer/inner"));
+        QSignalSpy spy(engine.get(), &PlexorViewModel::expansionChanged);
+        engine->setExpanded(outer, true);
+        engine->setExpanded(inner, true);
+        engine->setExpanded(inner, true);
+        engine->setExpanded(outer, false);
+        QCOMPARE(spy.count(), 3);
+        QCOMPARE(spy.at(1).at(0).value<FileItem*>(), inner);
+        // An open folder inside a closed one is still reported.
+        QCOMPARE(PlexorViewModel::collectExpandedPaths(engine->files()),
+                 QSet<QString>{inner->path()});
+    }
+
+    void textsComeFromTheStore()
+    {
+        {
+            auto engine = makeEngine();
+            QCOMPARE(engine->prefixText(), PlexorViewModel::defaultPrefixText());
+            QCOMPARE(engine->suffixText(), PlexorViewModel::defaultSuffixText());
+        }
+        QVERIFY(!m_preferences->contains(PreferenceKeys::savedPrefixText));
+        QVERIFY(!m_preferences->contains(PreferenceKeys::savedSuffixText));
+
+        m_preferences->setText(PreferenceKeys::savedPrefixText, QString());
+        m_preferences->setText(PreferenceKeys::savedSuffixText, QStringLiteral("Bye \u2019"));
+        auto engine = makeEngine();
+        QCOMPARE(engine->prefixText(), QString());
+        QCOMPARE(engine->suffixText(), QStringLiteral("Bye \u2019"));
+
+        // A value of another type reads as absent.
+        m_preferences->setNumber(PreferenceKeys::savedPrefixText, 3);
+        engine->loadSavedTexts();
+        QCOMPARE(engine->prefixText(), PlexorViewModel::defaultPrefixText());
+    }
+
+    void saveAndResetWriteTheKeys()
+    {
+        auto engine = makeEngine();
+        QSignalSpy prefixSaved(engine.get(), &PlexorViewModel::prefixJustSavedChanged);
+        engine->setPrefixText(QStringLiteral("Look:"));
+        QVERIFY(!m_preferences->contains(PreferenceKeys::savedPrefixText));
+        engine->savePrefix();
+        QCOMPARE(m_preferences->text(PreferenceKeys::savedPrefixText), QStringLiteral("Look:"));
+        QVERIFY(engine->prefixJustSaved());
+        QCOMPARE(prefixSaved.count(), 1);
+
+        engine->setSuffixText(QStringLiteral("x"));
+        engine->saveSuffix();
+        engine->resetSuffix();
+        QCOMPARE(engine->suffixText(), PlexorViewModel::defaultSuffixText());
+        QCOMPARE(m_preferences->text(PreferenceKeys::savedSuffixText),
+                 PlexorViewModel::defaultSuffixText());
+        QVERIFY(engine->suffixJustSaved());
+        engine->resetPrefix();
+        QCOMPARE(m_preferences->text(PreferenceKeys::savedPrefixText),
+                 PlexorViewModel::defaultPrefixText());
+
+        // What was stored is what the next engine reads, from the file itself.
+        engine.reset();
+        m_preferences.reset();
+        Preferences reopened(preferencesPath());
+        PlexorViewModel next(reopened, m_clipboard);
+        QCOMPARE(next.suffixText(), PlexorViewModel::defaultSuffixText());
+        QCOMPARE(next.prefixText(), PlexorViewModel::defaultPrefixText());
+    }
+
+    // Each raise lowers its flag two seconds later; a later raise does not put the earlier
+    // lowering off. All four flags are raised at 0 s and 1 s: they must still drop at about
+    // 2 s. Raised again at 2.5 s, they drop at 3 s, lowered by the timers of the 1 s raise.
+    void flagsDropTwoSecondsAfterTheFirstRaise()
+    {
+        auto engine = makeEngine();
+        QElapsedTimer clock;
+        QList<qint64> loweredAt[4];
+        const auto watch = [&](void (PlexorViewModel::*signal)(bool), int index) {
+            connect(engine.get(), signal, this, [&, index](bool raised) {
+                if (!raised)
+                    loweredAt[index].append(clock.elapsed());
+            });
+        };
+        watch(&PlexorViewModel::justCopiedChanged, 0);
+        watch(&PlexorViewModel::justRegeneratedChanged, 1);
+        watch(&PlexorViewModel::prefixJustSavedChanged, 2);
+        watch(&PlexorViewModel::suffixJustSavedChanged, 3);
+        const auto raiseAll = [&] {
+            engine->copyToClipboard();
+            engine->raiseJustRegenerated();
+            engine->savePrefix();
+            engine->saveSuffix();
+        };
+        const auto allRaised = [&] {
+            return engine->justCopied() && engine->justRegenerated() && engine->prefixJustSaved() &&
+                   engine->suffixJustSaved();
+        };
+
+        clock.start();
+        raiseAll();
+        QVERIFY(allRaised());
+        QTest::qWait(1000);
+        raiseAll();
+        QTest::qWait(500);
+        QVERIFY2(allRaised(), "lowered before two seconds");
+        QTRY_VERIFY_WITH_TIMEOUT(!engine->justCopied() && !engine->justRegenerated() &&
+                                     !engine->prefixJustSaved() && !engine->suffixJustSaved(),
+                                 2000);
+        for (const QList<qint64>& times : loweredAt) {
+            QCOMPARE(times.size(), 1);
+            QVERIFY2(times.first() >= 1950 && times.first() < 2600,
+                     qPrintable(QString::number(times.first())));
+        }
+
+        while (clock.elapsed() < 2500)
+            QTest::qWait(10);
+        raiseAll();
+        QVERIFY(allRaised());
+        QTRY_VERIFY_WITH_TIMEOUT(!engine->justCopied() && !engine->justRegenerated() &&
+                                     !engine->prefixJustSaved() && !engine->suffixJustSaved(),
+                                 2000);
+        for (const QList<qint64>& times : loweredAt) {
+            QCOMPARE(times.size(), 2);
+            QVERIFY2(times.last() >= 2950 && times.last() < 3600,
+                     qPrintable(QString::number(times.last())));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEngineState)
+#include "tst_enginestate.moc"

@@ -1,0 +1,433 @@
+#include "FakeServices.h"
+#include "TestTree.h"
+
+#include "engine/PlexorViewModel.h"
+#include "model/Preferences.h"
+#include "platform/PosixFolderWalk.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+class TestScan : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_configDir;
+    std::unique_ptr<Preferences> m_preferences;
+    FakeClipboard m_clipboard;
+
+    std::unique_ptr<PlexorViewModel> makeEngine()
+    {
+        return std::make_unique<PlexorViewModel>(*m_preferences, m_clipboard);
+    }
+
+    static QStringList relativePaths(const QSet<QString>& paths, const QString& root)
+    {
+        QStringList list;
+        for (const QString& path : paths)
+            list.append(path.startsWith(root + u'/') ? path.mid(root.size() + 1) : path);
+        list.sort();
+        return list;
+    }
+
+    // The names of a folder's entries in the file system's own order.
+    static QStringList directoryOrder(const QString& folder)
+    {
+        QStringList names;
+        DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+        if (!dir)
+            return names;
+        while (const dirent* entry = ::readdir(dir)) {
+            const QString name = QFile::decodeName(entry->d_name);
+            if (name != u"." && name != u"..")
+                names.append(name);
+        }
+        ::closedir(dir);
+        return names;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_configDir = std::make_unique<QTemporaryDir>();
+        m_preferences =
+            std::make_unique<Preferences>(m_configDir->filePath(QStringLiteral("prefs.json")));
+    }
+
+    void cleanup()
+    {
+        m_preferences.reset();
+        m_configDir.reset();
+    }
+
+    void scanRules_data()
+    {
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QStringList>("switches");
+        QTest::addColumn<bool>("showAll");
+        QTest::addColumn<QString>("expected");
+
+        const QStringList readme{QStringLiteral("README.txt"), QStringLiteral("docs/")};
+        QTest::newRow("text files off, empty folder pruned")
+            << readme << QStringList() << false << QString();
+        QTest::newRow("text files on") << readme << QStringList{QStringLiteral("+.txt")} << false
+                                       << QStringLiteral("README.txt");
+        QTest::newRow("all files still prune empty folders")
+            << readme << QStringList() << true << QStringLiteral("README.txt");
+
+        QTest::newRow("ignored names at any depth, files and folders")
+            << QStringList{QStringLiteral("src/.git/config"),
+                           QStringLiteral("src/.git/hooks/pre-commit.py"),
+                           QStringLiteral("src/main.c"),
+                           QStringLiteral("node_modules"),
+                           QStringLiteral("lib/node_modules/pkg/index.js"),
+                           QStringLiteral("Pods/Thing/x.swift"),
+                           QStringLiteral(".build/debug/y.swift"),
+                           QStringLiteral(".vscode/settings.json"),
+                           QStringLiteral(".gitignore"),
+                           QStringLiteral("deep/.gitignore/inner.c"),
+                           QStringLiteral("pods/kept.swift")}
+            << QStringList() << true << QStringLiteral("pods/[kept.swift],src/[main.c]");
+
+        QTest::newRow("extension test is a case-sensitive suffix")
+            << QStringList{QStringLiteral("App.SWIFT"),   QStringLiteral("types.d.ts"),
+                           QStringLiteral("View.Swift"),  QStringLiteral("util.hpp"),
+                           QStringLiteral("engine.cpp"),  QStringLiteral("config.yml"),
+                           QStringLiteral("config.yaml"), QStringLiteral("sketch.ino"),
+                           QStringLiteral("notes.md"),    QStringLiteral("notes.txt"),
+                           QStringLiteral("tsconfig")}
+            << QStringList() << false
+            << QStringLiteral("config.yaml,engine.cpp,notes.md,sketch.ino,types.d.ts");
+
+        QTest::newRow("switched-off and added types")
+            << QStringList{QStringLiteral("a.md"), QStringLiteral("b.rs"), QStringLiteral("c.c")}
+            << QStringList{QStringLiteral("-.md"), QStringLiteral("+.rs")} << false
+            << QStringLiteral("b.rs,c.c");
+
+        QTest::newRow(".DS_Store endings, folder contents dropped")
+            << QStringList{QStringLiteral(".DS_Store"), QStringLiteral("notes.DS_Store"),
+                           QStringLiteral("Bundle.DS_Store/inner.c"),
+                           QStringLiteral("Bundle.DS_Store/deeper/more.c"),
+                           QStringLiteral("keep.c")}
+            << QStringList() << true << QStringLiteral("keep.c");
+
+        const QStringList hidden{QStringLiteral(".env"), QStringLiteral(".github/ci.yaml")};
+        QTest::newRow("hidden folder walked, hidden file by type")
+            << hidden << QStringList() << false << QStringLiteral(".github/[ci.yaml]");
+        QTest::newRow("hidden file with all files")
+            << hidden << QStringList() << true << QStringLiteral(".env,.github/[ci.yaml]");
+
+        QTest::newRow("folders holding only empty folders are pruned")
+            << QStringList{QStringLiteral("a/b/c/"), QStringLiteral("a/d/e.txt"),
+                           QStringLiteral("f/g/h.c"), QStringLiteral("f/i/")}
+            << QStringList() << false << QStringLiteral("f/[g/[h.c]]");
+    }
+
+    void scanRules()
+    {
+        QFETCH(QStringList, entries);
+        QFETCH(QStringList, switches);
+        QFETCH(bool, showAll);
+        QFETCH(QString, expected);
+
+        TestTree tree;
+        QVERIFY(tree.addAll(entries));
+        auto engine = makeEngine();
+        for (const QString& typeSwitch : switches)
+            engine->setFileTypeEnabled(typeSwitch.mid(1), typeSwitch.startsWith(u'+'));
+        engine->setShowAllFiles(showAll);
+        engine->loadFiles(tree.root());
+        QCOMPARE(sortedShape(engine->files()), expected);
+    }
+
+    void ignoredFoldersAreNotDescended()
+    {
+        TestTree tree;
+        QVERIFY(tree.addAll({QStringLiteral("src/.git/config"),
+                             QStringLiteral("src/.git/objects/ab/cdef"),
+                             QStringLiteral("node_modules/pkg/index.js"),
+                             QStringLiteral("node_modules/pkg/lib/util.js"),
+                             QStringLiteral("Odd.DS_Store/inside.c"), QStringLiteral("src/main.c"),
+                             QStringLiteral("src/.gitignore")}));
+        QStringList yielded;
+        QStringList skipped;
+        auto engine = makeEngine();
+        engine->setWalkFactory([&] { return std::make_unique<RecordingWalk>(&yielded, &skipped); });
+        engine->loadFiles(tree.root());
+
+        skipped.sort();
+        QCOMPARE(skipped, (QStringList{QStringLiteral("node_modules"), QStringLiteral("src/.git"),
+                                       QStringLiteral("src/.gitignore")}));
+        for (const QString& rel : std::as_const(yielded)) {
+            QVERIFY2(!rel.startsWith(QStringLiteral("src/.git/")), qPrintable(rel));
+            QVERIFY2(!rel.startsWith(QStringLiteral("node_modules/")), qPrintable(rel));
+        }
+        // A folder ending in .DS_Store is left out without cutting the walk: its contents still
+        // come by and are dropped for lack of their folder.
+        QVERIFY(yielded.contains(QStringLiteral("Odd.DS_Store/inside.c")));
+        QCOMPARE(sortedShape(engine->files()), QStringLiteral("src/[main.c]"));
+    }
+
+    void linksAreFollowedForTheTestButNotDescended()
+    {
+        TestTree tree;
+        QVERIFY(tree.addAll({QStringLiteral("real/a.c")}));
+        QVERIFY(tree.link(QStringLiteral("linked"), tree.path(QStringLiteral("real"))));
+        QVERIFY(tree.link(QStringLiteral("alias.c"), tree.path(QStringLiteral("real/a.c"))));
+        QVERIFY(tree.link(QStringLiteral("dangling.c"), tree.path(QStringLiteral("gone.c"))));
+        QStringList yielded;
+        QStringList skipped;
+        auto engine = makeEngine();
+        engine->setWalkFactory([&] { return std::make_unique<RecordingWalk>(&yielded, &skipped); });
+        engine->loadFiles(tree.root());
+
+        QVERIFY(yielded.contains(QStringLiteral("linked")));
+        QVERIFY(!yielded.contains(QStringLiteral("linked/a.c")));
+        // The link to a folder is a folder with nothing found under it, so it is pruned; a link
+        // to a file and a dangling link both count as files.
+        QCOMPARE(sortedShape(engine->files()), QStringLiteral("alias.c,dangling.c,real/[a.c]"));
+    }
+
+    void rootReachedThroughALink()
+    {
+        TestTree tree;
+        QVERIFY(tree.add(QStringLiteral("main.c")));
+        const QString linkedRoot = tree.root() + QStringLiteral("-link");
+        QVERIFY(QFile::link(tree.root(), linkedRoot));
+        auto engine = makeEngine();
+        engine->loadFiles(linkedRoot);
+        QCOMPARE(sortedShape(engine->files()), QStringLiteral("main.c"));
+        QCOMPARE(engine->files().front()->path(), linkedRoot + QStringLiteral("/main.c"));
+        QFile::remove(linkedRoot);
+    }
+
+    void unreadableFoldersAreSkippedSilently()
+    {
+        if (::geteuid() == 0)
+            QSKIP("Running as root: folder permissions do not stop root from reading.");
+        TestTree tree;
+        QVERIFY(tree.addAll({QStringLiteral("secret/hidden.c"), QStringLiteral("open/seen.c")}));
+        const QByteArray secret = QFile::encodeName(tree.path(QStringLiteral("secret")));
+        QCOMPARE(::chmod(secret.constData(), 0), 0);
+        auto engine = makeEngine();
+        engine->loadFiles(tree.root());
+        ::chmod(secret.constData(), 0755);
+        QCOMPARE(sortedShape(engine->files()), QStringLiteral("open/[seen.c]"));
+    }
+
+    void walkOrderIsKept()
+    {
+        TestTree tree;
+        QStringList entries;
+        for (int i = 0; i < 40; ++i) {
+            const QString name = QString::number((i * 7919) % 1000);
+            entries.append(i % 3 == 0 ? QStringLiteral("dir%1/x.c").arg(name)
+                                      : QStringLiteral("f%1.c").arg(name));
+            entries.append(QStringLiteral("nested/n%1.c").arg(name));
+        }
+        QVERIFY(tree.addAll(entries));
+        auto engine = makeEngine();
+        engine->loadFiles(tree.root());
+
+        QStringList topLevel;
+        for (const auto& node : engine->files())
+            topLevel.append(node->name());
+        QCOMPARE(topLevel, directoryOrder(tree.root()));
+        const FileItem* nested = findNode(engine->files(), tree.root(), QStringLiteral("nested"));
+        QVERIFY(nested);
+        QStringList inner;
+        for (const auto& node : nested->children())
+            inner.append(node->name());
+        QCOMPARE(inner, directoryOrder(nested->path()));
+    }
+
+    void nodesKnowTheirPlace()
+    {
+        TestTree tree;
+        QVERIFY(tree.addAll({QStringLiteral("a/empty/"), QStringLiteral("a/b.c"),
+                             QStringLiteral("a/c/d.h"), QStringLiteral("e.c")}));
+        auto engine = makeEngine();
+        engine->loadFiles(tree.root() + QStringLiteral("//"));
+        std::function<void(const FileItemList&, FileItem*)> check = [&](const FileItemList& nodes,
+                                                                        FileItem* parent) {
+            for (int row = 0; row < static_cast<int>(nodes.size()); ++row) {
+                const FileItem& node = *nodes[static_cast<size_t>(row)];
+                QCOMPARE(node.parent(), parent);
+                QCOMPARE(node.row(), row);
+                QCOMPARE(node.hasChildList(), node.isFolder());
+                QVERIFY(!node.path().contains(QStringLiteral("//")));
+                QCOMPARE(node.path(), (parent ? parent->path() : tree.root()) + u'/' + node.name());
+                QVERIFY(!node.isExpanded());
+                check(node.children(), const_cast<FileItem*>(&node));
+            }
+        };
+        check(engine->files(), nullptr);
+        QCOMPARE(sortedShape(engine->files()), QStringLiteral("a/[b.c,c/[d.h]],e.c"));
+    }
+
+    void savedSelectionAndExpansionComeBack()
+    {
+        TestTree tree;
+        QVERIFY(tree.addAll({QStringLiteral("a.swift"), QStringLiteral("src/b.c"),
+                             QStringLiteral("src/inner/c.h")}));
+        const QString root = tree.root();
+        const QSet<QString> selected{tree.path(QStringLiteral("a.swift")),
+                                     tree.path(QStringLiteral("gone.swift")),
+                                     tree.path(QStringLiteral("src"))};
+        const QSet<QString> expanded{tree.path(QStringLiteral("src/inner")),
+                                     tree.path(QStringLiteral("src/inner/c.h")),
+                                     tree.path(QStringLiteral("nope"))};
+        auto engine = makeEngine();
+        engine->loadFiles(root, selected, expanded);
+
+        const FileItem* a = findNode(engine->files(), root, QStringLiteral("a.swift"));
+        const FileItem* src = findNode(engine->files(), root, QStringLiteral("src"));
+        QVERIFY(a && src);
+        QCOMPARE(engine->selectedFiles(), (QSet<QUuid>{a->id(), src->id()}));
+        QVERIFY(!src->isExpanded());
+        QVERIFY(findNode(engine->files(), root, QStringLiteral("src/inner"))->isExpanded());
+        QVERIFY(findNode(engine->files(), root, QStringLiteral("src/inner/c.h"))->isExpanded());
+
+        // Saving keeps only paths of the current tree, folders included; expanded folders are
+        // found inside collapsed ones.
+        QStringList savedSelected;
+        QStringList savedExpanded;
+        engine->saveState([&](const QSet<QString>& s, const QSet<QString>& e) {
+            savedSelected = relativePaths(s, root);
+            savedExpanded = relativePaths(e, root);
+        });
+        QCOMPARE(savedSelected, (QStringList{QStringLiteral("a.swift"), QStringLiteral("src")}));
+        QCOMPARE(savedExpanded,
+                 (QStringList{QStringLiteral("src/inner"), QStringLiteral("src/inner/c.h")}));
+
+        // Empty saved sets and none both give an empty selection.
+        engine->loadFiles(root, QSet<QString>(), QSet<QString>());
+        QVERIFY(engine->selectedFiles().isEmpty());
+        engine->loadFiles(root, selected);
+        QCOMPARE(engine->selectedFiles().size(), 2);
+        engine->loadFiles(root);
+        QVERIFY(engine->selectedFiles().isEmpty());
+    }
+
+    void everyScanMakesNewNodes()
+    {
+        TestTree tree;
+        QVERIFY(tree.addAll({QStringLiteral("a.c"), QStringLiteral("b/c.c")}));
+        auto engine = makeEngine();
+        QSignalSpy aboutToChange(engine.get(), &PlexorViewModel::filesAboutToChange);
+        QSignalSpy changed(engine.get(), &PlexorViewModel::filesChanged);
+        QStringList order;
+        connect(engine.get(), &PlexorViewModel::filesAboutToChange, this,
+                [&] { order.append(QStringLiteral("about")); });
+        connect(engine.get(), &PlexorViewModel::filesChanged, this,
+                [&] { order.append(QStringLiteral("changed")); });
+
+        engine->loadFiles(tree.root());
+        const FileItem* first = findNode(engine->files(), tree.root(), QStringLiteral("a.c"));
+        QVERIFY(first);
+        const QUuid firstId = first->id();
+        QCOMPARE(firstId.version(), QUuid::Random);
+        QCOMPARE(firstId.variant(), QUuid::DCE);
+        engine->loadFiles(tree.root());
+        const FileItem* second = findNode(engine->files(), tree.root(), QStringLiteral("a.c"));
+        QCOMPARE(second->path(), tree.path(QStringLiteral("a.c")));
+        QVERIFY(second->id() != firstId);
+        QCOMPARE(order, (QStringList{QStringLiteral("about"), QStringLiteral("changed"),
+                                     QStringLiteral("about"), QStringLiteral("changed")}));
+
+        // Ids are unique within one tree as well.
+        QSet<QUuid> ids;
+        std::function<void(const FileItemList&)> collect = [&](const FileItemList& nodes) {
+            for (const auto& node : nodes) {
+                ids.insert(node->id());
+                collect(node->children());
+            }
+        };
+        collect(engine->files());
+        QCOMPARE(ids.size(), 3);
+    }
+
+    void refusedAccessChangesNothing()
+    {
+        TestTree tree;
+        QVERIFY(tree.addAll({QStringLiteral("a.c"), QStringLiteral("b.c")}));
+        ScopedBookmarkService bookmarks;
+        auto engine = makeEngine();
+        engine->loadFiles(tree.root(), QSet<QString>{tree.path(QStringLiteral("a.c"))});
+        QCOMPARE(bookmarks.service.begun, 1);
+        QCOMPARE(bookmarks.service.ended, 1);
+        const FileItem* before = engine->files().front().get();
+        const QSet<QUuid> selection = engine->selectedFiles();
+        QCOMPARE(selection.size(), 1);
+
+        bookmarks.service.refuse = true;
+        QSignalSpy changed(engine.get(), &PlexorViewModel::filesChanged);
+        QVERIFY(tree.add(QStringLiteral("new.c")));
+        engine->loadFiles(tree.root());
+        QCOMPARE(changed.count(), 0);
+        QCOMPARE(engine->files().front().get(), before);
+        QCOMPARE(engine->selectedFiles(), selection);
+        QCOMPARE(bookmarks.service.ended, 1);
+
+        // No folder at all: nothing happens and no access is asked for.
+        bookmarks.service.refuse = false;
+        engine->loadFiles(std::nullopt);
+        QCOMPARE(bookmarks.service.begun, 1);
+        QCOMPARE(changed.count(), 0);
+    }
+
+    void vanishedFolderEmptiesTreeButKeepsSelection()
+    {
+        TestTree tree;
+        QVERIFY(tree.add(QStringLiteral("a.c")));
+        auto engine = makeEngine();
+        engine->loadFiles(tree.root(), QSet<QString>{tree.path(QStringLiteral("a.c"))});
+        QCOMPARE(engine->selectedFiles().size(), 1);
+        QSignalSpy changed(engine.get(), &PlexorViewModel::filesChanged);
+        engine->loadFiles(tree.root() + QStringLiteral("/missing"));
+        QCOMPARE(changed.count(), 1);
+        QVERIFY(engine->files().empty());
+        QCOMPARE(engine->selectedFiles().size(), 1);
+        engine->loadFiles(tree.path(QStringLiteral("a.c")));
+        QVERIFY(engine->files().empty());
+        engine->loadFiles(QString());
+        QVERIFY(engine->files().empty());
+    }
+
+    void walkYieldsPreOrderWithConsistentPaths()
+    {
+        TestTree tree;
+        QVERIFY(tree.addAll({QStringLiteral("a/b/c/d.txt"), QStringLiteral("a/e.txt"),
+                             QStringLiteral(".hidden/f"), QStringLiteral("g"),
+                             QStringLiteral("caf\u00e9/\u00fc.c")}));
+        PosixFolderWalk walk;
+        QVERIFY(!walk.start(tree.path(QStringLiteral("g"))));
+        QVERIFY(!walk.start(tree.path(QStringLiteral("missing"))));
+        QVERIFY(walk.start(tree.root()));
+        QStringList seen;
+        while (walk.next()) {
+            const QString rel = QString::fromUtf8(walk.relativePath());
+            const QString name = QString::fromUtf8(walk.name());
+            QVERIFY(rel.endsWith(name));
+            QCOMPARE(walk.depth(), static_cast<int>(rel.count(u'/')));
+            const qsizetype slash = rel.lastIndexOf(u'/');
+            if (slash > 0)
+                QVERIFY2(seen.contains(rel.left(slash)), qPrintable(rel));
+            QCOMPARE(walk.isFolder(), QFileInfo(tree.path(rel)).isDir());
+            if (rel == u"a/b")
+                walk.skipDescendants();
+            seen.append(rel);
+        }
+        seen.sort();
+        QCOMPARE(seen, (QStringList{QStringLiteral(".hidden"), QStringLiteral(".hidden/f"),
+                                    QStringLiteral("a"), QStringLiteral("a/b"),
+                                    QStringLiteral("a/e.txt"), QStringLiteral("caf\u00e9"),
+                                    QStringLiteral("caf\u00e9/\u00fc.c"), QStringLiteral("g")}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestScan)
+#include "tst_scan.moc"
