@@ -6,16 +6,16 @@
 namespace KeyboardShortcuts {
 
 Recorder::Recorder(const Name& name, OnChange onChange, QWidget* parent)
-    : Recorder(name, std::move(onChange), nullptr, parent)
+    : Recorder(nullptr, name, std::move(onChange), parent)
 {}
 
 Recorder::Recorder(const QString& title, const Name& name, OnChange onChange, QWidget* parent)
-    : Recorder(name, std::move(onChange), new QLabel(title), parent)
+    : Recorder(new QLabel(title), name, std::move(onChange), parent)
 {
     m_field->setAccessibleName(title);
 }
 
-Recorder::Recorder(const Name& name, OnChange onChange, QWidget* label, QWidget* parent)
+Recorder::Recorder(QWidget* label, const Name& name, OnChange onChange, QWidget* parent)
     : QWidget(parent)
     , m_field(new RecorderLineEdit(name, std::move(onChange), this))
 {

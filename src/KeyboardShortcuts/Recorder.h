@@ -22,7 +22,7 @@ public:
     Recorder(const QString& title, const Name& name, OnChange onChange = {},
              QWidget* parent = nullptr);
     // With any label widget, which the recorder takes over.
-    Recorder(const Name& name, OnChange onChange, QWidget* label, QWidget* parent = nullptr);
+    Recorder(QWidget* label, const Name& name, OnChange onChange = {}, QWidget* parent = nullptr);
 
     RecorderLineEdit* field() const { return m_field; }
     QWidget* label() const { return m_label; }

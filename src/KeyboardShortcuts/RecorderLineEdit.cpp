@@ -184,23 +184,6 @@ void RecorderLineEdit::hideEvent(QHideEvent* event)
     removeFocus();
 }
 
-void RecorderLineEdit::showEvent(QShowEvent* event)
-{
-    QLineEdit::showEvent(event);
-    deferKeyFocus();
-}
-
-void RecorderLineEdit::changeEvent(QEvent* event)
-{
-    QLineEdit::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange) {
-        if (isActiveWindow())
-            deferKeyFocus();
-        else
-            removeFocus();
-    }
-}
-
 void RecorderLineEdit::clearShortcut()
 {
     if (text().isEmpty())
@@ -225,6 +208,11 @@ void RecorderLineEdit::textDidChange()
 
 bool RecorderLineEdit::event(QEvent* event)
 {
+    // Activation reaches every widget of the window before the window picks its focus.
+    if (event->type() == QEvent::WindowActivate)
+        deferKeyFocus();
+    else if (event->type() == QEvent::WindowDeactivate)
+        removeFocus();
     if (m_capturing) {
         switch (event->type()) {
         case QEvent::ShortcutOverride:

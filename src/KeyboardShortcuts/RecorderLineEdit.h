@@ -61,8 +61,6 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void hideEvent(QHideEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
 private:
     void setTextFromName();

@@ -2,6 +2,7 @@
 
 #include "KeyboardShortcuts/Key.h"
 #include "KeyboardShortcuts/KeyPositions.h"
+#include "KeyboardShortcuts/MenuItem.h"
 #include "KeyboardShortcuts/ModifierFlags.h"
 #include "KeyboardShortcuts/QtKeyMapping.h"
 #include "KeyboardShortcuts/Shortcut.h"
@@ -265,6 +266,52 @@ private Q_SLOTS:
         QCOMPARE(Shortcut(Key::space, commandFlag).nsMenuItemKeyEquivalent(),
                  std::optional(u" "_qs));
         QVERIFY(!Shortcut(Key::keypad5, commandFlag).nsMenuItemKeyEquivalent());
+    }
+
+    void menuClashSearch_data()
+    {
+        QTest::addColumn<qint64>("keyCode");
+        QTest::addColumn<quint64>("flags");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("command-q") << qint64(12) << commandFlag << u"Quit"_qs;
+        QTest::newRow("upper case implies shift")
+            << qint64(40) << (commandFlag | shiftFlag) << u"Upper"_qs;
+        QTest::newRow("upper case without shift") << qint64(40) << commandFlag << QString();
+        QTest::newRow("lower case with shift")
+            << qint64(12) << (commandFlag | shiftFlag) << QString();
+        QTest::newRow("in a submenu") << qint64(46) << (commandFlag | optionFlag) << u"Minimise"_qs;
+        QTest::newRow("first match wins") << qint64(1) << commandFlag << u"Save"_qs;
+        QTest::newRow("function key") << qint64(122) << quint64(0) << u"Help"_qs;
+        QTest::newRow("keypad never clashes") << qint64(87) << commandFlag << QString();
+    }
+
+    void menuClashSearch()
+    {
+        QFETCH(qint64, keyCode);
+        QFETCH(quint64, flags);
+        QFETCH(QString, title);
+        KeyboardLayout::setCurrent(FakeKeyboardLayout::us());
+        const QList<MenuItem> menu{
+            {u"File"_qs,
+             QString(),
+             0,
+             {{u"Save"_qs, u"s"_qs, commandFlag, {}},
+              {u"Quit"_qs, u"q"_qs, commandFlag, {}},
+              {u"Keypad"_qs, u"5"_qs, commandFlag, {}}}},
+            {u"Window"_qs,
+             QString(),
+             0,
+             {{u"Upper"_qs, u"K"_qs, commandFlag, {}},
+              {u"More"_qs, QString(), 0, {{u"Minimise"_qs, u"m"_qs, commandFlag | optionFlag, {}}}},
+              {u"Save again"_qs, u"s"_qs, commandFlag, {}},
+              {u"Help"_qs, u"\uF704"_qs, 0, {}}}},
+        };
+        const std::optional<MenuItem> found =
+            findMenuItem(menu, Shortcut(keyCode, carbonModifiersFromEventFlags(flags)));
+        QCOMPARE(found.has_value(), !title.isEmpty());
+        if (found)
+            QCOMPARE(found->title, title);
+        QVERIFY(!findMenuItem({}, Shortcut(Key::q, commandFlag)));
     }
 
     void keyPositionsRoundTrip()

@@ -49,8 +49,8 @@ public:
     void ungrab(xcb_keycode_t keyCode, quint16 modifiers)
     {
         xcb_ungrab_key(m_connection, keyCode, m_root, modifiers);
-        std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection),
-                                            nullptr));
+        std::free(
+            xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
     }
 
 private:
@@ -197,7 +197,8 @@ private Q_SLOTS:
 
         // Through the module: the refusal is logged with the shown text and the status.
         QStringList lines;
-        const Log::Sink previous = Log::setSink([&lines](const QString& line) { lines.append(line); });
+        const Log::Sink previous =
+            Log::setSink([&lines](const QString& line) { lines.append(line); });
         CarbonKeyboardShortcuts::shared().setBackend(std::move(backend));
         CarbonKeyboardShortcuts::shared().registerShortcut(optionF5, {}, {});
         CarbonKeyboardShortcuts::shared().setBackend(nullptr);
@@ -221,7 +222,8 @@ private Q_SLOTS:
         KeyboardLayout::setCurrent(std::move(layout));
         QCOMPARE(commandShiftK.description(), u"\u21E7\u2318K"_qs);
         QCOMPARE(QtKeyMapping::shownText(commandShiftK), u"Ctrl+Shift+K"_qs);
-        QCOMPARE(Shortcut(Key::one, EventModifierFlag::control).description(), u"\u2303" "1"_qs);
+        QCOMPARE(Shortcut(Key::one, EventModifierFlag::control).description(), u"\u2303"
+                                                                               "1"_qs);
         KeyboardLayout::setCurrent(nullptr);
     }
 
