@@ -9,8 +9,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <cmath>
-
 namespace KeyboardShortcuts {
 
 namespace {

@@ -2,6 +2,8 @@
 
 #include "KeyboardShortcuts/CarbonKeyboardShortcuts.h"
 #include "KeyboardShortcuts/KeyboardShortcuts.h"
+#include "KeyboardShortcuts/NullHotKeyBackend.h"
+#include "KeyboardShortcuts/PlatformBackend.h"
 
 #include <QKeyEvent>
 #include <QWindow>
@@ -281,6 +283,14 @@ private Q_SLOTS:
         QCoreApplication::sendEvent(&plain, &again);
         QCOMPARE(plain.received.size(), 1);
         QCOMPARE(ran.size(), 3);
+    }
+
+    void offscreenPlatformHasNoGlobalHotKeys()
+    {
+        // The X11 interface object exists here, but without a connection behind it.
+        const PlatformBackend platform = PlatformBackend::create();
+        QVERIFY(dynamic_cast<NullHotKeyBackend*>(platform.hotKeys.get()));
+        QVERIFY(!platform.layout);
     }
 
     void disabledHotKeysIgnoreOpenMenus()

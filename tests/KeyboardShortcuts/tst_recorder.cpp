@@ -451,6 +451,27 @@ private Q_SLOTS:
         QVERIFY(action.shortcut().isEmpty());
     }
 
+    void openMenuRunsHotKeysItself()
+    {
+        setShortcut(commandShiftK, name);
+        int runs = 0;
+        onKeyUp(name, [&runs] { ++runs; });
+        QMenu menu;
+        QAction* item = menu.addAction(QStringLiteral("Item"));
+        QSignalSpy triggered(item, &QAction::triggered);
+        menu.popup(window->mapToGlobal(QPoint(10, 10)));
+        QTRY_VERIFY(isMenuTracking());
+        QVERIFY(f->backend->held.empty());
+        QVERIFY(menu.windowHandle());
+        QTest::keyClick(menu.windowHandle(), Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(runs, 1);
+        QVERIFY(menu.isVisible());
+        menu.hide();
+        QTRY_VERIFY(!isMenuTracking());
+        QCOMPARE(f->backend->heldShortcuts(), QList{commandShiftK});
+        QCOMPARE(triggered.size(), 0);
+    }
+
     void menuBarItems()
     {
         QMenuBar bar;
