@@ -1,0 +1,43 @@
+#pragma once
+
+#include "KeyboardShortcuts/Shortcut.h"
+
+#include <QObject>
+
+namespace KeyboardShortcuts {
+
+// The system service that turns a key combination into a global hot key: it reserves the
+// combination for this program, whichever window has the keyboard, and reports its presses and
+// releases. Every hot key carries the id its owner chose.
+class HotKeyBackend : public QObject {
+    Q_OBJECT
+
+public:
+    // Status values of registerHotKey. A backend may also answer with its system's own error
+    // number (the X11 backend gives X error codes, for example 10 for BadAccess).
+    static constexpr int noError = 0;
+    // The combination cannot be expressed on this system (a key without a position here, the
+    // Function modifier, a value out of range).
+    static constexpr int invalidParameter = -50;
+    // This program already holds the combination under another id.
+    static constexpr int hotKeyExists = -9878;
+
+    using QObject::QObject;
+
+    // Reserves the combination under `id`; noError on success.
+    virtual int registerHotKey(quint32 id, const Shortcut& shortcut) = 0;
+    // Releases the hot key of `id`; unknown ids are ignored.
+    virtual void unregisterHotKey(quint32 id) = 0;
+
+    // Whether another program or the desktop holds the combination, so that registering it here
+    // would fail or take it away from them. Combinations this backend holds are not taken.
+    virtual bool isTakenBySystem(const Shortcut& shortcut) = 0;
+
+Q_SIGNALS:
+    // The key of a registered hot key went down. A held key reports one press.
+    void hotKeyPressed(quint32 id);
+    // The key of a registered hot key came up, whatever modifiers are still held.
+    void hotKeyReleased(quint32 id);
+};
+
+} // namespace KeyboardShortcuts

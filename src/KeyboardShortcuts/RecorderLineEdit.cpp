@@ -1,0 +1,332 @@
+#include "KeyboardShortcuts/RecorderLineEdit.h"
+
+#include "KeyboardShortcuts/AlertPresenter.h"
+#include "KeyboardShortcuts/KeyboardShortcuts.h"
+#include "KeyboardShortcuts/MenuBarItems.h"
+#include "KeyboardShortcuts/QtKeyMapping.h"
+#include "KeyboardShortcuts/SpecialKey.h"
+#include "KeyboardShortcuts/StringTable.h"
+#include "platform/NotificationCenter.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QStyle>
+#include <QTimer>
+
+namespace KeyboardShortcuts {
+
+namespace {
+
+// Device-independent modifier flags without Caps Lock and the keypad flag.
+constexpr quint64 anyModifierMask = 0xFFDE0000;
+// Control, Option, Command, Help and the flags above them: the modifiers a hot key needs.
+constexpr quint64 hotKeyModifierMask = 0xFF5C0000;
+// A click this close outside the field still counts as inside.
+constexpr int clickMargin = 3;
+// F12 alone is never checked against the keys other programs hold.
+const Shortcut plainF12(Key::f12, 0);
+
+bool isModifierKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Meta:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+    case Qt::Key_ScrollLock:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_Hyper_L:
+    case Qt::Key_Hyper_R:
+    case Qt::Key_Mode_switch:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+RecorderLineEdit::RecorderLineEdit(const Name& name, OnChange onChange, QWidget* parent)
+    : QLineEdit(parent)
+    , m_shortcutName(name)
+    , m_onChange(std::move(onChange))
+    , m_environment(RecorderEnvironment::current())
+{
+    // Read-only keeps the caret hidden and typed text out; every key is handled here.
+    setReadOnly(true);
+    setAlignment(Qt::AlignCenter);
+    setFocusPolicy(Qt::StrongFocus);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    setAcceptDrops(false);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    setMinimumWidth(minimumFieldWidth);
+    setPlaceholderText(StringTable::text(StringTable::recordShortcut));
+    setAccessibleName(StringTable::text(StringTable::recordShortcut));
+
+    m_cancelButton = addAction(style()->standardIcon(QStyle::SP_LineEditClearButton),
+                               QLineEdit::TrailingPosition);
+    m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    m_cancelButton->setText(QCoreApplication::translate("KeyboardShortcuts", "Clear"));
+    m_cancelButton->setToolTip(m_cancelButton->text());
+    connect(m_cancelButton, &QAction::triggered, this, &RecorderLineEdit::clearShortcut);
+
+    setTextFromName();
+    NotificationCenter::defaultCenter().addObserver(
+        shortcutByNameDidChange, this, [this](const QVariantMap& userInfo) {
+            if (userInfo.value(nameUserInfoKey).value<Name>() == m_shortcutName)
+                setTextFromName();
+        });
+}
+
+RecorderLineEdit::~RecorderLineEdit()
+{
+    stopCapturing();
+}
+
+void RecorderLineEdit::setShortcutName(const Name& name)
+{
+    if (name == m_shortcutName) {
+        m_shortcutName = name;
+        return;
+    }
+    m_shortcutName = name;
+    setTextFromName();
+    QTimer::singleShot(0, this, &RecorderLineEdit::removeFocus);
+}
+
+QSize RecorderLineEdit::sizeHint() const
+{
+    return {minimumFieldWidth, QLineEdit::sizeHint().height()};
+}
+
+QSize RecorderLineEdit::minimumSizeHint() const
+{
+    return {minimumFieldWidth, QLineEdit::minimumSizeHint().height()};
+}
+
+void RecorderLineEdit::setTextFromName()
+{
+    const std::optional<Shortcut> shortcut = getShortcut(m_shortcutName);
+    setText(shortcut ? QtKeyMapping::shownText(*shortcut) : QString());
+    updateCancelButton();
+}
+
+void RecorderLineEdit::updateCancelButton()
+{
+    m_cancelButton->setVisible(!text().isEmpty());
+}
+
+void RecorderLineEdit::startCapturing()
+{
+    if (m_capturing)
+        return;
+    m_capturing = true;
+    setPlaceholderText(StringTable::text(StringTable::pressShortcut));
+    updateCancelButton();
+    setDispatchSuspended(true);
+    NotificationCenter::defaultCenter().post(recorderActiveStatusDidChange,
+                                             {{isActiveUserInfoKey, true}});
+    // Mouse releases anywhere in the application, to end capturing on a click outside.
+    qApp->installEventFilter(this);
+}
+
+void RecorderLineEdit::stopCapturing()
+{
+    if (!m_capturing)
+        return;
+    m_capturing = false;
+    qApp->removeEventFilter(this);
+    setPlaceholderText(StringTable::text(StringTable::recordShortcut));
+    updateCancelButton();
+    setDispatchSuspended(false);
+    NotificationCenter::defaultCenter().post(recorderActiveStatusDidChange,
+                                             {{isActiveUserInfoKey, false}});
+}
+
+void RecorderLineEdit::removeFocus()
+{
+    // Also when the window is in the back and only remembers the field as its focus, so the
+    // field does not start capturing again when the window comes back.
+    if (hasFocus() || (window() && window()->focusWidget() == this))
+        clearFocus();
+    stopCapturing();
+}
+
+void RecorderLineEdit::deferKeyFocus()
+{
+    // Not the window's first focus when it comes to the front: capturing starts only when the
+    // user picks the field.
+    setFocusPolicy(Qt::NoFocus);
+    QTimer::singleShot(0, this, [this] { setFocusPolicy(Qt::StrongFocus); });
+}
+
+void RecorderLineEdit::focusInEvent(QFocusEvent* event)
+{
+    QLineEdit::focusInEvent(event);
+    startCapturing();
+}
+
+void RecorderLineEdit::focusOutEvent(QFocusEvent* event)
+{
+    QLineEdit::focusOutEvent(event);
+    stopCapturing();
+}
+
+void RecorderLineEdit::hideEvent(QHideEvent* event)
+{
+    QLineEdit::hideEvent(event);
+    removeFocus();
+}
+
+void RecorderLineEdit::clearShortcut()
+{
+    if (text().isEmpty())
+        return;
+    setText(QString());
+    textDidChange();
+}
+
+void RecorderLineEdit::textDidChange()
+{
+    const bool isEmpty = text().isEmpty();
+    if (isEmpty) {
+        setShortcut(std::nullopt, m_shortcutName);
+        if (m_onChange)
+            m_onChange(std::nullopt);
+        Q_EMIT shortcutChanged(std::nullopt);
+    }
+    updateCancelButton();
+    if (isEmpty)
+        setFocus(Qt::OtherFocusReason);
+}
+
+bool RecorderLineEdit::event(QEvent* event)
+{
+    // Activation reaches every widget of the window before the window picks its focus.
+    if (event->type() == QEvent::WindowActivate)
+        deferKeyFocus();
+    else if (event->type() == QEvent::WindowDeactivate)
+        removeFocus();
+    if (m_capturing) {
+        switch (event->type()) {
+        case QEvent::ShortcutOverride:
+            // Every combination comes to the field, none triggers a menu or window shortcut.
+            event->accept();
+            return true;
+        case QEvent::KeyPress:
+            if (handleKeyPress(static_cast<QKeyEvent*>(event)))
+                return true;
+            break;
+        case QEvent::KeyRelease:
+            return true;
+        default:
+            break;
+        }
+    }
+    return QLineEdit::event(event);
+}
+
+bool RecorderLineEdit::eventFilter(QObject* watched, QEvent* event)
+{
+    if (m_capturing && event->type() == QEvent::MouseButtonRelease && watched->isWidgetType()) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const bool relevant =
+            mouse->button() == Qt::LeftButton || mouse->button() == Qt::RightButton;
+        const QPoint point = mapFromGlobal(mouse->globalPosition().toPoint());
+        const QRect area = rect().adjusted(-clickMargin, -clickMargin, clickMargin, clickMargin);
+        if (relevant && !area.contains(point))
+            removeFocus();
+    }
+    return QLineEdit::eventFilter(watched, event);
+}
+
+void RecorderLineEdit::refuse()
+{
+    QApplication::beep();
+    Q_EMIT keyRefused();
+}
+
+int RecorderLineEdit::showAlert(const Alert& alert)
+{
+    removeFocus();
+    const int answer = AlertPresenter::current().present(this, alert);
+    // Capturing starts again so the user can try another combination at once.
+    setFocus(Qt::OtherFocusReason);
+    return answer;
+}
+
+bool RecorderLineEdit::handleKeyPress(QKeyEvent* event)
+{
+    // Modifier keys by themselves only prepare a combination.
+    if (isModifierKey(event->key()))
+        return true;
+    const quint64 flags = QtKeyMapping::eventModifierFlags(*event);
+    const bool noModifiers = (flags & anyModifierMask) == 0;
+    const std::optional<qint64> keyCode = QtKeyMapping::virtualKeyCode(*event);
+    const std::optional<SpecialKey> special =
+        keyCode ? specialKeyByKeyCode(*keyCode) : std::nullopt;
+
+    if (noModifiers && special == SpecialKey::tab)
+        return false;
+    if (noModifiers && keyCode == Key::escape.rawValue) {
+        removeFocus();
+        return true;
+    }
+    if (noModifiers && (special == SpecialKey::deleteKey || special == SpecialKey::deleteForward)) {
+        m_cancelButton->trigger();
+        return true;
+    }
+    const bool isFunctionKey = event->key() >= Qt::Key_F1 && event->key() <= Qt::Key_F35;
+    if ((flags & hotKeyModifierMask) == 0 && !isFunctionKey) {
+        refuse();
+        return true;
+    }
+    const std::optional<Shortcut> shortcut = QtKeyMapping::fromEvent(*event);
+    if (!shortcut) {
+        refuse();
+        return true;
+    }
+
+    if (const std::optional<MenuItem> item =
+            findMenuItem(MenuBarItems::ofApplication(), *shortcut)) {
+        showAlert({StringTable::text(StringTable::usedByMenuItem).arg(item->title),
+                   QString(),
+                   {StringTable::text(StringTable::ok)}});
+        return true;
+    }
+    if (m_environment.isRefused(*shortcut)) {
+        showAlert({StringTable::text(StringTable::disallowed),
+                   QString(),
+                   {StringTable::text(StringTable::ok)}});
+        return true;
+    }
+    if (*shortcut != plainF12 && backend().isTakenBySystem(*shortcut)) {
+        const int answer = showAlert({StringTable::text(StringTable::usedBySystem),
+                                      StringTable::text(StringTable::canBeChanged),
+                                      {StringTable::text(StringTable::ok),
+                                       StringTable::text(StringTable::forceUseShortcut)}});
+        if (answer != AlertPresenter::secondButton)
+            return true;
+    }
+    accept(*shortcut);
+    return true;
+}
+
+void RecorderLineEdit::accept(const Shortcut& shortcut)
+{
+    setText(QtKeyMapping::shownText(shortcut));
+    updateCancelButton();
+    setShortcut(shortcut, m_shortcutName);
+    if (m_onChange)
+        m_onChange(shortcut);
+    Q_EMIT shortcutChanged(shortcut);
+    removeFocus();
+}
+
+} // namespace KeyboardShortcuts

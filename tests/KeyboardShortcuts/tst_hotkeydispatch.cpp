@@ -1,0 +1,313 @@
+#include "ModuleFixture.h"
+
+#include "KeyboardShortcuts/CarbonKeyboardShortcuts.h"
+#include "KeyboardShortcuts/KeyboardShortcuts.h"
+#include "KeyboardShortcuts/NullHotKeyBackend.h"
+#include "KeyboardShortcuts/PlatformBackend.h"
+
+#include <QKeyEvent>
+#include <QWindow>
+#include <QtTest>
+
+using namespace KeyboardShortcuts;
+
+namespace {
+
+const Shortcut commandShiftK(Key::k, EventModifierFlag::command | EventModifierFlag::shift);
+const Shortcut optionF5(Key::f5, EventModifierFlag::option);
+
+// A window that records the key events that reach it.
+class KeyWindow : public QWindow {
+public:
+    QStringList received;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        received.append(u"press"_qs + QString::number(event->key()));
+    }
+    void keyReleaseEvent(QKeyEvent* event) override
+    {
+        received.append(u"release"_qs + QString::number(event->key()));
+    }
+};
+
+} // namespace
+
+class TestHotKeyDispatch : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ModuleFixture> f;
+    QStringList ran;
+
+    Action record(const QString& what)
+    {
+        return [this, what] { ran.append(what); };
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        f = std::make_unique<ModuleFixture>();
+        ran.clear();
+    }
+    void cleanup() { f.reset(); }
+
+    void actionsRunInAttachOrder()
+    {
+        const Name name(QStringLiteral("one"));
+        setShortcut(commandShiftK, name);
+        onKeyUp(name, record(u"first"_qs));
+        onKeyUp(name, record(u"second"_qs));
+        onKeyDown(name, record(u"down"_qs));
+        QVERIFY(f->backend->press(commandShiftK));
+        QCOMPARE(ran, QStringList{u"down"_qs});
+        QVERIFY(f->backend->release(commandShiftK));
+        QCOMPARE(ran, (QStringList{u"down"_qs, u"first"_qs, u"second"_qs}));
+        // One hot key for the name, however many actions.
+        QCOMPARE(f->backend->held.size(), size_t(1));
+    }
+
+    void attachingWithoutShortcutRegistersNothingUntilSet()
+    {
+        const Name name = Names::generateProject();
+        onKeyUp(name, record(u"generate"_qs));
+        QVERIFY(f->backend->calls.isEmpty());
+        QVERIFY(!isEnabled(name));
+        setShortcut(optionF5, name);
+        QVERIFY(isEnabled(name));
+        f->backend->press(optionF5);
+        f->backend->release(optionF5);
+        QCOMPARE(ran, QStringList{u"generate"_qs});
+    }
+
+    void twoNamesWithOneShortcutBothRun()
+    {
+        const Name first(QStringLiteral("first"));
+        const Name second(QStringLiteral("second"));
+        setShortcut(commandShiftK, first);
+        setShortcut(commandShiftK, second);
+        onKeyDown(first, record(u"first"_qs));
+        onKeyDown(second, record(u"second"_qs));
+        f->backend->press(commandShiftK);
+        QCOMPARE(ran, (QStringList{u"first"_qs, u"second"_qs}));
+    }
+
+    void storedValueIsReadAtEveryPress()
+    {
+        const Name name(QStringLiteral("one"));
+        setShortcut(commandShiftK, name);
+        onKeyDown(name, record(u"one"_qs));
+        // Changed behind the module's back: the hot key still fires, but the name no longer
+        // has that shortcut.
+        f->preferences.setText(name.preferenceKey(), QString::fromUtf8(optionF5.toJson()));
+        f->backend->press(commandShiftK);
+        QVERIFY(ran.isEmpty());
+    }
+
+    void suspendedDispatchKeepsTheHotKey()
+    {
+        const Name name(QStringLiteral("one"));
+        setShortcut(commandShiftK, name);
+        onKeyDown(name, record(u"one"_qs));
+        setDispatchSuspended(true);
+        QVERIFY(f->backend->press(commandShiftK));
+        QVERIFY(ran.isEmpty());
+        setDispatchSuspended(false);
+        f->backend->press(commandShiftK);
+        QCOMPARE(ran, QStringList{u"one"_qs});
+    }
+
+    void disablingAndEnablingReRegisters()
+    {
+        const Name first(QStringLiteral("first"));
+        const Name second(QStringLiteral("second"));
+        setShortcut(commandShiftK, first);
+        setShortcut(optionF5, second);
+        onKeyDown(first, record(u"first"_qs));
+        onKeyDown(second, record(u"second"_qs));
+
+        setEnabled(false);
+        QVERIFY(!isEnabled());
+        QVERIFY(!isEnabled(first));
+        QVERIFY(f->backend->held.empty());
+        // The table keeps them; the set of active shortcuts too.
+        QCOMPARE(CarbonKeyboardShortcuts::shared().hotKeys().size(), 2);
+
+        f->backend->refused.insert(optionF5);
+        setEnabled(true);
+        QCOMPARE(f->backend->heldShortcuts(), QList{commandShiftK});
+        QCOMPARE(f->logLines, QStringList{u"Error registering hotkey Alt+F5: 10"_qs});
+        QCOMPARE(CarbonKeyboardShortcuts::shared().hotKeys().size(), 1);
+        // Still counted as active, so it is not retried by attaching another action.
+        QVERIFY(isEnabled(second));
+        onKeyDown(second, record(u"again"_qs));
+        QCOMPARE(f->logLines.size(), 1);
+
+        f->backend->press(commandShiftK);
+        QCOMPARE(ran, QStringList{u"first"_qs});
+    }
+
+    void refusedRegistrationIsLoggedAndStillStored()
+    {
+        f->backend->refused.insert(commandShiftK);
+        const Name name(QStringLiteral("one"));
+        setShortcut(commandShiftK, name);
+        QCOMPARE(f->logLines, QStringList{u"Error registering hotkey Ctrl+Shift+K: 10"_qs});
+        QCOMPARE(getShortcut(name), std::optional(commandShiftK));
+        QCOMPARE(f->changes, QStringList{u"one"_qs});
+        QVERIFY(f->backend->held.empty());
+    }
+
+    void enableAndDisableNames()
+    {
+        const Name name(QStringLiteral("one"));
+        setShortcut(commandShiftK, name);
+        disable({name});
+        QVERIFY(f->backend->held.empty());
+        QVERIFY(!isEnabled(name));
+        enable({name, Name(QStringLiteral("nothingStored"))});
+        QCOMPARE(f->backend->heldShortcuts(), QList{commandShiftK});
+    }
+
+    void removingHandlers()
+    {
+        const Name first(QStringLiteral("first"));
+        const Name second(QStringLiteral("second"));
+        setShortcut(commandShiftK, first);
+        setShortcut(optionF5, second);
+        onKeyDown(first, record(u"first"_qs));
+        onKeyUp(second, record(u"second"_qs));
+        removeHandler(first);
+        QCOMPARE(f->backend->heldShortcuts(), QList{optionF5});
+        f->backend->release(optionF5);
+        QCOMPARE(ran, QStringList{u"second"_qs});
+
+        // A stream keeps its name's hot key through removeAllHandlers.
+        const auto stream = eventStream(second);
+        QTest::qWait(0);
+        removeAllHandlers();
+        QCOMPARE(f->backend->heldShortcuts(), QList{optionF5});
+        f->backend->release(optionF5);
+        QCOMPARE(ran, QStringList{u"second"_qs});
+    }
+
+    void actionsDieWithTheirContext()
+    {
+        const Name name(QStringLiteral("one"));
+        setShortcut(commandShiftK, name);
+        auto context = std::make_unique<QObject>();
+        onKeyDown(name, context.get(), record(u"context"_qs));
+        onKeyDown(name, record(u"plain"_qs));
+        context.reset();
+        f->backend->press(commandShiftK);
+        QCOMPARE(ran, QStringList{u"plain"_qs});
+    }
+
+    void eventStreams()
+    {
+        const Name name(QStringLiteral("one"));
+        setShortcut(commandShiftK, name);
+        disable({name});
+        auto both = eventStream(name);
+        auto upsOnly = eventStream(name, EventType::keyUp);
+        QList<EventType> bothEvents;
+        QList<EventType> upEvents;
+        connect(both.get(), &EventStream::triggered, this,
+                [&](EventType t) { bothEvents.append(t); });
+        connect(upsOnly.get(), &EventStream::triggered, this,
+                [&](EventType t) { upEvents.append(t); });
+        // Listening starts on the next turn of the event loop.
+        QVERIFY(f->backend->held.empty());
+        QTRY_VERIFY(both->isListening());
+        QCOMPARE(f->backend->heldShortcuts(), QList{commandShiftK});
+        f->backend->press(commandShiftK);
+        f->backend->release(commandShiftK);
+        QCOMPARE(bothEvents, (QList{EventType::keyDown, EventType::keyUp}));
+        QCOMPARE(upEvents, QList{EventType::keyUp});
+
+        both.reset();
+        QCOMPARE(f->backend->heldShortcuts(), QList{commandShiftK});
+        upsOnly.reset();
+        QVERIFY(f->backend->held.empty());
+    }
+
+    void unknownIdsAreIgnored()
+    {
+        const Name name(QStringLiteral("one"));
+        setShortcut(commandShiftK, name);
+        onKeyDown(name, record(u"one"_qs));
+        Q_EMIT f->backend->hotKeyPressed(999999);
+        QVERIFY(ran.isEmpty());
+    }
+
+    void openPopupMatchesKeysItself()
+    {
+        const Name name(QStringLiteral("one"));
+        setShortcut(commandShiftK, name);
+        onKeyDown(name, record(u"down"_qs));
+        onKeyUp(name, record(u"up"_qs));
+
+        KeyWindow popup;
+        popup.setFlags(Qt::Popup);
+        popup.show();
+        QVERIFY(isMenuTracking());
+        QVERIFY(f->backend->held.empty());
+
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+        QCoreApplication::sendEvent(&popup, &press);
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier,
+                         QString(), true);
+        QCoreApplication::sendEvent(&popup, &repeat);
+        // Modifiers released first: the release still belongs to the hot key.
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_K, Qt::NoModifier);
+        QCoreApplication::sendEvent(&popup, &release);
+        QCOMPARE(ran, (QStringList{u"down"_qs, u"up"_qs}));
+        QVERIFY(popup.received.isEmpty());
+
+        // Other keys reach the menu.
+        QKeyEvent other(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+        QCoreApplication::sendEvent(&popup, &other);
+        QCOMPARE(popup.received.size(), 1);
+
+        popup.hide();
+        QVERIFY(!isMenuTracking());
+        QCOMPARE(f->backend->heldShortcuts(), QList{commandShiftK});
+        f->backend->press(commandShiftK);
+        QCOMPARE(ran.size(), 3);
+
+        // Without an open popup the application's own key events are left alone.
+        KeyWindow plain;
+        plain.show();
+        QKeyEvent again(QEvent::KeyPress, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+        QCoreApplication::sendEvent(&plain, &again);
+        QCOMPARE(plain.received.size(), 1);
+        QCOMPARE(ran.size(), 3);
+    }
+
+    void offscreenPlatformHasNoGlobalHotKeys()
+    {
+        // The X11 interface object exists here, but without a connection behind it.
+        const PlatformBackend platform = PlatformBackend::create();
+        QVERIFY(dynamic_cast<NullHotKeyBackend*>(platform.hotKeys.get()));
+        QVERIFY(!platform.layout);
+    }
+
+    void disabledHotKeysIgnoreOpenMenus()
+    {
+        const Name name(QStringLiteral("one"));
+        setShortcut(commandShiftK, name);
+        onKeyDown(name, record(u"down"_qs));
+        setEnabled(false);
+        setMenuTracking(true);
+        QVERIFY(!CarbonKeyboardShortcuts::shared().handleRawKeyEvent(EventType::keyDown,
+                                                                     commandShiftK));
+        QVERIFY(ran.isEmpty());
+        setMenuTracking(false);
+        setEnabled(true);
+        QCOMPARE(f->backend->heldShortcuts(), QList{commandShiftK});
+    }
+};
+
+QTEST_MAIN(TestHotKeyDispatch)
+#include "tst_hotkeydispatch.moc"

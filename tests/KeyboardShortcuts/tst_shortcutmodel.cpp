@@ -1,0 +1,425 @@
+#include "FakeKeyboardLayout.h"
+
+#include "KeyboardShortcuts/Key.h"
+#include "KeyboardShortcuts/KeyPositions.h"
+#include "KeyboardShortcuts/MenuItem.h"
+#include "KeyboardShortcuts/ModifierFlags.h"
+#include "KeyboardShortcuts/QtKeyMapping.h"
+#include "KeyboardShortcuts/Shortcut.h"
+#include "KeyboardShortcuts/SpecialKey.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QtTest>
+
+using namespace KeyboardShortcuts;
+
+namespace {
+
+constexpr quint64 commandFlag = EventModifierFlag::command;
+constexpr quint64 shiftFlag = EventModifierFlag::shift;
+constexpr quint64 optionFlag = EventModifierFlag::option;
+constexpr quint64 controlFlag = EventModifierFlag::control;
+constexpr quint64 functionFlag = EventModifierFlag::function;
+
+const QString replacement = QString(QChar(0xFFFD));
+
+} // namespace
+
+class TestShortcutModel : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup() { KeyboardLayout::setCurrent(nullptr); }
+
+    void keyConstants()
+    {
+        const auto keys = namedKeys();
+        QCOMPARE(keys.size(), size_t(113));
+        QCOMPARE(keys.front().name, QLatin1StringView("a"));
+        QCOMPARE(keys.back().name, QLatin1StringView("keypadPlus"));
+        QSet<qint64> codes;
+        for (const NamedKey& named : keys)
+            codes.insert(named.key.rawValue);
+        QCOMPARE(codes.size(), 113);
+
+        QCOMPARE(Key::a.rawValue, 0);
+        QCOMPARE(Key::s.rawValue, 1);
+        QCOMPARE(Key::b.rawValue, 11);
+        QCOMPARE(Key::zero.rawValue, 29);
+        QCOMPARE(Key::one.rawValue, 18);
+        QCOMPARE(Key::backtick.rawValue, 50);
+        QCOMPARE(Key::function.rawValue, 63);
+        QCOMPARE(Key::rightCommand.rawValue, 54);
+        QCOMPARE(Key::rightOption.rawValue, 61);
+        QCOMPARE(Key::mute.rawValue, 74);
+        QCOMPARE(Key::volumeUp.rawValue, 72);
+        QCOMPARE(Key::volumeDown.rawValue, 73);
+        QCOMPARE(Key::f17.rawValue, 64);
+        QCOMPARE(Key::keypad8.rawValue, 91);
+        QCOMPARE(Key::keypad9.rawValue, 92);
+    }
+
+    void specialKeyTable()
+    {
+        QCOMPARE(specialKeyRows().size(), size_t(53));
+        int expectedIndex = 0;
+        for (const SpecialKeyRow& row : specialKeyRows()) {
+            QCOMPARE(int(row.key), expectedIndex++);
+            QCOMPARE(specialKeyByKeyCode(row.keyCode), std::optional(row.key));
+        }
+        QVERIFY(!specialKeyByKeyCode(Key::a.rawValue));
+        QVERIFY(!specialKeyByKeyCode(Key::mute.rawValue));
+        QVERIFY(!specialKeyByKeyCode(-1));
+    }
+
+    void specialKeyTexts_data()
+    {
+        QTest::addColumn<qint64>("keyCode");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<bool>("hasMenu");
+        QTest::newRow("return") << qint64(36) << u"\u21A9"_qs << u"\u21A9"_qs << true;
+        QTest::newRow("delete") << qint64(51) << u"\u232B"_qs << u"\u232B"_qs << true;
+        QTest::newRow("help") << qint64(114) << u"?\u20DD"_qs << u"?\u20DD"_qs << true;
+        QTest::newRow("space") << qint64(49) << u"Space"_qs << u" "_qs << true;
+        QTest::newRow("leftArrow") << qint64(123) << u"\u2190"_qs << u"\u2190"_qs << true;
+        QTest::newRow("f1") << qint64(122) << u"F1"_qs << u"\uF704"_qs << true;
+        QTest::newRow("f17") << qint64(64) << u"F17"_qs << u"\uF714"_qs << true;
+        QTest::newRow("f20") << qint64(90) << u"F20"_qs << u"\uF717"_qs << true;
+        QTest::newRow("keypad0") << qint64(82) << u"0\u20E3"_qs << QString() << false;
+        QTest::newRow("keypadClear") << qint64(71) << u"\u2612\u20E3"_qs << QString() << false;
+        QTest::newRow("keypadEnter") << qint64(76) << u"\u21A9\u20E3"_qs << QString() << false;
+        QTest::newRow("keypadMultiply") << qint64(67) << u"*\u20E3"_qs << QString() << false;
+    }
+
+    void specialKeyTexts()
+    {
+        QFETCH(qint64, keyCode);
+        QFETCH(QString, shown);
+        QFETCH(QString, menu);
+        QFETCH(bool, hasMenu);
+        const SpecialKey key = *specialKeyByKeyCode(keyCode);
+        QCOMPARE(shownText(key), shown);
+        QCOMPARE(menuKeyEquivalent(key).has_value(), hasMenu);
+        if (hasMenu)
+            QCOMPARE(*menuKeyEquivalent(key), menu);
+    }
+
+    void modifierConversions_data()
+    {
+        QTest::addColumn<quint64>("flags");
+        QTest::addColumn<qint64>("carbon");
+        QTest::newRow("command") << commandFlag << qint64(0x100);
+        QTest::newRow("shift") << shiftFlag << qint64(0x200);
+        QTest::newRow("option") << optionFlag << qint64(0x800);
+        QTest::newRow("control") << controlFlag << qint64(0x1000);
+        QTest::newRow("function") << functionFlag << qint64(0x20000);
+        QTest::newRow("all") << (commandFlag | shiftFlag | optionFlag | controlFlag | functionFlag)
+                             << qint64(0x21B00);
+    }
+
+    void modifierConversions()
+    {
+        QFETCH(quint64, flags);
+        QFETCH(qint64, carbon);
+        QCOMPARE(carbonModifiersFromEventFlags(flags), carbon);
+        QCOMPARE(eventFlagsFromCarbonModifiers(carbon), flags);
+        // Bits outside the five are lost in both directions.
+        const quint64 noise = EventModifierFlag::capsLock | EventModifierFlag::numericPad |
+                              EventModifierFlag::help | 0x1;
+        QCOMPARE(carbonModifiersFromEventFlags(flags | noise), carbon);
+        QCOMPARE(eventFlagsFromCarbonModifiers(carbon | 0x4000 | 0x1 | 0x400), flags);
+        QCOMPARE(normalizedCarbonModifiers(carbon | 0x4000), carbon);
+    }
+
+    void symbolicRepresentationOrder()
+    {
+        QCOMPARE(ks_symbolicRepresentation(0), QString());
+        QCOMPARE(ks_symbolicRepresentation(commandFlag | shiftFlag), u"\u21E7\u2318"_qs);
+        QCOMPARE(ks_symbolicRepresentation(functionFlag | commandFlag | shiftFlag | optionFlag |
+                                           controlFlag | EventModifierFlag::capsLock),
+                 u"\u2303\u2325\u21E7\u2318\U0001F310\uFE0E"_qs);
+    }
+
+    void constructorsNormaliseButStoredRecordsKeepBits()
+    {
+        const Shortcut made(0, 0x4100);
+        QCOMPARE(made.carbonModifiers(), qint64(0x100));
+        const auto decoded = Shortcut::fromJson(R"({"carbonKeyCode":0,"carbonModifiers":16640})");
+        QVERIFY(decoded);
+        QCOMPARE(decoded->carbonModifiers(), qint64(0x4100));
+        QVERIFY(*decoded != made);
+        QCOMPARE(decoded->modifiers(), commandFlag);
+
+        const Shortcut fromKey(Key::k, commandFlag | shiftFlag | EventModifierFlag::capsLock);
+        QCOMPARE(fromKey, Shortcut(40, 0x300));
+        QCOMPARE(qHash(fromKey), qHash(Shortcut(40, 0x300)));
+        QVERIFY(fromKey != Shortcut(40, 0x100));
+        QCOMPARE(fromKey.modifiers(), commandFlag | shiftFlag);
+    }
+
+    void jsonForm()
+    {
+        QCOMPARE(Shortcut(Key::k, commandFlag | shiftFlag).toJson(),
+                 QByteArray(R"({"carbonKeyCode":40,"carbonModifiers":768})"));
+        const auto reversed = Shortcut::fromJson(R"({"carbonModifiers":768,"carbonKeyCode":40})");
+        QCOMPARE(reversed, std::optional(Shortcut(40, 768)));
+        const auto extra =
+            Shortcut::fromJson(R"( {"carbonKeyCode":40, "carbonModifiers":768, "x":true} )");
+        QCOMPARE(extra, std::optional(Shortcut(40, 768)));
+        const auto large =
+            Shortcut::fromJson(R"({"carbonKeyCode":9007199254740993,"carbonModifiers":-1})");
+        QVERIFY(large);
+        QCOMPARE(large->carbonKeyCode(), Q_INT64_C(9007199254740993));
+        QCOMPARE(large->carbonModifiers(), qint64(-1));
+        QCOMPARE(Shortcut::fromJson(large->toJson()), large);
+    }
+
+    void malformedJson_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::newRow("number") << QByteArray("40");
+        QTest::newRow("not json") << QByteArray("{carbonKeyCode:40");
+        QTest::newRow("false") << QByteArray("false");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("missing modifiers") << QByteArray(R"({"carbonKeyCode":40})");
+        QTest::newRow("missing key code") << QByteArray(R"({"carbonModifiers":256})");
+        QTest::newRow("text member")
+            << QByteArray(R"({"carbonKeyCode":"40","carbonModifiers":256})");
+        QTest::newRow("fraction") << QByteArray(R"({"carbonKeyCode":40.5,"carbonModifiers":256})");
+        QTest::newRow("null member")
+            << QByteArray(R"({"carbonKeyCode":null,"carbonModifiers":256})");
+        QTest::newRow("array") << QByteArray(R"([40,256])");
+    }
+
+    void malformedJson()
+    {
+        QFETCH(QByteArray, json);
+        QVERIFY(!Shortcut::fromJson(json));
+    }
+
+    void description_data()
+    {
+        QTest::addColumn<qint64>("keyCode");
+        QTest::addColumn<quint64>("flags");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("command-shift-k")
+            << qint64(40) << (commandFlag | shiftFlag) << u"\u21E7\u2318K"_qs;
+        QTest::newRow("control-option-space")
+            << qint64(49) << (controlFlag | optionFlag) << u"\u2303\u2325Space"_qs;
+        QTest::newRow("command-f5") << qint64(96) << commandFlag << u"\u2318F5"_qs;
+        QTest::newRow("everything-f1")
+            << qint64(122) << (commandFlag | shiftFlag | optionFlag | controlFlag | functionFlag)
+            << u"\u2303\u2325\u21E7\u2318\U0001F310\uFE0EF1"_qs;
+        QTest::newRow("shift-a stays unshifted") << qint64(0) << shiftFlag << u"\u21E7A"_qs;
+        QTest::newRow("two characters") << qint64(2) << commandFlag << u"\u2318"_qs + replacement;
+        QTest::newRow("no character") << qint64(3) << commandFlag << u"\u2318"_qs + replacement;
+        QTest::newRow("combining mark is one character")
+            << qint64(4) << commandFlag << u"\u2318E\u0301"_qs;
+        QTest::newRow("out of range")
+            << qint64(100000) << commandFlag << u"\u2318"_qs + replacement;
+        QTest::newRow("negative") << qint64(-5) << commandFlag << u"\u2318"_qs + replacement;
+    }
+
+    void description()
+    {
+        QFETCH(qint64, keyCode);
+        QFETCH(quint64, flags);
+        QFETCH(QString, expected);
+        auto layout = FakeKeyboardLayout::us();
+        layout->setText(Key::d.rawValue, QStringLiteral("ab"));
+        layout->setText(Key::f.rawValue, QString());
+        layout->setText(Key::h.rawValue, u"e\u0301"_qs);
+        KeyboardLayout::setCurrent(std::move(layout));
+        QCOMPARE(Shortcut(keyCode, carbonModifiersFromEventFlags(flags)).description(), expected);
+    }
+
+    void descriptionWithoutLayout()
+    {
+        QCOMPARE(Shortcut(Key::k, commandFlag).description(), u"\u2318"_qs + replacement);
+        QVERIFY(!Shortcut(Key::k, commandFlag).nsMenuItemKeyEquivalent());
+        // Special keys need no layout.
+        QCOMPARE(Shortcut(Key::f5, commandFlag).description(), u"\u2318F5"_qs);
+    }
+
+    void specialKeysNeverAskTheLayout()
+    {
+        auto layout = FakeKeyboardLayout::us();
+        FakeKeyboardLayout* fake = layout.get();
+        KeyboardLayout::setCurrent(std::move(layout));
+        for (const SpecialKeyRow& row : specialKeyRows()) {
+            Shortcut(row.keyCode, 0x100).description();
+            Shortcut(row.keyCode, 0x100).nsMenuItemKeyEquivalent();
+        }
+        QCOMPARE(fake->lookups, 0);
+        QVERIFY(!layoutCharacter(Key::space.rawValue));
+        Shortcut(Key::k, commandFlag).description();
+        QCOMPARE(fake->lookups, 1);
+    }
+
+    void menuKeyEquivalents()
+    {
+        KeyboardLayout::setCurrent(FakeKeyboardLayout::us());
+        QCOMPARE(Shortcut(Key::k, commandFlag).nsMenuItemKeyEquivalent(), std::optional(u"k"_qs));
+        QCOMPARE(Shortcut(Key::f1, 0).nsMenuItemKeyEquivalent(), std::optional(u"\uF704"_qs));
+        QCOMPARE(Shortcut(Key::space, commandFlag).nsMenuItemKeyEquivalent(),
+                 std::optional(u" "_qs));
+        QVERIFY(!Shortcut(Key::keypad5, commandFlag).nsMenuItemKeyEquivalent());
+    }
+
+    void menuClashSearch_data()
+    {
+        QTest::addColumn<qint64>("keyCode");
+        QTest::addColumn<quint64>("flags");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("command-q") << qint64(12) << commandFlag << u"Quit"_qs;
+        QTest::newRow("upper case implies shift")
+            << qint64(40) << (commandFlag | shiftFlag) << u"Upper"_qs;
+        QTest::newRow("upper case without shift") << qint64(40) << commandFlag << QString();
+        QTest::newRow("lower case with shift")
+            << qint64(12) << (commandFlag | shiftFlag) << QString();
+        QTest::newRow("in a submenu") << qint64(46) << (commandFlag | optionFlag) << u"Minimise"_qs;
+        QTest::newRow("first match wins") << qint64(1) << commandFlag << u"Save"_qs;
+        QTest::newRow("function key") << qint64(122) << quint64(0) << u"Help"_qs;
+        QTest::newRow("keypad never clashes") << qint64(87) << commandFlag << QString();
+    }
+
+    void menuClashSearch()
+    {
+        QFETCH(qint64, keyCode);
+        QFETCH(quint64, flags);
+        QFETCH(QString, title);
+        KeyboardLayout::setCurrent(FakeKeyboardLayout::us());
+        const QList<MenuItem> menu{
+            {u"File"_qs,
+             QString(),
+             0,
+             {{u"Save"_qs, u"s"_qs, commandFlag, {}},
+              {u"Quit"_qs, u"q"_qs, commandFlag, {}},
+              {u"Keypad"_qs, u"5"_qs, commandFlag, {}}}},
+            {u"Window"_qs,
+             QString(),
+             0,
+             {{u"Upper"_qs, u"K"_qs, commandFlag, {}},
+              {u"More"_qs, QString(), 0, {{u"Minimise"_qs, u"m"_qs, commandFlag | optionFlag, {}}}},
+              {u"Save again"_qs, u"s"_qs, commandFlag, {}},
+              {u"Help"_qs, u"\uF704"_qs, 0, {}}}},
+        };
+        const std::optional<MenuItem> found =
+            findMenuItem(menu, Shortcut(keyCode, carbonModifiersFromEventFlags(flags)));
+        QCOMPARE(found.has_value(), !title.isEmpty());
+        if (found)
+            QCOMPARE(found->title, title);
+        QVERIFY(!findMenuItem({}, Shortcut(Key::q, commandFlag)));
+    }
+
+    void keyPositionsRoundTrip()
+    {
+        int positioned = 0;
+        for (const NamedKey& named : namedKeys()) {
+            const std::optional<quint32> x = KeyPositions::xKeyCode(named.key.rawValue);
+            if (!x) {
+                // Fn never reaches the X server as a key.
+                QCOMPARE(named.key, Key::function);
+                continue;
+            }
+            ++positioned;
+            QCOMPARE(KeyPositions::virtualKeyCode(*x), std::optional(named.key.rawValue));
+        }
+        QCOMPARE(positioned, 112);
+        QCOMPARE(KeyPositions::xKeyCode(Key::k.rawValue), std::optional(quint32(45)));
+        QCOMPARE(KeyPositions::xKeyCode(Key::a.rawValue), std::optional(quint32(38)));
+        QCOMPARE(KeyPositions::xKeyCode(Key::f12.rawValue), std::optional(quint32(96)));
+        QVERIFY(!KeyPositions::virtualKeyCode(107)); // Print Screen has no virtual key code
+        QVERIFY(!KeyPositions::virtualKeyCode(1000));
+    }
+
+    void toQtCombination_data()
+    {
+        QTest::addColumn<qint64>("keyCode");
+        QTest::addColumn<quint64>("flags");
+        QTest::addColumn<QString>("portable");
+        QTest::addColumn<QString>("native");
+        QTest::newRow("command-shift-k")
+            << qint64(40) << (commandFlag | shiftFlag) << u"Ctrl+Shift+K"_qs << u"Ctrl+Shift+K"_qs;
+        QTest::newRow("control is meta")
+            << qint64(40) << controlFlag << u"Meta+K"_qs << u"Meta+K"_qs;
+        QTest::newRow("option is alt") << qint64(122) << optionFlag << u"Alt+F1"_qs << u"Alt+F1"_qs;
+        QTest::newRow("keypad") << qint64(91) << commandFlag << u"Ctrl+Num+8"_qs
+                                << u"Ctrl+Num+8"_qs;
+        QTest::newRow("backspace")
+            << qint64(51) << commandFlag << u"Ctrl+Backspace"_qs << u"Ctrl+Backspace"_qs;
+        QTest::newRow("forward delete")
+            << qint64(117) << commandFlag << u"Ctrl+Del"_qs << u"Ctrl+Del"_qs;
+    }
+
+    void toQtCombination()
+    {
+        QFETCH(qint64, keyCode);
+        QFETCH(quint64, flags);
+        QFETCH(QString, portable);
+        QFETCH(QString, native);
+        const Shortcut shortcut(keyCode, carbonModifiersFromEventFlags(flags));
+        QCOMPARE(QtKeyMapping::toKeySequence(shortcut).toString(QKeySequence::PortableText),
+                 portable);
+        QCOMPARE(QtKeyMapping::shownText(shortcut), native);
+        const auto back =
+            QtKeyMapping::fromKeyCombination(*QtKeyMapping::toKeyCombination(shortcut));
+        QCOMPARE(back, std::optional(shortcut));
+    }
+
+    void functionModifierHasNoQtCombination()
+    {
+        const Shortcut shortcut(Key::f1, functionFlag | commandFlag);
+        QVERIFY(!QtKeyMapping::toKeyCombination(shortcut));
+        QVERIFY(QtKeyMapping::toKeySequence(shortcut).isEmpty());
+        QCOMPARE(QtKeyMapping::shownText(shortcut), shortcut.description());
+    }
+
+    void layoutNamesTheKey()
+    {
+        // A layout that puts "x" on the K position: the key code stays, the name follows.
+        auto layout = FakeKeyboardLayout::us();
+        layout->setText(Key::k.rawValue, QStringLiteral("x"));
+        layout->setText(Key::x.rawValue, QStringLiteral("k"));
+        KeyboardLayout::setCurrent(std::move(layout));
+        const Shortcut shortcut(Key::k, commandFlag);
+        QCOMPARE(QtKeyMapping::shownText(shortcut), u"Ctrl+X"_qs);
+        QCOMPARE(QtKeyMapping::fromKeyCombination(Qt::CTRL | Qt::Key_X), std::optional(shortcut));
+    }
+
+    void fromEvents()
+    {
+        const QKeyEvent press(QEvent::KeyPress, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+        const QKeyEvent release(QEvent::KeyRelease, Qt::Key_K,
+                                Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(QtKeyMapping::fromEvent(press), std::optional(Shortcut(40, 0x300)));
+        QCOMPARE(QtKeyMapping::fromEvent(release), QtKeyMapping::fromEvent(press));
+
+        // A native event names its key by position, whatever the layout calls it; Caps Lock
+        // (X lock bit) never becomes part of the shortcut.
+        const QKeyEvent native(QEvent::KeyPress, Qt::Key_X, Qt::MetaModifier, 45, 0, 0x2 | 0x40);
+        QCOMPARE(QtKeyMapping::fromEvent(native), std::optional(Shortcut(40, 0x1000)));
+        QVERIFY(QtKeyMapping::eventModifierFlags(native) & EventModifierFlag::capsLock);
+
+        const QKeyEvent keypad(QEvent::KeyPress, Qt::Key_8,
+                               Qt::ControlModifier | Qt::KeypadModifier);
+        QCOMPARE(QtKeyMapping::fromEvent(keypad),
+                 std::optional(Shortcut(Key::keypad8, commandFlag)));
+        const QKeyEvent shifted(QEvent::KeyPress, Qt::Key_Exclam,
+                                Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(QtKeyMapping::fromEvent(shifted),
+                 std::optional(Shortcut(Key::one, commandFlag | shiftFlag)));
+        const QKeyEvent printScreen(QEvent::KeyPress, Qt::Key_Print, Qt::ControlModifier, 107, 0,
+                                    0x4);
+        QVERIFY(!QtKeyMapping::fromEvent(printScreen));
+
+        const QMouseEvent mouse(QEvent::MouseButtonPress, QPointF(1, 1), QPointF(1, 1),
+                                Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier);
+        QVERIFY(!QtKeyMapping::fromEvent(mouse));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestShortcutModel)
+#include "tst_shortcutmodel.moc"
