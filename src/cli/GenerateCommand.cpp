@@ -1,20 +1,65 @@
 #include "cli/GenerateCommand.h"
 
 #include "cli/CommandLineParser.h"
+#include "cli/ProjectLookup.h"
 #include "cli/ScanArguments.h"
 #include "engine/PlexorViewModel.h"
 #include "model/Preferences.h"
+#include "platform/FolderBookmark.h"
 
 #include <QDir>
 
 namespace GenerateCommand {
 
+namespace {
+
+// Generates for a remembered project with its saved selection and open folders, as the global
+// shortcut does in the application, but without storing anything.
+int runProject(PlexorTool& tool, const ScanArguments& scan, const QString& nameOrPath,
+               Preferences& preferences)
+{
+    const ProjectLibrary::Listing listing = ProjectLibrary::loadListing(preferences);
+    if (listing.error)
+        return tool.failure(
+            QStringLiteral("cannot read the remembered projects: %1").arg(*listing.error));
+
+    const ProjectLookup::Result result = ProjectLookup::find(listing.projects, nameOrPath);
+    if (std::holds_alternative<ProjectLookup::NotFound>(result))
+        return tool.failure(
+            QStringLiteral("no remembered project is named or located \"%1\"").arg(nameOrPath));
+    if (const auto* ambiguous = std::get_if<ProjectLookup::Ambiguous>(&result)) {
+        QStringList paths;
+        for (const ProjectLibrary::ProjectEntry& candidate : ambiguous->candidates)
+            paths.append(candidate.displayPath);
+        return tool.failure(QStringLiteral("\"%1\" names %2 projects; give one of their paths: %3")
+                                .arg(nameOrPath)
+                                .arg(paths.size())
+                                .arg(paths.join(QStringLiteral(", "))));
+    }
+    const RecentFolder& project = std::get<ProjectLookup::Found>(result).project.record;
+    const auto resolved = BookmarkService::current().resolve(project.bookmarkData);
+    if (!resolved)
+        return tool.failure(QStringLiteral("cannot open the project \"%1\": %2")
+                                .arg(project.path, resolved.error.localizedDescription));
+
+    PlexorViewModel engine(preferences);
+    scan.applyTo(engine);
+    engine.loadFiles(resolved.value->path, project.savedSelectedPaths, project.savedExpandedPaths);
+    engine.generateContent(resolved.value->path);
+    tool.writeOutput(engine.generatedContent());
+    return PlexorTool::Success;
+}
+
+} // namespace
+
 PlexorTool::Command command()
 {
     return PlexorTool::Command{
         QStringLiteral("generate"),
-        QStringLiteral("FOLDER [--select PATH]... [--all-files] [--type EXT=on|off]..."),
-        QStringLiteral("Scan FOLDER, select the given paths and print the generated text."),
+        QStringLiteral("(FOLDER [--select PATH]... | --project NAME_OR_PATH) [--all-files] "
+                       "[--type EXT=on|off]..."),
+        QStringLiteral("Scan FOLDER, select the given paths and print the generated text; or do\n"
+                       "      what the global shortcut does for a remembered project."),
         &run,
     };
 }
@@ -32,8 +77,28 @@ int run(PlexorTool& tool, const QStringList& arguments)
                          selections.append(value);
                          return std::nullopt;
                      });
+    std::optional<QString> project;
+    parser.addOption(QStringLiteral("--project"),
+                     [&project](const QString& value) -> std::optional<QString> {
+                         if (value.isEmpty())
+                             return QStringLiteral("empty project name");
+                         if (project)
+                             return QStringLiteral("--project given twice");
+                         project = value;
+                         return std::nullopt;
+                     });
     if (auto error = parser.parse(arguments))
         return tool.usageError(*error);
+    if (project) {
+        if (!parser.positionals().isEmpty())
+            return tool.usageError(QStringLiteral("give either FOLDER or --project, not both"));
+        if (!selections.isEmpty())
+            return tool.usageError(
+                QStringLiteral("--select cannot be combined with --project, which uses the "
+                               "project's saved selection"));
+        Preferences preferences(Preferences::defaultFilePath(), Preferences::Access::ReadOnly);
+        return runProject(tool, scan, *project, preferences);
+    }
     if (auto error = scan.takeFolder(parser.positionals()))
         return tool.usageError(*error);
     if (auto error = scan.checkFolder())

@@ -1,6 +1,7 @@
 #include "cli/PlexorTool.h"
 
 #include "cli/GenerateCommand.h"
+#include "cli/ProjectsCommand.h"
 #include "cli/TreeCommand.h"
 
 #include <cstdio>
@@ -19,6 +20,7 @@ PlexorTool::PlexorTool()
 {
     addCommand(GenerateCommand::command());
     addCommand(TreeCommand::command());
+    addCommand(ProjectsCommand::command());
 }
 
 void PlexorTool::addCommand(Command command)
@@ -111,12 +113,19 @@ QString PlexorTool::helpText() const
         "                     only itself (as a click on its row does)\n"
         "  --all-files        take every file whatever its extension (hidden files too)\n"
         "  --type EXT=on|off  switch the file type EXT, for example --type .txt=on\n"
+        "  --project NAME     a remembered project, by its name (when unique) or its path as\n"
+        "                     `plexor projects` shows it; its saved selection is used\n"
+        "  --by-tag           list projects grouped by tag, each line led by the group\n"
         "  -h, --help         show this help\n"
         "\n"
         "The prefix and suffix are the ones stored by Code Plexor, or the defaults. Nothing is\n"
         "written to the preference store. Log lines (unreadable files) go to standard error.\n"
         "\n"
-        "Exit status: 0 on success, 1 when FOLDER is missing or not a folder, 2 for bad\n"
-        "arguments.\n");
+        "`plexor projects` prints one line per project with tab-separated fields: pinned or\n"
+        "recent, name, tag, path (a tab, line break or backslash inside a field is written\n"
+        "as \\t, \\n or \\\\).\n"
+        "\n"
+        "Exit status: 0 on success, 1 when FOLDER or the project is missing or cannot be\n"
+        "opened, 2 for bad arguments.\n");
     return text;
 }

@@ -1,18 +1,14 @@
+#include "PlexorProcess.h"
 #include "engine/TestTree.h"
 
 #include "model/PreferenceKeys.h"
 #include "model/Preferences.h"
 
-#include <QProcess>
 #include <QtTest>
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using Run = PlexorRun;
 
 const QByteArray rule = "------------------------------------";
 
@@ -28,26 +24,9 @@ class TestPlexor : public QObject {
         return m_config->path() + QStringLiteral("/CodePlexor/CodePlexor.json");
     }
 
-    // Runs the binary with a private configuration folder and no display settings at all.
     Run plexor(const QStringList& arguments, const QString& workingDirectory = {})
     {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const QString& name : {QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("DISPLAY"),
-                                    QStringLiteral("WAYLAND_DISPLAY")})
-            environment.remove(name);
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config->path());
-        process.setProcessEnvironment(environment);
-        if (!workingDirectory.isEmpty())
-            process.setWorkingDirectory(workingDirectory);
-        process.start(QStringLiteral(PLEXOR_BINARY), arguments);
-        Run run;
-        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-            return run;
-        run.exitCode = process.exitCode();
-        run.out = process.readAllStandardOutput();
-        run.err = process.readAllStandardError();
-        return run;
+        return runPlexor(arguments, m_config->path(), workingDirectory);
     }
 
     // Reads the indented listing back into the order-free shape of TestTree.h.
@@ -240,7 +219,8 @@ private Q_SLOTS:
         QCOMPARE(run.exitCode, exitCode);
         if (exitCode == 0) {
             QVERIFY(run.out.startsWith("Usage: plexor"));
-            QVERIFY(run.out.contains("plexor generate FOLDER"));
+            QVERIFY(run.out.contains("plexor generate (FOLDER [--select PATH]... | --project"));
+            QVERIFY(run.out.contains("plexor projects [--by-tag]"));
             QVERIFY(run.out.contains("plexor tree FOLDER"));
             QVERIFY(run.err.isEmpty());
         } else {
