@@ -101,6 +101,15 @@ TagSelectionView::TagSelectionView(const QString& currentTag,
     m_nameField->setFocus(Qt::OtherFocusReason);
 }
 
+TagSelectionView* TagSelectionView::forProject(const RecentFolder& project,
+                                               CustomTagManager& tagManager, QWidget* parent)
+{
+    auto* sheet = new TagSelectionView(TagRules::effectiveTag(project), project.customColorHex,
+                                       tagManager, parent);
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    return sheet;
+}
+
 void TagSelectionView::setColorChooser(ColorChooser chooser)
 {
     m_colorChooser = chooser ? std::move(chooser) : ColorChooser(&chooseWithDialog);

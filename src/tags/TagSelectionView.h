@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/RecentFolder.h"
+
 #include <QColor>
 #include <QDialog>
 #include <QList>
@@ -38,6 +40,12 @@ public:
     // `currentTag`: the project's effective tag; `currentHex`: the project's own colour text.
     TagSelectionView(const QString& currentTag, const std::optional<QString>& currentHex,
                      CustomTagManager& tagManager, QWidget* parent = nullptr);
+
+    // The sheet for one project, as the main window opens it: the project's effective tag and its
+    // own colour text, deleted when closed. Connect saved() (and finished(), for the closing),
+    // then call open().
+    static TagSelectionView* forProject(const RecentFolder& project, CustomTagManager& tagManager,
+                                        QWidget* parent);
 
     // Replaces the colour chooser (a colour dialog with opacity, by default).
     void setColorChooser(ColorChooser chooser);

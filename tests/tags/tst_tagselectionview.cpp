@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -409,6 +410,20 @@ private Q_SLOTS:
         QCOMPARE(primary()->text(), QStringLiteral("Update & Assign"));
         QVERIFY(!chip(QStringLiteral("myTagChip"), QStringLiteral("Robots"))->isSelected());
         QCOMPARE(m_saved->count(), 0);
+    }
+
+    void forAProject()
+    {
+        RecentFolder project;
+        project.path = QStringLiteral("/home/a/Coding/Robots/arm");
+        project.customColorHex = QStringLiteral("#00FF00");
+        QPointer<TagSelectionView> sheet = TagSelectionView::forProject(project, *m_tags, nullptr);
+        QCOMPARE(sheet->findChild<QLineEdit*>(QStringLiteral("customTagField"))->text(),
+                 QStringLiteral("Robots"));
+        QCOMPARE(hexOf(sheet->customColor()), QStringLiteral("#00FF00"));
+        sheet->open();
+        sheet->reject();
+        QTRY_VERIFY(sheet.isNull());
     }
 
     void removeAndCancel()
