@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QPushButton>
+
+// The main action of a screen or sheet: a rounded button filled with the accent colour, its
+// text in the palette's highlighted-text colour. Drawn from the current palette at every paint,
+// so it follows a change between a light and a dark theme.
+class ProminentButton : public QPushButton {
+    Q_OBJECT
+
+public:
+    explicit ProminentButton(const QString& text = QString(), QWidget* parent = nullptr);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
+};
