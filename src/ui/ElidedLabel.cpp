@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QStyle>
 
+#include <cmath>
+
 ElidedLabel::ElidedLabel(const QString& text, Qt::TextElideMode mode, QWidget* parent)
     : QLabel(parent)
     , m_mode(mode)
@@ -39,7 +41,8 @@ QSize ElidedLabel::sizeHint() const
 {
     const QFontMetrics metrics = fontMetrics();
     const QMargins margins = contentsMargins();
-    return {metrics.horizontalAdvance(m_fullText) + margins.left() + margins.right(),
+    return {int(std::ceil(QFontMetricsF(font()).horizontalAdvance(m_fullText))) + 1 +
+                margins.left() + margins.right(),
             metrics.height() + margins.top() + margins.bottom()};
 }
 

@@ -93,6 +93,7 @@ PlexorInputView::PlexorInputView(PlexorViewModel& engine, QWidget* parent)
     divider->setFrameShape(QFrame::HLine);
     divider->setFrameShadow(QFrame::Plain);
     divider->setFixedHeight(1);
+    m_divider = divider;
     layout->addWidget(divider);
 
     auto* scroll = new QScrollArea(this);
@@ -530,6 +531,7 @@ void PlexorInputView::applyColors()
 
     m_folderIcon->setPixmap(symbolPixmap(Symbol::folderFill, Theme::accent(), 16, ratio));
     setTextColor(m_folderLine, Theme::secondaryText());
+    setTextColor(m_divider, Theme::separator());
     setTextColor(m_fileTypesCaption, Theme::secondaryText());
     for (QLabel* icon : std::as_const(m_stepSymbols))
         icon->setPixmap(symbolPixmap(Symbol(icon->property("symbol").toInt()),

@@ -86,6 +86,7 @@ private:
     std::optional<QString> m_url;
     QString m_folderPath;
 
+    QWidget* m_divider = nullptr;
     QLabel* m_title = nullptr;
     Badge* m_tagChip = nullptr;
     QLabel* m_folderIcon = nullptr;

@@ -7,6 +7,7 @@
 #include <QStyleOptionButton>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -77,7 +78,8 @@ int TintedButton::symbolSize() const
 QSize TintedButton::sizeHint() const
 {
     const QFontMetrics metrics = fontMetrics();
-    int width = metrics.horizontalAdvance(text());
+    // Rounded up, with a pixel to spare: a rounded-down advance would elide the text.
+    int width = int(std::ceil(QFontMetricsF(font()).horizontalAdvance(text()))) + 1;
     int height = metrics.height();
     if (m_symbol) {
         width += symbolSize() + (text().isEmpty() ? 0 : symbolSpacing);
@@ -123,7 +125,7 @@ void TintedButton::paintEvent(QPaintEvent*)
     const QColor textColor =
         look.text.isValid() ? look.text : palette().color(QPalette::ButtonText);
     const QFontMetrics metrics = fontMetrics();
-    const int textWidth = metrics.horizontalAdvance(text());
+    const int textWidth = int(std::ceil(QFontMetricsF(font()).horizontalAdvance(text()))) + 1;
     const int symbolWidth = m_symbol ? symbolSize() + (text().isEmpty() ? 0 : symbolSpacing) : 0;
     const QRect content = rect().marginsRemoved(m_padding);
     const int available = content.width();
