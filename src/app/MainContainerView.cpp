@@ -8,6 +8,7 @@
 #include "model/Preferences.h"
 #include "platform/Clipboard.h"
 #include "ui/SegmentedControl.h"
+#include "ui/Theme.h"
 
 #include <QAction>
 #include <QDir>
@@ -61,6 +62,7 @@ MainContainerView::MainContainerView(Preferences& preferences, Clipboard& clipbo
     m_splitter->setObjectName(QStringLiteral("mainSplitter"));
     m_splitter->setChildrenCollapsible(false);
     m_splitter->setHandleWidth(1);
+    applyColors();
     buildSidebar();
     m_detail = new QStackedWidget(m_splitter);
     m_detail->setObjectName(QStringLiteral("detailArea"));
@@ -251,6 +253,25 @@ void MainContainerView::handleDroppedItems(const QList<QUrl>& urls)
 void MainContainerView::restoreLastFolder()
 {
     setViewMode(m_store->restoreLastFolder());
+}
+
+void MainContainerView::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange)
+        applyColors();
+}
+
+void MainContainerView::applyColors()
+{
+    // The line between the sidebar and the detail area.
+    const QColor line = Theme::separator();
+    m_splitter->setStyleSheet(
+        QStringLiteral("QSplitter::handle { background: rgba(%1, %2, %3, %4); }")
+            .arg(line.red())
+            .arg(line.green())
+            .arg(line.blue())
+            .arg(QString::number(line.alphaF(), 'f', 3)));
 }
 
 void MainContainerView::showEvent(QShowEvent* event)

@@ -84,6 +84,7 @@ Q_SIGNALS:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -96,6 +97,7 @@ private:
     void discardWorkView();
     void passSavedPaths();
     void passOpenFolder();
+    void applyColors();
 
     Preferences& m_preferences;
     Clipboard& m_clipboard;

@@ -291,6 +291,8 @@ QWidget* PlexorInputView::buildFileTypes()
     m_showAll = new TintedButton(QStringLiteral("All"), m_typeButtons);
     m_showAll->setObjectName(QStringLiteral("fileTypeAll"));
     m_showAll->setCheckable(true);
+    m_showAll->setFont(Theme::font(Theme::TextStyle::body, QFont::Medium));
+    m_showAll->setPadding(QMargins(9, 3, 9, 3));
     m_showAll->setToolTip(tr("Take every file, whatever its type"));
     connect(m_showAll, &QPushButton::clicked, this, &PlexorInputView::changeShowAll);
     flow->addWidget(m_showAll);
@@ -442,8 +444,8 @@ void PlexorInputView::rebuildFileTypeButtons()
         auto* button = new TintedButton(extension, m_typeButtons);
         button->setObjectName(QStringLiteral("fileType:") + extension);
         button->setCheckable(true);
-        button->setFont(Theme::font(Theme::TextStyle::subheadline, QFont::Medium));
-        button->setPadding(QMargins(10, 4, 10, 4));
+        button->setFont(m_showAll->font());
+        button->setPadding(m_showAll->padding());
         connect(button, &QPushButton::clicked, this,
                 [this, extension](bool checked) { changeFileType(extension, checked); });
         m_typeButtons->layout()->addWidget(button);

@@ -44,6 +44,7 @@ public:
     std::optional<Symbol> symbol() const { return m_symbol; }
 
     void setPadding(const QMargins& padding);
+    const QMargins& padding() const { return m_padding; }
     void setCornerRadius(qreal radius);
 
     QSize sizeHint() const override;
