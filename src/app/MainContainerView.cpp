@@ -218,6 +218,14 @@ void MainContainerView::setViewMode(ViewMode mode)
         Q_EMIT viewModeChanged(mode);
 }
 
+void MainContainerView::setProjectSortMode(ProjectSortMode mode)
+{
+    if (mode == m_projectSortMode)
+        return;
+    m_projectSortMode = mode;
+    Q_EMIT projectSortModeChanged(mode);
+}
+
 void MainContainerView::browseFolder()
 {
     const std::optional<QString> chosen = m_folderChooser.chooseFolder(this);

@@ -55,6 +55,10 @@ public:
     // preview (building the work view when there is none).
     void setViewMode(ViewMode mode);
 
+    // The project library's ordering: view state, "Recent" at first, lost with the window.
+    ProjectSortMode projectSortMode() const { return m_projectSortMode; }
+    void setProjectSortMode(ProjectSortMode mode);
+
     // Runs the folder chooser; a chosen folder is opened (selectFolder) in the main tab.
     void browseFolder();
     // Remembers `folderPath` in the recent folders and makes it the open folder. The main tab is
@@ -81,6 +85,7 @@ public:
 
 Q_SIGNALS:
     void viewModeChanged(ViewMode mode);
+    void projectSortModeChanged(ProjectSortMode mode);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -105,6 +110,7 @@ private:
     std::unique_ptr<RecentFoldersStore> m_store;
 
     ViewMode m_viewMode = ViewMode::projects;
+    ProjectSortMode m_projectSortMode = ProjectSortMode::recent;
     QSplitter* m_splitter = nullptr;
     SidebarView* m_sidebar = nullptr;
     QStackedWidget* m_detail = nullptr;

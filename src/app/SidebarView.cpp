@@ -53,7 +53,10 @@ SidebarView::SidebarView(const RecentFoldersStore& store, QWidget* parent)
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    m_list->setStyleSheet(QStringLiteral("QListWidget { background: transparent; }"));
+    // The list lies on the sidebar's own background.
+    QPalette clear = m_list->palette();
+    clear.setColor(QPalette::Base, Qt::transparent);
+    m_list->setPalette(clear);
     m_list->viewport()->setAutoFillBackground(false);
     m_list->installEventFilter(this);
     m_list->viewport()->installEventFilter(this);
@@ -149,12 +152,13 @@ void SidebarView::addCaption(const QString& text, int topPadding)
 
 void SidebarView::addDivider()
 {
-    auto* line = new QFrame;
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Plain);
+    // A one-pixel strip filled with the translucent separator colour.
+    auto* line = new QWidget;
+    line->setObjectName(QStringLiteral("sidebarDivider"));
     line->setFixedHeight(1);
+    line->setAutoFillBackground(true);
     QPalette palette = line->palette();
-    palette.setColor(QPalette::WindowText, Theme::separator());
+    palette.setColor(QPalette::Window, Theme::separator());
     line->setPalette(palette);
     addItem(inset(line, 8, 8), false);
 }

@@ -4,6 +4,7 @@
 #include "app/FolderChooser.h"
 #include "app/MainContainerView.h"
 #include "app/SidebarView.h"
+#include "app/VantorApp.h"
 #include "engine/Notifications.h"
 #include "engine/PlexorWorkView.h"
 #include "library/RecentFoldersStore.h"
@@ -18,9 +19,11 @@
 #include "ui/TintedButton.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -567,6 +570,32 @@ private Q_SLOTS:
         QVERIFY(window.sidebar()->isVisible());
         QCOMPARE(window.sidebar()->list()->count(), rows);
         QCOMPARE(window.sidebar()->highlightedProjects().size(), 1);
+    }
+
+    void theApplicationEntryBuildsTheMenus()
+    {
+        VantorApp::configureApplication();
+        QCOMPARE(QApplication::applicationName(), QStringLiteral("Code Plexor"));
+        QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("org.codeplexor.CodePlexor"));
+        QVERIFY(!QApplication::windowIcon().isNull());
+
+        VantorApp app(*m_preferences, m_clipboard, m_chooser);
+        QCOMPARE(app.quitAction()->shortcut(), QKeySequence(QKeySequence::Quit));
+        QCOMPARE(app.quitAction()->menuRole(), QAction::QuitRole);
+        QVERIFY(app.fileMenu()->actions().contains(app.quitAction()));
+        QVERIFY(app.viewMenu()->actions().contains(app.mainWindow().toggleSidebarAction()));
+        QStringList menus;
+        for (QAction* action : app.mainWindow().menuBar()->actions())
+            menus << action->text();
+        QCOMPARE(menus, (QStringList{QStringLiteral("&File"), QStringLiteral("&View")}));
+
+        app.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&app.mainWindow()));
+        QCOMPARE(app.mainWindow().viewMode(), ViewMode::projects);
+        // The sidebar command works from the keyboard.
+        QTest::keyClick(&app.mainWindow(), Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
+        QVERIFY(!app.mainWindow().sidebar()->isVisible());
+        QVERIFY(!app.mainWindow().toggleSidebarAction()->isChecked());
     }
 
     void everyControlHasAnAccessibleName()

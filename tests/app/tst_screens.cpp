@@ -148,7 +148,18 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         save(grab(m_window.get()), QStringLiteral("projects") + suffix);
 
-        // A folder named like a project under a "Coding" folder, for a tag chip.
+        // The main tab without a folder.
+        m_window->setViewMode(ViewMode::plexor);
+        const QImage emptyPicture = grab(m_window.get());
+        save(emptyPicture, QStringLiteral("input-nofolder") + suffix);
+        auto* finder = m_window->findChild<TintedButton*>(QStringLiteral("showInFinderButton"));
+        QVERIFY(!finder->isEnabled());
+
+        // One pinned project and the open one below "Recents".
+        TestTree pinned;
+        m_chooser.answer = pinned.root();
+        m_window->browseFolder();
+        m_window->store().togglePin(m_window->store().recentFolders().first());
         m_chooser.answer = m_project->root();
         m_window->browseFolder();
         QTRY_COMPARE(m_window->sidebar()->highlightedProjects().size(), 1);
