@@ -12,7 +12,9 @@
 #include "model/Preferences.h"
 #include "platform/Clipboard.h"
 #include "platform/Log.h"
+#include "ui/CharacterCount.h"
 #include "ui/PlexorInputView.h"
+#include "ui/PlexorPreviewView.h"
 
 #include <QApplication>
 #include <QDir>
@@ -205,6 +207,46 @@ int main(int argc, char* argv[])
                 scrolling.median / pages, scrolling.median / pages <= 16 ? "ok" : "OVER");
 
     view.reset();
+
+    // --- The preview of a large text ------------------------------------------------------------
+    // About 5 MB of source-like text: plain ASCII, and the same with an accented letter written
+    // with a combining mark on every line (which needs the full boundary rules).
+    QString ascii;
+    QString combining;
+    for (int line = 0; ascii.size() < 5'000'000; ++line) {
+        const QString text = QStringLiteral("    let value%1 = compute(input, offset: %2)\n")
+                                 .arg(line)
+                                 .arg(line % 97);
+        ascii += text;
+        combining += QStringLiteral("    // cafe\u0301") + text.mid(4);
+    }
+    std::printf("\nPreview of a large text (%.1f million characters)\n",
+                static_cast<double>(ascii.size()) / 1e6);
+    qsizetype counted = 0;
+    const Timing countAscii = measure(
+        repeats, [] {}, [&] { counted = CharacterCount::graphemes(ascii); });
+    const Timing countCombining = measure(
+        repeats, [] {}, [&] { counted = CharacterCount::graphemes(combining); });
+    printTiming("count, ASCII text", countAscii);
+    printTiming("count, text with combining marks", countCombining);
+    freshEngine();
+    auto preview = std::make_unique<PlexorPreviewView>(*engine);
+    preview->resize(1000, 800);
+    preview->show();
+    QApplication::processEvents();
+    int round = 0;
+    const Timing showing = measure(
+        repeats, [] {},
+        [&] {
+            // A different text every time, so that the editor takes it.
+            engine->setGeneratedContent(++round % 2 ? ascii : combining);
+            QApplication::processEvents();
+            preview->grab();
+        });
+    printTiming("new text shown, counted and painted", showing);
+    std::printf("  (%lld characters counted last)\n", static_cast<long long>(counted));
+
+    preview.reset();
     engine.reset();
     std::printf("\nRemoving the synthetic project ...\n");
     return 0;

@@ -14,7 +14,6 @@
 #include "ui/TintedButton.h"
 
 #include <QEvent>
-#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
