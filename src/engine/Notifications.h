@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QLatin1StringView>
+
+// Names of the in-process notifications posted on NotificationCenter::defaultCenter(), defined
+// once so that the poster and the observers spell them alike.
+namespace Notifications {
+
+// Posted with no user info when the global shortcut is released. The work view of the main tab
+// observes it while it exists and answers by generating and copying the open project's text, so
+// the shortcut does nothing while the project library is shown.
+inline constexpr QLatin1StringView triggerGenerateFromShortcut{"triggerGenerateFromShortcut"};
+
+} // namespace Notifications

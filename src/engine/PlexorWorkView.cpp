@@ -1,0 +1,106 @@
+#include "engine/PlexorWorkView.h"
+
+#include "engine/Notifications.h"
+#include "platform/NotificationCenter.h"
+#include "ui/PlexorInputView.h"
+#include "ui/PlexorPreviewView.h"
+
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+PlexorWorkView::PlexorWorkView(Preferences& preferences, Clipboard& clipboard, QWidget* parent)
+    : QWidget(parent)
+    , m_engine(std::make_unique<PlexorViewModel>(preferences, clipboard))
+{
+    setObjectName(QStringLiteral("workView"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_stack = new QStackedWidget(this);
+    m_input = new PlexorInputView(*m_engine, m_stack);
+    m_preview = new PlexorPreviewView(*m_engine, m_stack);
+    m_stack->addWidget(m_input);
+    m_stack->addWidget(m_preview);
+    layout->addWidget(m_stack);
+
+    connect(m_input, &PlexorInputView::refreshRequested, this, &PlexorWorkView::refresh);
+    connect(m_input, &PlexorInputView::saveStateRequested, this, &PlexorWorkView::saveState);
+    connect(m_input, &PlexorInputView::generated, this, &PlexorWorkView::generated);
+    connect(m_input, &PlexorInputView::viewModeRequested, this, &PlexorWorkView::setViewMode);
+    connect(m_preview, &PlexorPreviewView::viewModeRequested, this, &PlexorWorkView::setViewMode);
+
+    // Observed only while this view exists, which is what keeps the shortcut quiet while the
+    // project library is shown.
+    NotificationCenter::defaultCenter().addObserver(
+        QString(Notifications::triggerGenerateFromShortcut), this,
+        [this](const QVariantMap&) { generateFromShortcut(); });
+}
+
+PlexorWorkView::~PlexorWorkView()
+{
+    // The screens observe the engine; they go before it.
+    delete m_stack;
+}
+
+void PlexorWorkView::setViewMode(ViewMode mode)
+{
+    if (mode == ViewMode::projects || mode == m_viewMode)
+        return;
+    m_viewMode = mode;
+    m_stack->setCurrentWidget(mode == ViewMode::preview ? static_cast<QWidget*>(m_preview)
+                                                        : static_cast<QWidget*>(m_input));
+    Q_EMIT viewModeChanged(mode);
+}
+
+void PlexorWorkView::setSavedPaths(const std::optional<PathSet>& selected,
+                                   const std::optional<PathSet>& expanded)
+{
+    m_savedSelectedPaths = selected;
+    m_savedExpandedPaths = expanded;
+}
+
+void PlexorWorkView::setFolder(const std::optional<QString>& url, const QString& folderPath)
+{
+    const bool changed = url != m_url;
+    m_url = url;
+    m_folderPath = folderPath;
+    m_input->setFolder(url, folderPath);
+    m_preview->setUrl(url);
+    if (changed && m_appeared)
+        load();
+}
+
+void PlexorWorkView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_appeared)
+        return;
+    m_appeared = true;
+    load();
+}
+
+void PlexorWorkView::load()
+{
+    m_engine->loadFiles(m_url, m_savedSelectedPaths, m_savedExpandedPaths);
+}
+
+void PlexorWorkView::refresh()
+{
+    m_engine->loadFiles(m_url);
+}
+
+void PlexorWorkView::saveState()
+{
+    m_engine->saveState([this](const PathSet& selected, const PathSet& expanded) {
+        Q_EMIT saveStateRequested(selected, expanded);
+    });
+}
+
+void PlexorWorkView::generateFromShortcut()
+{
+    saveState();
+    m_engine->generateContent(m_url);
+    m_engine->copyToClipboard();
+    Q_EMIT generated(m_url);
+    setViewMode(ViewMode::preview);
+    m_engine->raiseJustRegenerated();
+}

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "model/ViewMode.h"
+#include "ui/SymbolIcon.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <optional>
+
+class Badge;
+class ElidedLabel;
+class FileTreeModel;
+class PlexorViewModel;
+class QLabel;
+class QPlainTextEdit;
+class QTreeView;
+class QVBoxLayout;
+class TintedButton;
+
+// The main tab's input screen, where one generation is prepared: the project's name, tag and
+// folder; the file-type switches; the prefix, the file tree and the suffix as three numbered
+// steps; and the "Generate Content" button.
+//
+// The screen keeps no state of its own: every control reads and writes the engine, and what the
+// host must do is asked for through the signals, which are emitted synchronously in the order
+// each action needs (a type switch: the switch is set, saveStateRequested, refreshRequested).
+class PlexorInputView : public QWidget {
+    Q_OBJECT
+
+public:
+    // The engine must outlive the screen.
+    explicit PlexorInputView(PlexorViewModel& engine, QWidget* parent = nullptr);
+    ~PlexorInputView() override;
+
+    // The open folder (an absolute path; none when no folder is open) and its path as shown.
+    void setFolder(const std::optional<QString>& url, const QString& folderPath);
+    const std::optional<QString>& url() const { return m_url; }
+
+    QTreeView* fileTree() const { return m_tree; }
+    FileTreeModel* fileTreeModel() const { return m_model; }
+
+    // What the "Generate Content" button does, in this order: saveStateRequested, the engine
+    // generates from the open folder and copies the text, generated(url), and
+    // viewModeRequested(preview).
+    void generate();
+
+    // The title for a folder: its last path component, or "Code Plexor" without a folder.
+    static QString titleFor(const std::optional<QString>& url);
+    // The chip's tag: the tag read off the shown path, or "uncategorized".
+    static QString tagFor(const QString& folderPath);
+
+Q_SIGNALS:
+    // The host should rescan the open folder without the saved sets.
+    void refreshRequested();
+    // The host should store the engine's selection and expansion with the open project.
+    void saveStateRequested();
+    // Content was generated (and copied) for `url`.
+    void generated(const std::optional<QString>& url);
+    // The screen asks the main window to show another screen (the preview, after Generate).
+    void viewModeRequested(ViewMode mode);
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    QWidget* buildHeader();
+    QWidget* buildFileTypes();
+    QWidget* buildStep(Symbol symbol, const QString& heading, QWidget* trailing);
+    QWidget* buildSavedMarker(const QString& name, QLabel*& saved, TintedButton*& reset);
+    QPlainTextEdit* buildEditor(const QString& name, const QString& accessibleName);
+    void buildTree();
+
+    void syncFileTypes();
+    void rebuildFileTypeButtons();
+    void changeFileType(const QString& extension, bool enabled);
+    void changeShowAll(bool showAll);
+    void askForRescan();
+    void showPrefix(const QString& text);
+    void showSuffix(const QString& text);
+    void restoreExpansion();
+    void updateHeader();
+    void applyColors();
+
+    PlexorViewModel& m_engine;
+    std::optional<QString> m_url;
+    QString m_folderPath;
+
+    QWidget* m_divider = nullptr;
+    QLabel* m_title = nullptr;
+    Badge* m_tagChip = nullptr;
+    QLabel* m_folderIcon = nullptr;
+    ElidedLabel* m_folderLine = nullptr;
+    TintedButton* m_showInFinder = nullptr;
+    QLabel* m_fileTypesCaption = nullptr;
+    TintedButton* m_showAll = nullptr;
+    QWidget* m_typeButtons = nullptr;
+    QList<TintedButton*> m_typeButtonList;
+    QStringList m_shownTypes;
+    QList<QLabel*> m_stepSymbols;
+    QLabel* m_prefixSaved = nullptr;
+    TintedButton* m_prefixReset = nullptr;
+    QLabel* m_suffixSaved = nullptr;
+    TintedButton* m_suffixReset = nullptr;
+    QPlainTextEdit* m_prefixEditor = nullptr;
+    QPlainTextEdit* m_suffixEditor = nullptr;
+    QTreeView* m_tree = nullptr;
+    FileTreeModel* m_model = nullptr;
+    TintedButton* m_generate = nullptr;
+    // Set while the screen writes an engine text into an editor, so that the editor's change
+    // signal is not taken for an edit.
+    bool m_showingEngineText = false;
+    bool m_applyingColors = false;
+};

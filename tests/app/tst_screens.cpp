@@ -1,0 +1,213 @@
+// Renders the main window's screens in a light and a dark palette and checks the colours that
+// carry meaning (selection, tints, text on backgrounds). With CODEPLEXOR_SCREENSHOT_DIR set, the
+// pictures are also written there as PNG files for a person to look at.
+
+#include "engine/FakeServices.h"
+#include "engine/TestTree.h"
+
+#include "app/FolderChooser.h"
+#include "app/MainContainerView.h"
+#include "app/SidebarView.h"
+#include "engine/PlexorWorkView.h"
+#include "library/RecentFoldersStore.h"
+#include "model/Preferences.h"
+#include "tags/NamedColors.h"
+#include "ui/FileTreeModel.h"
+#include "ui/PlexorInputView.h"
+#include "ui/TintedButton.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QStyleFactory>
+#include <QTreeView>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+class AnsweringChooser : public FolderChooser {
+public:
+    std::optional<QString> answer;
+    std::optional<QString> chooseFolder(QWidget*) override { return answer; }
+};
+
+QPalette darkPalette()
+{
+    QPalette palette;
+    const QColor window(0x2b, 0x2b, 0x2e);
+    const QColor base(0x1e, 0x1e, 0x20);
+    const QColor text(0xec, 0xec, 0xee);
+    palette.setColor(QPalette::Window, window);
+    palette.setColor(QPalette::WindowText, text);
+    palette.setColor(QPalette::Base, base);
+    palette.setColor(QPalette::AlternateBase, window);
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3e));
+    palette.setColor(QPalette::ButtonText, text);
+    palette.setColor(QPalette::Highlight, QColor(0x0a, 0x84, 0xff));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::PlaceholderText, QColor(0x98, 0x98, 0x9d));
+    palette.setColor(QPalette::Light, QColor(0x4a, 0x4a, 0x4e));
+    palette.setColor(QPalette::Midlight, QColor(0x3e, 0x3e, 0x42));
+    palette.setColor(QPalette::Mid, QColor(0x55, 0x55, 0x5a));
+    palette.setColor(QPalette::Dark, QColor(0x18, 0x18, 0x1a));
+    palette.setColor(QPalette::ToolTipBase, window);
+    palette.setColor(QPalette::ToolTipText, text);
+    return palette;
+}
+
+// The mean brightness (0 to 255) of an image area.
+double brightness(const QImage& image, const QRect& area)
+{
+    double sum = 0;
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            sum += qGray(image.pixel(x, y));
+            ++count;
+        }
+    }
+    return count ? sum / count : 0;
+}
+
+} // namespace
+
+class TestScreens : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_configDir;
+    std::unique_ptr<Preferences> m_preferences;
+    FakeClipboard m_clipboard;
+    AnsweringChooser m_chooser;
+    std::unique_ptr<TestTree> m_project;
+    std::unique_ptr<MainContainerView> m_window;
+    QString m_pictures;
+
+    void save(const QImage& image, const QString& name) const
+    {
+        if (!m_pictures.isEmpty())
+            QVERIFY(image.save(m_pictures + u'/' + name + QStringLiteral(".png")));
+    }
+
+    QImage grab(QWidget* widget) const
+    {
+        QCoreApplication::processEvents();
+        return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        m_pictures = qEnvironmentVariable("CODEPLEXOR_SCREENSHOT_DIR");
+        if (!m_pictures.isEmpty())
+            QDir().mkpath(m_pictures);
+    }
+
+    void init()
+    {
+        m_configDir = std::make_unique<QTemporaryDir>();
+        m_preferences =
+            std::make_unique<Preferences>(m_configDir->filePath(QStringLiteral("prefs.json")));
+        m_project = std::make_unique<TestTree>();
+        QVERIFY(m_project->add(QStringLiteral("README.md"), "# Robots\n"));
+        QVERIFY(m_project->add(QStringLiteral("Sources/Arm/Controller.swift"), "struct Arm {}\n"));
+        QVERIFY(m_project->add(QStringLiteral("Sources/Arm/Servo.swift"), "struct Servo {}\n"));
+        QVERIFY(m_project->add(QStringLiteral("Sources/App.swift"), "@main struct App {}\n"));
+        QVERIFY(m_project->add(QStringLiteral("Tests/ArmTests.swift"), "final class T {}\n"));
+        QVERIFY(m_project->add(QStringLiteral("Package.json"), "{}\n"));
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        m_project.reset();
+        m_preferences.reset();
+        m_configDir.reset();
+        QApplication::setPalette(QApplication::style()->standardPalette());
+    }
+
+    void screens_data()
+    {
+        QTest::addColumn<bool>("dark");
+        QTest::newRow("light") << false;
+        QTest::newRow("dark") << true;
+    }
+
+    void screens()
+    {
+        QFETCH(bool, dark);
+        QApplication::setPalette(dark ? darkPalette() : QApplication::style()->standardPalette());
+        const QString suffix = dark ? QStringLiteral("-dark") : QStringLiteral("-light");
+
+        m_window = std::make_unique<MainContainerView>(*m_preferences, m_clipboard, m_chooser);
+        m_window->resize(1100, 800);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        save(grab(m_window.get()), QStringLiteral("projects") + suffix);
+
+        // The main tab without a folder.
+        m_window->setViewMode(ViewMode::plexor);
+        const QImage emptyPicture = grab(m_window.get());
+        save(emptyPicture, QStringLiteral("input-nofolder") + suffix);
+        auto* finder = m_window->findChild<TintedButton*>(QStringLiteral("showInFinderButton"));
+        QVERIFY(!finder->isEnabled());
+
+        // One pinned project and the open one below "Recents".
+        TestTree pinned;
+        m_chooser.answer = pinned.root();
+        m_window->browseFolder();
+        m_window->store().togglePin(m_window->store().recentFolders().first());
+        m_chooser.answer = m_project->root();
+        m_window->browseFolder();
+        QTRY_COMPARE(m_window->sidebar()->highlightedProjects().size(), 1);
+        PlexorInputView* input = m_window->workView()->inputView();
+        QTreeView* tree = input->fileTree();
+        FileTreeModel* model = input->fileTreeModel();
+        QModelIndex sources;
+        for (int row = 0; row < model->rowCount(); ++row) {
+            if (model->index(row, 0).data().toString() == QStringLiteral("Sources"))
+                sources = model->index(row, 0);
+        }
+        QVERIFY(sources.isValid());
+        tree->expand(sources);
+        QModelIndex app;
+        for (int row = 0; row < model->rowCount(sources); ++row) {
+            if (model->index(row, 0, sources).data().toString() == QStringLiteral("App.swift"))
+                app = model->index(row, 0, sources);
+        }
+        QVERIFY(app.isValid());
+        model->toggleSelection(app);
+        const QImage inputPicture = grab(m_window.get());
+        save(inputPicture, QStringLiteral("input") + suffix);
+
+        // The selected row is filled with the accent colour, its name drawn in white.
+        const QRect rowRect =
+            tree->visualRect(app).translated(tree->viewport()->mapTo(m_window.get(), QPoint(0, 0)));
+        const QColor fill = inputPicture.pixelColor(rowRect.right() - 4, rowRect.center().y());
+        QCOMPARE(fill.rgb(), QApplication::palette().color(QPalette::Highlight).rgb());
+
+        // Body text reads against its background in both palettes.
+        auto* title = m_window->findChild<QLabel*>(QStringLiteral("titleLabel"));
+        const QRect titleRect(title->mapTo(m_window.get(), QPoint(0, 0)), title->size());
+        const double titleBrightness = brightness(inputPicture, titleRect);
+        const double windowBrightness =
+            qGray(QApplication::palette().color(QPalette::Window).rgb());
+        QVERIFY2(dark ? titleBrightness > windowBrightness : titleBrightness < windowBrightness,
+                 qPrintable(QString::number(titleBrightness)));
+
+        m_window->workView()->inputView()->generate();
+        QCOMPARE(m_window->viewMode(), ViewMode::preview);
+        const QImage previewPicture = grab(m_window.get());
+        save(previewPicture, QStringLiteral("preview") + suffix);
+        auto* editor = m_window->findChild<QPlainTextEdit*>(QStringLiteral("previewEditor"));
+        const QPoint editorCorner = editor->mapTo(m_window.get(), QPoint(editor->width() / 2, 2));
+        QCOMPARE(previewPicture.pixelColor(editorCorner).rgb(),
+                 QApplication::palette().color(QPalette::Base).rgb());
+    }
+};
+
+QTEST_MAIN(TestScreens)
+#include "tst_screens.moc"

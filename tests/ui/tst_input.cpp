@@ -1,0 +1,308 @@
+#include "engine/FakeServices.h"
+#include "engine/TestTree.h"
+
+#include "engine/PlexorViewModel.h"
+#include "model/PreferenceKeys.h"
+#include "model/Preferences.h"
+#include "platform/FileManager.h"
+#include "tags/TagRules.h"
+#include "ui/Badge.h"
+#include "ui/ElidedLabel.h"
+#include "ui/FileTreeModel.h"
+#include "ui/PlexorInputView.h"
+#include "ui/Theme.h"
+#include "ui/TintedButton.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QTreeView>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+class FakeFileManager : public FileManager {
+public:
+    QStringList revealed;
+    void revealFolder(const QString& folderPath) override { revealed << folderPath; }
+};
+
+} // namespace
+
+class TestInputView : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_configDir;
+    std::unique_ptr<Preferences> m_preferences;
+    FakeClipboard m_clipboard;
+    std::unique_ptr<TestTree> m_tree;
+    std::unique_ptr<PlexorViewModel> m_engine;
+    std::unique_ptr<PlexorInputView> m_view;
+    // What happened, in order, as the host sees it.
+    QStringList m_events;
+
+    template <typename T>
+    T* find(const QString& name) const
+    {
+        T* child = m_view->findChild<T*>(name);
+        if (!child)
+            qWarning("no child %s", qPrintable(name));
+        return child;
+    }
+
+    void show()
+    {
+        m_view->resize(900, 900);
+        m_view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_configDir = std::make_unique<QTemporaryDir>();
+        m_preferences =
+            std::make_unique<Preferences>(m_configDir->filePath(QStringLiteral("prefs.json")));
+        m_tree = std::make_unique<TestTree>();
+        QVERIFY(m_tree->add(QStringLiteral("a.md"), "A\n"));
+        QVERIFY(m_tree->add(QStringLiteral("lib/b.py"), "B\n"));
+        QVERIFY(m_tree->add(QStringLiteral("lib/inner/c.py"), "C\n"));
+        m_engine = std::make_unique<PlexorViewModel>(*m_preferences, m_clipboard);
+        m_view = std::make_unique<PlexorInputView>(*m_engine);
+        m_events.clear();
+        connect(m_view.get(), &PlexorInputView::saveStateRequested, this, [this] {
+            m_events << QStringLiteral("save .md=%1")
+                            .arg(m_engine->isFileTypeEnabled(QStringLiteral(".md")));
+        });
+        connect(m_view.get(), &PlexorInputView::refreshRequested, this,
+                [this] { m_events << QStringLiteral("refresh"); });
+        connect(m_view.get(), &PlexorInputView::generated, this,
+                [this](const std::optional<QString>& url) {
+                    m_events << QStringLiteral("generated ") + url.value_or(QStringLiteral("-"));
+                });
+        connect(m_view.get(), &PlexorInputView::viewModeRequested, this,
+                [this](ViewMode mode) { m_events << QStringLiteral("mode ") + rawValue(mode); });
+    }
+
+    void cleanup()
+    {
+        m_view.reset();
+        m_engine.reset();
+        m_tree.reset();
+        m_preferences.reset();
+        m_configDir.reset();
+    }
+
+    void header_data()
+    {
+        QTest::addColumn<std::optional<QString>>("url");
+        QTest::addColumn<QString>("folderPath");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("chip");
+        QTest::addColumn<QString>("folderLine");
+
+        QTest::newRow("no folder")
+            << std::optional<QString>() << QString() << QStringLiteral("Code Plexor")
+            << QStringLiteral("#uncategorized") << QStringLiteral("No folder selected");
+        QTest::newRow("coding folder")
+            << std::optional<QString>(QStringLiteral("/Users/a/Coding/Robots/arm"))
+            << QStringLiteral("/Users/a/Coding/Robots/arm") << QStringLiteral("arm")
+            << QStringLiteral("#Robots") << QStringLiteral("/Users/a/Coding/Robots/arm");
+        QTest::newRow("shortened cloud path")
+            << std::optional<QString>(QStringLiteral("/cloud/Coding/Swift/app"))
+            << QStringLiteral(".../Swift/app") << QStringLiteral("app") << QStringLiteral("#Swift")
+            << QStringLiteral(".../Swift/app");
+        QTest::newRow("trailing slash")
+            << std::optional<QString>(QStringLiteral("/home/u/tool/"))
+            << QStringLiteral("/home/u/tool") << QStringLiteral("tool")
+            << QStringLiteral("#uncategorized") << QStringLiteral("/home/u/tool");
+    }
+
+    void header()
+    {
+        QFETCH(std::optional<QString>, url);
+        QFETCH(QString, folderPath);
+        QFETCH(QString, title);
+        QFETCH(QString, chip);
+        QFETCH(QString, folderLine);
+
+        m_view->setFolder(url, folderPath);
+        QCOMPARE(find<QLabel>(QStringLiteral("titleLabel"))->text(), title);
+        QCOMPARE(find<Badge>(QStringLiteral("tagChip"))->text(), chip);
+        QCOMPARE(find<ElidedLabel>(QStringLiteral("folderPathLabel"))->fullText(), folderLine);
+        QCOMPARE(find<TintedButton>(QStringLiteral("showInFinderButton"))->isEnabled(),
+                 url.has_value());
+    }
+
+    void chipColours()
+    {
+        m_view->setFolder(std::nullopt, QString());
+        const Badge* chip = find<Badge>(QStringLiteral("tagChip"));
+        // Without a tag: the palette's secondary text colour at half opacity.
+        QCOMPARE(chip->badgeStyle().color, Theme::withOpacity(Theme::secondaryText(), 0.5));
+        QCOMPARE(chip->badgeStyle().backgroundOpacity, 0.15);
+        m_view->setFolder(QStringLiteral("/p/Coding/swift/app"),
+                          QStringLiteral("/p/Coding/swift/app"));
+        QCOMPARE(chip->badgeStyle().color, TagRules::keywordColor(QStringLiteral("swift")));
+    }
+
+    void showInFinderRevealsTheFolder()
+    {
+        FakeFileManager fileManager;
+        FileManager::setCurrent(&fileManager);
+        show();
+        m_view->setFolder(m_tree->root(), m_tree->root());
+        QTest::mouseClick(find<TintedButton>(QStringLiteral("showInFinderButton")), Qt::LeftButton);
+        FileManager::setCurrent(nullptr);
+        QCOMPARE(fileManager.revealed, QStringList{m_tree->root()});
+    }
+
+    void typeSwitchesAreSortedAndSaveBeforeRefresh()
+    {
+        show();
+        QWidget* buttons = find<QWidget>(QStringLiteral("fileTypeButtons"));
+        QStringList texts;
+        for (QWidget* child : buttons->findChildren<TintedButton*>(Qt::FindDirectChildrenOnly))
+            texts << static_cast<TintedButton*>(child)->text();
+        QStringList expected{QStringLiteral("All")};
+        for (const FileTypeSwitch& type : PlexorViewModel::defaultFileTypes())
+            expected << type.extension;
+        std::sort(expected.begin() + 1, expected.end());
+        QCOMPARE(texts, expected);
+        QVERIFY(!find<TintedButton>(QStringLiteral("fileType:.txt"))->isChecked());
+        QVERIFY(find<TintedButton>(QStringLiteral("fileType:.md"))->isChecked());
+
+        // The switch is set before the state is saved, and the refresh comes last.
+        QTest::mouseClick(find<TintedButton>(QStringLiteral("fileType:.md")), Qt::LeftButton);
+        QCOMPARE(m_events, (QStringList{QStringLiteral("save .md=0"), QStringLiteral("refresh")}));
+        QVERIFY(!find<TintedButton>(QStringLiteral("fileType:.md"))->isChecked());
+
+        m_events.clear();
+        QTest::mouseClick(find<TintedButton>(QStringLiteral("fileTypeAll")), Qt::LeftButton);
+        QVERIFY(m_engine->showAllFiles());
+        QCOMPARE(m_events, (QStringList{QStringLiteral("save .md=0"), QStringLiteral("refresh")}));
+
+        m_events.clear();
+        QTest::mouseClick(find<TintedButton>(QStringLiteral("refreshFolderButton")),
+                          Qt::LeftButton);
+        QCOMPARE(m_events, (QStringList{QStringLiteral("save .md=0"), QStringLiteral("refresh")}));
+
+        // Switches changed in the engine show on the buttons; a new extension gets a button.
+        m_engine->setShowAllFiles(false);
+        QVERIFY(!find<TintedButton>(QStringLiteral("fileTypeAll"))->isChecked());
+        m_engine->setFileTypeEnabled(QStringLiteral(".rs"), true);
+        QVERIFY(find<TintedButton>(QStringLiteral("fileType:.rs"))->isChecked());
+        // A keyboard press works like a click.
+        m_events.clear();
+        auto* rust = find<TintedButton>(QStringLiteral("fileType:.rs"));
+        rust->setFocus();
+        QTest::keyClick(rust, Qt::Key_Space);
+        QVERIFY(!m_engine->isFileTypeEnabled(QStringLiteral(".rs")));
+        QCOMPARE(m_events.size(), 2);
+    }
+
+    void generateRunsItsStepsInOrder()
+    {
+        show();
+        m_view->setFolder(m_tree->root(), m_tree->root());
+        m_engine->loadFiles(m_tree->root(), QSet<QString>{m_tree->path(QStringLiteral("a.md"))});
+        connect(m_engine.get(), &PlexorViewModel::generatedContentChanged, this,
+                [this] { m_events << QStringLiteral("content"); });
+        connect(m_engine.get(), &PlexorViewModel::justCopiedChanged, this, [this](bool raised) {
+            if (raised)
+                m_events << QStringLiteral("copied ") + m_clipboard.calls.value(1).left(8);
+        });
+        QTest::mouseClick(find<TintedButton>(QStringLiteral("generateButton")), Qt::LeftButton);
+        QCOMPARE(m_events, (QStringList{QStringLiteral("save .md=1"), QStringLiteral("content"),
+                                        QStringLiteral("copied set:Here"),
+                                        QStringLiteral("generated ") + m_tree->root(),
+                                        QStringLiteral("mode Preview")}));
+        QVERIFY(m_engine->generatedContent().contains(QStringLiteral("app/a.md")));
+
+        // Without a folder every step still runs; the text stays as it was.
+        m_events.clear();
+        m_view->setFolder(std::nullopt, QString());
+        const QString before = m_engine->generatedContent();
+        m_view->generate();
+        QCOMPARE(m_engine->generatedContent(), before);
+        QCOMPARE(m_events.first(), QStringLiteral("save .md=1"));
+        QCOMPARE(m_events.last(), QStringLiteral("mode Preview"));
+        QVERIFY(m_events.contains(QStringLiteral("generated -")));
+    }
+
+    void prefixAndSuffixEditorsStoreEveryEdit()
+    {
+        show();
+        auto* prefix = find<QPlainTextEdit>(QStringLiteral("prefixEditor"));
+        auto* suffix = find<QPlainTextEdit>(QStringLiteral("suffixEditor"));
+        QCOMPARE(prefix->toPlainText(), PlexorViewModel::defaultPrefixText());
+        QCOMPARE(suffix->toPlainText(), PlexorViewModel::defaultSuffixText());
+
+        prefix->setFocus();
+        prefix->selectAll();
+        QTest::keyClicks(prefix, QStringLiteral("Hi"));
+        QCOMPARE(m_preferences->text(PreferenceKeys::savedPrefixText),
+                 std::optional<QString>(QStringLiteral("Hi")));
+        QVERIFY(m_engine->prefixJustSaved());
+        QVERIFY(find<QLabel>(QStringLiteral("prefixSavedLabel"))->isVisible());
+        // The suffix's marker is its own.
+        QVERIFY(find<TintedButton>(QStringLiteral("suffixResetButton"))->isVisible());
+
+        // A text set in the engine shows in the editor without being stored again.
+        QSignalSpy saves(m_engine.get(), &PlexorViewModel::suffixJustSavedChanged);
+        m_engine->setSuffixText(QStringLiteral("Bye"));
+        QCOMPARE(suffix->toPlainText(), QStringLiteral("Bye"));
+        QVERIFY(saves.isEmpty());
+        QVERIFY(!m_preferences->text(PreferenceKeys::savedSuffixText));
+
+        QTest::mouseClick(find<TintedButton>(QStringLiteral("suffixResetButton")), Qt::LeftButton);
+        QCOMPARE(suffix->toPlainText(), PlexorViewModel::defaultSuffixText());
+        QCOMPARE(m_preferences->text(PreferenceKeys::savedSuffixText),
+                 std::optional(PlexorViewModel::defaultSuffixText()));
+        QVERIFY(find<QLabel>(QStringLiteral("suffixSavedLabel"))->isVisible());
+    }
+
+    void treeExpansionFollowsTheNodes()
+    {
+        show();
+        const QString lib = m_tree->path(QStringLiteral("lib"));
+        const QString inner = m_tree->path(QStringLiteral("lib/inner"));
+        // Saved state: the inner folder open inside the closed outer one.
+        m_engine->loadFiles(m_tree->root(), std::nullopt, QSet<QString>{inner});
+        QTreeView* tree = m_view->fileTree();
+        FileTreeModel* model = m_view->fileTreeModel();
+        QModelIndex libIndex;
+        for (int row = 0; row < model->rowCount(); ++row) {
+            if (model->index(row, 0).data(FileTreeModel::PathRole).toString() == lib)
+                libIndex = model->index(row, 0);
+        }
+        QVERIFY(libIndex.isValid());
+        QVERIFY(!tree->isExpanded(libIndex));
+        QModelIndex innerIndex;
+        for (int row = 0; row < model->rowCount(libIndex); ++row) {
+            if (model->index(row, 0, libIndex).data(FileTreeModel::PathRole).toString() == inner)
+                innerIndex = model->index(row, 0, libIndex);
+        }
+        QVERIFY(tree->isExpanded(innerIndex));
+
+        // Opening in the view writes the node; closing the outer folder keeps the inner open.
+        tree->expand(libIndex);
+        QVERIFY(model->node(libIndex)->isExpanded());
+        tree->collapse(libIndex);
+        QVERIFY(!model->node(libIndex)->isExpanded());
+        QCOMPARE(PlexorViewModel::collectExpandedPaths(m_engine->files()), QSet<QString>{inner});
+        // A change made in the engine shows in the view.
+        m_engine->setExpanded(model->node(libIndex), true);
+        QVERIFY(tree->isExpanded(libIndex));
+        // Keyboard: Right opens the current folder.
+        tree->setFocus();
+        tree->setCurrentIndex(innerIndex);
+        QTest::keyClick(tree, Qt::Key_Left);
+        QVERIFY(!model->node(innerIndex)->isExpanded());
+    }
+};
+
+QTEST_MAIN(TestInputView)
+#include "tst_input.moc"
