@@ -1,6 +1,6 @@
 #include "library/ProjectCard.h"
 
-#include "library/ElidedLabel.h"
+#include "ui/ElidedLabel.h"
 #include "library/ProjectLibrary.h"
 #include "model/ReferenceDate.h"
 #include "tags/CustomTagManager.h"

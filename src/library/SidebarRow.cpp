@@ -1,6 +1,6 @@
 #include "library/SidebarRow.h"
 
-#include "library/ElidedLabel.h"
+#include "ui/ElidedLabel.h"
 #include "library/ProjectLibrary.h"
 #include "tags/CustomTagManager.h"
 #include "tags/TagRules.h"

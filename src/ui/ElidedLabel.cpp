@@ -1,23 +1,24 @@
 #include "ui/ElidedLabel.h"
 
-#include <QPainter>
-#include <QStyle>
-
 #include <cmath>
 
+#include <QEvent>
+#include <QFontMetricsF>
+#include <QHelpEvent>
+#include <QPainter>
+#include <QToolTip>
+
 ElidedLabel::ElidedLabel(const QString& text, Qt::TextElideMode mode, QWidget* parent)
-    : QLabel(parent)
+    : QWidget(parent)
     , m_mode(mode)
 {
-    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    setFullText(text);
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    setText(text);
 }
 
-void ElidedLabel::setFullText(const QString& text)
+void ElidedLabel::setText(const QString& text)
 {
-    m_fullText = text;
-    setText(text);
-    setToolTip(text);
+    m_text = text;
     setAccessibleName(text);
     updateGeometry();
     update();
@@ -25,32 +26,48 @@ void ElidedLabel::setFullText(const QString& text)
 
 QString ElidedLabel::shownText() const
 {
-    const int width = contentsRect().width();
-    return fontMetrics().elidedText(m_fullText, m_mode, width);
+    return fontMetrics().elidedText(m_text, m_mode, width());
 }
 
-QSize ElidedLabel::minimumSizeHint() const
+bool ElidedLabel::isElided() const
 {
-    const QFontMetrics metrics = fontMetrics();
-    const QMargins margins = contentsMargins();
-    return {metrics.horizontalAdvance(QStringLiteral("…")) + margins.left() + margins.right(),
-            metrics.height() + margins.top() + margins.bottom()};
+    return shownText() != m_text;
 }
 
 QSize ElidedLabel::sizeHint() const
 {
-    const QFontMetrics metrics = fontMetrics();
-    const QMargins margins = contentsMargins();
-    return {int(std::ceil(QFontMetricsF(font()).horizontalAdvance(m_fullText))) + 1 +
-                margins.left() + margins.right(),
-            metrics.height() + margins.top() + margins.bottom()};
+    // Rounded up (and one pixel more), so that at its ideal width the text is never shortened.
+    const qreal advance = QFontMetricsF(font()).horizontalAdvance(m_text);
+    return QSize(int(std::ceil(advance)) + 1, fontMetrics().height());
+}
+
+QSize ElidedLabel::minimumSizeHint() const
+{
+    return QSize(0, fontMetrics().height());
 }
 
 void ElidedLabel::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    const QRect area = contentsRect();
     painter.setPen(palette().color(foregroundRole()));
-    painter.drawText(area, int(alignment()) | Qt::TextSingleLine,
-                     fontMetrics().elidedText(m_fullText, m_mode, area.width()));
+    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, shownText());
+}
+
+void ElidedLabel::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::FontChange)
+        updateGeometry();
+    QWidget::changeEvent(event);
+}
+
+bool ElidedLabel::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        if (isElided())
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), m_text, this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QWidget::event(event);
 }

@@ -497,8 +497,8 @@ void PlexorInputView::updateHeader()
     const QString tag = tagFor(m_folderPath);
     m_tagChip->setText(QStringLiteral("#") + tag);
     m_tagChip->setAccessibleName(QStringLiteral("#") + tag);
-    m_folderLine->setFullText(m_folderPath.isEmpty() ? QStringLiteral("No folder selected")
-                                                     : m_folderPath);
+    m_folderLine->setText(m_folderPath.isEmpty() ? QStringLiteral("No folder selected")
+                                                 : m_folderPath);
     m_showInFinder->setEnabled(m_url.has_value());
     applyColors();
 }

@@ -1,5 +1,5 @@
 #include "library/AdaptiveGridLayout.h"
-#include "library/ElidedLabel.h"
+#include "ui/ElidedLabel.h"
 #include "library/OpenProjectCard.h"
 #include "library/ProjectCard.h"
 #include "library/ProjectContextMenu.h"

@@ -131,7 +131,7 @@ private Q_SLOTS:
         m_view->setFolder(url, folderPath);
         QCOMPARE(find<QLabel>(QStringLiteral("titleLabel"))->text(), title);
         QCOMPARE(find<Badge>(QStringLiteral("tagChip"))->text(), chip);
-        QCOMPARE(find<ElidedLabel>(QStringLiteral("folderPathLabel"))->fullText(), folderLine);
+        QCOMPARE(find<ElidedLabel>(QStringLiteral("folderPathLabel"))->text(), folderLine);
         QCOMPARE(find<TintedButton>(QStringLiteral("showInFinderButton"))->isEnabled(),
                  url.has_value());
     }
