@@ -29,51 +29,9 @@
 #include <memory>
 #include <vector>
 
+#include "Measure.h"
+
 namespace {
-
-class NoClipboard : public Clipboard {
-public:
-    void clear() override {}
-    void setText(const QString&) override {}
-};
-
-struct Timing {
-    double best = 0;
-    double median = 0;
-};
-
-Timing measure(int repeats, const std::function<void()>& setup, const std::function<void()>& work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < repeats; ++i) {
-        setup();
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return Timing{times.front(), times[times.size() / 2]};
-}
-
-void printTiming(const char* label, const Timing& timing)
-{
-    std::printf("  %-52s best %8.1f ms   median %8.1f ms\n", label, timing.best, timing.median);
-}
-
-void printRatio(const char* label, double ratio, double target)
-{
-    std::printf("  %-52s %6.2fx   (target <= %.1fx) %s\n", label, ratio, target,
-                ratio <= target ? "ok" : "OVER");
-}
-
-int countNodes(const FileItemList& nodes)
-{
-    int count = 0;
-    for (const auto& node : nodes)
-        count += 1 + countNodes(node->children());
-    return count;
-}
 
 void collectFolders(const FileItemList& nodes, PlexorViewModel::PathSet& out)
 {

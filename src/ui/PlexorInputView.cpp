@@ -35,22 +35,6 @@ constexpr int treeMinimumHeight = 260;
 constexpr qreal editorRadius = 8;
 
 // The type size between the headline and the second-level title.
-QFont mediumLarge(QFont::Weight weight)
-{
-    QFont font = Theme::font(Theme::TextStyle::body, weight);
-    font.setPointSizeF(font.pointSizeF() * 15.0 / 13.0);
-    return font;
-}
-
-QString rgba(const QColor& color)
-{
-    return QStringLiteral("rgba(%1, %2, %3, %4)")
-        .arg(color.red())
-        .arg(color.green())
-        .arg(color.blue())
-        .arg(QString::number(color.alphaF(), 'f', 3));
-}
-
 void setTextColor(QWidget* widget, const QColor& color)
 {
     QPalette palette = widget->palette();
@@ -143,7 +127,7 @@ PlexorInputView::PlexorInputView(PlexorViewModel& engine, QWidget* parent)
     m_generate = new TintedButton(QStringLiteral("Generate Content"), this);
     m_generate->setObjectName(QStringLiteral("generateButton"));
     m_generate->setSymbol(Symbol::sparkles);
-    m_generate->setFont(mediumLarge(QFont::DemiBold));
+    m_generate->setFont(Theme::mediumLarge(QFont::DemiBold));
     m_generate->setAppearance(TintedButton::prominent(NamedColors::color(NamedColor::orange), 0.6));
     m_generate->setPadding(QMargins(16, 9, 16, 9));
     m_generate->setCornerRadius(8);
@@ -241,7 +225,7 @@ QWidget* PlexorInputView::buildHeader()
     titleRow->addWidget(m_title);
     m_tagChip = new Badge(QString(), header);
     m_tagChip->setObjectName(QStringLiteral("tagChip"));
-    m_tagChip->setFont(mediumLarge(QFont::DemiBold));
+    m_tagChip->setFont(Theme::mediumLarge(QFont::DemiBold));
     titleRow->addWidget(m_tagChip, 0, Qt::AlignVCenter);
     titleRow->addStretch(1);
     text->addLayout(titleRow);
@@ -558,7 +542,8 @@ void PlexorInputView::applyColors()
     const auto editorSheet = [&](qreal outline) {
         return QStringLiteral("QPlainTextEdit { background: %1; color: %2; border: 1px solid %3;"
                               " border-radius: %4px; padding: 4px; }")
-            .arg(rgba(editorBackground), rgba(Theme::primaryText()), rgba(purple(outline)))
+            .arg(Theme::cssColor(editorBackground), Theme::cssColor(Theme::primaryText()),
+                 Theme::cssColor(purple(outline)))
             .arg(editorRadius);
     };
     m_prefixEditor->setStyleSheet(editorSheet(0.3));
@@ -566,7 +551,8 @@ void PlexorInputView::applyColors()
     m_tree->setStyleSheet(
         QStringLiteral("QTreeView { background: %1; border: 1px solid %2; border-radius: %3px;"
                        " padding: 4px; }")
-            .arg(rgba(Theme::withOpacity(Theme::controlBackground(), 0.5)), rgba(purple(0.5)))
+            .arg(Theme::cssColor(Theme::withOpacity(Theme::controlBackground(), 0.5)),
+                 Theme::cssColor(purple(0.5)))
             .arg(editorRadius));
     m_applyingColors = false;
 }

@@ -20,22 +20,6 @@ constexpr int writeBackDelay = 120;
 // Space between the count badge and the editor's edges.
 constexpr int badgeInset = 10;
 
-QFont mediumLarge(QFont::Weight weight)
-{
-    QFont font = Theme::font(Theme::TextStyle::body, weight);
-    font.setPointSizeF(font.pointSizeF() * 15.0 / 13.0);
-    return font;
-}
-
-QString rgba(const QColor& color)
-{
-    return QStringLiteral("rgba(%1, %2, %3, %4)")
-        .arg(color.red())
-        .arg(color.green())
-        .arg(color.blue())
-        .arg(QString::number(color.alphaF(), 'f', 3));
-}
-
 } // namespace
 
 PlexorPreviewView::PlexorPreviewView(PlexorViewModel& engine, QWidget* parent)
@@ -80,7 +64,7 @@ PlexorPreviewView::PlexorPreviewView(PlexorViewModel& engine, QWidget* parent)
     m_copy->setObjectName(QStringLiteral("copyButton"));
     m_copy->setAppearance(TintedButton::prominent(NamedColors::color(NamedColor::green), 0.4));
     for (TintedButton* button : {m_back, m_regenerate, m_copy}) {
-        button->setFont(mediumLarge(QFont::DemiBold));
+        button->setFont(Theme::mediumLarge(QFont::DemiBold));
         button->setPadding(QMargins(14, 7, 14, 7));
         button->setCornerRadius(7);
         buttons->addWidget(button);
@@ -242,8 +226,8 @@ void PlexorPreviewView::applyColors()
     m_applyingColors = true;
     m_editor->setStyleSheet(
         QStringLiteral("QPlainTextEdit { background: %1; color: %2; border: none; padding: 4px; }")
-            .arg(rgba(Theme::textBackground()),
-                 rgba(Theme::withOpacity(palette().color(QPalette::Text), 0.7))));
+            .arg(Theme::cssColor(Theme::textBackground()),
+                 Theme::cssColor(Theme::withOpacity(palette().color(QPalette::Text), 0.7))));
     Badge::Style badge;
     badge.color = NamedColors::color(NamedColor::green);
     badge.backgroundOpacity = 0.35;

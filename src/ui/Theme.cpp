@@ -85,6 +85,15 @@ QColor withOpacity(const QColor& color, qreal opacity)
     return result;
 }
 
+QString cssColor(const QColor& color)
+{
+    return QStringLiteral("rgba(%1, %2, %3, %4)")
+        .arg(color.red())
+        .arg(color.green())
+        .arg(color.blue())
+        .arg(QString::number(color.alphaF(), 'f', 3));
+}
+
 bool isDark()
 {
     return palette().color(QPalette::Window).lightnessF() <
@@ -102,6 +111,13 @@ QFont font(TextStyle style, QFont::Weight weight)
     const qreal base = result.pointSizeF() > 0 ? result.pointSizeF() : 10.0;
     result.setPointSizeF(base * scaleFor(style));
     result.setWeight(weight);
+    return result;
+}
+
+QFont mediumLarge(QFont::Weight weight)
+{
+    QFont result = font(TextStyle::body, weight);
+    result.setPointSizeF(result.pointSizeF() * 15.0 / 13.0);
     return result;
 }
 

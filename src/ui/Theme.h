@@ -19,6 +19,9 @@ QColor separator();
 // `color` with its alpha multiplied by `opacity` (0 to 1).
 QColor withOpacity(const QColor& color, qreal opacity);
 
+// The colour as a style sheet value, "rgba(r, g, b, a)".
+QString cssColor(const QColor& color);
+
 // True when the window background is darker than its text.
 bool isDark();
 
@@ -35,6 +38,9 @@ enum class TextStyle {
 };
 
 QFont font(TextStyle style);
+// The size between the headline and the second-level title, for the main tab's large buttons and
+// its tag chip.
+QFont mediumLarge(QFont::Weight weight);
 QFont font(TextStyle style, QFont::Weight weight);
 // The body size in a fixed-pitch face.
 QFont monospaced();

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "model/FileItem.h"
+#include "platform/Clipboard.h"
+
+#include <functional>
+
+// What both benchmark programs share: timing with repeats, the printed rows and a clipboard
+// that goes nowhere.
+
+class NoClipboard : public Clipboard {
+public:
+    void clear() override {}
+    void setText(const QString&) override {}
+};
+
+struct Timing {
+    double best = 0;
+    double median = 0;
+};
+
+// Runs `setup` (not timed) and `work` (timed) `repeats` times; milliseconds.
+Timing measure(int repeats, const std::function<void()>& setup, const std::function<void()>& work);
+
+void printTiming(const char* label, const Timing& timing);
+// One ratio against its target, marked "ok" or "OVER".
+void printRatio(const char* label, double ratio, double target);
+
+int countNodes(const FileItemList& nodes);
