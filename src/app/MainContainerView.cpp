@@ -1,12 +1,15 @@
 #include "app/MainContainerView.h"
 
 #include "app/FileDialogFolderChooser.h"
-#include "app/ProjectsPlaceholder.h"
 #include "app/SidebarView.h"
 #include "engine/PlexorWorkView.h"
+#include "library/ProjectContextMenu.h"
+#include "library/ProjectLibraryView.h"
 #include "library/RecentFoldersStore.h"
 #include "model/Preferences.h"
 #include "platform/Clipboard.h"
+#include "tags/CustomTagManager.h"
+#include "tags/TagSelectionView.h"
 #include "ui/SegmentedControl.h"
 #include "ui/Theme.h"
 
@@ -145,20 +148,61 @@ void MainContainerView::buildSidebar()
             [this](const RecentFolder& folder) { m_store->togglePin(folder); });
     connect(m_sidebar, &SidebarView::removeRequested, this,
             [this](const RecentFolder& folder) { m_store->removeRecent(folder); });
+    connect(m_sidebar, &SidebarView::promptTagRequested, this, &MainContainerView::promptTag);
 }
 
 void MainContainerView::buildProjectsScreen()
 {
-    m_projects = new ProjectsPlaceholder(*m_store, m_detail);
-    connect(m_projects, &ProjectsPlaceholder::browseRequested, this,
+    m_projects = new ProjectLibraryView(m_detail);
+    m_projects->setObjectName(QStringLiteral("projectLibrary"));
+    m_projects->setStore(m_store.get());
+    m_projects->setSortMode(m_projectSortMode);
+    connect(m_projects, &ProjectLibraryView::sortModeChanged, this,
+            &MainContainerView::setProjectSortMode);
+    connect(m_projects, &ProjectLibraryView::browseRequested, this,
             &MainContainerView::browseFolder);
+    connect(m_projects, &ProjectLibraryView::openRequested, this,
+            [this](const RecentFolder& folder) {
+                // As from the sidebar: the main tab shows even when the bookmark does not
+                // resolve.
+                m_store->openRecent(folder);
+                setViewMode(ViewMode::plexor);
+            });
+    connect(m_projects, &ProjectLibraryView::togglePinRequested, this,
+            [this](const RecentFolder& folder) { m_store->togglePin(folder); });
+    connect(m_projects, &ProjectLibraryView::removeRequested, this,
+            [this](const RecentFolder& folder) { m_store->removeRecent(folder); });
+    connect(m_projects, &ProjectLibraryView::showInFinderRequested, this,
+            [this](const RecentFolder& folder) { m_store->showInFinder(folder); });
+    connect(m_projects, &ProjectLibraryView::promptTagRequested, this,
+            &MainContainerView::promptTag);
     m_detail->addWidget(m_projects);
     m_detail->setCurrentWidget(m_projects);
 }
 
-QWidget* MainContainerView::projectsScreen() const
+void MainContainerView::promptTag(const RecentFolder& folder)
 {
-    return m_projects;
+    if (m_tagSheet) {
+        // One sheet at a time: the earlier one closes as if cancelled.
+        m_tagSheet->reject();
+    }
+    m_folderForTagging = folder;
+    TagSelectionView* sheet =
+        TagSelectionView::forProject(folder, CustomTagManager::shared(), this);
+    m_tagSheet = sheet;
+    connect(sheet, &TagSelectionView::saved, this,
+            [this, folder](const QString& tag, const std::optional<QString>& colorHex) {
+                m_store->applyTag(folder, tag, colorHex);
+            });
+    connect(sheet, &QDialog::finished, this, [this, sheet] {
+        if (m_tagSheet != sheet)
+            return;
+        m_tagSheet = nullptr;
+        m_folderForTagging.reset();
+        Q_EMIT folderForTaggingChanged();
+    });
+    sheet->open();
+    Q_EMIT folderForTaggingChanged();
 }
 
 void MainContainerView::buildWorkView()
@@ -223,6 +267,8 @@ void MainContainerView::setProjectSortMode(ProjectSortMode mode)
     if (mode == m_projectSortMode)
         return;
     m_projectSortMode = mode;
+    if (m_projects)
+        m_projects->setSortMode(mode);
     Q_EMIT projectSortModeChanged(mode);
 }
 

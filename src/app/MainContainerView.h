@@ -1,18 +1,22 @@
 #pragma once
 
+#include "model/RecentFolder.h"
 #include "model/ViewMode.h"
+#include "tags/TagSelectionView.h"
 
 #include <QList>
 #include <QMainWindow>
+#include <QPointer>
 #include <QUrl>
 
 #include <memory>
+#include <optional>
 
 class Clipboard;
 class FolderChooser;
 class PlexorWorkView;
 class Preferences;
-class ProjectsPlaceholder;
+class ProjectLibraryView;
 class QSplitter;
 class QStackedWidget;
 class QToolBar;
@@ -59,6 +63,14 @@ public:
     ProjectSortMode projectSortMode() const { return m_projectSortMode; }
     void setProjectSortMode(ProjectSortMode mode);
 
+    // Opens the tag sheet for `folder` (the project's effective tag and own colour preset); a
+    // sheet already open for another project is closed first. Saving applies the chosen tag and
+    // colour to the project's record.
+    void promptTag(const RecentFolder& folder);
+    // The project whose tag sheet is open.
+    const std::optional<RecentFolder>& folderForTagging() const { return m_folderForTagging; }
+    TagSelectionView* tagSheet() const { return m_tagSheet; }
+
     // Runs the folder chooser; a chosen folder is opened (selectFolder) in the main tab.
     void browseFolder();
     // Remembers `folderPath` in the recent folders and makes it the open folder. The main tab is
@@ -74,7 +86,7 @@ public:
 
     SidebarView* sidebar() const { return m_sidebar; }
     PlexorWorkView* workView() const { return m_workView; }
-    QWidget* projectsScreen() const;
+    ProjectLibraryView* projectsScreen() const { return m_projects; }
     QStackedWidget* detailArea() const { return m_detail; }
     QSplitter* splitter() const { return m_splitter; }
     // The window's toolbar: the picker in the middle; items added later go to its trailing end.
@@ -86,6 +98,8 @@ public:
 Q_SIGNALS:
     void viewModeChanged(ViewMode mode);
     void projectSortModeChanged(ProjectSortMode mode);
+    // The tag sheet opened (for folderForTagging) or closed.
+    void folderForTaggingChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -114,7 +128,9 @@ private:
     QSplitter* m_splitter = nullptr;
     SidebarView* m_sidebar = nullptr;
     QStackedWidget* m_detail = nullptr;
-    ProjectsPlaceholder* m_projects = nullptr;
+    ProjectLibraryView* m_projects = nullptr;
+    std::optional<RecentFolder> m_folderForTagging;
+    QPointer<TagSelectionView> m_tagSheet;
     PlexorWorkView* m_workView = nullptr;
     QToolBar* m_toolBar = nullptr;
     SegmentedControl* m_modePicker = nullptr;

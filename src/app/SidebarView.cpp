@@ -1,8 +1,9 @@
 #include "app/SidebarView.h"
 
-#include "app/SidebarProjectRow.h"
+#include "library/ProjectContextMenu.h"
 #include "library/ProjectLibrary.h"
 #include "library/RecentFoldersStore.h"
+#include "library/SidebarRow.h"
 #include "ui/Theme.h"
 #include "ui/TintedButton.h"
 
@@ -89,7 +90,7 @@ SidebarView::SidebarView(const RecentFoldersStore& store, QWidget* parent)
 
 QWidget* SidebarView::makeRow(const RecentFolder& folder, bool isSelected)
 {
-    return new SidebarProjectRow(folder, isSelected);
+    return new SidebarRow(folder, isSelected);
 }
 
 void SidebarView::rebuild()
@@ -206,17 +207,14 @@ QList<QUuid> SidebarView::highlightedProjects() const
     return m_highlighted;
 }
 
-QMenu* SidebarView::buildContextMenu(const RecentFolder& folder, QWidget* parent)
+ProjectContextMenu* SidebarView::buildContextMenu(const RecentFolder& folder, QWidget* parent)
 {
-    auto* menu = new QMenu(parent);
-    menu->setObjectName(QStringLiteral("projectContextMenu"));
-    connect(menu->addAction(QStringLiteral("Show in Finder")), &QAction::triggered, this,
-            [this, folder] { Q_EMIT showInFinderRequested(folder); });
-    menu->addSeparator();
-    connect(menu->addAction(folder.isPinned ? QStringLiteral("Unpin") : QStringLiteral("Pin")),
-            &QAction::triggered, this, [this, folder] { Q_EMIT togglePinRequested(folder); });
-    connect(menu->addAction(QStringLiteral("Remove")), &QAction::triggered, this,
-            [this, folder] { Q_EMIT removeRequested(folder); });
+    auto* menu = new ProjectContextMenu(folder, parent);
+    connect(menu, &ProjectContextMenu::showInFinderRequested, this,
+            &SidebarView::showInFinderRequested);
+    connect(menu, &ProjectContextMenu::togglePinRequested, this, &SidebarView::togglePinRequested);
+    connect(menu, &ProjectContextMenu::promptTagRequested, this, &SidebarView::promptTagRequested);
+    connect(menu, &ProjectContextMenu::removeRequested, this, &SidebarView::removeRequested);
     return menu;
 }
 
@@ -235,7 +233,7 @@ void SidebarView::showMenu(QListWidgetItem* item, const QPoint& globalPosition)
     const std::optional<RecentFolder> folder = projectAt(m_list->row(item));
     if (!folder)
         return;
-    QMenu* menu = buildContextMenu(*folder, this);
+    ProjectContextMenu* menu = buildContextMenu(*folder, this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(globalPosition);
 }

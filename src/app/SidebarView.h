@@ -10,7 +10,7 @@
 
 class QListWidget;
 class QListWidgetItem;
-class QMenu;
+class ProjectContextMenu;
 class RecentFoldersStore;
 class TintedButton;
 
@@ -43,8 +43,8 @@ public:
     QList<QUuid> highlightedProjects() const;
 
     // The context menu of a project's row: "Show in Finder", a divider, "Pin" or "Unpin",
-    // "Remove". Its actions emit the signals below. The caller owns the menu.
-    QMenu* buildContextMenu(const RecentFolder& folder, QWidget* parent = nullptr);
+    // "Assign Tag...", "Remove". Its actions emit the signals below. The caller owns the menu.
+    ProjectContextMenu* buildContextMenu(const RecentFolder& folder, QWidget* parent = nullptr);
 
 Q_SIGNALS:
     void openRequested(const RecentFolder& folder);
@@ -52,6 +52,7 @@ Q_SIGNALS:
     void showInFinderRequested(const RecentFolder& folder);
     void togglePinRequested(const RecentFolder& folder);
     void removeRequested(const RecentFolder& folder);
+    void promptTagRequested(const RecentFolder& folder);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -7,11 +7,17 @@
 #include "app/VantorApp.h"
 #include "engine/Notifications.h"
 #include "engine/PlexorWorkView.h"
+#include "library/ProjectCard.h"
+#include "library/ProjectContextMenu.h"
+#include "library/ProjectLibraryView.h"
 #include "library/RecentFoldersStore.h"
+#include "library/SidebarRow.h"
 #include "model/PreferenceKeys.h"
 #include "model/Preferences.h"
 #include "platform/FileManager.h"
 #include "platform/NotificationCenter.h"
+#include "tags/CustomTagManager.h"
+#include "tags/TagSelectionView.h"
 #include "ui/FileTreeModel.h"
 #include "ui/PlexorInputView.h"
 #include "ui/PlexorPreviewView.h"
@@ -21,6 +27,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -183,6 +190,23 @@ class TestMainWindow : public QObject {
             texts << (labels.isEmpty() ? QStringLiteral("--") : labels.first()->text());
         }
         return texts;
+    }
+
+    SidebarRow* sidebarRow(const QUuid& id) const
+    {
+        QListWidget* list = m_window->sidebar()->list();
+        const int row = m_window->sidebar()->rowOf(id);
+        QWidget* widget = row >= 0 ? list->itemWidget(list->item(row)) : nullptr;
+        return widget ? widget->findChild<SidebarRow*>() : nullptr;
+    }
+
+    ProjectCard* libraryCard(const QUuid& id) const
+    {
+        for (ProjectCard* card : m_window->projectsScreen()->findChildren<ProjectCard*>()) {
+            if (card->folder().id == id)
+                return card;
+        }
+        return nullptr;
     }
 
     void triggerMenuItem(const RecentFolder& folder, const QString& text)
@@ -396,7 +420,8 @@ private Q_SLOTS:
             for (QAction* action : menu->actions())
                 texts << (action->isSeparator() ? QStringLiteral("--") : action->text());
             QCOMPARE(texts, (QStringList{QStringLiteral("Show in Finder"), QStringLiteral("--"),
-                                         QStringLiteral("Pin"), QStringLiteral("Remove")}));
+                                         QStringLiteral("Pin"), QStringLiteral("Assign Tag..."),
+                                         QStringLiteral("Remove")}));
         }
         triggerMenuItem(other, QStringLiteral("Show in Finder"));
         QCOMPARE(m_fileManager.revealed, QStringList{m_other->root()});
@@ -524,6 +549,143 @@ private Q_SLOTS:
         QCOMPARE(selected.first()->path(), mainC);
         QTRY_COMPARE(window.sidebar()->highlightedProjects(),
                      QList<QUuid>{record(m_project->root())->id});
+    }
+
+    void clickingACardOpensTheProjectEvenWhenItsFolderIsGone()
+    {
+        MainContainerView& window = openWindow();
+        chooseFolder(m_other->root());
+        chooseFolder(m_project->root());
+        const QUuid otherId = record(m_other->root())->id;
+        const QUuid projectId = record(m_project->root())->id;
+        const QString otherRoot = m_other->root();
+
+        window.setViewMode(ViewMode::projects);
+        QCOMPARE(window.detailArea()->currentWidget(), window.projectsScreen());
+        QTRY_VERIFY(libraryCard(otherId));
+        QTest::mouseClick(libraryCard(otherId), Qt::LeftButton);
+        QCOMPARE(window.viewMode(), ViewMode::plexor);
+        QCOMPARE(window.store().accessibleURL(), std::optional<QString>(otherRoot));
+        QCOMPARE(workView()->inputView()->fileTreeModel()->index(0, 0).data().toString(),
+                 QStringLiteral("lib"));
+
+        // The project's folder disappears: its card still switches to the main tab, where the
+        // folder opened before stays open.
+        m_project.reset();
+        window.setViewMode(ViewMode::projects);
+        QTRY_VERIFY(libraryCard(projectId));
+        QTest::mouseClick(libraryCard(projectId), Qt::LeftButton);
+        QCOMPARE(window.viewMode(), ViewMode::plexor);
+        QCOMPARE(window.modePicker()->currentIndex(), 1);
+        QCOMPARE(window.store().accessibleURL(), std::optional<QString>(otherRoot));
+    }
+
+    void theLibrarySortModeFollowsTheWindow()
+    {
+        MainContainerView& window = openWindow();
+        QSignalSpy changes(&window, &MainContainerView::projectSortModeChanged);
+        window.projectsScreen()->setSortMode(ProjectSortMode::tags);
+        QCOMPARE(window.projectSortMode(), ProjectSortMode::tags);
+        window.setProjectSortMode(ProjectSortMode::recent);
+        QCOMPARE(window.projectsScreen()->sortMode(), ProjectSortMode::recent);
+        QCOMPARE(changes.size(), 2);
+    }
+
+    void removingATagFallsBackToThePathTag_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("fallback");
+        QTest::newRow("under a Coding folder")
+            << QStringLiteral("Coding/web/site") << QStringLiteral("#web");
+        QTest::newRow("elsewhere")
+            << QStringLiteral("plain/site") << QStringLiteral("#uncategorized");
+    }
+
+    void removingATagFallsBackToThePathTag()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, fallback);
+        QVERIFY(m_project->add(folder + QStringLiteral("/index.html"), "<p>hi</p>\n"));
+        const QString root = m_project->path(folder);
+        MainContainerView& window = openWindow();
+        chooseFolder(root);
+        const RecentFolder project = *record(root);
+        window.store().applyTag(project, QStringLiteral("client"), QStringLiteral("#3366CC"));
+        QTRY_COMPARE(sidebarRow(project.id) ? sidebarRow(project.id)->tagText() : QString(),
+                     QStringLiteral("#client"));
+
+        triggerMenuItem(*record(root), QStringLiteral("Assign Tag..."));
+        TagSelectionView* sheet = window.tagSheet();
+        QVERIFY(sheet);
+        QVERIFY(sheet->isVisible());
+        QCOMPARE(sheet->windowModality(), Qt::WindowModal);
+        QCOMPARE(window.folderForTagging()->id, project.id);
+        QCOMPARE(sheet->selectedTag(), QStringLiteral("client"));
+        QCOMPARE(sheet->customColor(), QColor(QStringLiteral("#3366CC")));
+
+        auto* remove = sheet->findChild<QPushButton*>(QStringLiteral("removeTagButton"));
+        QVERIFY(remove);
+        click(remove);
+        QVERIFY(!window.folderForTagging());
+        QVERIFY(!window.tagSheet());
+        QVERIFY(!record(root)->manualTag.value_or(QString()).size());
+        QVERIFY(!record(root)->customColorHex);
+        QTRY_COMPARE(sidebarRow(project.id) ? sidebarRow(project.id)->tagText() : QString(),
+                     fallback);
+    }
+
+    void cancellingTheTagSheetChangesNothing()
+    {
+        MainContainerView& window = openWindow();
+        chooseFolder(m_project->root());
+        const RecentFolder project = *record(m_project->root());
+        window.setViewMode(ViewMode::projects);
+        // The library's menu opens the same sheet.
+        std::unique_ptr<ProjectContextMenu> menu(
+            window.projectsScreen()->createContextMenu(project, nullptr));
+        menu->assignTagAction()->trigger();
+        QVERIFY(window.tagSheet());
+        QCOMPARE(window.folderForTagging()->id, project.id);
+        QCOMPARE(window.tagSheet()->selectedTag(), QString());
+        click(window.tagSheet()->findChild<QPushButton*>(QStringLiteral("cancelButton")));
+        QVERIFY(!window.folderForTagging());
+        QVERIFY(!window.tagSheet());
+        QCOMPARE(record(m_project->root())->manualTag, project.manualTag);
+        QCOMPARE(window.viewMode(), ViewMode::projects);
+    }
+
+    void tagsAndColoursSurviveARestart()
+    {
+        MainContainerView& window = openWindow();
+        chooseFolder(m_other->root());
+        chooseFolder(m_project->root());
+        triggerMenuItem(*record(m_other->root()), QStringLiteral("Assign Tag..."));
+        TagSelectionView* sheet = window.tagSheet();
+        QVERIFY(sheet);
+        sheet->setColorChooser([](const QColor&, QWidget*) -> std::optional<QColor> {
+            return QColor(QStringLiteral("#22AA55"));
+        });
+        QLineEdit* name = sheet->findChild<QLineEdit*>(QStringLiteral("customTagField"));
+        QVERIFY(name);
+        QTest::keyClicks(name, QStringLiteral("backend"));
+        click(sheet->findChild<QAbstractButton*>(QStringLiteral("tagColorButton")));
+        click(sheet->findChild<QPushButton*>(QStringLiteral("saveButton")));
+        QVERIFY(!window.tagSheet());
+        QCOMPARE(record(m_other->root())->manualTag,
+                 std::optional<QString>(QStringLiteral("backend")));
+        QCOMPARE(record(m_other->root())->customColorHex.value_or(QString()).toUpper(),
+                 QStringLiteral("#22AA55"));
+        const QUuid otherId = record(m_other->root())->id;
+        m_window.reset();
+
+        openWindow();
+        QCOMPARE(record(m_other->root())->manualTag,
+                 std::optional<QString>(QStringLiteral("backend")));
+        QCOMPARE(record(m_other->root())->customColorHex.value_or(QString()).toUpper(),
+                 QStringLiteral("#22AA55"));
+        QTRY_VERIFY(sidebarRow(otherId));
+        QCOMPARE(sidebarRow(otherId)->tagText(), QStringLiteral("#backend"));
+        QCOMPARE(sidebarRow(otherId)->projectColor().rgb(), QColor(0x22, 0xAA, 0x55).rgb());
     }
 
     void theShortcutGeneratesOnlyOnTheMainTab()

@@ -9,7 +9,9 @@
 #include "app/MainContainerView.h"
 #include "app/SidebarView.h"
 #include "engine/PlexorWorkView.h"
+#include "library/ProjectLibraryView.h"
 #include "library/RecentFoldersStore.h"
+#include "library/SidebarRow.h"
 #include "model/Preferences.h"
 #include "tags/NamedColors.h"
 #include "ui/FileTreeModel.h"
@@ -206,6 +208,41 @@ private Q_SLOTS:
         const QPoint editorCorner = editor->mapTo(m_window.get(), QPoint(editor->width() / 2, 2));
         QCOMPARE(previewPicture.pixelColor(editorCorner).rgb(),
                  QApplication::palette().color(QPalette::Base).rgb());
+
+        // The library with a third project and a tagged one, in both orderings.
+        TestTree third;
+        m_chooser.answer = third.root();
+        m_window->browseFolder();
+        m_chooser.answer = m_project->root();
+        m_window->browseFolder();
+        const RecentFolder tagged = m_window->store().recentFolders().last();
+        m_window->store().applyTag(tagged, QStringLiteral("backend"), QStringLiteral("#22AA55"));
+        m_window->setViewMode(ViewMode::projects);
+        QTRY_COMPARE(m_window->projectsScreen()->recentFolders().size(), 3);
+        const QImage recentPicture = grab(m_window.get());
+        save(recentPicture, QStringLiteral("library-recent") + suffix);
+        m_window->setProjectSortMode(ProjectSortMode::tags);
+        QCOMPARE(m_window->projectsScreen()->sortMode(), ProjectSortMode::tags);
+        QStringList groups;
+        for (QWidget* group :
+             m_window->projectsScreen()->findChildren<QWidget*>(QStringLiteral("tagGroup"))) {
+            if (group->isVisible())
+                groups << group->property("tag").toString();
+        }
+        QVERIFY2(groups.contains(QStringLiteral("backend")), qPrintable(groups.join(u',')));
+        save(grab(m_window.get()), QStringLiteral("library-tags") + suffix);
+
+        // The open project's sidebar row is the highlighted one, its tag in the tag's colour.
+        int selectedRows = 0;
+        for (SidebarRow* row : m_window->sidebar()->findChildren<SidebarRow*>()) {
+            if (row->isSelected()) {
+                ++selectedRows;
+                QCOMPARE(row->folder().path, m_window->store().recordForOpenFolder()->path);
+            }
+            if (row->folder().id == tagged.id)
+                QCOMPARE(row->tagText(), QStringLiteral("#backend"));
+        }
+        QCOMPARE(selectedRows, 1);
     }
 };
 
