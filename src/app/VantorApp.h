@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 
 #include <memory>
 
@@ -10,11 +11,19 @@ class MainContainerView;
 class Preferences;
 class QAction;
 class QMenu;
+class SettingsView;
+class UpdateDialogs;
+class UpdaterViewModel;
 
 // The application entry: the objects that live for the whole run, the main window and its
-// menus. File holds "Quit"; View holds the sidebar's show/hide command. Commands of other parts
-// of the application go into these menus (fileMenu(), before quitAction()) or into menus of
-// their own on mainWindow().menuBar().
+// menus. File holds "Settings..." and "Quit"; View holds the sidebar's show/hide command; Help
+// holds "About Code Plexor" and "Check for Updates...". Commands of other parts of the
+// application go into these menus (fileMenu(), before settingsAction()) or into menus of their
+// own on mainWindow().menuBar().
+//
+// Before the window is built it installs the desktop's global-shortcut backend, attaches the
+// release of the "generateProject" shortcut (posting "triggerGenerateFromShortcut") and creates
+// the update checks. The background update checks start only with startAutomaticChecks().
 class VantorApp : public QObject {
     Q_OBJECT
 
@@ -33,16 +42,44 @@ public:
     MainContainerView& mainWindow() const { return *m_window; }
     QMenu* fileMenu() const { return m_fileMenu; }
     QMenu* viewMenu() const { return m_viewMenu; }
+    QMenu* helpMenu() const { return m_helpMenu; }
     QAction* quitAction() const { return m_quit; }
+    QAction* settingsAction() const { return m_settings; }
+    // The toolbar's gear button; opens the same window as settingsAction().
+    QAction* settingsToolbarAction() const { return m_settingsToolbar; }
+    QAction* aboutAction() const { return m_about; }
+    QAction* checkForUpdatesAction() const { return m_checkForUpdates; }
+
+    UpdaterViewModel& updaterViewModel() const { return *m_updater; }
+    // The settings window; null until it is first opened.
+    SettingsView* settingsWindow() const;
 
     // Shows the main window at its first size.
     void show();
+    // Opens the settings window, or brings it to the front when it is already open.
+    void showSettings();
+    void showAbout();
+    // Starts the background update checks; call once the main window is shown.
+    void startAutomaticChecks();
 
 private:
+    void attachGlobalShortcut();
+    void createUpdater(Preferences* preferences);
     void buildMenus();
+    void buildToolbar();
 
+    // Declared in this order so that the updater goes before its presenter and the window
+    // (with the settings window that uses the updater) before the updater.
+    std::unique_ptr<UpdateDialogs> m_updateDialogs;
+    std::unique_ptr<UpdaterViewModel> m_updater;
     std::unique_ptr<MainContainerView> m_window;
+    QPointer<SettingsView> m_settingsWindow;
     QMenu* m_fileMenu = nullptr;
     QMenu* m_viewMenu = nullptr;
+    QMenu* m_helpMenu = nullptr;
     QAction* m_quit = nullptr;
+    QAction* m_settings = nullptr;
+    QAction* m_settingsToolbar = nullptr;
+    QAction* m_about = nullptr;
+    QAction* m_checkForUpdates = nullptr;
 };

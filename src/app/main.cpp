@@ -8,5 +8,6 @@ int main(int argc, char* argv[])
     VantorApp::configureApplication();
     VantorApp app;
     app.show();
+    app.startAutomaticChecks();
     return application.exec();
 }

@@ -749,7 +749,8 @@ private Q_SLOTS:
         QStringList menus;
         for (QAction* action : app.mainWindow().menuBar()->actions())
             menus << action->text();
-        QCOMPARE(menus, (QStringList{QStringLiteral("&File"), QStringLiteral("&View")}));
+        QCOMPARE(menus, (QStringList{QStringLiteral("&File"), QStringLiteral("&View"),
+                                     QStringLiteral("&Help")}));
 
         app.show();
         QVERIFY(QTest::qWaitForWindowExposed(&app.mainWindow()));

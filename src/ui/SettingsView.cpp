@@ -1,0 +1,130 @@
+#include "ui/SettingsView.h"
+
+#include "KeyboardShortcuts/Name.h"
+#include "KeyboardShortcuts/Recorder.h"
+#include "ui/Theme.h"
+#include "ui/UpdaterViewModel.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int padding = 20;
+// Space between a section header and its rows, and between rows.
+constexpr int rowSpacing = 8;
+// Extra space below the "General" section.
+constexpr int spaceBelowGeneral = 8;
+// Space between sections, on top of the extra space above.
+constexpr int sectionSpacing = 12;
+
+QLabel* sectionHeader(const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setFont(Theme::font(Theme::TextStyle::headline));
+    label->setAccessibleName(text);
+    return label;
+}
+
+void setTextColor(QWidget* widget, const QColor& color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::Text, color);
+    widget->setPalette(palette);
+}
+
+} // namespace
+
+SettingsView::SettingsView(UpdaterViewModel& updater, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_updater(updater)
+{
+    setObjectName(QStringLiteral("settingsWindow"));
+    setWindowTitle(QStringLiteral("Settings"));
+    setAccessibleName(QStringLiteral("Settings"));
+    setFixedWidth(windowWidth);
+    setMinimumHeight(minimumWindowHeight);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(padding, padding, padding, padding);
+    layout->setSpacing(rowSpacing);
+
+    // General: the global shortcut.
+    layout->addWidget(sectionHeader(QStringLiteral("General"), this));
+    m_recorder =
+        new KeyboardShortcuts::Recorder(QStringLiteral("Generate/Regenerate Content"),
+                                        KeyboardShortcuts::Names::generateProject(), {}, this);
+    m_recorder->setObjectName(QStringLiteral("generateProjectRecorder"));
+    layout->addWidget(m_recorder);
+    m_caption = new QLabel(QStringLiteral("Global shortcut to generate content from the active "
+                                          "project, even when the app is in the background."),
+                           this);
+    m_caption->setObjectName(QStringLiteral("shortcutCaption"));
+    m_caption->setWordWrap(true);
+    m_caption->setFont(Theme::font(Theme::TextStyle::caption));
+    layout->addWidget(m_caption);
+    layout->addSpacing(spaceBelowGeneral + sectionSpacing);
+
+    // Updates.
+    layout->addWidget(sectionHeader(QStringLiteral("Updates"), this));
+    m_automaticChecks = new QCheckBox(QStringLiteral("Automatically check for updates"), this);
+    m_automaticChecks->setObjectName(QStringLiteral("automaticChecksToggle"));
+    m_automaticChecks->setAccessibleName(m_automaticChecks->text());
+    m_automaticChecks->setChecked(m_updater.automaticallyChecksForUpdates());
+    connect(m_automaticChecks, &QCheckBox::toggled, &m_updater,
+            &UpdaterViewModel::setAutomaticallyChecksForUpdates);
+    // The stored value may change elsewhere (another window, a reset of the preferences).
+    connect(&m_updater, &UpdaterViewModel::automaticChecksChanged, m_automaticChecks,
+            [this](bool enabled) {
+                const QSignalBlocker blocker(m_automaticChecks);
+                m_automaticChecks->setChecked(enabled);
+            });
+    layout->addWidget(m_automaticChecks);
+
+    auto* versionRow = new QHBoxLayout;
+    versionRow->setSpacing(6);
+    auto* versionTitle = new QLabel(QStringLiteral("Current Version:"), this);
+    versionTitle->setObjectName(QStringLiteral("currentVersionLabel"));
+    versionTitle->setAccessibleName(versionTitle->text());
+    versionRow->addWidget(versionTitle);
+    m_version = new QLabel(m_updater.versionText(), this);
+    m_version->setObjectName(QStringLiteral("versionText"));
+    m_version->setAccessibleName(QStringLiteral("Version"));
+    m_version->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_version->setVisible(!m_version->text().isEmpty());
+    versionRow->addWidget(m_version);
+    versionRow->addStretch(1);
+    m_checkNow = new QPushButton(QStringLiteral("Check Now"), this);
+    m_checkNow->setObjectName(QStringLiteral("checkNowButton"));
+    m_checkNow->setAccessibleName(m_checkNow->text());
+    m_checkNow->setAutoDefault(false);
+    m_checkNow->setEnabled(!m_updater.isChecking());
+    connect(m_checkNow, &QPushButton::clicked, &m_updater, &UpdaterViewModel::checkForUpdates);
+    connect(&m_updater, &UpdaterViewModel::checkingChanged, m_checkNow,
+            [this](bool checking) { m_checkNow->setEnabled(!checking); });
+    versionRow->addWidget(m_checkNow);
+    layout->addLayout(versionRow);
+    layout->addStretch(1);
+
+    applyColors();
+}
+
+void SettingsView::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange)
+        applyColors();
+}
+
+void SettingsView::applyColors()
+{
+    // Set on the children only, so this window's own palette change does not loop back here.
+    setTextColor(m_caption, Theme::secondaryText());
+    setTextColor(m_version, Theme::secondaryText());
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class UpdaterViewModel;
+
+namespace KeyboardShortcuts {
+class Recorder;
+}
+
+// The settings window: the global shortcut that regenerates the open project's content, the
+// automatic update checks and the installed version with a button to check now. It keeps no
+// state of its own: the shortcut lives in the shortcut store, the toggle in the preference
+// "SUEnableAutomaticChecks" through the update view model.
+class SettingsView : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int windowWidth = 450;
+    static constexpr int minimumWindowHeight = 300;
+
+    // `updater` must outlive the window. With a parent the window stays a window of its own
+    // (not modal), owned by the parent.
+    explicit SettingsView(UpdaterViewModel& updater, QWidget* parent = nullptr);
+
+    KeyboardShortcuts::Recorder* shortcutRecorder() const { return m_recorder; }
+    QCheckBox* automaticChecksToggle() const { return m_automaticChecks; }
+    // Empty and hidden when the version or the build number is unknown.
+    QLabel* versionLabel() const { return m_version; }
+    QPushButton* checkNowButton() const { return m_checkNow; }
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void applyColors();
+
+    UpdaterViewModel& m_updater;
+    KeyboardShortcuts::Recorder* m_recorder = nullptr;
+    QLabel* m_caption = nullptr;
+    QCheckBox* m_automaticChecks = nullptr;
+    QLabel* m_version = nullptr;
+    QPushButton* m_checkNow = nullptr;
+};
