@@ -1,10 +1,24 @@
 #include "Measure.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 
 #include <algorithm>
 #include <cstdio>
 #include <vector>
+
+BenchOptions BenchOptions::from(const QStringList& arguments)
+{
+    BenchOptions options;
+    options.quick = arguments.contains(QStringLiteral("--quick"));
+    options.repeats = options.quick ? 3 : 7;
+    options.parentFolder =
+        QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
+    const qsizetype dirArgument = arguments.indexOf(QStringLiteral("--dir"));
+    if (dirArgument > 0 && dirArgument + 1 < arguments.size())
+        options.parentFolder = arguments.at(dirArgument + 1);
+    return options;
+}
 
 Timing measure(int repeats, const std::function<void()>& setup, const std::function<void()>& work)
 {

@@ -3,6 +3,8 @@
 #include "model/FileItem.h"
 #include "platform/Clipboard.h"
 
+#include <QStringList>
+
 #include <functional>
 
 // What both benchmark programs share: timing with repeats, the printed rows and a clipboard
@@ -12,6 +14,17 @@ class NoClipboard : public Clipboard {
 public:
     void clear() override {}
     void setText(const QString&) override {}
+};
+
+// The options both programs take: --quick (fewer repeats) and --dir FOLDER (where the synthetic
+// project is made; /dev/shm when it exists, because removing 150,000 files from a disk with
+// discard enabled takes minutes).
+struct BenchOptions {
+    bool quick = false;
+    int repeats = 7;
+    QString parentFolder;
+
+    static BenchOptions from(const QStringList& arguments);
 };
 
 struct Timing {

@@ -38,13 +38,9 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const QStringList arguments = app.arguments();
-    const bool quick = arguments.contains(QStringLiteral("--quick"));
-    const int repeats = quick ? 3 : 7;
-    QString parent =
-        QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
-    const qsizetype dirArgument = arguments.indexOf(QStringLiteral("--dir"));
-    if (dirArgument > 0 && dirArgument + 1 < arguments.size())
-        parent = arguments.at(dirArgument + 1);
+    const BenchOptions options = BenchOptions::from(arguments);
+    const int repeats = options.repeats;
+    const QString parent = options.parentFolder;
 
     QTemporaryDir configDir;
     QTemporaryDir projectDir(parent + QStringLiteral("/codeplexor-bench-XXXXXX"));
