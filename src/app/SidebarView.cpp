@@ -29,13 +29,6 @@ QWidget* inset(QWidget* content, int top, int bottom)
     return wrapper;
 }
 
-void setTextColor(QWidget* widget, const QColor& color)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    widget->setPalette(palette);
-}
-
 } // namespace
 
 SidebarView::SidebarView(const RecentFoldersStore& store, QWidget* parent)
@@ -138,7 +131,7 @@ void SidebarView::addHeading()
     auto* heading = new QLabel(QStringLiteral("Projects"));
     heading->setObjectName(QStringLiteral("sidebarHeading"));
     heading->setFont(Theme::font(Theme::TextStyle::title));
-    setTextColor(heading, Theme::withOpacity(Theme::primaryText(), 0.7));
+    Theme::setTextColor(heading, Theme::withOpacity(Theme::primaryText(), 0.7));
     addItem(inset(heading, 10, 6), false);
 }
 
@@ -147,7 +140,7 @@ void SidebarView::addCaption(const QString& text, int topPadding)
     auto* caption = new QLabel(text);
     caption->setObjectName(QStringLiteral("sidebarCaption:") + text);
     caption->setFont(Theme::font(Theme::TextStyle::caption));
-    setTextColor(caption, Theme::withOpacity(Theme::secondaryText(), 0.6));
+    Theme::setTextColor(caption, Theme::withOpacity(Theme::secondaryText(), 0.6));
     addItem(inset(caption, topPadding, 2), false);
 }
 

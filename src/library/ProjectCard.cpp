@@ -1,12 +1,12 @@
 #include "library/ProjectCard.h"
 
-#include "ui/ElidedLabel.h"
 #include "library/ProjectLibrary.h"
 #include "model/ReferenceDate.h"
 #include "tags/CustomTagManager.h"
 #include "tags/TagRules.h"
 #include "tags/TagStyle.h"
 #include "ui/Badge.h"
+#include "ui/ElidedLabel.h"
 #include "ui/SymbolIcon.h"
 #include "ui/Theme.h"
 
@@ -45,13 +45,6 @@ QPixmap pinBadgePixmap(const QFont& font, qreal ratio)
     SymbolIcon::paint(painter, QRectF(padding, padding, side, side), Symbol::pinFill,
                       NamedColors::color(NamedColor::orange));
     return pixmap;
-}
-
-void setTextColor(QWidget* widget, const QColor& color)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    widget->setPalette(palette);
 }
 
 } // namespace
@@ -158,9 +151,9 @@ void ProjectCard::applyStyle()
     m_pinBadge->setPixmap(pinBadgePixmap(Theme::font(Theme::TextStyle::caption), ratio));
 
     m_name->setFont(Theme::font(Theme::TextStyle::headline));
-    setTextColor(m_name, Theme::primaryText());
+    Theme::setTextColor(m_name, Theme::primaryText());
     m_path->setFont(Theme::font(Theme::TextStyle::caption2));
-    setTextColor(m_path, Theme::secondaryText());
+    Theme::setTextColor(m_path, Theme::secondaryText());
 
     m_tagBadge->setFont(TagStyle::systemFont(10, QFont::Bold));
     Badge::Style badge;
@@ -171,7 +164,7 @@ void ProjectCard::applyStyle()
     m_tagBadge->setBadgeStyle(badge);
 
     m_date->setFont(Theme::font(Theme::TextStyle::caption2));
-    setTextColor(m_date, Theme::withOpacity(Theme::secondaryText(), 0.7));
+    Theme::setTextColor(m_date, Theme::withOpacity(Theme::secondaryText(), 0.7));
     update();
 }
 

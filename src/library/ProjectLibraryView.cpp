@@ -26,13 +26,6 @@ constexpr int horizontalPadding = 20;
 constexpr int emptySymbolSize = 60;
 constexpr int swatchSize = 8;
 
-void setTextColor(QWidget* widget, const QColor& color)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    widget->setPalette(palette);
-}
-
 QLabel* textLabel(const QString& text, const QString& objectName, const QFont& font,
                   const QColor& color, QWidget* parent)
 {
@@ -40,7 +33,7 @@ QLabel* textLabel(const QString& text, const QString& objectName, const QFont& f
     label->setObjectName(objectName);
     label->setTextFormat(Qt::PlainText);
     label->setFont(font);
-    setTextColor(label, color);
+    Theme::setTextColor(label, color);
     return label;
 }
 
@@ -169,7 +162,7 @@ void ProjectLibraryView::changeEvent(QEvent* event)
 void ProjectLibraryView::applyHeaderStyle()
 {
     m_title->setFont(Theme::font(Theme::TextStyle::largeTitle, QFont::Bold));
-    setTextColor(m_title, Theme::primaryText());
+    Theme::setTextColor(m_title, Theme::primaryText());
 }
 
 void ProjectLibraryView::rebuild()

@@ -1,11 +1,11 @@
 #include "library/SidebarRow.h"
 
-#include "ui/ElidedLabel.h"
 #include "library/ProjectLibrary.h"
 #include "tags/CustomTagManager.h"
 #include "tags/TagRules.h"
 #include "tags/TagStyle.h"
 #include "ui/Badge.h"
+#include "ui/ElidedLabel.h"
 #include "ui/SymbolIcon.h"
 #include "ui/Theme.h"
 
@@ -20,13 +20,6 @@
 namespace {
 
 constexpr qreal cornerRadius = 8;
-
-void setTextColor(QWidget* widget, const QColor& color)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    widget->setPalette(palette);
-}
 
 } // namespace
 
@@ -120,7 +113,7 @@ void SidebarRow::applyStyle()
 
     m_name->setFont(
         Theme::font(Theme::TextStyle::body, m_isSelected ? QFont::DemiBold : QFont::Medium));
-    setTextColor(m_name, m_isSelected ? selectedText : Theme::primaryText());
+    Theme::setTextColor(m_name, m_isSelected ? selectedText : Theme::primaryText());
 
     const QColor color = projectColor();
     m_tagBadge->setFont(TagStyle::systemFont(9, QFont::Bold));
@@ -134,7 +127,8 @@ void SidebarRow::applyStyle()
     m_tagBadge->setBadgeStyle(badge);
 
     m_path->setFont(Theme::font(Theme::TextStyle::caption2));
-    setTextColor(m_path, whiteText ? Theme::withOpacity(Qt::white, 0.8) : Theme::secondaryText());
+    Theme::setTextColor(m_path,
+                        whiteText ? Theme::withOpacity(Qt::white, 0.8) : Theme::secondaryText());
     update();
 }
 

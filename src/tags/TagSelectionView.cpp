@@ -29,13 +29,6 @@ constexpr int sheetPadding = 20;
 constexpr int chipSpacing = 8;
 constexpr int nameFieldMaximumWidth = 200;
 
-void setTextColor(QWidget* widget, const QColor& color)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    widget->setPalette(palette);
-}
-
 QLabel* sectionLabel(const QString& text, const QString& objectName, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
@@ -380,8 +373,8 @@ void TagSelectionView::refresh()
     const bool matches = matchesSavedTag();
     m_customHeading->setText(matches ? QStringLiteral("Edit Tag Color")
                                      : QStringLiteral("Create Custom Tag"));
-    setTextColor(m_customHeading,
-                 matches ? NamedColors::color(NamedColor::blue) : Theme::secondaryText());
+    Theme::setTextColor(m_customHeading,
+                        matches ? NamedColors::color(NamedColor::blue) : Theme::secondaryText());
 
     const QString primary =
         matches ? QStringLiteral("Update & Assign") : QStringLiteral("Save Custom Tag");
@@ -412,14 +405,14 @@ void TagSelectionView::refresh()
 void TagSelectionView::applyStyle()
 {
     m_title->setFont(Theme::font(Theme::TextStyle::headline));
-    setTextColor(m_title, Theme::primaryText());
+    Theme::setTextColor(m_title, Theme::primaryText());
     for (QLabel* label : {m_myTagsLabel, m_suggestedLabel}) {
         label->setFont(Theme::font(Theme::TextStyle::subheadline));
-        setTextColor(label, Theme::secondaryText());
+        Theme::setTextColor(label, Theme::secondaryText());
     }
     m_customHeading->setFont(Theme::font(Theme::TextStyle::subheadline));
     m_previewLabel->setFont(Theme::font(Theme::TextStyle::caption));
-    setTextColor(m_previewLabel, Theme::secondaryText());
+    Theme::setTextColor(m_previewLabel, Theme::secondaryText());
     m_previewChip->setFont(TagStyle::systemFont(11, QFont::Bold));
     for (TagChip* chip : std::as_const(m_suggestedChips))
         chip->setChipColor(TagStyle::keywordDisplayColor(chip->text()));

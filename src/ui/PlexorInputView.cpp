@@ -35,14 +35,6 @@ constexpr int treeMinimumHeight = 260;
 constexpr qreal editorRadius = 8;
 
 // The type size between the headline and the second-level title.
-void setTextColor(QWidget* widget, const QColor& color)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    palette.setColor(QPalette::Text, color);
-    widget->setPalette(palette);
-}
-
 QPixmap symbolPixmap(Symbol symbol, const QColor& color, int size, qreal ratio)
 {
     QPixmap pixmap(QSize(size, size) * ratio);
@@ -515,15 +507,15 @@ void PlexorInputView::applyColors()
     m_tagChip->setBadgeStyle(chip);
 
     m_folderIcon->setPixmap(symbolPixmap(Symbol::folderFill, Theme::accent(), 16, ratio));
-    setTextColor(m_folderLine, Theme::secondaryText());
-    setTextColor(m_divider, Theme::separator());
-    setTextColor(m_fileTypesCaption, Theme::secondaryText());
+    Theme::setTextAndInputColor(m_folderLine, Theme::secondaryText());
+    Theme::setTextAndInputColor(m_divider, Theme::separator());
+    Theme::setTextAndInputColor(m_fileTypesCaption, Theme::secondaryText());
     for (QLabel* icon : std::as_const(m_stepSymbols))
         icon->setPixmap(symbolPixmap(Symbol(icon->property("symbol").toInt()),
                                      Theme::secondaryText(), 22, ratio));
     const QColor green = NamedColors::color(NamedColor::green);
-    setTextColor(m_prefixSaved, green);
-    setTextColor(m_suffixSaved, green);
+    Theme::setTextAndInputColor(m_prefixSaved, green);
+    Theme::setTextAndInputColor(m_suffixSaved, green);
 
     // Toggles: the "All" switch in the accent colour, the types in orange; gray when off.
     const TintedButton::Appearance off{NamedColors::color(NamedColor::gray), 0.18, QColor(), false,

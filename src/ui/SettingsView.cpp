@@ -31,14 +31,6 @@ QLabel* sectionHeader(const QString& text, QWidget* parent)
     return label;
 }
 
-void setTextColor(QWidget* widget, const QColor& color)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    palette.setColor(QPalette::Text, color);
-    widget->setPalette(palette);
-}
-
 } // namespace
 
 SettingsView::SettingsView(UpdaterViewModel& updater, QWidget* parent)
@@ -125,6 +117,6 @@ void SettingsView::changeEvent(QEvent* event)
 void SettingsView::applyColors()
 {
     // Set on the children only, so this window's own palette change does not loop back here.
-    setTextColor(m_caption, Theme::secondaryText());
-    setTextColor(m_version, Theme::secondaryText());
+    Theme::setTextAndInputColor(m_caption, Theme::secondaryText());
+    Theme::setTextAndInputColor(m_version, Theme::secondaryText());
 }

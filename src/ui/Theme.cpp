@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QWidget>
 
 namespace Theme {
 
@@ -92,6 +93,21 @@ QString cssColor(const QColor& color)
         .arg(color.green())
         .arg(color.blue())
         .arg(QString::number(color.alphaF(), 'f', 3));
+}
+
+void setTextColor(QWidget* widget, const QColor& color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    widget->setPalette(palette);
+}
+
+void setTextAndInputColor(QWidget* widget, const QColor& color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::Text, color);
+    widget->setPalette(palette);
 }
 
 bool isDark()

@@ -4,6 +4,8 @@
 #include <QFont>
 #include <QPalette>
 
+class QWidget;
+
 // The colours and type sizes the screens use, read from the application's palette and font so
 // that they follow a light or a dark desktop theme.
 namespace Theme {
@@ -21,6 +23,11 @@ QColor withOpacity(const QColor& color, qreal opacity);
 
 // The colour as a style sheet value, "rgba(r, g, b, a)".
 QString cssColor(const QColor& color);
+
+// Gives `widget` its own text colour (the palette's window text role).
+void setTextColor(QWidget* widget, const QColor& color);
+// The same, and also the colour of text typed into the widget (the text role).
+void setTextAndInputColor(QWidget* widget, const QColor& color);
 
 // True when the window background is darker than its text.
 bool isDark();
