@@ -73,7 +73,7 @@ QString PlexorViewModel::defaultSuffixText()
     return QStringLiteral(
         "I want you to read everything above carefully, analyze how my app works completely. "
         "When you are finished just reply 'I\u2019m ready!'. I will ask questions or request new "
-        "feautres when you are ready. If I want new features give me the full code, ready to "
+        "features when you are ready. If I want new features give me the full code, ready to "
         "copy and replace the original file. Unless it is just a small change in a single "
         "place.\n");
 }
