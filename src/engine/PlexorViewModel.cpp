@@ -302,13 +302,13 @@ QString PlexorViewModel::displayPath(const FileItem& node, const QString& rootPa
     return joinPaths(lastPathComponent(rootPath), rest);
 }
 
-void PlexorViewModel::generateContent(const std::optional<QString>& folder)
+bool PlexorViewModel::generateContent(const std::optional<QString>& folder)
 {
     if (!folder)
-        return;
+        return false;
     const ScopedFolderAccess access(*folder);
     if (!access.granted())
-        return;
+        return false;
 
     const QString root = folderPath(*folder);
     struct Entry {
@@ -370,6 +370,7 @@ void PlexorViewModel::generateContent(const std::optional<QString>& folder)
 
     m_generatedContent = std::move(out);
     Q_EMIT generatedContentChanged();
+    return true;
 }
 
 void PlexorViewModel::copyToClipboard()
@@ -377,6 +378,14 @@ void PlexorViewModel::copyToClipboard()
     m_clipboard.clear();
     m_clipboard.setText(m_generatedContent);
     raiseFlag(Flag::JustCopied);
+}
+
+bool PlexorViewModel::generateAndCopy(const std::optional<QString>& folder)
+{
+    if (!generateContent(folder))
+        return false;
+    copyToClipboard();
+    return true;
 }
 
 // --- Prefix and suffix ---------------------------------------------------------------------

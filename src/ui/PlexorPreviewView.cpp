@@ -85,6 +85,7 @@ PlexorPreviewView::PlexorPreviewView(PlexorViewModel& engine, QWidget* parent)
     connect(&m_countTimer, &QTimer::timeout, this, &PlexorPreviewView::updateCount);
 
     connect(m_editor, &QPlainTextEdit::textChanged, this, &PlexorPreviewView::noteEdit);
+    connect(m_editor, &QPlainTextEdit::textChanged, this, &PlexorPreviewView::updateEnabled);
     connect(&m_engine, &PlexorViewModel::generatedContentChanged, this,
             &PlexorPreviewView::showGeneratedContent);
     connect(&m_engine, &PlexorViewModel::justCopiedChanged, this, &PlexorPreviewView::updateLabels);
@@ -94,6 +95,7 @@ PlexorPreviewView::PlexorPreviewView(PlexorViewModel& engine, QWidget* parent)
     showGeneratedContent();
     updateCount();
     updateLabels();
+    updateEnabled();
     applyColors();
 }
 
@@ -102,6 +104,7 @@ PlexorPreviewView::~PlexorPreviewView() = default;
 void PlexorPreviewView::setUrl(const std::optional<QString>& url)
 {
     m_url = url;
+    updateEnabled();
 }
 
 QString PlexorPreviewView::charsText(qsizetype count)
@@ -117,15 +120,27 @@ QString PlexorPreviewView::shownCount() const
 void PlexorPreviewView::regenerate()
 {
     writeBackEdits();
-    m_engine.generateContent(m_url);
-    m_engine.copyToClipboard();
-    m_engine.raiseJustRegenerated();
+    if (m_engine.generateAndCopy(m_url))
+        m_engine.raiseJustRegenerated();
 }
 
 void PlexorPreviewView::copy()
 {
+    if (!canCopy())
+        return;
     writeBackEdits();
     m_engine.copyToClipboard();
+}
+
+bool PlexorPreviewView::canCopy() const
+{
+    return m_url.has_value() && !m_editor->document()->isEmpty();
+}
+
+void PlexorPreviewView::updateEnabled()
+{
+    m_regenerate->setEnabled(m_url.has_value());
+    m_copy->setEnabled(canCopy());
 }
 
 void PlexorPreviewView::goBack()

@@ -92,6 +92,7 @@ private Q_SLOTS:
 
     void editsAreCopied()
     {
+        m_view->setUrl(m_tree->root());
         m_engine->setGeneratedContent(QStringLiteral("generated"));
         editor()->setFocus();
         editor()->moveCursor(QTextCursor::End);
@@ -138,13 +139,26 @@ private Q_SLOTS:
                  std::optional(Symbol::arrowClockwise));
     }
 
-    void regenerateWithoutAFolderCopiesTheText()
+    void nothingToCopyLeavesTheClipboardAlone()
     {
+        // Without a folder: neither button acts, whatever the editor holds.
         m_engine->setGeneratedContent(QStringLiteral("kept"));
-        QTest::mouseClick(button(QStringLiteral("regenerateButton")), Qt::LeftButton);
+        QVERIFY(!button(QStringLiteral("regenerateButton"))->isEnabled());
+        QVERIFY(!button(QStringLiteral("copyButton"))->isEnabled());
+        m_view->regenerate();
+        m_view->copy();
         QCOMPARE(m_engine->generatedContent(), QStringLiteral("kept"));
-        QCOMPARE(copied(), QStringLiteral("set:kept"));
-        QVERIFY(m_engine->justRegenerated());
+        QVERIFY(m_clipboard.calls.isEmpty());
+        QVERIFY(!m_engine->justCopied() && !m_engine->justRegenerated());
+
+        // With a folder but an empty text, only Regenerate can act.
+        m_view->setUrl(m_tree->root());
+        QVERIFY(button(QStringLiteral("copyButton"))->isEnabled());
+        m_engine->setGeneratedContent(QString());
+        QVERIFY(button(QStringLiteral("regenerateButton"))->isEnabled());
+        QVERIFY(!button(QStringLiteral("copyButton"))->isEnabled());
+        m_view->copy();
+        QVERIFY(m_clipboard.calls.isEmpty());
     }
 
     void anUnchangedTextKeepsTheCursor()
