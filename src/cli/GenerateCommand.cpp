@@ -8,7 +8,6 @@
 #include "model/Preferences.h"
 #include "platform/FolderBookmark.h"
 
-
 namespace GenerateCommand {
 
 namespace {

@@ -64,9 +64,9 @@ int PlexorTool::run(const QStringList& arguments)
         return finishOutput();
     }
     if (name == u"--version") {
-        writeOutput(QStringLiteral("plexor %1 (%2)\n")
-                        .arg(QStringLiteral(CODEPLEXOR_VERSION),
-                             QStringLiteral(CODEPLEXOR_BUILD_NUMBER)));
+        writeOutput(
+            QStringLiteral("plexor %1 (%2)\n")
+                .arg(QStringLiteral(CODEPLEXOR_VERSION), QStringLiteral(CODEPLEXOR_BUILD_NUMBER)));
         return finishOutput();
     }
     const Command* command = find(name);
@@ -131,7 +131,8 @@ int PlexorTool::finishOutput()
         return failure(QStringLiteral("cannot write %1: %2").arg(m_outputPath, reason));
     }
     if (!file->commit())
-        return failure(QStringLiteral("cannot write %1: %2").arg(m_outputPath, file->errorString()));
+        return failure(
+            QStringLiteral("cannot write %1: %2").arg(m_outputPath, file->errorString()));
     return Success;
 }
 

@@ -22,9 +22,9 @@ CommandLineParser::ValueHandler patternHandler(QList<PathPattern>& patterns)
 
 bool matchesAny(const QList<PathPattern>& patterns, QStringView relativePath)
 {
-    return std::any_of(patterns.begin(), patterns.end(), [relativePath](const PathPattern& pattern) {
-        return pattern.matchesFile(relativePath);
-    });
+    return std::any_of(
+        patterns.begin(), patterns.end(),
+        [relativePath](const PathPattern& pattern) { return pattern.matchesFile(relativePath); });
 }
 
 QStringView relativePath(const FileItem& node, const QString& folder)

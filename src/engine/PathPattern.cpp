@@ -115,7 +115,8 @@ bool PathPattern::wildMatch(QStringView pattern, QStringView path, bool atPatter
     while (p < pattern.size()) {
         const QChar c = pattern.at(p);
         if (c == u'*') {
-            const bool afterSlash = (p == 0 && atPatternStart) || (p > 0 && pattern.at(p - 1) == u'/');
+            const bool afterSlash =
+                (p == 0 && atPatternStart) || (p > 0 && pattern.at(p - 1) == u'/');
             if (afterSlash && p + 1 < pattern.size() && pattern.at(p + 1) == u'*' &&
                 (p + 2 == pattern.size() || pattern.at(p + 2) == u'/')) {
                 if (p + 2 == pattern.size())

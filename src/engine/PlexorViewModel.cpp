@@ -357,8 +357,8 @@ QString PlexorViewModel::displayPath(const FileItem& node, const QString& rootPa
     return joinPaths(lastPathComponent(rootPath), rest);
 }
 
-std::vector<PlexorViewModel::ContentEntry> PlexorViewModel::contentEntries(
-    const QString& root) const
+std::vector<PlexorViewModel::ContentEntry>
+PlexorViewModel::contentEntries(const QString& root) const
 {
     std::vector<ContentEntry> entries;
     for (const FileItem* node : collectSelectedItems()) {

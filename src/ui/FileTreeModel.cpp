@@ -12,9 +12,8 @@ FileTreeModel::FileTreeModel(PlexorViewModel& engine, QObject* parent)
     , m_shownSelection(engine.selectedFiles())
 {
     connect(&m_engine, &PlexorViewModel::filesAboutToChange, this, &FileTreeModel::beginResetModel);
-    connect(&m_engine, &PlexorViewModel::filesAboutToChange, this, [this] {
-        m_filter.apply({}, m_filter.query());
-    });
+    connect(&m_engine, &PlexorViewModel::filesAboutToChange, this,
+            [this] { m_filter.apply({}, m_filter.query()); });
     connect(&m_engine, &PlexorViewModel::filesChanged, this, [this] {
         // The views forget every row with the reset, so the selection they see starts afresh.
         m_shownSelection = m_engine.selectedFiles();

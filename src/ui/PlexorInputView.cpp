@@ -14,10 +14,10 @@
 #include "ui/Theme.h"
 #include "ui/TintedButton.h"
 
+#include <QAction>
 #include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>

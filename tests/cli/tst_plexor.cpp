@@ -249,7 +249,10 @@ private Q_SLOTS:
 
         const Run version = plexor({QStringLiteral("--version")});
         QCOMPARE(version.exitCode, 0);
-        QCOMPARE(version.out, QByteArray("plexor " CODEPLEXOR_VERSION " (" CODEPLEXOR_BUILD_NUMBER ")\n"));
+        QCOMPARE(version.out,
+                 QByteArray("plexor " CODEPLEXOR_VERSION " (" CODEPLEXOR_BUILD_NUMBER ")\n"));
+    }
+
     void namesThatAreNotUtf8()
     {
         TestTree tree;

@@ -165,8 +165,8 @@ private Q_SLOTS:
         QSignalSpy changed(bulk.get(), &PlexorViewModel::selectedFilesChanged);
         bulk->select(PlexorViewModel::filesInside(*src));
         QCOMPARE(changed.count(), 1);
-        for (const QUuid& id : ids(*clicks, {QStringLiteral("src/deep/b.c"),
-                                             QStringLiteral("src/deep/c.c")}))
+        for (const QUuid& id :
+             ids(*clicks, {QStringLiteral("src/deep/b.c"), QStringLiteral("src/deep/c.c")}))
             clicks->toggleSelection(id);
         // The folder's own tick and the ticks already made stay as they were.
         QCOMPARE(bulk->selectedFiles(),
@@ -197,10 +197,9 @@ private Q_SLOTS:
                               QStringLiteral("src/engine/Scan.cpp"),
                               QStringLiteral("src/ui/View.cpp")};
         QTest::newRow("no words shows everything") << QStringLiteral("  ") << all;
-        QTest::newRow("one word, any case")
-            << QStringLiteral("sCAN")
-            << QStringList{QStringLiteral("docs/Scan notes.md"),
-                           QStringLiteral("src/engine/Scan.cpp")};
+        QTest::newRow("one word, any case") << QStringLiteral("sCAN")
+                                            << QStringList{QStringLiteral("docs/Scan notes.md"),
+                                                           QStringLiteral("src/engine/Scan.cpp")};
         QTest::newRow("words in any order, folder names count")
             << QStringLiteral("cpp ENGINE") << QStringList{QStringLiteral("src/engine/Scan.cpp")};
         QTest::newRow("every word must match") << QStringLiteral("scan view") << QStringList();
@@ -215,9 +214,9 @@ private Q_SLOTS:
         QFETCH(QString, query);
         QFETCH(QStringList, shown);
         TestTree tree;
-        QVERIFY(tree.addAll({QStringLiteral("src/engine/Scan.cpp"),
-                             QStringLiteral("src/ui/View.cpp"),
-                             QStringLiteral("docs/Scan notes.md"), QStringLiteral("README.md")}));
+        QVERIFY(
+            tree.addAll({QStringLiteral("src/engine/Scan.cpp"), QStringLiteral("src/ui/View.cpp"),
+                         QStringLiteral("docs/Scan notes.md"), QStringLiteral("README.md")}));
         auto engine = makeEngine();
         engine->loadFiles(tree.root());
         FileTreeFilter filter;

@@ -387,10 +387,10 @@ private Q_SLOTS:
         QStringList texts;
         for (QAction* action : folderMenu->actions())
             texts.append(action->text());
-        QCOMPARE(texts, (QStringList{QStringLiteral("Select Files Inside"),
-                                     QStringLiteral("Deselect Files Inside"), QString(),
-                                     QStringLiteral("Select All Files"),
-                                     QStringLiteral("Deselect All")}));
+        QCOMPARE(texts,
+                 (QStringList{QStringLiteral("Select Files Inside"),
+                              QStringLiteral("Deselect Files Inside"), QString(),
+                              QStringLiteral("Select All Files"), QStringLiteral("Deselect All")}));
         folderMenu->actions().at(0)->trigger();
         QCOMPARE(selectedNames(), (QStringList{QStringLiteral("b.py"), QStringLiteral("c.py")}));
         folderMenu->actions().at(1)->trigger();
