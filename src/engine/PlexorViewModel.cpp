@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <new>
 
 namespace {
 
@@ -335,16 +336,26 @@ void PlexorViewModel::generateContent(const std::optional<QString>& folder)
     }
 
     // The text is built in one block reserved up front: a file of n bytes never gives more than
-    // n UTF-16 units. Files that grew since are still taken, by growing the block.
+    // n UTF-16 units. Files that grew since are still taken, by growing the block. Sizes are
+    // only hints: a file past the reader's limit is refused anyway and reserves nothing, and a
+    // reservation that cannot be had is left to growth.
+    const qint64 sizeLimit = TextFileReader::sizeLimit();
     qint64 contentBytes = 0;
-    for (const Entry& entry : entries)
-        contentBytes += TextFileReader::fileSize(entry.node->path());
+    for (const Entry& entry : entries) {
+        const qint64 size = TextFileReader::fileSize(entry.node->path());
+        if (size <= sizeLimit)
+            contentBytes = std::min(contentBytes + size, sizeLimit);
+    }
     const QString separator = suffixSeparator();
     const qsizetype blockOverhead = fileOpener.size() + fileRule.size() + 5;
     QString out;
-    out.reserve(m_prefixText.size() + 2 + listLength * 2 +
-                static_cast<qsizetype>(entries.size()) * blockOverhead +
-                static_cast<qsizetype>(contentBytes) + separator.size() + m_suffixText.size());
+    try {
+        out.reserve(m_prefixText.size() + 2 + listLength * 2 +
+                    static_cast<qsizetype>(entries.size()) * blockOverhead +
+                    static_cast<qsizetype>(contentBytes) + separator.size() + m_suffixText.size());
+    } catch (const std::bad_alloc&) {
+        out = QString();
+    }
     MemoryAdvice::preferLargePages(out.constData(), out.capacity() * qsizetype(sizeof(QChar)));
     out += m_prefixText;
     out += u"\n\n";

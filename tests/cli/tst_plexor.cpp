@@ -173,6 +173,35 @@ private Q_SLOTS:
         QVERIFY(run.err.contains("missing.c is not in the scanned tree"));
     }
 
+    void namesThatAreNotUtf8()
+    {
+        TestTree tree;
+        QVERIFY(tree.addRaw("k\xEF\xBF\xBD.c", "A"));
+        QVERIFY(tree.addRaw("k\xE9.c", "B"));
+        const QByteArray leftOut = "Left out " + QFile::encodeName(tree.root()) +
+                                   "/k\\xE9.c: its name is not valid UTF-8.\n";
+
+        Run run = plexor({QStringLiteral("tree"), tree.root()});
+        QCOMPARE(run.out, QByteArray("k\xEF\xBF\xBD.c\n"));
+        QCOMPARE(run.err, leftOut);
+
+        run = plexor({QStringLiteral("generate"), tree.root(), QStringLiteral("--select"),
+                      QStringLiteral("k\uFFFD.c")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out.count("\n\nA\n\n"), 1);
+        QVERIFY(!run.out.contains("\n\nB\n\n"));
+        QCOMPARE(run.err, leftOut);
+
+        // The Latin-1 name given as an argument must not select the other file.
+        run = runPlexorInShell(QStringLiteral("exec \"$0\" generate . --select \"$(printf "
+                                              "'k\\351.c')\""),
+                               m_config->path(), tree.root());
+        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(run.out, QByteArray());
+        QVERIFY2(run.err.startsWith("plexor: argument \"k\\xE9.c\" is not valid UTF-8"),
+                 run.err.constData());
+    }
+
     void exitCodes_data()
     {
         QTest::addColumn<QStringList>("arguments");
