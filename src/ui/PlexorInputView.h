@@ -11,9 +11,11 @@
 class Badge;
 class ElidedLabel;
 class ExactTextEdit;
+class FileTreeActions;
 class FileTreeModel;
 class PlexorViewModel;
 class QLabel;
+class QLineEdit;
 class QTreeView;
 class QVBoxLayout;
 class TintedButton;
@@ -39,6 +41,8 @@ public:
 
     QTreeView* fileTree() const { return m_tree; }
     FileTreeModel* fileTreeModel() const { return m_model; }
+    QLineEdit* treeFilter() const { return m_treeFilter; }
+    FileTreeActions* fileTreeActions() const { return m_treeActions; }
 
     // What the "Generate Content" button does, in this order: saveStateRequested, the engine
     // generates from the open folder and copies the text, generated(url), and
@@ -109,6 +113,8 @@ private:
     ExactTextEdit* m_suffixEditor = nullptr;
     QTreeView* m_tree = nullptr;
     FileTreeModel* m_model = nullptr;
+    QLineEdit* m_treeFilter = nullptr;
+    FileTreeActions* m_treeActions = nullptr;
     TintedButton* m_generate = nullptr;
     // Set while an edit from an editor goes into the engine, so that the engine's change signal
     // does not show the text anew (which would move the cursor).
