@@ -345,6 +345,16 @@ void PlexorViewModel::setGeneratedContent(const QString& text)
     Q_EMIT generatedContentChanged();
 }
 
+void PlexorViewModel::editGeneratedContent(qsizetype from, qsizetype removed, QStringView inserted)
+{
+    from = std::clamp<qsizetype>(from, 0, m_generatedContent.size());
+    removed = std::clamp<qsizetype>(removed, 0, m_generatedContent.size() - from);
+    if (removed == 0 && inserted.isEmpty())
+        return;
+    m_generatedContent.replace(from, removed, inserted.data(), inserted.size());
+    Q_EMIT generatedContentChanged();
+}
+
 QString PlexorViewModel::displayPath(const FileItem& node, const QString& rootPath)
 {
     const QString& path = node.path();

@@ -135,6 +135,9 @@ public:
     const QString& generatedContent() const { return m_generatedContent; }
     // The preview edits the text in place; a later copy takes the edited text.
     void setGeneratedContent(const QString& text);
+    // Replaces the `removed` characters at `from` by `inserted` (an edit in the preview), so that
+    // every other character stays exactly as it is. Out-of-range values are clamped.
+    void editGeneratedContent(qsizetype from, qsizetype removed, QStringView inserted);
 
     // Builds the text from the prefix, the selected files and the suffix. Does nothing without a
     // folder or when access is refused, and then returns false. A file that cannot be read as

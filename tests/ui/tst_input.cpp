@@ -267,6 +267,39 @@ private Q_SLOTS:
         QVERIFY(find<QLabel>(QStringLiteral("suffixSavedLabel"))->isVisible());
     }
 
+    void editorsKeepTheExactText_data()
+    {
+        QTest::addColumn<QString>("editorName");
+        QTest::addColumn<QString>("key");
+        QTest::newRow("prefix") << QStringLiteral("prefixEditor")
+                                << QString(PreferenceKeys::savedPrefixText);
+        QTest::newRow("suffix") << QStringLiteral("suffixEditor")
+                                << QString(PreferenceKeys::savedSuffixText);
+    }
+
+    void editorsKeepTheExactText()
+    {
+        QFETCH(QString, editorName);
+        QFETCH(QString, key);
+        // No-break spaces, CR LF, a line separator, a tab and a trailing newline, as stored.
+        const QString stored = QStringLiteral("a\u00a0b\r\nc\u2028d\te\r\n");
+        m_preferences->setText(key, stored);
+        m_engine->loadSavedTexts();
+        show();
+        auto* editor = find<QPlainTextEdit>(editorName);
+        editor->setFocus();
+        QTextCursor cursor = editor->textCursor();
+        cursor.setPosition(1);
+        editor->setTextCursor(cursor);
+        QTest::keyClick(editor, Qt::Key_X);
+        const QString expected = QStringLiteral("ax\u00a0b\r\nc\u2028d\te\r\n");
+        QCOMPARE(m_preferences->text(key), std::optional(expected));
+        QCOMPARE(editorName == u"prefixEditor" ? m_engine->prefixText() : m_engine->suffixText(),
+                 expected);
+        // The cursor stays where the typing left it.
+        QCOMPARE(editor->textCursor().position(), 2);
+    }
+
     void treeExpansionFollowsTheNodes()
     {
         show();
