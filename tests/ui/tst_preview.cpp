@@ -47,6 +47,8 @@ private Q_SLOTS:
         QVERIFY(m_tree->add(QStringLiteral("main.py"), "print(1)\n"));
         m_engine = std::make_unique<PlexorViewModel>(*m_preferences, m_clipboard);
         m_view = std::make_unique<PlexorPreviewView>(*m_engine);
+        // A project is open, as whenever the preview shows a generated text.
+        m_view->setUrl(m_tree->root());
         m_view->resize(700, 500);
         m_view->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
@@ -92,7 +94,6 @@ private Q_SLOTS:
 
     void editsAreCopied()
     {
-        m_view->setUrl(m_tree->root());
         m_engine->setGeneratedContent(QStringLiteral("generated"));
         editor()->setFocus();
         editor()->moveCursor(QTextCursor::End);
@@ -158,6 +159,7 @@ private Q_SLOTS:
     void nothingToCopyLeavesTheClipboardAlone()
     {
         // Without a folder: neither button acts, whatever the editor holds.
+        m_view->setUrl(std::nullopt);
         m_engine->setGeneratedContent(QStringLiteral("kept"));
         QVERIFY(!button(QStringLiteral("regenerateButton"))->isEnabled());
         QVERIFY(!button(QStringLiteral("copyButton"))->isEnabled());
