@@ -30,10 +30,16 @@ void FileTreeRow::paint(QPainter* painter, const QStyleOptionViewItem& option,
     if (selected)
         painter->fillPath(shape, Theme::accent());
     // The keyboard's current row, while the tree has the focus.
+    // Inside the row's own rectangle, pen and antialiasing included: the view repaints only that
+    // rectangle when the current row moves, and anything outside it would stay on screen.
     if (option.state & QStyle::State_HasFocus) {
         QColor ring = selected ? QColor(Qt::white) : Theme::accent();
         ring.setAlphaF(0.8);
-        painter->strokePath(shape, QPen(ring, 1.5));
+        const qreal inset = ringWidth / 2 + 0.5;
+        QPainterPath ringShape;
+        ringShape.addRoundedRect(QRectF(option.rect).adjusted(inset, inset, -inset, -inset),
+                                 cornerRadius - inset, cornerRadius - inset);
+        painter->strokePath(ringShape, QPen(ring, ringWidth));
     }
 
     const QRect content = option.rect.adjusted(horizontalPadding, verticalPadding,
@@ -46,7 +52,8 @@ void FileTreeRow::paint(QPainter* painter, const QStyleOptionViewItem& option,
     const QRect textRect =
         content.adjusted(iconSize + iconSpacing, 0, 0, 0).intersected(option.rect);
     painter->setFont(option.font);
-    painter->setPen(selected ? QColor(Qt::white) : Theme::primaryText());
+    painter->setPen(selected ? Theme::readable(Qt::white, Theme::accent())
+                             : Theme::readable(Theme::primaryText()));
     const QString name = index.data(Qt::DisplayRole).toString();
     painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,
                       option.fontMetrics.elidedText(name, Qt::ElideMiddle, textRect.width()));
