@@ -395,9 +395,12 @@ void PlexorInputView::buildTree()
 
 void PlexorInputView::generate()
 {
+    // Without a folder there is nothing to generate, and the user's clipboard stays as it is.
+    if (!m_url)
+        return;
     Q_EMIT saveStateRequested();
-    m_engine.generateContent(m_url);
-    m_engine.copyToClipboard();
+    if (!m_engine.generateAndCopy(m_url))
+        return;
     Q_EMIT generated(m_url);
     Q_EMIT viewModeRequested(ViewMode::preview);
 }
@@ -520,6 +523,7 @@ void PlexorInputView::updateHeader()
     m_folderLine->setText(m_folderPath.isEmpty() ? QStringLiteral("No folder selected")
                                                  : m_folderPath);
     m_showInFinder->setEnabled(m_url.has_value());
+    m_generate->setEnabled(m_url.has_value());
     applyColors();
 }
 

@@ -46,7 +46,8 @@ public:
 
     // What the "Generate Content" button does, in this order: saveStateRequested, the engine
     // generates from the open folder and copies the text, generated(url), and
-    // viewModeRequested(preview).
+    // viewModeRequested(preview). Without a folder (the button is disabled then) it does nothing;
+    // when the engine cannot generate, it stops after saveStateRequested.
     void generate();
 
     // The title for a folder: its last path component, or "Code Plexor" without a folder.

@@ -77,6 +77,8 @@ PlexorPreviewView::PlexorPreviewView(PlexorViewModel& engine, QWidget* parent)
     connect(m_editor, &LargeTextEdit::edited, this, &PlexorPreviewView::applyEdit);
     connect(&m_engine, &PlexorViewModel::generatedContentChanged, this,
             &PlexorPreviewView::showGeneratedContent);
+    connect(&m_engine, &PlexorViewModel::generatedContentChanged, this,
+            &PlexorPreviewView::updateEnabled);
     connect(&m_engine, &PlexorViewModel::justCopiedChanged, this, &PlexorPreviewView::updateLabels);
     connect(&m_engine, &PlexorViewModel::justRegeneratedChanged, this,
             &PlexorPreviewView::updateLabels);
@@ -85,6 +87,7 @@ PlexorPreviewView::PlexorPreviewView(PlexorViewModel& engine, QWidget* parent)
     m_count = CharacterCount::graphemes(m_shownText);
     showCount();
     updateLabels();
+    updateEnabled();
     applyColors();
 }
 
@@ -93,6 +96,7 @@ PlexorPreviewView::~PlexorPreviewView() = default;
 void PlexorPreviewView::setUrl(const std::optional<QString>& url)
 {
     m_url = url;
+    updateEnabled();
 }
 
 QString PlexorPreviewView::charsText(qsizetype count)
@@ -107,14 +111,26 @@ QString PlexorPreviewView::shownCount() const
 
 void PlexorPreviewView::regenerate()
 {
-    m_engine.generateContent(m_url);
-    m_engine.copyToClipboard();
-    m_engine.raiseJustRegenerated();
+    if (m_engine.generateAndCopy(m_url))
+        m_engine.raiseJustRegenerated();
 }
 
 void PlexorPreviewView::copy()
 {
+    if (!canCopy())
+        return;
     m_engine.copyToClipboard();
+}
+
+bool PlexorPreviewView::canCopy() const
+{
+    return m_url.has_value() && !m_engine.generatedContent().isEmpty();
+}
+
+void PlexorPreviewView::updateEnabled()
+{
+    m_regenerate->setEnabled(m_url.has_value());
+    m_copy->setEnabled(canCopy());
 }
 
 void PlexorPreviewView::goBack()

@@ -35,9 +35,10 @@ public:
     LargeTextEdit* editor() const { return m_editor; }
 
     // "Regenerate": the engine generates from the open folder (replacing any edits), copies,
-    // and raises justRegenerated.
+    // and raises justRegenerated. Without a folder it does nothing and the button is disabled.
     void regenerate();
-    // "Copy": the (edited) text goes to the clipboard.
+    // "Copy": the (edited) text goes to the clipboard. Without a folder or with an empty text it
+    // does nothing and the button is disabled, so the user's clipboard is never emptied.
     void copy();
     // "Back": asks for the input screen.
     void goBack();
@@ -61,6 +62,8 @@ private:
     void showCount();
     void placeBadge();
     void updateLabels();
+    void updateEnabled();
+    bool canCopy() const;
     void applyColors();
 
     PlexorViewModel& m_engine;

@@ -47,6 +47,8 @@ private Q_SLOTS:
         QVERIFY(m_tree->add(QStringLiteral("main.py"), "print(1)\n"));
         m_engine = std::make_unique<PlexorViewModel>(*m_preferences, m_clipboard);
         m_view = std::make_unique<PlexorPreviewView>(*m_engine);
+        // A project is open, as whenever the preview shows a generated text.
+        m_view->setUrl(m_tree->root());
         m_view->resize(700, 500);
         m_view->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
@@ -185,13 +187,27 @@ private Q_SLOTS:
                  std::optional(Symbol::arrowClockwise));
     }
 
-    void regenerateWithoutAFolderCopiesTheText()
+    void nothingToCopyLeavesTheClipboardAlone()
     {
+        // Without a folder: neither button acts, whatever the editor holds.
+        m_view->setUrl(std::nullopt);
         m_engine->setGeneratedContent(QStringLiteral("kept"));
-        QTest::mouseClick(button(QStringLiteral("regenerateButton")), Qt::LeftButton);
+        QVERIFY(!button(QStringLiteral("regenerateButton"))->isEnabled());
+        QVERIFY(!button(QStringLiteral("copyButton"))->isEnabled());
+        m_view->regenerate();
+        m_view->copy();
         QCOMPARE(m_engine->generatedContent(), QStringLiteral("kept"));
-        QCOMPARE(copied(), QStringLiteral("set:kept"));
-        QVERIFY(m_engine->justRegenerated());
+        QVERIFY(m_clipboard.calls.isEmpty());
+        QVERIFY(!m_engine->justCopied() && !m_engine->justRegenerated());
+
+        // With a folder but an empty text, only Regenerate can act.
+        m_view->setUrl(m_tree->root());
+        QVERIFY(button(QStringLiteral("copyButton"))->isEnabled());
+        m_engine->setGeneratedContent(QString());
+        QVERIFY(button(QStringLiteral("regenerateButton"))->isEnabled());
+        QVERIFY(!button(QStringLiteral("copyButton"))->isEnabled());
+        m_view->copy();
+        QVERIFY(m_clipboard.calls.isEmpty());
     }
 
     void anUnchangedTextKeepsTheCursor()
