@@ -4,8 +4,10 @@
 #include "cli/ProjectLookup.h"
 #include "cli/ScanArguments.h"
 #include "engine/PlexorViewModel.h"
+#include "engine/TokenEncoding.h"
 #include "model/Preferences.h"
 #include "platform/FolderBookmark.h"
+#include "ui/CharacterCount.h"
 
 #include <QDir>
 
@@ -13,10 +15,20 @@ namespace GenerateCommand {
 
 namespace {
 
+// Prints the generated text; with `count`, its length on standard error as well.
+void writeText(PlexorTool& tool, const QString& text, bool count)
+{
+    tool.writeOutput(text);
+    if (count)
+        tool.writeInformation(QStringLiteral("%1 characters, %2 tokens")
+                                  .arg(CharacterCount::graphemes(text))
+                                  .arg(TokenEncoding::o200kBase().count(text)));
+}
+
 // Generates for a remembered project with its saved selection and open folders, as the global
 // shortcut does in the application, but without storing anything.
 int runProject(PlexorTool& tool, const ScanArguments& scan, const QString& nameOrPath,
-               Preferences& preferences)
+               Preferences& preferences, bool count)
 {
     const ProjectLibrary::Listing listing = ProjectLibrary::loadListing(preferences);
     if (listing.error)
@@ -46,7 +58,7 @@ int runProject(PlexorTool& tool, const ScanArguments& scan, const QString& nameO
     scan.applyTo(engine);
     engine.loadFiles(resolved.value->path, project.savedSelectedPaths, project.savedExpandedPaths);
     engine.generateContent(resolved.value->path);
-    tool.writeOutput(engine.generatedContent());
+    writeText(tool, engine.generatedContent(), count);
     return PlexorTool::Success;
 }
 
@@ -57,9 +69,10 @@ PlexorTool::Command command()
     return PlexorTool::Command{
         QStringLiteral("generate"),
         QStringLiteral("(FOLDER [--select PATH]... | --project NAME_OR_PATH) [--all-files] "
-                       "[--type EXT=on|off]..."),
+                       "[--type EXT=on|off]... [--count]"),
         QStringLiteral("Scan FOLDER, select the given paths and print the generated text; or do\n"
-                       "      what the global shortcut does for a remembered project."),
+                       "      what the global shortcut does for a remembered project. --count adds\n"
+                       "      \"N characters, M tokens\" on standard error."),
         &run,
     };
 }
@@ -77,6 +90,8 @@ int run(PlexorTool& tool, const QStringList& arguments)
                          selections.append(value);
                          return std::nullopt;
                      });
+    bool count = false;
+    parser.addFlag(QStringLiteral("--count"), &count);
     std::optional<QString> project;
     parser.addOption(QStringLiteral("--project"),
                      [&project](const QString& value) -> std::optional<QString> {
@@ -97,7 +112,7 @@ int run(PlexorTool& tool, const QStringList& arguments)
                 QStringLiteral("--select cannot be combined with --project, which uses the "
                                "project's saved selection"));
         Preferences preferences(Preferences::defaultFilePath(), Preferences::Access::ReadOnly);
-        return runProject(tool, scan, *project, preferences);
+        return runProject(tool, scan, *project, preferences, count);
     }
     if (auto error = scan.takeFolder(parser.positionals()))
         return tool.usageError(*error);
@@ -127,7 +142,7 @@ int run(PlexorTool& tool, const QStringList& arguments)
     }
 
     engine.generateContent(scan.folder);
-    tool.writeOutput(engine.generatedContent());
+    writeText(tool, engine.generatedContent(), count);
     return PlexorTool::Success;
 }
 
