@@ -3,26 +3,40 @@
 #include "cli/CommandLineParser.h"
 #include "cli/ProjectLookup.h"
 #include "cli/ScanArguments.h"
+#include "cli/SelectionArguments.h"
 #include "engine/PlexorViewModel.h"
 #include "engine/TokenEncoding.h"
 #include "model/Preferences.h"
 #include "platform/FolderBookmark.h"
 #include "ui/CharacterCount.h"
 
-#include <QDir>
-
 namespace GenerateCommand {
 
 namespace {
 
-// Prints the generated text; with `count`, its length on standard error as well.
-void writeText(PlexorTool& tool, const QString& text, bool count)
+// Writes the text file by file, so that memory holds one file's text at a time however large
+// the selection. With `count`, the whole text is also kept, to count its characters and tokens
+// (exact counts need the whole: a character or token can span two pieces) and print them on
+// standard error.
+int writeGenerated(PlexorTool& tool, const PlexorViewModel& engine, const QString& folder,
+                   bool count)
 {
-    tool.writeOutput(text);
-    if (count)
+    if (const int opened = tool.openOutput(); opened != PlexorTool::Success)
+        return opened;
+    QString whole;
+    engine.writeContent(folder, [&tool, &whole, count](QString& text) {
+        const bool written = tool.writeOutput(text);
+        if (count)
+            whole += text;
+        text.truncate(0);
+        return written;
+    });
+    const int finished = tool.finishOutput();
+    if (count && finished == PlexorTool::Success)
         tool.writeInformation(QStringLiteral("%1 characters, %2 tokens")
-                                  .arg(CharacterCount::graphemes(text))
-                                  .arg(TokenEncoding::o200kBase().count(text)));
+                                  .arg(CharacterCount::graphemes(whole))
+                                  .arg(TokenEncoding::o200kBase().count(whole)));
+    return finished;
 }
 
 // Generates for a remembered project with its saved selection and open folders, as the global
@@ -57,9 +71,7 @@ int runProject(PlexorTool& tool, const ScanArguments& scan, const QString& nameO
     PlexorViewModel engine(preferences);
     scan.applyTo(engine);
     engine.loadFiles(resolved.value->path, project.savedSelectedPaths, project.savedExpandedPaths);
-    engine.generateContent(resolved.value->path);
-    writeText(tool, engine.generatedContent(), count);
-    return PlexorTool::Success;
+    return writeGenerated(tool, engine, resolved.value->path, count);
 }
 
 } // namespace
@@ -68,9 +80,10 @@ PlexorTool::Command command()
 {
     return PlexorTool::Command{
         QStringLiteral("generate"),
-        QStringLiteral("(FOLDER [--select PATH]... | --project NAME_OR_PATH) [--all-files] "
-                       "[--type EXT=on|off]... [--count]"),
-        QStringLiteral("Scan FOLDER, select the given paths and print the generated text; or do\n"
+        QStringLiteral("(FOLDER [--select PATH]... [--select-all] [--include GLOB]...\n"
+                       "                 [--exclude GLOB]... | --project NAME_OR_PATH)\n"
+                       "                 [--all-files] [--type EXT=on|off]... [--output FILE] [--count]"),
+        QStringLiteral("Scan FOLDER, select the chosen files and print the generated text; or do\n"
                        "      what the global shortcut does for a remembered project. --count adds\n"
                        "      \"N characters, M tokens\" on standard error."),
         &run,
@@ -80,16 +93,11 @@ PlexorTool::Command command()
 int run(PlexorTool& tool, const QStringList& arguments)
 {
     ScanArguments scan;
-    QStringList selections;
+    SelectionArguments selection;
     CommandLineParser parser;
     scan.addOptionsTo(parser);
-    parser.addOption(QStringLiteral("--select"),
-                     [&selections](const QString& value) -> std::optional<QString> {
-                         if (value.isEmpty())
-                             return QStringLiteral("empty path");
-                         selections.append(value);
-                         return std::nullopt;
-                     });
+    selection.addOptionsTo(parser, true);
+    tool.addOutputOption(parser);
     bool count = false;
     parser.addFlag(QStringLiteral("--count"), &count);
     std::optional<QString> project;
@@ -107,10 +115,11 @@ int run(PlexorTool& tool, const QStringList& arguments)
     if (project) {
         if (!parser.positionals().isEmpty())
             return tool.usageError(QStringLiteral("give either FOLDER or --project, not both"));
-        if (!selections.isEmpty())
+        if (!selection.isEmpty())
             return tool.usageError(
-                QStringLiteral("--select cannot be combined with --project, which uses the "
-                               "project's saved selection"));
+                QStringLiteral("--select, --select-all, --include and --exclude cannot be "
+                               "combined with --project, which uses the project's saved "
+                               "selection"));
         Preferences preferences(Preferences::defaultFilePath(), Preferences::Access::ReadOnly);
         return runProject(tool, scan, *project, preferences, count);
     }
@@ -119,13 +128,7 @@ int run(PlexorTool& tool, const QStringList& arguments)
     if (auto error = scan.checkFolder())
         return tool.failure(*error);
 
-    PlexorViewModel::PathSet selected;
-    for (const QString& selection : std::as_const(selections)) {
-        const QString path =
-            QDir::isAbsolutePath(selection) ? selection : scan.folder + u'/' + selection;
-        selected.insert(QDir::cleanPath(path));
-    }
-
+    const PlexorViewModel::PathSet selected = selection.selectedPaths(scan.folder);
     Preferences preferences(Preferences::defaultFilePath(), Preferences::Access::ReadOnly);
     PlexorViewModel engine(preferences);
     scan.applyTo(engine);
@@ -136,14 +139,12 @@ int run(PlexorTool& tool, const QStringList& arguments)
     PlexorViewModel::PathSet found;
     for (const FileItem* node : engine.collectSelectedItems())
         found.insert(node->path());
-    for (const QString& path : std::as_const(selected)) {
+    for (const QString& path : selected) {
         if (!found.contains(path))
             tool.writeError(QStringLiteral("warning: %1 is not in the scanned tree").arg(path));
     }
-
-    engine.generateContent(scan.folder);
-    writeText(tool, engine.generatedContent(), count);
-    return PlexorTool::Success;
+    selection.applyTo(engine, scan.folder);
+    return writeGenerated(tool, engine, scan.folder, count);
 }
 
 } // namespace GenerateCommand

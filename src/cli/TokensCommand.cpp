@@ -12,7 +12,7 @@ PlexorTool::Command command()
 {
     return PlexorTool::Command{
         QStringLiteral("tokens"),
-        QStringLiteral("[FILE]..."),
+        QStringLiteral("[FILE]... [--output FILE]"),
         QStringLiteral("Print each file's token count and path, tab-separated; with no FILE, the\n"
                        "      count of standard input."),
         &run,
@@ -22,8 +22,11 @@ PlexorTool::Command command()
 int run(PlexorTool& tool, const QStringList& arguments)
 {
     CommandLineParser parser;
+    tool.addOutputOption(parser);
     if (auto error = parser.parse(arguments))
         return tool.usageError(*error);
+    if (const int opened = tool.openOutput(); opened != PlexorTool::Success)
+        return opened;
 
     if (parser.positionals().isEmpty()) {
         QFile input;
@@ -33,7 +36,7 @@ int run(PlexorTool& tool, const QStringList& arguments)
         if (!tokens)
             return tool.failure(QStringLiteral("standard input is not valid UTF-8 text"));
         tool.writeOutput(QString::number(*tokens) + u'\n');
-        return PlexorTool::Success;
+        return tool.finishOutput();
     }
 
     // Every file is tried; one that cannot be counted is reported and makes the exit status 1.
@@ -47,7 +50,8 @@ int run(PlexorTool& tool, const QStringList& arguments)
         }
         tool.writeOutput(QString::number(count.tokens) + u'\t' + path + u'\n');
     }
-    return status;
+    const int finished = tool.finishOutput();
+    return finished == PlexorTool::Success ? status : finished;
 }
 
 } // namespace TokensCommand

@@ -2,6 +2,7 @@
 
 #include "cli/CommandLineParser.h"
 #include "cli/ScanArguments.h"
+#include "cli/SelectionArguments.h"
 #include "engine/FileTokenCount.h"
 #include "engine/PlexorViewModel.h"
 #include "model/Preferences.h"
@@ -10,19 +11,28 @@ namespace TreeCommand {
 
 namespace {
 
-void renderInto(const FileItemList& nodes, int depth, const FileAnnotation& countTokens,
-                QString& out)
+// Writes the nodes `shown` holds (all when it is null); a folder is written when it holds a
+// written node.
+bool renderInto(const FileItemList& nodes, int depth, const QSet<const FileItem*>* shown,
+                const FileAnnotation& annotate, QString& out)
 {
+    bool any = false;
     for (const auto& node : nodes) {
+        const qsizetype start = out.size();
         out += QString(depth * 2, u' ');
         out += node->nameView();
         if (node->isFolder())
             out += u'/';
-        else if (countTokens)
-            out += countTokens(*node);
+        else if (annotate && (!shown || shown->contains(node.get())))
+            out += annotate(*node);
         out += u'\n';
-        renderInto(node->children(), depth + 1, countTokens, out);
+        const bool inside = renderInto(node->children(), depth + 1, shown, annotate, out);
+        if (shown && !inside && !shown->contains(node.get()))
+            out.truncate(start);
+        else
+            any = true;
     }
+    return any;
 }
 
 } // namespace
@@ -31,26 +41,31 @@ PlexorTool::Command command()
 {
     return PlexorTool::Command{
         QStringLiteral("tree"),
-        QStringLiteral("FOLDER [--all-files] [--type EXT=on|off]... [--tokens]"),
+        QStringLiteral("FOLDER [--all-files] [--type EXT=on|off]... [--include GLOB]...\n"
+                       "                 [--exclude GLOB]... [--output FILE] [--tokens]"),
         QStringLiteral("Print the scanned tree of FOLDER, two spaces per level, folders "
-                       "ending in \"/\";\n      with --tokens, each file's token count after "
-                       "a tab."),
+                       "ending in \"/\";\n      with --include or --exclude only the chosen "
+                       "files and their folders;\n      with --tokens each file's token count "
+                       "after a tab."),
         &run,
     };
 }
 
-QString render(const FileItemList& nodes, int depth, const FileAnnotation& countTokens)
+QString render(const FileItemList& nodes, int depth, const FileAnnotation& afterFileName)
 {
     QString out;
-    renderInto(nodes, depth, countTokens, out);
+    renderInto(nodes, depth, nullptr, afterFileName, out);
     return out;
 }
 
 int run(PlexorTool& tool, const QStringList& arguments)
 {
     ScanArguments scan;
+    SelectionArguments selection;
     CommandLineParser parser;
     scan.addOptionsTo(parser);
+    selection.addOptionsTo(parser, false);
+    tool.addOutputOption(parser);
     bool tokens = false;
     parser.addFlag(QStringLiteral("--tokens"), &tokens);
     if (auto error = parser.parse(arguments))
@@ -65,20 +80,31 @@ int run(PlexorTool& tool, const QStringList& arguments)
     scan.applyTo(engine);
     engine.loadFiles(scan.folder);
     // A file that cannot be counted is listed without a count and reported.
-    int status = PlexorTool::Success;
+    bool uncounted = false;
     FileAnnotation countTokens;
     if (tokens) {
-        countTokens = [&tool, &status](const FileItem& file) -> QString {
+        countTokens = [&tool, &uncounted](const FileItem& file) -> QString {
             const FileTokenCount count = FileTokenCount::ofFile(file.path());
             if (count.tokens >= 0)
                 return u'\t' + QString::number(count.tokens);
             tool.writeError(QStringLiteral("%1: %2").arg(file.path(), count.error));
-            status = PlexorTool::Failure;
+            uncounted = true;
             return QString();
         };
     }
-    tool.writeOutput(render(engine.files(), 0, countTokens));
-    return status;
+    if (const int opened = tool.openOutput(); opened != PlexorTool::Success)
+        return opened;
+    if (selection.isEmpty()) {
+        tool.writeOutput(render(engine.files(), 0, countTokens));
+    } else {
+        const QList<const FileItem*> chosen = selection.chosenFiles(engine, scan.folder, true);
+        const QSet<const FileItem*> shown(chosen.begin(), chosen.end());
+        QString out;
+        renderInto(engine.files(), 0, &shown, countTokens, out);
+        tool.writeOutput(out);
+    }
+    const int finished = tool.finishOutput();
+    return finished == PlexorTool::Success && uncounted ? int(PlexorTool::Failure) : finished;
 }
 
 } // namespace TreeCommand
