@@ -67,9 +67,11 @@ PlexorTool::Command command()
 {
     return PlexorTool::Command{
         QStringLiteral("generate"),
-        QStringLiteral("(FOLDER [--select PATH]... [--select-all] [--include GLOB]...\n"
-                       "                 [--exclude GLOB]... | --project NAME_OR_PATH)\n"
-                       "                 [--all-files] [--type EXT=on|off]... [--output FILE]"),
+        QStringLiteral(
+            "(FOLDER [--select PATH]... [--select-all] [--include GLOB]...\n"
+            "                 [--changed] [--exclude GLOB]... | --project NAME_OR_PATH)\n"
+            "                 [--all-files] [--type EXT=on|off]... [--gitignore]\n"
+            "                 [--output FILE]"),
         QStringLiteral("Scan FOLDER, select the chosen files and print the generated text; or do\n"
                        "      what the global shortcut does for a remembered project."),
         &run,
@@ -110,6 +112,8 @@ int run(PlexorTool& tool, const QStringList& arguments)
     if (auto error = scan.takeFolder(parser.positionals()))
         return tool.usageError(*error);
     if (auto error = scan.checkFolder())
+        return tool.failure(*error);
+    if (auto error = selection.readChangedFiles(scan.folder))
         return tool.failure(*error);
 
     const PlexorViewModel::PathSet selected = selection.selectedPaths(scan.folder);

@@ -9,6 +9,8 @@
 
 #include <vector>
 
+class PlexorViewModel;
+
 // Finds files in a project tree by words of their project-relative paths.
 //
 // A query is split at white space into words; a file is shown when its path relative to the
@@ -17,20 +19,22 @@
 // whole tree (the filter is inactive).
 //
 // The filter keeps the shown part of the tree as lists of shown children, so that an item model
-// can present it row by row; it refers to the nodes of one tree and must be rebuilt (apply())
-// whenever the tree is replaced.
-class PlexorViewModel;
-
+// can present it row by row. It refers to the nodes of one tree (setTree()), which must be set
+// again whenever the tree is replaced.
+//
+// Speed, for keystroke-by-keystroke use on trees of a hundred thousand nodes: the first active
+// query folds every file's relative path once into one text; a word is then looked for in that
+// text as a whole, so a rare word costs one pass over it. A query that only narrows the previous
+// one (each earlier word is part of a new one) searches the previous finds alone. The shown
+// folders are found upwards from the shown files, so the cost follows the finds, not the tree.
 class FileTreeFilter {
 public:
     static QStringList words(const QString& query);
-    // Whether `relativePath` contains every one of `words`, ignoring case.
-    static bool matches(QStringView relativePath, const QStringList& words);
 
-    // Filters `nodes` (a scanned tree's top level) by `query`.
-    void apply(const FileItemList& nodes, const QString& query);
-    // Forgets the tree: nothing is shown until the next apply().
-    void clear();
+    // The tree to filter (nullptr: none). Clears the finds; call setQuery() afterwards.
+    void setTree(const FileItemList* nodes);
+    // Filters the tree by `query`.
+    void setQuery(const QString& query);
 
     bool isActive() const { return !m_words.isEmpty(); }
     const QString& query() const { return m_query; }
@@ -38,9 +42,9 @@ public:
     // While active: the shown children of `folder` (nullptr for the top level), in tree order.
     const std::vector<FileItem*>& shownChildren(const FileItem* folder) const;
     // While active: the row of a shown node among its parent's shown children, or -1.
-    int shownRow(const FileItem* node) const { return m_rows.value(node, -1); }
+    int shownRow(const FileItem* node) const;
     // The shown files in tree pre-order: every file of the tree while inactive.
-    const QList<const FileItem*>& shownFiles() const { return m_files; }
+    QList<const FileItem*> shownFiles() const;
 
     // "Select All Files": selects every shown file, as a click on each unselected one would.
     void selectShownFiles(PlexorViewModel& engine) const;
@@ -49,11 +53,30 @@ public:
     void deselectShown(PlexorViewModel& engine) const;
 
 private:
-    bool collect(const FileItemList& nodes, FileItem* parent, qsizetype rootLength);
+    struct Shown {
+        int row = -1;
+        std::vector<FileItem*> children;
+    };
 
+    void index();
+    bool narrows(const QStringList& words) const;
+    void findAll(const QString& word);
+    void keepContaining(const QString& word);
+    void buildShown();
+
+    const FileItemList* m_nodes = nullptr;
     QString m_query;
     QStringList m_words;
-    QHash<const FileItem*, std::vector<FileItem*>> m_children;
-    QHash<const FileItem*, int> m_rows;
-    QList<const FileItem*> m_files;
+
+    // Every file in tree pre-order, and their relative paths folded, one after another
+    // (m_offsets[i] is where file i's path starts; one entry more marks the end).
+    bool m_indexed = false;
+    std::vector<FileItem*> m_files;
+    QString m_folded;
+    std::vector<qsizetype> m_offsets;
+
+    // The finds: indexes into m_files, ascending; and the shown part of the tree.
+    std::vector<qsizetype> m_matches;
+    QHash<const FileItem*, Shown> m_shown;
+    std::vector<FileItem*> m_topLevel;
 };

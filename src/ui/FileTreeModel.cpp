@@ -11,13 +11,15 @@ FileTreeModel::FileTreeModel(PlexorViewModel& engine, QObject* parent)
     , m_engine(engine)
     , m_shownSelection(engine.selectedFiles())
 {
+    m_filter.setTree(&m_engine.files());
     connect(&m_engine, &PlexorViewModel::filesAboutToChange, this, &FileTreeModel::beginResetModel);
     connect(&m_engine, &PlexorViewModel::filesAboutToChange, this,
-            [this] { m_filter.apply({}, m_filter.query()); });
+            [this] { m_filter.setTree(nullptr); });
     connect(&m_engine, &PlexorViewModel::filesChanged, this, [this] {
         // The views forget every row with the reset, so the selection they see starts afresh.
         m_shownSelection = m_engine.selectedFiles();
-        m_filter.apply(m_engine.files(), m_filter.query());
+        m_filter.setTree(&m_engine.files());
+        m_filter.setQuery(m_filter.query());
         endResetModel();
     });
     connect(&m_engine, &PlexorViewModel::selectedFilesChanged, this,
@@ -41,7 +43,7 @@ const std::vector<FileItem*>* FileTreeModel::shownChildren(const QModelIndex& pa
 void FileTreeModel::setFilterQuery(const QString& query)
 {
     beginResetModel();
-    m_filter.apply(m_engine.files(), query);
+    m_filter.setQuery(query);
     m_shownSelection = m_engine.selectedFiles();
     endResetModel();
 }

@@ -13,6 +13,7 @@ class ElidedLabel;
 class FileTreeActions;
 class FileTreeModel;
 class PlexorViewModel;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -42,6 +43,8 @@ public:
     QTreeView* fileTree() const { return m_tree; }
     FileTreeModel* fileTreeModel() const { return m_model; }
     QLineEdit* treeFilter() const { return m_treeFilter; }
+    QCheckBox* gitignoreSwitch() const { return m_gitignoreSwitch; }
+    TintedButton* selectChangedButton() const { return m_selectChanged; }
     FileTreeActions* fileTreeActions() const { return m_treeActions; }
 
     // What the "Generate Content" button does, in this order: saveStateRequested, the engine
@@ -79,6 +82,8 @@ private:
     void rebuildFileTypeButtons();
     void changeFileType(const QString& extension, bool enabled);
     void changeShowAll(bool showAll);
+    void changeRespectGitignore(bool respect);
+    void selectChangedFiles();
     void askForRescan();
     void showPrefix(const QString& text);
     void showSuffix(const QString& text);
@@ -111,6 +116,8 @@ private:
     QTreeView* m_tree = nullptr;
     FileTreeModel* m_model = nullptr;
     QLineEdit* m_treeFilter = nullptr;
+    QCheckBox* m_gitignoreSwitch = nullptr;
+    TintedButton* m_selectChanged = nullptr;
     FileTreeActions* m_treeActions = nullptr;
     TintedButton* m_generate = nullptr;
     // Set while the screen writes an engine text into an editor, so that the editor's change

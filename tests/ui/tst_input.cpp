@@ -15,6 +15,7 @@
 #include "ui/TintedButton.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -305,6 +306,21 @@ private Q_SLOTS:
         tree->setCurrentIndex(innerIndex);
         QTest::keyClick(tree, Qt::Key_Left);
         QVERIFY(!model->node(innerIndex)->isExpanded());
+    }
+
+    void gitignoreSwitchStoresThenRescans()
+    {
+        show();
+        m_engine->loadFiles(m_tree->root());
+        QCheckBox* gitignore = m_view->gitignoreSwitch();
+        QCOMPARE(gitignore->text(), QStringLiteral("Respect .gitignore"));
+        QVERIFY(!gitignore->isChecked());
+        QTest::mouseClick(gitignore, Qt::LeftButton);
+        QVERIFY(m_engine->respectGitignore());
+        QCOMPARE(m_events, (QStringList{QStringLiteral("save .md=1"), QStringLiteral("refresh")}));
+        // A folder outside any git work tree has no changed files to select.
+        QVERIFY(!m_view->selectChangedButton()->isEnabled());
+        QCOMPARE(m_view->selectChangedButton()->text(), QStringLiteral("Select Changed Files"));
     }
 
     void filterShowsFindsAndRestoresExpansion()
