@@ -47,6 +47,8 @@ private Q_SLOTS:
         QVERIFY(m_tree->add(QStringLiteral("main.py"), "print(1)\n"));
         m_engine = std::make_unique<PlexorViewModel>(*m_preferences, m_clipboard);
         m_view = std::make_unique<PlexorPreviewView>(*m_engine);
+        // A project is open, as whenever the preview shows a generated text.
+        m_view->setUrl(m_tree->root());
         m_view->resize(700, 500);
         m_view->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
@@ -111,6 +113,22 @@ private Q_SLOTS:
         QCOMPARE(editor()->textCursor().position(), 17);
     }
 
+    void anEditKeepsEveryOtherCharacter()
+    {
+        // As generated from files with CR LF line ends, no-break spaces, a line separator and
+        // tabs, ending in a newline.
+        const QString generated = QStringLiteral("x\r\n\ty\u00a0z\u2028w\r\n");
+        m_engine->setGeneratedContent(generated);
+        editor()->setFocus();
+        editor()->moveCursor(QTextCursor::Start);
+        QTest::keyClick(editor(), Qt::Key_Right);
+        QTest::keyClick(editor(), Qt::Key_Exclam);
+        QTest::mouseClick(button(QStringLiteral("copyButton")), Qt::LeftButton);
+        const QString edited = QStringLiteral("x!\r\n\ty\u00a0z\u2028w\r\n");
+        QCOMPARE(m_engine->generatedContent(), edited);
+        QCOMPARE(copied(), QStringLiteral("set:") + edited);
+    }
+
     void regenerateDiscardsEdits()
     {
         m_view->setUrl(m_tree->root());
@@ -138,13 +156,27 @@ private Q_SLOTS:
                  std::optional(Symbol::arrowClockwise));
     }
 
-    void regenerateWithoutAFolderCopiesTheText()
+    void nothingToCopyLeavesTheClipboardAlone()
     {
+        // Without a folder: neither button acts, whatever the editor holds.
+        m_view->setUrl(std::nullopt);
         m_engine->setGeneratedContent(QStringLiteral("kept"));
-        QTest::mouseClick(button(QStringLiteral("regenerateButton")), Qt::LeftButton);
+        QVERIFY(!button(QStringLiteral("regenerateButton"))->isEnabled());
+        QVERIFY(!button(QStringLiteral("copyButton"))->isEnabled());
+        m_view->regenerate();
+        m_view->copy();
         QCOMPARE(m_engine->generatedContent(), QStringLiteral("kept"));
-        QCOMPARE(copied(), QStringLiteral("set:kept"));
-        QVERIFY(m_engine->justRegenerated());
+        QVERIFY(m_clipboard.calls.isEmpty());
+        QVERIFY(!m_engine->justCopied() && !m_engine->justRegenerated());
+
+        // With a folder but an empty text, only Regenerate can act.
+        m_view->setUrl(m_tree->root());
+        QVERIFY(button(QStringLiteral("copyButton"))->isEnabled());
+        m_engine->setGeneratedContent(QString());
+        QVERIFY(button(QStringLiteral("regenerateButton"))->isEnabled());
+        QVERIFY(!button(QStringLiteral("copyButton"))->isEnabled());
+        m_view->copy();
+        QVERIFY(m_clipboard.calls.isEmpty());
     }
 
     void anUnchangedTextKeepsTheCursor()
