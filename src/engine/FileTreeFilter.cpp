@@ -14,39 +14,61 @@ QStringList FileTreeFilter::words(const QString& query)
 
 void FileTreeFilter::setTree(const FileItemList* nodes)
 {
-    m_nodes = nodes;
+    m_tree = nodes;
     m_words.clear();
     m_indexed = false;
+    m_nodes.clear();
+    m_parents.clear();
     m_files.clear();
     m_folded.clear();
     m_offsets.clear();
+    m_numbers.clear();
     m_matches.clear();
-    m_shown.clear();
+    m_rows.clear();
+    m_children.clear();
     m_topLevel.clear();
+    m_touched.clear();
+}
+
+void FileTreeFilter::number(const FileItemList& nodes, int parent)
+{
+    for (const auto& node : nodes) {
+        const int own = static_cast<int>(m_nodes.size());
+        m_nodes.push_back(node.get());
+        m_parents.push_back(parent);
+        if (node->isFolder())
+            number(node->children(), own);
+        else
+            m_files.push_back(own);
+    }
 }
 
 void FileTreeFilter::index()
 {
-    if (m_indexed || !m_nodes)
+    if (m_indexed || !m_tree)
         return;
     m_indexed = true;
-    for (const FileItem* file : PlexorViewModel::filesIn(*m_nodes))
-        m_files.push_back(const_cast<FileItem*>(file));
+    number(*m_tree, -1);
+    m_rows.assign(m_nodes.size(), -1);
+    m_children.resize(m_nodes.size());
     if (m_files.empty())
         return;
     // Every top-level node sits directly in the project folder, so its path less its name is
     // the folder's path and the "/" after it.
-    const FileItem& first = *m_nodes->front();
+    const FileItem& first = *m_tree->front();
     const qsizetype rootLength = first.path().size() - first.nameView().size();
+    const auto pathOf = [&](int file) {
+        return QStringView(m_nodes[static_cast<size_t>(file)]->path()).mid(rootLength);
+    };
     qsizetype length = 0;
-    for (const FileItem* file : m_files)
-        length += file->path().size() - rootLength + 1;
+    for (const int file : m_files)
+        length += pathOf(file).size() + 1;
     QString paths;
     paths.reserve(length);
     m_offsets.reserve(m_files.size() + 1);
-    for (const FileItem* file : m_files) {
+    for (const int file : m_files) {
         m_offsets.push_back(paths.size());
-        paths += QStringView(file->path()).mid(rootLength);
+        paths += pathOf(file);
         // A separator no word holds, so that no find spans two paths.
         paths += u'\n';
     }
@@ -56,9 +78,9 @@ void FileTreeFilter::index()
         // Folding changed a length (rare letters outside the basic planes): fold per file.
         m_folded.clear();
         m_offsets.clear();
-        for (const FileItem* file : m_files) {
+        for (const int file : m_files) {
             m_offsets.push_back(m_folded.size());
-            m_folded += QStringView(file->path()).mid(rootLength).toString().toCaseFolded();
+            m_folded += pathOf(file).toString().toCaseFolded();
             m_folded += u'\n';
         }
         m_offsets.push_back(m_folded.size());
@@ -89,10 +111,10 @@ void FileTreeFilter::findAll(const QString& word)
 void FileTreeFilter::keepContaining(const QString& word)
 {
     std::erase_if(m_matches, [&](qsizetype file) {
-        const QStringView path = QStringView(m_folded).mid(
-            m_offsets[static_cast<size_t>(file)],
-            m_offsets[static_cast<size_t>(file) + 1] - m_offsets[static_cast<size_t>(file)]);
-        return !path.contains(word);
+        const size_t at = static_cast<size_t>(file);
+        return !QStringView(m_folded)
+                    .mid(m_offsets[at], m_offsets[at + 1] - m_offsets[at])
+                    .contains(word);
     });
 }
 
@@ -104,8 +126,7 @@ void FileTreeFilter::setQuery(const QString& query)
         folded.append(word.toCaseFolded());
     const bool narrowing = narrows(folded);
     m_words = folded;
-    m_shown.clear();
-    m_topLevel.clear();
+    clearShown();
     if (!isActive()) {
         m_matches.clear();
         return;
@@ -127,58 +148,68 @@ void FileTreeFilter::setQuery(const QString& query)
     buildShown();
 }
 
+void FileTreeFilter::clearShown()
+{
+    for (const int node : m_touched) {
+        m_rows[static_cast<size_t>(node)] = -1;
+        m_children[static_cast<size_t>(node)].clear();
+    }
+    m_touched.clear();
+    m_topLevel.clear();
+}
+
 void FileTreeFilter::buildShown()
 {
-    m_shown.reserve(static_cast<qsizetype>(m_matches.size()) * 2);
     // The finds come in tree pre-order, so a node that becomes shown comes after every shown
     // sibling before it: appending keeps the tree's order.
     for (const qsizetype match : m_matches) {
-        FileItem* node = m_files[static_cast<size_t>(match)];
+        int node = m_files[static_cast<size_t>(match)];
         while (true) {
-            FileItem* parent = node->parent();
-            if (!parent) {
-                m_shown[node].row = static_cast<int>(m_topLevel.size());
-                m_topLevel.push_back(node);
-                break;
-            }
-            auto folder = m_shown.find(parent);
-            const bool parentShown = folder != m_shown.end() && folder->row >= 0;
-            if (folder == m_shown.end())
-                folder = m_shown.insert(parent, Shown{});
-            const int row = static_cast<int>(folder->children.size());
-            folder->children.push_back(node);
-            // Inserting may move the entries: nothing of the folder's entry is used after this.
-            m_shown[node].row = row;
-            if (parentShown)
+            const int parent = m_parents[static_cast<size_t>(node)];
+            std::vector<int>& siblings =
+                parent < 0 ? m_topLevel : m_children[static_cast<size_t>(parent)];
+            m_rows[static_cast<size_t>(node)] = static_cast<int>(siblings.size());
+            siblings.push_back(node);
+            m_touched.push_back(node);
+            if (parent < 0 || m_rows[static_cast<size_t>(parent)] >= 0)
                 break;
             node = parent;
         }
     }
 }
 
-const std::vector<FileItem*>& FileTreeFilter::shownChildren(const FileItem* folder) const
+int FileTreeFilter::shownCount(int folder) const
 {
-    static const std::vector<FileItem*> none;
-    if (!folder)
-        return m_topLevel;
-    const auto found = m_shown.constFind(folder);
-    return found == m_shown.cend() ? none : found->children;
+    const std::vector<int>& children =
+        folder < 0 ? m_topLevel : m_children[static_cast<size_t>(folder)];
+    return static_cast<int>(children.size());
 }
 
-int FileTreeFilter::shownRow(const FileItem* node) const
+int FileTreeFilter::shownChild(int folder, int row) const
 {
-    const auto found = m_shown.constFind(node);
-    return found == m_shown.cend() ? -1 : found->row;
+    const std::vector<int>& children =
+        folder < 0 ? m_topLevel : m_children[static_cast<size_t>(folder)];
+    return children[static_cast<size_t>(row)];
+}
+
+int FileTreeFilter::numberOf(const FileItem* node) const
+{
+    if (m_numbers.isEmpty()) {
+        m_numbers.reserve(static_cast<qsizetype>(m_nodes.size()));
+        for (size_t i = 0; i < m_nodes.size(); ++i)
+            m_numbers.insert(m_nodes[i], static_cast<int>(i));
+    }
+    return m_numbers.value(node, -1);
 }
 
 QList<const FileItem*> FileTreeFilter::shownFiles() const
 {
     if (!isActive())
-        return m_nodes ? PlexorViewModel::filesIn(*m_nodes) : QList<const FileItem*>();
+        return m_tree ? PlexorViewModel::filesIn(*m_tree) : QList<const FileItem*>();
     QList<const FileItem*> files;
     files.reserve(static_cast<qsizetype>(m_matches.size()));
     for (const qsizetype match : m_matches)
-        files.append(m_files[static_cast<size_t>(match)]);
+        files.append(m_nodes[static_cast<size_t>(m_files[static_cast<size_t>(match)])]);
     return files;
 }
 

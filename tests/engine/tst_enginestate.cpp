@@ -239,19 +239,23 @@ private Q_SLOTS:
             return;
         // Only folders holding shown files are shown, each row counted among shown siblings.
         for (const FileItem* file : filter.shownFiles()) {
-            for (const FileItem* node = file; node; node = node->parent()) {
-                const auto& siblings = filter.shownChildren(node->parent());
-                QCOMPARE(siblings.at(static_cast<size_t>(filter.shownRow(node))), node);
+            for (int number = filter.numberOf(file); number >= 0;
+                 number = filter.parentOf(number)) {
+                QCOMPARE(filter.node(number)->parent(), filter.parentOf(number) < 0
+                                                            ? nullptr
+                                                            : filter.node(filter.parentOf(number)));
+                QCOMPARE(filter.shownChild(filter.parentOf(number), filter.shownRow(number)),
+                         number);
             }
         }
         size_t shownNodes = 0;
-        std::function<void(const FileItem*)> count = [&](const FileItem* folder) {
-            for (const FileItem* child : filter.shownChildren(folder)) {
+        std::function<void(int)> count = [&](int folder) {
+            for (int row = 0; row < filter.shownCount(folder); ++row) {
                 ++shownNodes;
-                count(child);
+                count(filter.shownChild(folder, row));
             }
         };
-        count(nullptr);
+        count(-1);
         QSet<const FileItem*> expected;
         for (const FileItem* file : filter.shownFiles()) {
             for (const FileItem* node = file; node; node = node->parent())
