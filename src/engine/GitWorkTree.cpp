@@ -7,12 +7,17 @@
 
 namespace {
 
-// libgit2 keeps global state (its allocator, the search paths of the global configuration),
-// set up once per process and kept until exit.
+// libgit2 keeps global state (its allocator, the search paths of the global configuration):
+// set up on first use, released when the process exits.
 void initialiseLibrary()
 {
-    static const int initialised = git_libgit2_init();
-    Q_UNUSED(initialised);
+    struct Library {
+        Library() { git_libgit2_init(); }
+        ~Library() { git_libgit2_shutdown(); }
+        Library(const Library&) = delete;
+        Library& operator=(const Library&) = delete;
+    };
+    static const Library library;
 }
 
 QString lastError()
