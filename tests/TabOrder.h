@@ -9,7 +9,8 @@
 
 // What is wrong with the Tab order inside `area` (a screen of a window), as a user sees it: the
 // widgets Tab reaches there, in the window's focus chain from the top-left one, must go top to
-// bottom and, within a line, left to right. A scroll area that takes the focus itself (an
+// bottom and, within a line, left to right; a column to the right comes after the whole block to
+// its left. A scroll area that takes the focus itself (an
 // invisible stop) is wrong too. Empty when all is well.
 inline QStringList tabOrderProblems(QWidget* area)
 {
@@ -48,7 +49,10 @@ inline QStringList tabOrderProblems(QWidget* area)
         const QRect& a = stops[i - 1].rect;
         const QRect& b = stops[i].rect;
         const bool sameLine = a.top() < b.bottom() && b.top() < a.bottom();
-        const bool inOrder = sameLine ? b.left() > a.left() : b.top() >= a.bottom();
+        // Below, or further right on the same line, or in a column of its own to the right
+        // (a switch beside a block of buttons comes after the whole block).
+        const bool inOrder =
+            sameLine ? b.left() > a.left() : b.top() >= a.bottom() || b.left() > a.right();
         if (!inOrder)
             problems << name(stops[i - 1].widget) + QStringLiteral(" before ") +
                             name(stops[i].widget);
