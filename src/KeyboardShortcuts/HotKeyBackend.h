@@ -43,9 +43,6 @@ public:
     virtual QString statusText() const { return {}; }
     // What the hot keys do, for a desktop that lists them to the user.
     virtual void setDescription(const QString& description) { Q_UNUSED(description) }
-    // The token the desktop handed over with the last press, with which a window may raise
-    // itself (Wayland's activation); empty where there is none.
-    virtual QString activationToken() const { return {}; }
 
 Q_SIGNALS:
     // The key of a registered hot key went down. A held key reports one press.

@@ -3,6 +3,7 @@
 #include "KeyboardShortcuts/KeyboardShortcuts.h"
 #include "KeyboardShortcuts/QtKeyMapping.h"
 #include "KeyboardShortcuts/Recorder.h"
+#include "platform/BackgroundCopy.h"
 #include "platform/NotificationCenter.h"
 #include "ui/Theme.h"
 #include "ui/UpdaterViewModel.h"
@@ -130,8 +131,13 @@ void SettingsView::updateShortcutStatus()
                                 "nothing. Record another one.")
                      .arg(KeyboardShortcuts::QtKeyMapping::shownText(*shortcut));
     } else if (shortcut) {
-        // How the system runs it, where that needs saying (the keys a desktop chose instead).
-        status = KeyboardShortcuts::backend().statusText();
+        // How the system runs it, where that needs saying (the keys a desktop chose instead),
+        // and how its copy reaches the clipboard on this desktop.
+        const KeyboardShortcuts::HotKeyBackend& backend = KeyboardShortcuts::backend();
+        QStringList lines{backend.statusText(),
+                          BackgroundCopy::description(BackgroundCopy::currentPath())};
+        lines.removeAll(QString());
+        status = lines.join(u'\n');
     }
     m_shortcutStatus->setText(status);
     m_shortcutStatus->setAccessibleName(status);

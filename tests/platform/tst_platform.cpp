@@ -1,8 +1,11 @@
+#include "platform/Clipboard.h"
 #include "platform/FolderBookmark.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 
+#include <QClipboard>
 #include <QDir>
+#include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -132,7 +135,52 @@ private Q_SLOTS:
         Log::setSink(previous);
         QCOMPARE(lines, QStringList{QStringLiteral("Error reading file /x: boom")});
     }
+
+    // A Wayland compositor ignores clipboard writes of a window in the back: there the text goes
+    // to wl-copy (here a stand-in that keeps what it reads).
+    void backgroundCopiesOnWaylandGoThroughWlCopy_data()
+    {
+        QTest::addColumn<bool>("wayland");
+        QTest::newRow("wayland") << true;
+        QTest::newRow("x11") << false;
+    }
+
+    void backgroundCopiesOnWaylandGoThroughWlCopy()
+    {
+        QFETCH(bool, wayland);
+        QTemporaryDir dir;
+        const QString program = dir.filePath(QStringLiteral("wl-copy"));
+        QFile script(program);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\ncat > \"$0.copied\"\n");
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(dir.path()) + ':' + path);
+        if (wayland)
+            qputenv("WAYLAND_DISPLAY", "wayland-test");
+        const auto restore = qScopeGuard([&path] {
+            qputenv("PATH", path);
+            qunsetenv("WAYLAND_DISPLAY");
+        });
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+
+        const QString text = QStringLiteral("line \u2713\n\nlast");
+        Clipboard::system().clear();
+        Clipboard::system().setText(text);
+        QFile copied(program + QStringLiteral(".copied"));
+        if (wayland) {
+            QTRY_VERIFY(copied.exists() && copied.size() == text.toUtf8().size());
+            QVERIFY(copied.open(QIODevice::ReadOnly));
+            QCOMPARE(QString::fromUtf8(copied.readAll()), text);
+            QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+        } else {
+            QCOMPARE(QGuiApplication::clipboard()->text(), text);
+            QTest::qWait(50);
+            QVERIFY(!copied.exists());
+        }
+    }
 };
 
-QTEST_GUILESS_MAIN(TestPlatform)
+QTEST_MAIN(TestPlatform)
 #include "tst_platform.moc"
