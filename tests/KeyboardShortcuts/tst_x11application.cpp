@@ -192,6 +192,9 @@ int main(int argc, char* argv[])
         if (!number.trimmed().isEmpty())
             testDisplay = ':' + number.trimmed();
     }
+    // An X11 session, also when the tests run inside a Wayland desktop.
+    qunsetenv("WAYLAND_DISPLAY");
+    qunsetenv("XDG_SESSION_TYPE");
     if (!testDisplay.isEmpty()) {
         qputenv("QT_QPA_PLATFORM", "xcb");
         qputenv("DISPLAY", testDisplay);

@@ -158,6 +158,8 @@ private Q_SLOTS:
         script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", QFile::encodeName(dir.path()) + ':' + path);
+        qunsetenv("XDG_SESSION_TYPE");
+        qunsetenv("WAYLAND_DISPLAY");
         if (wayland)
             qputenv("WAYLAND_DISPLAY", "wayland-test");
         const auto restore = qScopeGuard([&path] {
