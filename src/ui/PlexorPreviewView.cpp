@@ -201,6 +201,10 @@ bool PlexorPreviewView::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_editor && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
         placeBadge();
+    // The copy that sharing the text with the clipboard defers is made when the user turns to
+    // the editor, not at the first keystroke.
+    if (watched == m_editor && event->type() == QEvent::FocusIn)
+        m_engine.prepareForEditing();
     return QWidget::eventFilter(watched, event);
 }
 
