@@ -145,12 +145,14 @@ void PlexorPreviewView::showGeneratedContent()
     const QString& text = m_engine.generatedContent();
     // An unchanged text leaves the editor (and its cursor and scroll position) alone; after an
     // edit, what the editor shows is no longer known here, so any new text is shown.
-    if (m_shownText.isNull() || text != m_shownText) {
-        m_shownText = text;
-        m_editor->reload();
-        m_count = CharacterCount::graphemes(text);
-        showCount();
-    }
+    const bool unchanged = !m_shownText.isNull() && text == m_shownText;
+    // Holding the new text (which shares the engine's characters) lets the old one go.
+    m_shownText = text;
+    if (unchanged)
+        return;
+    m_editor->reload();
+    m_count = CharacterCount::graphemes(text);
+    showCount();
 }
 
 void PlexorPreviewView::applyEdit(qsizetype from, qsizetype removed, const QString& inserted)
