@@ -40,6 +40,9 @@ public:
     QLabel* versionLabel() const { return m_version; }
     // Null in a build without an update feed (as is automaticChecksToggle()).
     QPushButton* checkNowButton() const { return m_checkNow; }
+    // One line on the state of the global shortcut when it does not work as recorded; hidden
+    // otherwise.
+    QLabel* shortcutStatus() const { return m_shortcutStatus; }
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -48,10 +51,12 @@ protected:
 
 private:
     void applyColors();
+    void updateShortcutStatus();
 
     UpdaterViewModel& m_updater;
     KeyboardShortcuts::Recorder* m_recorder = nullptr;
     QLabel* m_caption = nullptr;
+    QLabel* m_shortcutStatus = nullptr;
     QCheckBox* m_automaticChecks = nullptr;
     QLabel* m_version = nullptr;
     QPushButton* m_checkNow = nullptr;

@@ -180,7 +180,7 @@ private Q_SLOTS:
             texts << (action->isSeparator() ? QStringLiteral("---")
                                             : QString(action->text()).remove(u'&'));
         QCOMPARE(texts,
-                 (QStringList{QStringLiteral("Show in Finder"), QStringLiteral("---"), pinLabel,
+                 (QStringList{QStringLiteral("Show in File Manager"), QStringLiteral("---"), pinLabel,
                               QStringLiteral("Assign Tag..."), QStringLiteral("Remove")}));
 
         using Signal = void (ProjectContextMenu::*)(const RecentFolder&);
