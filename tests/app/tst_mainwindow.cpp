@@ -806,7 +806,6 @@ private Q_SLOTS:
         }
     }
 
-    void everyControlHasAnAccessibleName()
     // Checked through the interface assistive tools read. Buttons the application draws show
     // their text as it stands, "&" included; others have at least a name (icon-only ones too).
     void everyControlIsNamedAsItReads()
