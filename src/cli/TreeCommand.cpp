@@ -29,7 +29,7 @@ PlexorTool::Command command()
         QStringLiteral("tree"),
         QStringLiteral("FOLDER [--all-files] [--type EXT=on|off]..."),
         QStringLiteral("Print the scanned tree of FOLDER, two spaces per level, folders "
-                       "ending in \"/\"."),
+                       "ending in \"/\",\n      folders first, names in natural order."),
         &run,
     };
 }
