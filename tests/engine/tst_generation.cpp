@@ -193,6 +193,36 @@ private Q_SLOTS:
         QVERIFY2(m_log.first().contains(reason), qPrintable(m_log.first()));
     }
 
+    void streamedTextEqualsTheGeneratedText()
+    {
+        TestTree tree;
+        QVERIFY(tree.add(QStringLiteral("a.c"), "first"));
+        QVERIFY(tree.add(QStringLiteral("bad.c"), "\xff"));
+        QVERIFY(tree.add(QStringLiteral("d/b.c"), "second \xc3\xa9"));
+        auto engine = makeEngine();
+        scanAndSelect(*engine, tree,
+                      {QStringLiteral("a.c"), QStringLiteral("bad.c"), QStringLiteral("d/b.c")});
+        engine->generateContent(tree.root());
+
+        // The sink sees the list, then each readable file's block alone, then the suffix.
+        QStringList pieces;
+        QVERIFY(engine->writeContent(tree.root(), [&pieces](QString& text) {
+            pieces.append(text);
+            text.clear();
+            return true;
+        }));
+        QCOMPARE(pieces.join(QString()), engine->generatedContent());
+        QCOMPARE(pieces.size(), 4);
+        QCOMPARE(pieces.last(), QStringLiteral("\n\n-------------\nS"));
+        QCOMPARE(m_log.size(), 2);
+
+        // A sink that refuses stops the generation at once.
+        int calls = 0;
+        QVERIFY(!engine->writeContent(tree.root(), [&calls](QString&) { return ++calls > 1; }));
+        QCOMPARE(calls, 1);
+        QVERIFY(!engine->writeContent(std::nullopt, [](QString&) { return true; }));
+    }
+
     void unreadablePermissionsAreLogged()
     {
         if (::geteuid() == 0)
