@@ -74,7 +74,7 @@ QString PlexorViewModel::defaultSuffixText()
     return QStringLiteral(
         "I want you to read everything above carefully, analyze how my app works completely. "
         "When you are finished just reply 'I\u2019m ready!'. I will ask questions or request new "
-        "feautres when you are ready. If I want new features give me the full code, ready to "
+        "features when you are ready. If I want new features give me the full code, ready to "
         "copy and replace the original file. Unless it is just a small change in a single "
         "place.\n");
 }
@@ -345,6 +345,16 @@ void PlexorViewModel::setGeneratedContent(const QString& text)
     Q_EMIT generatedContentChanged();
 }
 
+void PlexorViewModel::editGeneratedContent(qsizetype from, qsizetype removed, QStringView inserted)
+{
+    from = std::clamp<qsizetype>(from, 0, m_generatedContent.size());
+    removed = std::clamp<qsizetype>(removed, 0, m_generatedContent.size() - from);
+    if (removed == 0 && inserted.isEmpty())
+        return;
+    m_generatedContent.replace(from, removed, inserted.data(), inserted.size());
+    Q_EMIT generatedContentChanged();
+}
+
 QString PlexorViewModel::displayPath(const FileItem& node, const QString& rootPath)
 {
     const QString& path = node.path();
@@ -407,13 +417,13 @@ bool PlexorViewModel::appendContent(const std::vector<ContentEntry>& entries, QS
     return !sink || sink(out);
 }
 
-void PlexorViewModel::generateContent(const std::optional<QString>& folder)
+bool PlexorViewModel::generateContent(const std::optional<QString>& folder)
 {
     if (!folder)
-        return;
+        return false;
     const ScopedFolderAccess access(*folder);
     if (!access.granted())
-        return;
+        return false;
 
     const std::vector<ContentEntry> entries = contentEntries(folderPath(*folder));
     qsizetype listLength = 0;
@@ -449,6 +459,7 @@ void PlexorViewModel::generateContent(const std::optional<QString>& folder)
 
     m_generatedContent = std::move(out);
     Q_EMIT generatedContentChanged();
+    return true;
 }
 
 bool PlexorViewModel::writeContent(const std::optional<QString>& folder,
@@ -468,6 +479,14 @@ void PlexorViewModel::copyToClipboard()
     m_clipboard.clear();
     m_clipboard.setText(m_generatedContent);
     raiseFlag(Flag::JustCopied);
+}
+
+bool PlexorViewModel::generateAndCopy(const std::optional<QString>& folder)
+{
+    if (!generateContent(folder))
+        return false;
+    copyToClipboard();
+    return true;
 }
 
 // --- Prefix and suffix ---------------------------------------------------------------------

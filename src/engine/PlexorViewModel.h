@@ -136,11 +136,14 @@ public:
     const QString& generatedContent() const { return m_generatedContent; }
     // The preview edits the text in place; a later copy takes the edited text.
     void setGeneratedContent(const QString& text);
+    // Replaces the `removed` characters at `from` by `inserted` (an edit in the preview), so that
+    // every other character stays exactly as it is. Out-of-range values are clamped.
+    void editGeneratedContent(qsizetype from, qsizetype removed, QStringView inserted);
 
     // Builds the text from the prefix, the selected files and the suffix. Does nothing without a
-    // folder or when access is refused. A file that cannot be read as UTF-8 is logged
-    // ("Error reading file PATH: REASON") and left out, its path still listed.
-    void generateContent(const std::optional<QString>& folder);
+    // folder or when access is refused, and then returns false. A file that cannot be read as
+    // UTF-8 is logged ("Error reading file PATH: REASON") and left out, its path still listed.
+    bool generateContent(const std::optional<QString>& folder);
     // Receives the generated text piece by piece and empties `text` once it has taken it;
     // false stops the generation.
     using ContentSink = std::function<bool(QString& text)>;
@@ -152,6 +155,10 @@ public:
 
     // Clears the clipboard, puts generatedContent on it and raises justCopied.
     void copyToClipboard();
+    // What Generate, Regenerate and the global shortcut do: generates from `folder` and copies
+    // the new text. When nothing was generated (no folder, access refused) the clipboard is left
+    // alone, no flag is raised and the result is false.
+    bool generateAndCopy(const std::optional<QString>& folder);
 
     // The name of the project folder followed by the node's path relative to `rootPath`; the
     // node's name when its path does not contain `rootPath`.

@@ -8,6 +8,7 @@
 #include "tags/TagRules.h"
 #include "ui/Badge.h"
 #include "ui/ElidedLabel.h"
+#include "ui/ExactTextEdit.h"
 #include "ui/FileTreeActions.h"
 #include "ui/FileTreeModel.h"
 #include "ui/FileTreeRow.h"
@@ -21,7 +22,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -89,7 +89,8 @@ PlexorInputView::PlexorInputView(PlexorViewModel& engine, QWidget* parent)
 
     QWidget* prefixMarker =
         buildSavedMarker(QStringLiteral("prefix"), m_prefixSaved, m_prefixReset);
-    m_prefixEditor = buildEditor(QStringLiteral("prefixEditor"), tr("Prefix"));
+    m_prefixEditor =
+        buildEditor(QStringLiteral("prefixEditor"), tr("Prefix"), &PlexorViewModel::prefixText);
     auto* prefixStep = new QVBoxLayout;
     prefixStep->setSpacing(8);
     prefixStep->addWidget(buildStep(Symbol::circle1, QStringLiteral("Prefix:"), prefixMarker));
@@ -110,7 +111,8 @@ PlexorInputView::PlexorInputView(PlexorViewModel& engine, QWidget* parent)
 
     QWidget* suffixMarker =
         buildSavedMarker(QStringLiteral("suffix"), m_suffixSaved, m_suffixReset);
-    m_suffixEditor = buildEditor(QStringLiteral("suffixEditor"), tr("Suffix"));
+    m_suffixEditor =
+        buildEditor(QStringLiteral("suffixEditor"), tr("Suffix"), &PlexorViewModel::suffixText);
     auto* suffixStep = new QVBoxLayout;
     suffixStep->setSpacing(8);
     suffixStep->addWidget(buildStep(Symbol::circle3, QStringLiteral("Suffix:"), suffixMarker));
@@ -136,22 +138,16 @@ PlexorInputView::PlexorInputView(PlexorViewModel& engine, QWidget* parent)
     layout->addLayout(generateRow);
 
     // The engine's texts and flags drive the editors and the markers.
-    showPrefix(m_engine.prefixText());
-    showSuffix(m_engine.suffixText());
+    showPrefix();
+    showSuffix();
     connect(&m_engine, &PlexorViewModel::prefixTextChanged, this, &PlexorInputView::showPrefix);
     connect(&m_engine, &PlexorViewModel::suffixTextChanged, this, &PlexorInputView::showSuffix);
-    connect(m_prefixEditor, &QPlainTextEdit::textChanged, this, [this] {
-        if (m_showingEngineText)
-            return;
-        m_engine.setPrefixText(m_prefixEditor->toPlainText());
-        m_engine.savePrefix();
-    });
-    connect(m_suffixEditor, &QPlainTextEdit::textChanged, this, [this] {
-        if (m_showingEngineText)
-            return;
-        m_engine.setSuffixText(m_suffixEditor->toPlainText());
-        m_engine.saveSuffix();
-    });
+    for (ExactTextEdit* editor : {m_prefixEditor, m_suffixEditor}) {
+        connect(editor, &ExactTextEdit::edited, this,
+                [this, editor](qsizetype from, qsizetype removed, const QString& inserted) {
+                    applyEdit(editor, from, removed, inserted);
+                });
+    }
     const auto showMarker = [](QLabel* saved, TintedButton* reset, bool raised) {
         saved->setVisible(raised);
         reset->setVisible(!raised);
@@ -323,9 +319,11 @@ QWidget* PlexorInputView::buildSavedMarker(const QString& name, QLabel*& saved,
     return marker;
 }
 
-QPlainTextEdit* PlexorInputView::buildEditor(const QString& name, const QString& accessibleName)
+ExactTextEdit* PlexorInputView::buildEditor(const QString& name, const QString& accessibleName,
+                                            const QString& (PlexorViewModel::*text)() const)
 {
-    auto* editor = new QPlainTextEdit(this);
+    auto* editor =
+        new ExactTextEdit([this, text]() -> const QString& { return (m_engine.*text)(); }, this);
     editor->setObjectName(name);
     editor->setAccessibleName(accessibleName);
     editor->setFixedHeight(editorHeight);
@@ -397,9 +395,12 @@ void PlexorInputView::buildTree()
 
 void PlexorInputView::generate()
 {
+    // Without a folder there is nothing to generate, and the user's clipboard stays as it is.
+    if (!m_url)
+        return;
     Q_EMIT saveStateRequested();
-    m_engine.generateContent(m_url);
-    m_engine.copyToClipboard();
+    if (!m_engine.generateAndCopy(m_url))
+        return;
     Q_EMIT generated(m_url);
     Q_EMIT viewModeRequested(ViewMode::preview);
 }
@@ -460,22 +461,33 @@ void PlexorInputView::rebuildFileTypeButtons()
     applyColors();
 }
 
-void PlexorInputView::showPrefix(const QString& text)
+void PlexorInputView::showPrefix()
 {
-    if (m_prefixEditor->toPlainText() == text)
-        return;
-    m_showingEngineText = true;
-    m_prefixEditor->setPlainText(text);
-    m_showingEngineText = false;
+    if (!m_applyingEdit)
+        m_prefixEditor->showSourceText();
 }
 
-void PlexorInputView::showSuffix(const QString& text)
+void PlexorInputView::showSuffix()
 {
-    if (m_suffixEditor->toPlainText() == text)
-        return;
-    m_showingEngineText = true;
-    m_suffixEditor->setPlainText(text);
-    m_showingEngineText = false;
+    if (!m_applyingEdit)
+        m_suffixEditor->showSourceText();
+}
+
+void PlexorInputView::applyEdit(ExactTextEdit* editor, qsizetype from, qsizetype removed,
+                                const QString& inserted)
+{
+    const bool prefix = editor == m_prefixEditor;
+    QString text = prefix ? m_engine.prefixText() : m_engine.suffixText();
+    text.replace(from, removed, inserted);
+    m_applyingEdit = true;
+    if (prefix) {
+        m_engine.setPrefixText(text);
+        m_engine.savePrefix();
+    } else {
+        m_engine.setSuffixText(text);
+        m_engine.saveSuffix();
+    }
+    m_applyingEdit = false;
 }
 
 void PlexorInputView::restoreExpansion()
@@ -511,6 +523,7 @@ void PlexorInputView::updateHeader()
     m_folderLine->setText(m_folderPath.isEmpty() ? QStringLiteral("No folder selected")
                                                  : m_folderPath);
     m_showInFinder->setEnabled(m_url.has_value());
+    m_generate->setEnabled(m_url.has_value());
     applyColors();
 }
 

@@ -46,7 +46,7 @@ private Q_SLOTS:
         QCOMPARE(suffix.toUtf8().size(), 341);
         QVERIFY(suffix.endsWith(QStringLiteral("single place.\n")));
         QVERIFY(suffix.contains(QStringLiteral("'I\u2019m ready!'")));
-        QVERIFY(suffix.contains(QStringLiteral("new feautres when")));
+        QVERIFY(suffix.contains(QStringLiteral("request new features when")));
         QCOMPARE(PlexorViewModel::suffixSeparator(), QStringLiteral("\n\n-------------\n"));
         QCOMPARE(PlexorViewModel::ignoredNames(),
                  (QStringList{QStringLiteral(".git"), QStringLiteral(".build"),
