@@ -7,12 +7,17 @@
 
 namespace {
 
-// libgit2 keeps global state (its allocator, the search paths of the global configuration),
-// set up once per process and kept until exit.
+// libgit2 keeps global state (its allocator, the search paths of the global configuration):
+// set up on first use, released when the process exits.
 void initialiseLibrary()
 {
-    static const int initialised = git_libgit2_init();
-    Q_UNUSED(initialised);
+    struct Library {
+        Library() { git_libgit2_init(); }
+        ~Library() { git_libgit2_shutdown(); }
+        Library(const Library&) = delete;
+        Library& operator=(const Library&) = delete;
+    };
+    static const Library library;
 }
 
 QString lastError()
@@ -20,11 +25,6 @@ QString lastError()
     const git_error* error = git_error_last();
     return error && error->message ? QString::fromUtf8(error->message)
                                    : QStringLiteral("unknown git error");
-}
-
-std::string_view view(QByteArrayView bytes)
-{
-    return {bytes.data(), static_cast<size_t>(bytes.size())};
 }
 
 } // namespace
@@ -72,43 +72,25 @@ std::unique_ptr<GitWorkTree> GitWorkTree::open(const QString& folder)
 
 bool GitWorkTree::loadIndex()
 {
-    if (git_repository_index(&m_index, m_repository) != 0)
-        return false;
-    const size_t count = git_index_entrycount(m_index);
-    m_trackedFiles.reserve(count);
-    for (size_t i = 0; i < count; ++i) {
-        const git_index_entry* entry = git_index_get_byindex(m_index, i);
-        std::string_view path(entry->path);
-        if (!path.starts_with(m_prefix))
-            continue;
-        path.remove_prefix(m_prefix.size());
-        m_trackedFiles.insert(path);
-        for (size_t slash = path.rfind('/'); slash != std::string_view::npos && slash > 0;
-             slash = path.rfind('/', slash - 1)) {
-            if (!m_trackedFolders.insert(path.substr(0, slash)).second)
-                break;
-        }
-    }
-    return true;
-}
-
-std::string GitWorkTree::fullPath(QByteArrayView relativePath, bool isFolder) const
-{
-    std::string path = m_prefix;
-    path.append(view(relativePath));
-    if (isFolder)
-        path += '/';
-    return path;
+    return git_repository_index(&m_index, m_repository) == 0;
 }
 
 bool GitWorkTree::ignores(QByteArrayView relativePath, bool isFolder)
 {
-    const std::string_view path = view(relativePath);
-    if (isFolder ? m_trackedFolders.contains(path) : m_trackedFiles.contains(path))
+    // The index answers from its own path table: a tracked file is never ignored, and a folder
+    // holding tracked files is walked (its untracked entries are asked about one by one).
+    m_path.assign(m_prefix);
+    m_path.append(relativePath.data(), static_cast<size_t>(relativePath.size()));
+    if (isFolder) {
+        m_path += '/';
+        size_t position = 0;
+        if (git_index_find_prefix(&position, m_index, m_path.c_str()) == 0)
+            return false;
+    } else if (git_index_get_bypath(m_index, m_path.c_str(), 0)) {
         return false;
+    }
     int ignored = 0;
-    if (git_ignore_path_is_ignored(&ignored, m_repository,
-                                   fullPath(relativePath, isFolder).c_str()) != 0)
+    if (git_ignore_path_is_ignored(&ignored, m_repository, m_path.c_str()) != 0)
         return false;
     return ignored != 0;
 }
