@@ -5,6 +5,9 @@
 
 #include <git2.h>
 
+#include <string_view>
+#include <unordered_set>
+
 namespace {
 
 // libgit2 keeps global state (its allocator, the search paths of the global configuration):
@@ -29,11 +32,73 @@ QString lastError()
 
 } // namespace
 
-GitWorkTree::~GitWorkTree()
+// One opened repository with its index.
+struct GitWorkTree::Repository {
+    git_repository* repository = nullptr;
+    git_index* index = nullptr;
+    std::string gitDirectory;
+    // The index's files and every folder above one (paths from the top, no trailing "/"),
+    // pointing into the index's own path texts; made again whenever the index was read again.
+    git_oid indexed{};
+    const git_index_entry* firstEntry = nullptr;
+    size_t entryCount = 0;
+    std::unordered_set<std::string_view> trackedFiles;
+    std::unordered_set<std::string_view> trackedFolders;
+
+    void tabulate();
+
+    Repository() = default;
+    Repository(const Repository&) = delete;
+    Repository& operator=(const Repository&) = delete;
+    ~Repository()
+    {
+        git_index_free(index);
+        git_repository_free(repository);
+    }
+};
+
+void GitWorkTree::Repository::tabulate()
 {
-    git_index_free(m_index);
-    git_repository_free(m_repository);
+    // A read that parsed the file again (same content or not) leaves new entries behind.
+    const git_oid* checksum = git_index_checksum(index);
+    const size_t count = git_index_entrycount(index);
+    const git_index_entry* first = count > 0 ? git_index_get_byindex(index, 0) : nullptr;
+    if (first && first == firstEntry && count == entryCount && checksum &&
+        git_oid_equal(checksum, &indexed))
+        return;
+    if (checksum)
+        git_oid_cpy(&indexed, checksum);
+    firstEntry = first;
+    entryCount = count;
+    trackedFiles.clear();
+    trackedFolders.clear();
+    trackedFiles.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+        const std::string_view path(git_index_get_byindex(index, i)->path);
+        trackedFiles.insert(path);
+        for (size_t slash = path.rfind('/'); slash != std::string_view::npos && slash > 0;
+             slash = path.rfind('/', slash - 1)) {
+            if (!trackedFolders.insert(path.substr(0, slash)).second)
+                break;
+        }
+    }
 }
+
+namespace {
+
+// The repository opened last, kept so that the next scan of the same project reads its index
+// again only when the file changed on disk: reading the index of a large repository costs a
+// good part of a scan.
+std::shared_ptr<GitWorkTree::Repository>& lastRepository()
+{
+    static std::shared_ptr<GitWorkTree::Repository> last;
+    return last;
+}
+
+} // namespace
+
+GitWorkTree::GitWorkTree() = default;
+GitWorkTree::~GitWorkTree() = default;
 
 bool GitWorkTree::contains(const QString& folder)
 {
@@ -50,11 +115,26 @@ std::unique_ptr<GitWorkTree> GitWorkTree::open(const QString& folder)
 {
     initialiseLibrary();
     const QByteArray path = QFile::encodeName(folder);
-    std::unique_ptr<GitWorkTree> tree(new GitWorkTree);
-    if (git_repository_open_ext(&tree->m_repository, path.constData(), 0, nullptr) != 0 ||
-        git_repository_is_bare(tree->m_repository))
+    git_buf found = GIT_BUF_INIT;
+    if (git_repository_discover(&found, path.constData(), 0, nullptr) != 0)
         return nullptr;
-    const char* top = git_repository_workdir(tree->m_repository);
+    const std::string gitDirectory(found.ptr, found.size);
+    git_buf_dispose(&found);
+
+    std::shared_ptr<Repository>& last = lastRepository();
+    std::shared_ptr<Repository> repository;
+    if (last && last->gitDirectory == gitDirectory && git_index_read(last->index, 0) == 0) {
+        repository = last;
+    } else {
+        repository = std::make_shared<Repository>();
+        repository->gitDirectory = gitDirectory;
+        if (git_repository_open(&repository->repository, gitDirectory.c_str()) != 0 ||
+            git_repository_is_bare(repository->repository) ||
+            git_repository_index(&repository->index, repository->repository) != 0)
+            return nullptr;
+        last = repository;
+    }
+    const char* top = git_repository_workdir(repository->repository);
     if (!top)
         return nullptr;
     // The folder must lie at or below the work tree's top; both are compared resolved, since
@@ -64,31 +144,26 @@ std::unique_ptr<GitWorkTree> GitWorkTree::open(const QString& folder)
         QFile::encodeName(QFileInfo(QFile::decodeName(top)).canonicalFilePath()) + '/';
     if (!resolved.startsWith(topPath))
         return nullptr;
+    std::unique_ptr<GitWorkTree> tree(new GitWorkTree);
+    tree->m_open = std::move(repository);
+    tree->m_repository = tree->m_open->repository;
+    tree->m_index = tree->m_open->index;
     tree->m_prefix = resolved.mid(topPath.size()).toStdString();
-    if (!tree->loadIndex())
-        return nullptr;
+    tree->m_open->tabulate();
     return tree;
-}
-
-bool GitWorkTree::loadIndex()
-{
-    return git_repository_index(&m_index, m_repository) == 0;
 }
 
 bool GitWorkTree::ignores(QByteArrayView relativePath, bool isFolder)
 {
-    // The index answers from its own path table: a tracked file is never ignored, and a folder
-    // holding tracked files is walked (its untracked entries are asked about one by one).
+    // A tracked file is never ignored, and a folder holding tracked files is walked (its
+    // untracked entries are asked about one by one).
     m_path.assign(m_prefix);
     m_path.append(relativePath.data(), static_cast<size_t>(relativePath.size()));
-    if (isFolder) {
-        m_path += '/';
-        size_t position = 0;
-        if (git_index_find_prefix(&position, m_index, m_path.c_str()) == 0)
-            return false;
-    } else if (git_index_get_bypath(m_index, m_path.c_str(), 0)) {
+    const std::string_view path(m_path);
+    if (isFolder ? m_open->trackedFolders.contains(path) : m_open->trackedFiles.contains(path))
         return false;
-    }
+    if (isFolder)
+        m_path += '/';
     int ignored = 0;
     if (git_ignore_path_is_ignored(&ignored, m_repository, m_path.c_str()) != 0)
         return false;
