@@ -3,10 +3,12 @@
 #include "engine/PlexorViewModel.h"
 #include "tags/NamedColors.h"
 #include "ui/Badge.h"
+#include "engine/TokenCounter.h"
 #include "ui/CharacterCount.h"
 #include "ui/ExactTextEdit.h"
 #include "ui/Theme.h"
 #include "ui/TintedButton.h"
+#include "ui/TokenCountText.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -15,8 +17,11 @@
 
 namespace {
 
-// Space between the count badge and the editor's edges.
+// Space between the count badges and the editor's edges, and between the two badges.
 constexpr int badgeInset = 10;
+constexpr int badgeSpacing = 6;
+// How long the text must stay unchanged before its tokens are counted (milliseconds).
+constexpr int tokenCountDelay = 250;
 
 } // namespace
 
@@ -44,6 +49,11 @@ PlexorPreviewView::PlexorPreviewView(PlexorViewModel& engine, QWidget* parent)
     m_countBadge->setObjectName(QStringLiteral("charCountBadge"));
     m_countBadge->setFont(Theme::font(Theme::TextStyle::body));
     m_countBadge->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_tokenBadge = new Badge(QString(), m_editor);
+    m_tokenBadge->setObjectName(QStringLiteral("tokenCountBadge"));
+    m_tokenBadge->setFont(Theme::font(Theme::TextStyle::body));
+    m_tokenBadge->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_tokenBadge->setVisible(false);
     m_editor->installEventFilter(this);
     connect(m_editor->verticalScrollBar(), &QScrollBar::rangeChanged, this,
             &PlexorPreviewView::placeBadge);
@@ -79,6 +89,13 @@ PlexorPreviewView::PlexorPreviewView(PlexorViewModel& engine, QWidget* parent)
     m_countTimer.setSingleShot(true);
     m_countTimer.setInterval(0);
     connect(&m_countTimer, &QTimer::timeout, this, &PlexorPreviewView::updateCount);
+    // Tokens are counted on a worker once typing pauses.
+    m_tokenTimer.setSingleShot(true);
+    m_tokenTimer.setInterval(tokenCountDelay);
+    connect(&m_tokenTimer, &QTimer::timeout, this, [this] {
+        if (m_tokens)
+            m_tokens->countText(m_engine.generatedContent());
+    });
 
     connect(m_editor, &ExactTextEdit::edited, this, &PlexorPreviewView::applyEdit);
     connect(&m_engine, &PlexorViewModel::generatedContentChanged, this,
@@ -173,6 +190,25 @@ void PlexorPreviewView::updateCount()
     m_countBadge->setText(text);
     m_countBadge->setAccessibleName(text);
     placeBadge();
+    m_tokenTimer.start();
+}
+
+void PlexorPreviewView::setTokenCounter(TokenCounter* counter)
+{
+    m_tokens = counter;
+    connect(counter, &TokenCounter::textCounted, this, [this](qint64 tokens) {
+        const QString text = TokenCountText::full(tokens);
+        m_tokenBadge->setText(text);
+        m_tokenBadge->setAccessibleName(text);
+        m_tokenBadge->setVisible(true);
+        placeBadge();
+    });
+    m_tokenTimer.start();
+}
+
+QString PlexorPreviewView::shownTokens() const
+{
+    return m_tokenBadge->isVisibleTo(this) ? m_tokenBadge->text() : QString();
 }
 
 void PlexorPreviewView::updateLabels()
@@ -192,10 +228,17 @@ void PlexorPreviewView::placeBadge()
     const int barWidth = bar->isVisibleTo(m_editor) ? bar->width() : 0;
     m_countBadge->adjustSize();
     const QSize size = m_countBadge->sizeHint();
-    m_countBadge->setGeometry(m_editor->width() - barWidth - badgeInset - size.width(),
-                              m_editor->height() - badgeInset - size.height(), size.width(),
-                              size.height());
+    const int right = m_editor->width() - barWidth - badgeInset;
+    m_countBadge->setGeometry(right - size.width(), m_editor->height() - badgeInset - size.height(),
+                              size.width(), size.height());
     m_countBadge->raise();
+    // The token count sits to the left of the characters.
+    m_tokenBadge->adjustSize();
+    const QSize tokenSize = m_tokenBadge->sizeHint();
+    m_tokenBadge->setGeometry(right - size.width() - badgeSpacing - tokenSize.width(),
+                              m_editor->height() - badgeInset - tokenSize.height(),
+                              tokenSize.width(), tokenSize.height());
+    m_tokenBadge->raise();
 }
 
 bool PlexorPreviewView::eventFilter(QObject* watched, QEvent* event)
@@ -227,5 +270,7 @@ void PlexorPreviewView::applyColors()
     badge.padding = QMargins(6, 6, 6, 6);
     badge.cornerRadius = 6;
     m_countBadge->setBadgeStyle(badge);
+    badge.color = NamedColors::color(NamedColor::blue);
+    m_tokenBadge->setBadgeStyle(badge);
     m_applyingColors = false;
 }
