@@ -19,16 +19,15 @@
 #include "platform/Clipboard.h"
 #include "platform/Log.h"
 #include "ui/CharacterCount.h"
+#include "ui/LargeTextEdit.h"
 #include "ui/PlexorInputView.h"
 #include "ui/PlexorPreviewView.h"
 
-#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -123,15 +122,12 @@ void printFigure(const char* label, double value, const char* unit, double targe
 
 // Puts the editor's cursor at the start of the line `fraction` of the way into `text` and
 // returns that place as an index into the text.
-qsizetype placeCursor(QAbstractScrollArea* editor, const QString& text, double fraction)
+qsizetype placeCursor(LargeTextEdit* editor, const QString& text, double fraction)
 {
     qsizetype at = qsizetype(double(text.size()) * fraction);
     if (at > 0 && at < text.size())
         at = text.lastIndexOf(u'\n', at) + 1;
-    auto* plain = qobject_cast<QPlainTextEdit*>(editor);
-    QTextCursor cursor = plain->textCursor();
-    cursor.setPosition(int(at));
-    plain->setTextCursor(cursor);
+    editor->setCursorPosition(at);
     return at;
 }
 
@@ -195,7 +191,7 @@ bool runSize(int megabytes, const BenchOptions& options, Preferences& preference
     auto* generateButton = child<QPushButton>(work->inputView(), "generateButton");
     auto* regenerateButton = child<QPushButton>(preview, "regenerateButton");
     auto* backButton = child<QPushButton>(preview, "backButton");
-    auto* editor = child<QAbstractScrollArea>(preview, "previewEditor");
+    auto* editor = child<LargeTextEdit>(preview, "previewEditor");
 
     // Click to painted preview, counted, with the text on the clipboard.
     const auto clickGenerate = [&] {
@@ -231,6 +227,34 @@ bool runSize(int megabytes, const BenchOptions& options, Preferences& preference
         },
         clickGenerate);
     printTiming("click Generate to painted, counted and copied preview", click);
+
+    // Where one click goes: each mark is taken after the window's own handlers of that step.
+    {
+        work->setViewMode(ViewMode::plexor);
+        settle();
+        QElapsedTimer clock;
+        double saved = 0, generated = 0, switched = 0;
+        const auto mark = [&clock](double& at) { at = double(clock.nsecsElapsed()) / 1e6; };
+        const QMetaObject::Connection marks[] = {
+            QObject::connect(work, &PlexorWorkView::saveStateRequested, work, [&] { mark(saved); }),
+            QObject::connect(work, &PlexorWorkView::generated, work, [&] { mark(generated); }),
+            QObject::connect(work, &PlexorWorkView::viewModeChanged, work, [&] { mark(switched); }),
+        };
+        clock.start();
+        generateButton->click();
+        const double clicked = double(clock.nsecsElapsed()) / 1e6;
+        settle();
+        const double settled = double(clock.nsecsElapsed()) / 1e6;
+        preview->grab();
+        const double painted = double(clock.nsecsElapsed()) / 1e6;
+        for (const QMetaObject::Connection& connection : marks)
+            QObject::disconnect(connection);
+        std::printf(
+            "  one click: selection saved %.0f ms, generated, copied and recorded %.0f ms,"
+            " screen switched %.0f ms, click done %.0f ms, events %.0f ms, painted %.0f ms\n",
+            saved, generated - saved, switched - generated, clicked - switched, settled - clicked,
+            painted - settled);
+    }
 
     // The saved-state write that precedes every generation.
     const Timing saveState = measure(
@@ -277,6 +301,7 @@ bool runSize(int megabytes, const BenchOptions& options, Preferences& preference
     work->setViewMode(ViewMode::preview);
     settle();
     editor->setFocus();
+    double firstKey = 0;
     double worstKey = 0;
     bool typedExactly = true;
     for (const double where : {0.0, 0.5, 1.0}) {
@@ -284,20 +309,33 @@ bool runSize(int megabytes, const BenchOptions& options, Preferences& preference
             QString expected = engine.generatedContent();
             const qsizetype at = placeCursor(editor, expected, where);
             expected.insert(at, u'x');
+            // The first keystroke after a copy also pays for the text that the clipboard still
+            // shares with the engine.
+            if (key == 0 && where == 0.0) {
+                engine.copyToClipboard();
+                settle();
+            }
             const double start = threadCpuMs();
-            QTest::keyClick(editor->viewport(), Qt::Key_X);
-            for (int spin = 0; spin < 100 && engine.generatedContent() != expected; ++spin)
-                QTest::qWait(5);
+            QTest::keyClick(editor, Qt::Key_X);
             settle();
             editor->viewport()->grab();
-            worstKey = std::max(worstKey, threadCpuMs() - start);
+            double spent = threadCpuMs() - start;
+            // An editor that hands its edits over after a pause: only the handling counts.
+            for (int spin = 0; spin < 100 && engine.generatedContent() != expected; ++spin) {
+                const double waitStart = threadCpuMs();
+                QTest::qWait(5);
+                spent += threadCpuMs() - waitStart;
+            }
+            (key == 0 && where == 0.0 ? firstKey : worstKey) =
+                std::max(key == 0 && where == 0.0 ? firstKey : worstKey, spent);
             typedExactly = typedExactly && engine.generatedContent() == expected &&
                            preview->shownCount() ==
                                PlexorPreviewView::charsText(CharacterCount::graphemes(expected));
         }
     }
 
-    std::printf("  %-52s %8.2f ms\n", "one keystroke, worst (main-thread CPU)", worstKey);
+    std::printf("  %-52s %8.2f ms\n", "first keystroke after a copy (main-thread CPU)", firstKey);
+    std::printf("  %-52s %8.2f ms\n", "other keystrokes, worst (main-thread CPU)", worstKey);
     std::printf("  %-52s %s\n", "engine text equals the typed text", typedExactly ? "yes" : "NO");
 
     const double perChar = static_cast<double>(peakGrowth) / static_cast<double>(characters);
@@ -320,7 +358,7 @@ bool runSize(int megabytes, const BenchOptions& options, Preferences& preference
     check("Back", back.median, "ms", 50);
     check("switch to the preview", toPreview.median, "ms", 50);
     if (megabytes <= 20)
-        check("one keystroke", worstKey, "ms", 16);
+        check("one keystroke", std::max(firstKey, worstKey), "ms", 16);
     met = met && typedExactly;
     window.reset();
     return met;

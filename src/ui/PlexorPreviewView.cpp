@@ -1,11 +1,11 @@
 #include "ui/PlexorPreviewView.h"
 
 #include "engine/PlexorViewModel.h"
+#include "engine/TokenCounter.h"
 #include "tags/NamedColors.h"
 #include "ui/Badge.h"
-#include "engine/TokenCounter.h"
 #include "ui/CharacterCount.h"
-#include "ui/ExactTextEdit.h"
+#include "ui/LargeTextEdit.h"
 #include "ui/Theme.h"
 #include "ui/TintedButton.h"
 #include "ui/TokenCountText.h"
@@ -17,8 +17,9 @@
 
 namespace {
 
-// Space between the count badges and the editor's edges, and between the two badges.
+// Space between the count badge and the editor's edges.
 constexpr int badgeInset = 10;
+// Space between the token and the character badges.
 constexpr int badgeSpacing = 6;
 // How long the text must stay unchanged before its tokens are counted (milliseconds).
 constexpr int tokenCountDelay = 250;
@@ -35,13 +36,12 @@ PlexorPreviewView::PlexorPreviewView(PlexorViewModel& engine, QWidget* parent)
     layout->setSpacing(0);
 
     m_editor =
-        new ExactTextEdit([this]() -> const QString& { return m_engine.generatedContent(); }, this);
+        new LargeTextEdit([this]() -> const QString& { return m_engine.generatedContent(); }, this);
     m_editor->setObjectName(QStringLiteral("previewEditor"));
     m_editor->setAccessibleName(tr("Generated text"));
     m_editor->setFont(Theme::monospaced());
     m_editor->setFrameShape(QFrame::NoFrame);
-    m_editor->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    m_editor->setTabChangesFocus(true);
+    m_editor->setPadding(4);
     layout->addWidget(m_editor, 1);
 
     // The badge floats over the editor's bottom-right corner; clicks go through to the text.
@@ -85,11 +85,7 @@ PlexorPreviewView::PlexorPreviewView(PlexorViewModel& engine, QWidget* parent)
     connect(m_regenerate, &QPushButton::clicked, this, &PlexorPreviewView::regenerate);
     connect(m_copy, &QPushButton::clicked, this, &PlexorPreviewView::copy);
 
-    // Counting waits for the event loop, so that a burst of changes is counted once.
-    m_countTimer.setSingleShot(true);
-    m_countTimer.setInterval(0);
-    connect(&m_countTimer, &QTimer::timeout, this, &PlexorPreviewView::updateCount);
-    // Tokens are counted on a worker once typing pauses.
+    // Tokens are counted on a worker once the text has stopped changing for a moment.
     m_tokenTimer.setSingleShot(true);
     m_tokenTimer.setInterval(tokenCountDelay);
     connect(&m_tokenTimer, &QTimer::timeout, this, [this] {
@@ -97,7 +93,7 @@ PlexorPreviewView::PlexorPreviewView(PlexorViewModel& engine, QWidget* parent)
             m_tokens->countText(m_engine.generatedContent());
     });
 
-    connect(m_editor, &ExactTextEdit::edited, this, &PlexorPreviewView::applyEdit);
+    connect(m_editor, &LargeTextEdit::edited, this, &PlexorPreviewView::applyEdit);
     connect(&m_engine, &PlexorViewModel::generatedContentChanged, this,
             &PlexorPreviewView::showGeneratedContent);
     connect(&m_engine, &PlexorViewModel::generatedContentChanged, this,
@@ -106,8 +102,9 @@ PlexorPreviewView::PlexorPreviewView(PlexorViewModel& engine, QWidget* parent)
     connect(&m_engine, &PlexorViewModel::justRegeneratedChanged, this,
             &PlexorPreviewView::updateLabels);
 
-    showGeneratedContent();
-    updateCount();
+    m_shownText = m_engine.generatedContent();
+    m_count = CharacterCount::graphemes(m_shownText);
+    showCount();
     updateLabels();
     updateEnabled();
     applyColors();
@@ -162,35 +159,38 @@ void PlexorPreviewView::goBack()
 
 void PlexorPreviewView::showGeneratedContent()
 {
-    if (!m_applyingEdit) {
-        const QString& text = m_engine.generatedContent();
-        // An unchanged text leaves the editor (and its cursor and scroll position) alone; after
-        // an edit, any text from the engine is shown.
-        if (m_shownText.isNull() || text != m_shownText) {
-            m_shownText = text;
-            m_editor->showSourceText();
-        }
+    if (m_applyingEdit)
+        return;
+    const QString& text = m_engine.generatedContent();
+    // An unchanged text leaves the editor (and its cursor and scroll position) alone; after an
+    // edit, what the editor shows is no longer known here, so any new text is shown.
+    if (m_shownText.isNull() || text != m_shownText) {
+        m_shownText = text;
+        m_editor->reload();
+        m_count = CharacterCount::graphemes(text);
+        showCount();
     }
-    m_countTimer.start();
 }
 
 void PlexorPreviewView::applyEdit(qsizetype from, qsizetype removed, const QString& inserted)
 {
-    // The text shown is let go at the first edit, so the engine's characters are not kept
-    // twice.
+    // The text shown before the first edit is let go, so that the engine's text is not copied
+    // for its sake; the count follows the lines the edit touches.
     m_shownText = QString();
+    m_count +=
+        CharacterCount::changeAfterEdit(m_engine.generatedContent(), from, removed, inserted);
     m_applyingEdit = true;
     m_engine.editGeneratedContent(from, removed, inserted);
     m_applyingEdit = false;
+    showCount();
 }
 
-void PlexorPreviewView::updateCount()
+void PlexorPreviewView::showCount()
 {
-    const QString text = charsText(CharacterCount::graphemes(m_engine.generatedContent()));
+    const QString text = charsText(m_count);
     m_countBadge->setText(text);
     m_countBadge->setAccessibleName(text);
-    placeBadge();
-    m_tokenTimer.start();
+    placeBadge();    m_tokenTimer.start();
 }
 
 void PlexorPreviewView::setTokenCounter(TokenCounter* counter)
@@ -260,10 +260,10 @@ void PlexorPreviewView::applyColors()
     if (m_applyingColors)
         return;
     m_applyingColors = true;
-    m_editor->setStyleSheet(
-        QStringLiteral("QPlainTextEdit { background: %1; color: %2; border: none; padding: 4px; }")
-            .arg(Theme::cssColor(Theme::textBackground()),
-                 Theme::cssColor(Theme::withOpacity(palette().color(QPalette::Text), 0.7))));
+    QPalette background = m_editor->viewport()->palette();
+    background.setColor(QPalette::Base, Theme::textBackground());
+    m_editor->viewport()->setPalette(background);
+    m_editor->setTextColor(Theme::withOpacity(palette().color(QPalette::Text), 0.7));
     Badge::Style badge;
     badge.color = NamedColors::color(NamedColor::green);
     badge.backgroundOpacity = 0.35;
