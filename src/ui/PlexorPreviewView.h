@@ -3,6 +3,7 @@
 #include "model/ViewMode.h"
 
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 
 #include <optional>
