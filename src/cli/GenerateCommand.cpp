@@ -80,12 +80,15 @@ PlexorTool::Command command()
 {
     return PlexorTool::Command{
         QStringLiteral("generate"),
-        QStringLiteral("(FOLDER [--select PATH]... [--select-all] [--include GLOB]...\n"
-                       "                 [--exclude GLOB]... | --project NAME_OR_PATH)\n"
-                       "                 [--all-files] [--type EXT=on|off]... [--output FILE] [--count]"),
-        QStringLiteral("Scan FOLDER, select the chosen files and print the generated text; or do\n"
-                       "      what the global shortcut does for a remembered project. --count adds\n"
-                       "      \"N characters, M tokens\" on standard error."),
+        QStringLiteral(
+            "(FOLDER [--select PATH]... [--select-all] [--include GLOB]...\n"
+            "                 [--changed] [--exclude GLOB]... | --project NAME_OR_PATH)\n"
+            "                 [--all-files] [--type EXT=on|off]... [--gitignore]\n"
+            "                 [--output FILE] [--count]"),
+        QStringLiteral(
+            "Scan FOLDER, select the chosen files and print the generated text; or do\n"
+            "      what the global shortcut does for a remembered project. --count adds\n"
+            "      \"N characters, M tokens\" on standard error."),
         &run,
     };
 }
@@ -116,16 +119,18 @@ int run(PlexorTool& tool, const QStringList& arguments)
         if (!parser.positionals().isEmpty())
             return tool.usageError(QStringLiteral("give either FOLDER or --project, not both"));
         if (!selection.isEmpty())
-            return tool.usageError(
-                QStringLiteral("--select, --select-all, --include and --exclude cannot be "
-                               "combined with --project, which uses the project's saved "
-                               "selection"));
+            return tool.usageError(QStringLiteral(
+                "--select, --select-all, --include, --changed and --exclude cannot be "
+                "combined with --project, which uses the project's saved "
+                "selection"));
         Preferences preferences(Preferences::defaultFilePath(), Preferences::Access::ReadOnly);
         return runProject(tool, scan, *project, preferences, count);
     }
     if (auto error = scan.takeFolder(parser.positionals()))
         return tool.usageError(*error);
     if (auto error = scan.checkFolder())
+        return tool.failure(*error);
+    if (auto error = selection.readChangedFiles(scan.folder))
         return tool.failure(*error);
 
     const PlexorViewModel::PathSet selected = selection.selectedPaths(scan.folder);

@@ -41,12 +41,13 @@ PlexorTool::Command command()
 {
     return PlexorTool::Command{
         QStringLiteral("tree"),
-        QStringLiteral("FOLDER [--all-files] [--type EXT=on|off]... [--include GLOB]...\n"
-                       "                 [--exclude GLOB]... [--output FILE] [--tokens]"),
+        QStringLiteral("FOLDER [--all-files] [--type EXT=on|off]... [--gitignore]\n"
+                       "                 [--include GLOB]... [--changed] [--exclude GLOB]...\n"
+                       "                 [--output FILE] [--tokens]"),
         QStringLiteral("Print the scanned tree of FOLDER, two spaces per level, folders "
-                       "ending in \"/\";\n      with --include or --exclude only the chosen "
-                       "files and their folders;\n      with --tokens each file's token count "
-                       "after a tab."),
+                       "ending in \"/\";\n      with --include, --changed or --exclude only the "
+                       "chosen files and their folders;\n      with --tokens each file's token "
+                       "count after a tab."),
         &run,
     };
 }
@@ -73,6 +74,8 @@ int run(PlexorTool& tool, const QStringList& arguments)
     if (auto error = scan.takeFolder(parser.positionals()))
         return tool.usageError(*error);
     if (auto error = scan.checkFolder())
+        return tool.failure(*error);
+    if (auto error = selection.readChangedFiles(scan.folder))
         return tool.failure(*error);
 
     Preferences preferences(Preferences::defaultFilePath(), Preferences::Access::ReadOnly);

@@ -1,6 +1,7 @@
 #include "engine/PlexorViewModel.h"
 
 #include "engine/FileTreeScanner.h"
+#include "engine/GitWorkTree.h"
 #include "model/PreferenceKeys.h"
 #include "platform/FolderBookmark.h"
 #include "platform/FolderWalk.h"
@@ -43,6 +44,7 @@ PlexorViewModel::PlexorViewModel(Preferences& preferences, Clipboard& clipboard,
     , m_clipboard(clipboard)
     , m_walkFactory(&FolderWalk::create)
     , m_selectedFileTypes(defaultFileTypes())
+    , m_respectGitignore(preferences.boolean(PreferenceKeys::respectGitignore).value_or(false))
 {
     loadSavedTexts();
 }
@@ -140,7 +142,17 @@ void PlexorViewModel::loadFiles(const std::optional<QString>& folder,
     }
     options.showAllFiles = m_showAllFiles;
     options.savedExpandedPaths = savedExpandedPaths ? &*savedExpandedPaths : nullptr;
+    std::unique_ptr<GitWorkTree> git;
+    if (m_respectGitignore) {
+        git = GitWorkTree::open(root);
+        options.gitIgnores = git.get();
+    }
+    const bool inWorkTree = git || GitWorkTree::contains(root);
     replaceFiles(FileTreeScanner(std::move(options)).scan(*walk, root));
+    if (inWorkTree != m_inGitWorkTree) {
+        m_inGitWorkTree = inWorkTree;
+        Q_EMIT inGitWorkTreeChanged(inWorkTree);
+    }
 
     setSelectedFiles(savedSelectedPaths ? restoreSelection(*savedSelectedPaths, m_files)
                                         : QSet<QUuid>());
@@ -206,6 +218,48 @@ void PlexorViewModel::setShowAllFiles(bool showAll)
         return;
     m_showAllFiles = showAll;
     Q_EMIT showAllFilesChanged(showAll);
+}
+
+void PlexorViewModel::setRespectGitignore(bool respect)
+{
+    if (m_respectGitignore == respect)
+        return;
+    m_respectGitignore = respect;
+    m_preferences.setBoolean(PreferenceKeys::respectGitignore, respect);
+    Q_EMIT respectGitignoreChanged(respect);
+}
+
+QList<const FileItem*> PlexorViewModel::filesAt(const QString& folder,
+                                                const QSet<QString>& relativePaths) const
+{
+    const QString root = folderPath(folder);
+    const qsizetype rootLength = root.size() + (root.endsWith(u'/') ? 0 : 1);
+    QList<const FileItem*> files;
+    for (const FileItem* file : filesIn(m_files)) {
+        if (file->path().startsWith(root) && relativePaths.contains(file->path().mid(rootLength)))
+            files.append(file);
+    }
+    return files;
+}
+
+bool PlexorViewModel::selectChangedFiles(const std::optional<QString>& folder, QString* error)
+{
+    if (!folder)
+        return false;
+    const ScopedFolderAccess access(*folder);
+    if (!access.granted())
+        return false;
+    const std::unique_ptr<GitWorkTree> git = GitWorkTree::open(folderPath(*folder));
+    if (!git) {
+        if (error)
+            *error = QStringLiteral("%1 is not inside a git work tree").arg(*folder);
+        return false;
+    }
+    const std::optional<QSet<QString>> changed = git->changedFiles(error);
+    if (!changed)
+        return false;
+    select(filesAt(*folder, *changed));
+    return true;
 }
 
 void PlexorViewModel::saveState(const SaveCallback& onSave) const

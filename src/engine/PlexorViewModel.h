@@ -35,6 +35,9 @@ class PlexorViewModel : public QObject {
     Q_PROPERTY(QList<FileTypeSwitch> selectedFileTypes READ selectedFileTypes NOTIFY
                    selectedFileTypesChanged)
     Q_PROPERTY(bool showAllFiles READ showAllFiles WRITE setShowAllFiles NOTIFY showAllFilesChanged)
+    Q_PROPERTY(bool respectGitignore READ respectGitignore WRITE setRespectGitignore NOTIFY
+                   respectGitignoreChanged)
+    Q_PROPERTY(bool inGitWorkTree READ inGitWorkTree NOTIFY inGitWorkTreeChanged)
     Q_PROPERTY(QString generatedContent READ generatedContent WRITE setGeneratedContent NOTIFY
                    generatedContentChanged)
     Q_PROPERTY(QString prefixText READ prefixText WRITE setPrefixText NOTIFY prefixTextChanged)
@@ -102,6 +105,21 @@ public:
     bool showAllFiles() const { return m_showAllFiles; }
     // Takes effect at the next scan.
     void setShowAllFiles(bool showAll);
+
+    // "Respect .gitignore": whether the scan also leaves out what git ignores, when the folder
+    // lies in a git work tree. Read from the preference store when the engine is made; a change
+    // is stored at once and takes effect at the next scan.
+    bool respectGitignore() const { return m_respectGitignore; }
+    void setRespectGitignore(bool respect);
+
+    // Whether the folder of the last scan lies inside a git work tree.
+    bool inGitWorkTree() const { return m_inGitWorkTree; }
+    // "Select Changed Files": selects every file of the tree that git reports as modified,
+    // added, renamed or untracked (not ignored), as a click on each unselected one would. False
+    // with `error` set when git cannot tell (no work tree, unreadable repository).
+    bool selectChangedFiles(const std::optional<QString>& folder, QString* error = nullptr);
+    // The files of the tree scanned from `folder` whose paths relative to it are in `paths`.
+    QList<const FileItem*> filesAt(const QString& folder, const QSet<QString>& relativePaths) const;
 
     // Hands the selected paths (folders included) and the expanded paths to `onSave`.
     void saveState(const SaveCallback& onSave) const;
@@ -210,6 +228,8 @@ Q_SIGNALS:
     void selectedFilesChanged();
     void selectedFileTypesChanged();
     void showAllFilesChanged(bool showAll);
+    void respectGitignoreChanged(bool respect);
+    void inGitWorkTreeChanged(bool inside);
     void generatedContentChanged();
     void prefixTextChanged(const QString& text);
     void suffixTextChanged(const QString& text);
@@ -243,6 +263,8 @@ private:
     QSet<QUuid> m_selectedFiles;
     QList<FileTypeSwitch> m_selectedFileTypes;
     bool m_showAllFiles = false;
+    bool m_respectGitignore = false;
+    bool m_inGitWorkTree = false;
     QString m_generatedContent;
     QString m_prefixText;
     QString m_suffixText;

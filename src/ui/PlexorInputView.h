@@ -14,6 +14,7 @@ class ExactTextEdit;
 class FileTreeActions;
 class FileTreeModel;
 class PlexorViewModel;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QTreeView;
@@ -44,6 +45,8 @@ public:
     QTreeView* fileTree() const { return m_tree; }
     FileTreeModel* fileTreeModel() const { return m_model; }
     QLineEdit* treeFilter() const { return m_treeFilter; }
+    QCheckBox* gitignoreSwitch() const { return m_gitignoreSwitch; }
+    TintedButton* selectChangedButton() const { return m_selectChanged; }
     FileTreeActions* fileTreeActions() const { return m_treeActions; }
 
     // Shows token counts from `counter` (which must outlive the screen): each file's in its tree
@@ -89,6 +92,8 @@ private:
     void rebuildFileTypeButtons();
     void changeFileType(const QString& extension, bool enabled);
     void changeShowAll(bool showAll);
+    void changeRespectGitignore(bool respect);
+    void selectChangedFiles();
     void askForRescan();
     void showPrefix();
     void showSuffix();
@@ -124,6 +129,8 @@ private:
     QTreeView* m_tree = nullptr;
     FileTreeModel* m_model = nullptr;
     QLineEdit* m_treeFilter = nullptr;
+    QCheckBox* m_gitignoreSwitch = nullptr;
+    TintedButton* m_selectChanged = nullptr;
     FileTreeActions* m_treeActions = nullptr;
     TintedButton* m_generate = nullptr;
     QLabel* m_selectionSummary = nullptr;

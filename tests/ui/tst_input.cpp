@@ -15,6 +15,7 @@
 #include "ui/TintedButton.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -339,6 +340,21 @@ private Q_SLOTS:
         QVERIFY(!model->node(innerIndex)->isExpanded());
     }
 
+    void gitignoreSwitchStoresThenRescans()
+    {
+        show();
+        m_engine->loadFiles(m_tree->root());
+        QCheckBox* gitignore = m_view->gitignoreSwitch();
+        QCOMPARE(gitignore->text(), QStringLiteral("Respect .gitignore"));
+        QVERIFY(!gitignore->isChecked());
+        QTest::mouseClick(gitignore, Qt::LeftButton);
+        QVERIFY(m_engine->respectGitignore());
+        QCOMPARE(m_events, (QStringList{QStringLiteral("save .md=1"), QStringLiteral("refresh")}));
+        // A folder outside any git work tree has no changed files to select.
+        QVERIFY(!m_view->selectChangedButton()->isEnabled());
+        QCOMPARE(m_view->selectChangedButton()->text(), QStringLiteral("Select Changed Files"));
+    }
+
     void filterShowsFindsAndRestoresExpansion()
     {
         show();
@@ -365,6 +381,7 @@ private Q_SLOTS:
                  m_tree->path(QStringLiteral("lib/inner/c.py")));
         QVERIFY(tree->isExpanded(libIndex));
         QVERIFY(tree->isExpanded(innerIndex));
+        const FileItem* libNode = model->node(libIndex);
         // A tick while filtering is an ordinary tick; closing a folder is the filter's own.
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(file).center());
         QCOMPARE(m_engine->collectSelectedItems().size(), 1);
@@ -376,7 +393,7 @@ private Q_SLOTS:
         QVERIFY(filter->text().isEmpty());
         QCOMPARE(model->rowCount(), 2);
         QCOMPARE(PlexorViewModel::collectExpandedPaths(m_engine->files()), QSet<QString>{inner});
-        QVERIFY(!tree->isExpanded(model->indexOf(model->node(libIndex))));
+        QVERIFY(!tree->isExpanded(model->indexOf(libNode)));
         QCOMPARE(m_engine->collectSelectedItems().size(), 1);
     }
 
