@@ -29,11 +29,37 @@ QString lastError()
 
 } // namespace
 
-GitWorkTree::~GitWorkTree()
+// One opened repository with its index.
+struct GitWorkTree::Repository {
+    git_repository* repository = nullptr;
+    git_index* index = nullptr;
+    std::string gitDirectory;
+
+    Repository() = default;
+    Repository(const Repository&) = delete;
+    Repository& operator=(const Repository&) = delete;
+    ~Repository()
+    {
+        git_index_free(index);
+        git_repository_free(repository);
+    }
+};
+
+namespace {
+
+// The repository opened last, kept so that the next scan of the same project reads its index
+// again only when the file changed on disk: reading the index of a large repository costs a
+// good part of a scan.
+std::shared_ptr<GitWorkTree::Repository>& lastRepository()
 {
-    git_index_free(m_index);
-    git_repository_free(m_repository);
+    static std::shared_ptr<GitWorkTree::Repository> last;
+    return last;
 }
+
+} // namespace
+
+GitWorkTree::GitWorkTree() = default;
+GitWorkTree::~GitWorkTree() = default;
 
 bool GitWorkTree::contains(const QString& folder)
 {
@@ -50,11 +76,26 @@ std::unique_ptr<GitWorkTree> GitWorkTree::open(const QString& folder)
 {
     initialiseLibrary();
     const QByteArray path = QFile::encodeName(folder);
-    std::unique_ptr<GitWorkTree> tree(new GitWorkTree);
-    if (git_repository_open_ext(&tree->m_repository, path.constData(), 0, nullptr) != 0 ||
-        git_repository_is_bare(tree->m_repository))
+    git_buf found = GIT_BUF_INIT;
+    if (git_repository_discover(&found, path.constData(), 0, nullptr) != 0)
         return nullptr;
-    const char* top = git_repository_workdir(tree->m_repository);
+    const std::string gitDirectory(found.ptr, found.size);
+    git_buf_dispose(&found);
+
+    std::shared_ptr<Repository>& last = lastRepository();
+    std::shared_ptr<Repository> repository;
+    if (last && last->gitDirectory == gitDirectory && git_index_read(last->index, 0) == 0) {
+        repository = last;
+    } else {
+        repository = std::make_shared<Repository>();
+        repository->gitDirectory = gitDirectory;
+        if (git_repository_open(&repository->repository, gitDirectory.c_str()) != 0 ||
+            git_repository_is_bare(repository->repository) ||
+            git_repository_index(&repository->index, repository->repository) != 0)
+            return nullptr;
+        last = repository;
+    }
+    const char* top = git_repository_workdir(repository->repository);
     if (!top)
         return nullptr;
     // The folder must lie at or below the work tree's top; both are compared resolved, since
@@ -64,15 +105,12 @@ std::unique_ptr<GitWorkTree> GitWorkTree::open(const QString& folder)
         QFile::encodeName(QFileInfo(QFile::decodeName(top)).canonicalFilePath()) + '/';
     if (!resolved.startsWith(topPath))
         return nullptr;
+    std::unique_ptr<GitWorkTree> tree(new GitWorkTree);
+    tree->m_open = std::move(repository);
+    tree->m_repository = tree->m_open->repository;
+    tree->m_index = tree->m_open->index;
     tree->m_prefix = resolved.mid(topPath.size()).toStdString();
-    if (!tree->loadIndex())
-        return nullptr;
     return tree;
-}
-
-bool GitWorkTree::loadIndex()
-{
-    return git_repository_index(&m_index, m_repository) == 0;
 }
 
 bool GitWorkTree::ignores(QByteArrayView relativePath, bool isFolder)

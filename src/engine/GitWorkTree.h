@@ -19,7 +19,8 @@ struct git_repository;
 // Paths given to and returned by the queries are relative to the project folder (which may be a
 // folder below the work tree's top), with "/" between components, in UTF-8.
 //
-// Opening reads the index once. Deciding an entry costs a look-up in the index (tracked files
+// Opening reads the index (again only when it changed since the last opening of the same
+// repository). Deciding an entry costs a look-up in the index (tracked files
 // are never ignored, and a folder holding tracked files is always walked), and one ignore-rule
 // query for anything else; so the cost grows with the untracked entries, not with the size of
 // the tree.
@@ -48,10 +49,12 @@ public:
     // so is anything outside the project folder. Nullopt with `error` set when git cannot tell.
     std::optional<QSet<QString>> changedFiles(QString* error = nullptr);
 
-private:
-    GitWorkTree() = default;
-    bool loadIndex();
+    struct Repository;
 
+private:
+    GitWorkTree();
+
+    std::shared_ptr<Repository> m_open;
     git_repository* m_repository = nullptr;
     git_index* m_index = nullptr;
     // The project folder relative to the top of the work tree: empty, or ending in "/".
