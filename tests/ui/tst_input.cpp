@@ -420,7 +420,10 @@ private Q_SLOTS:
         tree->setFocus();
         QTest::keyClick(tree, Qt::Key_F, Qt::ControlModifier);
         QVERIFY(filter->hasFocus());
+        QSignalSpy resets(model, &QAbstractItemModel::modelReset);
         QTest::keyClicks(filter, QStringLiteral("PY C"));
+        // "PY" and "PY " show what "P" showed: only the first and last letters reset the rows.
+        QCOMPARE(resets.count(), 2);
         QCOMPARE(model->rowCount(), 1);
         const QModelIndex libIndex = model->index(0, 0);
         QCOMPARE(libIndex.data(FileTreeModel::PathRole).toString(), lib);
