@@ -294,10 +294,8 @@ private Q_SLOTS:
             grid->addWidget(new Cell(height));
         const QList<QRect> rects = grid->cellRects(500);
         QCOMPARE(rects.size(), 5);
-        QCOMPARE(rects.at(0), QRect(0, 0, 242, 140));
         QCOMPARE(rects.at(1), QRect(258, 0, 242, 140)); // as high as its row
         QCOMPARE(rects.at(2), QRect(0, 156, 242, 140));
-        QCOMPARE(rects.at(4), QRect(0, 312, 242, 140));
         QCOMPARE(grid->heightForWidth(540), 452);
 
         host.resize(540, 452);
