@@ -169,6 +169,35 @@ private Q_SLOTS:
         QCOMPARE(stored().size(), 2);
     }
 
+    void unusableStoredListIsKeptBeforeTheNextSave_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::newRow("record without members") << QByteArray(R"({"base64": "W3siaWQiOiJ4In1d"})");
+        QTest::newRow("text instead of bytes") << QByteArray(R"("[]")");
+    }
+
+    void unusableStoredListIsKeptBeforeTheNextSave()
+    {
+        QFETCH(QByteArray, value);
+        const QByteArray original = "{\"recentFoldersJson\": " + value + "}";
+        const QString path = m_preferences->filePath();
+        m_store.reset();
+        m_preferences.reset();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(original) == original.size());
+        file.close();
+        m_preferences = std::make_unique<Preferences>(path);
+        m_store = std::make_unique<RecentFoldersStore>(*m_preferences);
+
+        QCOMPARE(store().restoreLastFolder(), ViewMode::projects);
+        QVERIFY(store().addToRecents(folder(QStringLiteral("app"))));
+        QCOMPARE(stored().size(), 1);
+        QFile kept(m_preferences->preservedCorruptFile());
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), original);
+        QVERIFY(m_log.last().endsWith(kept.fileName()));
+    }
+
     void addingAFolder()
     {
         seed({record(QStringLiteral("/a"), 5)});

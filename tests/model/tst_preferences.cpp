@@ -1,5 +1,6 @@
 #include "model/PreferenceKeys.h"
 #include "model/Preferences.h"
+#include "platform/Log.h"
 
 #include <QDir>
 #include <QFile>
@@ -152,6 +153,61 @@ private Q_SLOTS:
         QCOMPARE(kept.readAll(), content);
         QCOMPARE(readFile().value(QStringLiteral("savedPrefixText")).toString(),
                  QStringLiteral("new"));
+    }
+
+    void unusableValueIsKeptBeforeItIsReplaced()
+    {
+        const QByteArray original(R"({ "recentFoldersJson": {"base64": "W3siaWQiOiJ4In1d"},
+                                       "savedPrefixText": 42 })");
+        writeFile(original);
+        QStringList log;
+        const Log::Sink previous = Log::setSink([&](const QString& line) { log << line; });
+        {
+            Preferences prefs(filePath());
+            prefs.keepOriginal(QStringLiteral("recentFoldersJson"));
+            prefs.keepOriginal(QStringLiteral("savedPrefixText"));
+            prefs.keepOriginal(QStringLiteral("absent"));
+            // A change elsewhere keeps the marked values in the file: nothing to copy yet.
+            prefs.setText(PreferenceKeys::savedSuffixText, QStringLiteral("s"));
+            prefs.remove(QStringLiteral("absent"));
+            QVERIFY(prefs.preservedCorruptFile().isEmpty());
+
+            prefs.setBytes(PreferenceKeys::recentFoldersJson, "[]");
+            const QString copy = prefs.preservedCorruptFile();
+            QVERIFY(copy.startsWith(filePath() + QStringLiteral(".corrupt-")));
+            QFile kept(copy);
+            QVERIFY(kept.open(QIODevice::ReadOnly));
+            QCOMPARE(kept.readAll(), original);
+            QCOMPARE(log.size(), 1);
+            QVERIFY(log.first().endsWith(copy));
+
+            // That copy holds the other marked value too; its replacement makes no second one.
+            prefs.setText(PreferenceKeys::savedPrefixText, QStringLiteral("p"));
+            QCOMPARE(prefs.preservedCorruptFile(), copy);
+        }
+        Log::setSink(previous);
+        QCOMPARE(QDir(QFileInfo(filePath()).absolutePath()).entryList(QDir::Files).size(), 2);
+        QCOMPARE(readFile().value(QStringLiteral("savedPrefixText")).toString(),
+                 QStringLiteral("p"));
+    }
+
+    void leftoversOfInterruptedWritesGoAtStart()
+    {
+        const QDir folder(m_dir->filePath(QStringLiteral("CodePlexor")));
+        writeFile(R"({"savedPrefixText": "kept"})");
+        const QStringList others{QStringLiteral("CodePlexor.json"),
+                                 QStringLiteral("CodePlexor.json.corrupt-20260101T000000Z"),
+                                 QStringLiteral("CodePlexor.json.lock"),
+                                 QStringLiteral("CodePlexor.json.notes.txt")};
+        for (const QString& name : others.mid(1))
+            QFile(folder.filePath(name)).open(QIODevice::WriteOnly);
+        QFile(folder.filePath(QStringLiteral("CodePlexor.json.aBcXyZ"))).open(QIODevice::WriteOnly);
+
+        Preferences prefs(filePath());
+        QCOMPARE(prefs.text(PreferenceKeys::savedPrefixText), QStringLiteral("kept"));
+        QStringList left = folder.entryList(QDir::Files);
+        left.sort();
+        QCOMPARE(left, others);
     }
 
     void readOnlyStoreNeverChangesTheFile()

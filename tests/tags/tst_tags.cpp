@@ -75,6 +75,25 @@ private Q_SLOTS:
         m_dir.reset();
     }
 
+    void undecodableStoredTagsAreKeptBeforeTheNextSave()
+    {
+        const QByteArray original(R"({"savedCustomTags": {"base64": "W3sibmFtZSI6ImEifV0="}})");
+        const QString path = m_preferences->filePath();
+        m_preferences.reset();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(original) == original.size());
+        file.close();
+        m_preferences = std::make_unique<Preferences>(path);
+
+        CustomTagManager manager(preferences());
+        QVERIFY(manager.savedTags().isEmpty());
+        manager.saveTag(QStringLiteral("New"), QStringLiteral("#112233"));
+        QCOMPARE(storedTags()->size(), 1);
+        QFile kept(preferences().preservedCorruptFile());
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), original);
+    }
+
     // --- Case-insensitive names --------------------------------------------------------------
 
     void caselessMatching_data()
