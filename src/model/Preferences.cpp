@@ -152,6 +152,9 @@ Preferences::Preferences(const QString& filePath, Access access, QObject* parent
     , m_filePath(filePath)
     , m_access(access)
 {
+    m_saveTimer.setSingleShot(true);
+    m_saveTimer.setInterval(saveDelayMs);
+    connect(&m_saveTimer, &QTimer::timeout, this, &Preferences::flush);
     load();
 }
 
@@ -285,7 +288,9 @@ void Preferences::markChanged(const QString& key)
     if (m_keysToKeep.contains(key))
         m_mustKeepOriginal = true;
     m_dirty = true;
-    flush();
+    // Not restarted by later changes, so steady typing still reaches the file every interval.
+    if (!m_saveTimer.isActive())
+        m_saveTimer.start();
     Q_EMIT changed(key);
 }
 
@@ -332,12 +337,15 @@ bool Preferences::keepOriginalFile()
 
 bool Preferences::flush()
 {
+    m_saveTimer.stop();
     if (!m_dirty || m_access == Access::ReadOnly)
         return true;
     if (m_mustKeepOriginal && !keepOriginalFile())
         return false;
-    if (!replaceFile(m_filePath, serializeStore(m_values)))
+    if (!replaceFile(m_filePath, serializeStore(m_values))) {
+        Log::line(QStringLiteral("Error saving preferences: ") + m_filePath);
         return false;
+    }
     m_dirty = false;
     return true;
 }

@@ -6,6 +6,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <QVariant>
 
 #include <optional>
@@ -17,8 +18,12 @@
 // and a byte string is an object {"base64": "..."}. Values of other JSON types are kept as they
 // are and written back unchanged, but read as absent.
 //
-// Every change is written at once by an atomic replace of the whole file (a new file renamed
-// over the old one), so a crash never loses the file. A file that is not a JSON object is moved
+// Reads and writes act on memory at once. The file follows within a short interval
+// (saveDelayMs): the first change after a write starts the interval, and every change made
+// during it goes out in one write at its end. flush() writes at once (the application calls it
+// at quit and when it is asked to end), as does the destructor. Every write replaces the whole
+// file atomically (a new file renamed over the old one), so a crash loses at most the last
+// interval's changes and never the file. A file that is not a JSON object is moved
 // aside (to a name with ".corrupt-" and a time stamp) before anything else happens, and the
 // store starts empty. A value its owner could not use is kept as well: before the first write
 // over it, the whole file is copied aside under such a name (see keepOriginal).
@@ -33,11 +38,16 @@ public:
         ReadOnly,
     };
 
+    // How long changes gather in memory before the file is written.
+    static constexpr int saveDelayMs = 500;
+
     explicit Preferences(const QString& filePath, QObject* parent = nullptr);
     Preferences(const QString& filePath, Access access, QObject* parent = nullptr);
+    // Writes pending changes.
     ~Preferences() override;
 
-    // The user's store at the default location. Made on first use and kept for the whole run.
+    // The user's store at the default location. Made on first use and kept for the whole run;
+    // whoever ends the run calls flush().
     static Preferences& standard();
     // $XDG_CONFIG_HOME/CodePlexor/CodePlexor.json, with the XDG default for an unset variable.
     static QString defaultFilePath();
@@ -76,7 +86,7 @@ public:
     // True while changes wait to be written.
     bool hasPendingChanges() const { return m_dirty; }
     // Writes pending changes now. False when the file could not be written (the changes stay
-    // pending and the next change tries again).
+    // pending and the next change tries again). Main thread only, like every other member.
     bool flush();
 
 Q_SIGNALS:
@@ -99,4 +109,5 @@ private:
     QSet<QString> m_keysToKeep;
     bool m_mustKeepOriginal = false;
     bool m_dirty = false;
+    QTimer m_saveTimer;
 };

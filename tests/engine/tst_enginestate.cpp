@@ -183,6 +183,7 @@ private Q_SLOTS:
         // ... and is kept aside before a save replaces it.
         QVERIFY(m_preferences->preservedCorruptFile().isEmpty());
         engine->savePrefix();
+        QVERIFY(m_preferences->flush());
         QVERIFY(!m_preferences->preservedCorruptFile().isEmpty());
     }
 

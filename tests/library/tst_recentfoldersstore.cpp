@@ -104,6 +104,7 @@ class TestRecentFoldersStore : public QObject {
     // The list as a fresh reader of the preference file sees it.
     QList<RecentFolder> stored() const
     {
+        m_preferences->flush();
         Preferences reader(m_preferences->filePath(), Preferences::Access::ReadOnly);
         return RecentFolderCodec::decode(
                    reader.bytes(PreferenceKeys::recentFoldersJson).value_or(QByteArray()))

@@ -54,6 +54,7 @@ class TestTags : public QObject {
     // A second store over the same file, to see what was written.
     std::optional<QList<CustomTagDefinition>> storedTags()
     {
+        m_preferences->flush();
         Preferences reader(m_preferences->filePath(), Preferences::Access::ReadOnly);
         const auto bytes = reader.bytes(PreferenceKeys::savedCustomTags);
         if (!bytes)
@@ -475,6 +476,7 @@ private Q_SLOTS:
         shared.saveTag(QStringLiteral("Robots"), QStringLiteral("#0000FF"));
         QCOMPARE(TagRules::projectColor(project(QStringLiteral("/a/Coding/robots/x"))),
                  QColor(0, 0, 255));
+        QVERIFY(Preferences::standard().flush());
         Preferences reader(Preferences::defaultFilePath(), Preferences::Access::ReadOnly);
         QVERIFY(reader.bytes(PreferenceKeys::savedCustomTags));
         shared.deleteTag(QStringLiteral("robots"));
