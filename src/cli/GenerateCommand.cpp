@@ -3,15 +3,28 @@
 #include "cli/CommandLineParser.h"
 #include "cli/ProjectLookup.h"
 #include "cli/ScanArguments.h"
+#include "cli/SelectionArguments.h"
 #include "engine/PlexorViewModel.h"
 #include "model/Preferences.h"
 #include "platform/FolderBookmark.h"
 
-#include <QDir>
-
 namespace GenerateCommand {
 
 namespace {
+
+// Writes the text file by file, so that memory holds one file's text at a time however large
+// the selection.
+int writeGenerated(PlexorTool& tool, const PlexorViewModel& engine, const QString& folder)
+{
+    if (const int opened = tool.openOutput(); opened != PlexorTool::Success)
+        return opened;
+    engine.writeContent(folder, [&tool](QString& text) {
+        const bool written = tool.writeOutput(text);
+        text.truncate(0);
+        return written;
+    });
+    return tool.finishOutput();
+}
 
 // Generates for a remembered project with its saved selection and open folders, as the global
 // shortcut does in the application, but without storing anything.
@@ -45,9 +58,7 @@ int runProject(PlexorTool& tool, const ScanArguments& scan, const QString& nameO
     PlexorViewModel engine(preferences);
     scan.applyTo(engine);
     engine.loadFiles(resolved.value->path, project.savedSelectedPaths, project.savedExpandedPaths);
-    engine.generateContent(resolved.value->path);
-    tool.writeOutput(engine.generatedContent());
-    return PlexorTool::Success;
+    return writeGenerated(tool, engine, resolved.value->path);
 }
 
 } // namespace
@@ -56,9 +67,10 @@ PlexorTool::Command command()
 {
     return PlexorTool::Command{
         QStringLiteral("generate"),
-        QStringLiteral("(FOLDER [--select PATH]... | --project NAME_OR_PATH) [--all-files] "
-                       "[--type EXT=on|off]..."),
-        QStringLiteral("Scan FOLDER, select the given paths and print the generated text; or do\n"
+        QStringLiteral("(FOLDER [--select PATH]... [--select-all] [--include GLOB]...\n"
+                       "                 [--exclude GLOB]... | --project NAME_OR_PATH)\n"
+                       "                 [--all-files] [--type EXT=on|off]... [--output FILE]"),
+        QStringLiteral("Scan FOLDER, select the chosen files and print the generated text; or do\n"
                        "      what the global shortcut does for a remembered project."),
         &run,
     };
@@ -67,16 +79,11 @@ PlexorTool::Command command()
 int run(PlexorTool& tool, const QStringList& arguments)
 {
     ScanArguments scan;
-    QStringList selections;
+    SelectionArguments selection;
     CommandLineParser parser;
     scan.addOptionsTo(parser);
-    parser.addOption(QStringLiteral("--select"),
-                     [&selections](const QString& value) -> std::optional<QString> {
-                         if (value.isEmpty())
-                             return QStringLiteral("empty path");
-                         selections.append(value);
-                         return std::nullopt;
-                     });
+    selection.addOptionsTo(parser, true);
+    tool.addOutputOption(parser);
     std::optional<QString> project;
     parser.addOption(QStringLiteral("--project"),
                      [&project](const QString& value) -> std::optional<QString> {
@@ -92,10 +99,11 @@ int run(PlexorTool& tool, const QStringList& arguments)
     if (project) {
         if (!parser.positionals().isEmpty())
             return tool.usageError(QStringLiteral("give either FOLDER or --project, not both"));
-        if (!selections.isEmpty())
+        if (!selection.isEmpty())
             return tool.usageError(
-                QStringLiteral("--select cannot be combined with --project, which uses the "
-                               "project's saved selection"));
+                QStringLiteral("--select, --select-all, --include and --exclude cannot be "
+                               "combined with --project, which uses the project's saved "
+                               "selection"));
         Preferences preferences(Preferences::defaultFilePath(), Preferences::Access::ReadOnly);
         return runProject(tool, scan, *project, preferences);
     }
@@ -104,13 +112,7 @@ int run(PlexorTool& tool, const QStringList& arguments)
     if (auto error = scan.checkFolder())
         return tool.failure(*error);
 
-    PlexorViewModel::PathSet selected;
-    for (const QString& selection : std::as_const(selections)) {
-        const QString path =
-            QDir::isAbsolutePath(selection) ? selection : scan.folder + u'/' + selection;
-        selected.insert(QDir::cleanPath(path));
-    }
-
+    const PlexorViewModel::PathSet selected = selection.selectedPaths(scan.folder);
     Preferences preferences(Preferences::defaultFilePath(), Preferences::Access::ReadOnly);
     PlexorViewModel engine(preferences);
     scan.applyTo(engine);
@@ -121,14 +123,12 @@ int run(PlexorTool& tool, const QStringList& arguments)
     PlexorViewModel::PathSet found;
     for (const FileItem* node : engine.collectSelectedItems())
         found.insert(node->path());
-    for (const QString& path : std::as_const(selected)) {
+    for (const QString& path : selected) {
         if (!found.contains(path))
             tool.writeError(QStringLiteral("warning: %1 is not in the scanned tree").arg(path));
     }
-
-    engine.generateContent(scan.folder);
-    tool.writeOutput(engine.generatedContent());
-    return PlexorTool::Success;
+    selection.applyTo(engine, scan.folder);
+    return writeGenerated(tool, engine, scan.folder);
 }
 
 } // namespace GenerateCommand

@@ -8,15 +8,18 @@
 #include "tags/TagRules.h"
 #include "ui/Badge.h"
 #include "ui/ElidedLabel.h"
+#include "ui/FileTreeActions.h"
 #include "ui/FileTreeModel.h"
 #include "ui/FileTreeRow.h"
 #include "ui/Theme.h"
 #include "ui/TintedButton.h"
 
+#include <QAction>
 #include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QScrollArea>
@@ -101,6 +104,7 @@ PlexorInputView::PlexorInputView(PlexorViewModel& engine, QWidget* parent)
     auto* filesStep = new QVBoxLayout;
     filesStep->setSpacing(8);
     filesStep->addWidget(buildStep(Symbol::circle2, QStringLiteral("Files:"), refresh));
+    filesStep->addWidget(m_treeFilter);
     filesStep->addWidget(m_tree, 1);
     column->addLayout(filesStep, 1);
 
@@ -348,11 +352,18 @@ void PlexorInputView::buildTree()
     m_model = new FileTreeModel(m_engine, m_tree);
     m_tree->setModel(m_model);
 
-    // Disclosure writes the nodes; a scan brings the nodes' state back into the view.
-    connect(m_tree, &QTreeView::expanded, this,
-            [this](const QModelIndex& index) { m_engine.setExpanded(m_model->node(index), true); });
+    m_treeActions = new FileTreeActions(m_tree, m_model, m_engine);
+
+    // Disclosure writes the nodes; a scan brings the nodes' state back into the view. While a
+    // filter shows its finds in opened folders, the user's own expansion is left alone, so that
+    // clearing the filter brings it back.
+    connect(m_tree, &QTreeView::expanded, this, [this](const QModelIndex& index) {
+        if (!m_model->filter().isActive())
+            m_engine.setExpanded(m_model->node(index), true);
+    });
     connect(m_tree, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
-        m_engine.setExpanded(m_model->node(index), false);
+        if (!m_model->filter().isActive())
+            m_engine.setExpanded(m_model->node(index), false);
     });
     connect(m_model, &FileTreeModel::expansionChanged, this,
             [this](const QModelIndex& index, bool expanded) {
@@ -360,6 +371,26 @@ void PlexorInputView::buildTree()
                     m_tree->setExpanded(index, expanded);
             });
     connect(m_model, &QAbstractItemModel::modelReset, this, &PlexorInputView::restoreExpansion);
+
+    m_treeFilter = new QLineEdit(this);
+    m_treeFilter->setObjectName(QStringLiteral("treeFilter"));
+    m_treeFilter->setPlaceholderText(tr("Filter Files"));
+    m_treeFilter->setAccessibleName(m_treeFilter->placeholderText());
+    m_treeFilter->setClearButtonEnabled(true);
+    connect(m_treeFilter, &QLineEdit::textChanged, m_model, &FileTreeModel::setFilterQuery);
+    auto* clearFilter = new QAction(m_treeFilter);
+    clearFilter->setShortcut(QKeySequence(Qt::Key_Escape));
+    clearFilter->setShortcutContext(Qt::WidgetShortcut);
+    connect(clearFilter, &QAction::triggered, m_treeFilter, &QLineEdit::clear);
+    m_treeFilter->addAction(clearFilter);
+    auto* find = new QAction(this);
+    find->setShortcut(QKeySequence::Find);
+    find->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(find, &QAction::triggered, this, [this] {
+        m_treeFilter->setFocus(Qt::ShortcutFocusReason);
+        m_treeFilter->selectAll();
+    });
+    addAction(find);
 }
 
 // --- Behaviour ---------------------------------------------------------------------------------
@@ -449,6 +480,10 @@ void PlexorInputView::showSuffix(const QString& text)
 
 void PlexorInputView::restoreExpansion()
 {
+    if (m_model->filter().isActive()) {
+        m_tree->expandAll();
+        return;
+    }
     std::vector<const FileItem*> pending;
     for (auto it = m_engine.files().rbegin(); it != m_engine.files().rend(); ++it)
         pending.push_back(it->get());

@@ -10,9 +10,11 @@
 
 class Badge;
 class ElidedLabel;
+class FileTreeActions;
 class FileTreeModel;
 class PlexorViewModel;
 class QLabel;
+class QLineEdit;
 class QPlainTextEdit;
 class QTreeView;
 class QVBoxLayout;
@@ -39,6 +41,8 @@ public:
 
     QTreeView* fileTree() const { return m_tree; }
     FileTreeModel* fileTreeModel() const { return m_model; }
+    QLineEdit* treeFilter() const { return m_treeFilter; }
+    FileTreeActions* fileTreeActions() const { return m_treeActions; }
 
     // What the "Generate Content" button does, in this order: saveStateRequested, the engine
     // generates from the open folder and copies the text, generated(url), and
@@ -106,6 +110,8 @@ private:
     QPlainTextEdit* m_suffixEditor = nullptr;
     QTreeView* m_tree = nullptr;
     FileTreeModel* m_model = nullptr;
+    QLineEdit* m_treeFilter = nullptr;
+    FileTreeActions* m_treeActions = nullptr;
     TintedButton* m_generate = nullptr;
     // Set while the screen writes an engine text into an editor, so that the editor's change
     // signal is not taken for an edit.
