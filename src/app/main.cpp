@@ -1,5 +1,6 @@
 #include "app/VantorApp.h"
 #include "model/Preferences.h"
+#include "platform/FileNameText.h"
 #include "platform/InstanceChannel.h"
 #include "platform/TerminationSignals.h"
 
@@ -44,6 +45,14 @@ int main(int argc, char* argv[])
                                  QStringLiteral("The project folder to open."),
                                  QStringLiteral("[FOLDER]"));
     parser.process(application);
+    // Arguments arrive as text with replacement characters where their bytes are not UTF-8, so
+    // such a path could name another folder.
+    for (int i = 1; i < argc; ++i) {
+        if (!FileNameText::isValid(argv[i])) {
+            printError(QStringLiteral("not valid UTF-8: ") + FileNameText::escaped(argv[i]));
+            return 2;
+        }
+    }
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1) {
         printError(QStringLiteral("only one folder can be opened"));

@@ -8,10 +8,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <functional>
 
 namespace {
@@ -41,11 +44,12 @@ class TestInstance : public QObject {
 
     QString path(const QString& relative) const { return m_dir->filePath(relative); }
 
-    void start(QProcess& process, const QStringList& arguments)
+    void start(QProcess& process, const QStringList& arguments,
+               const QString& program = QStringLiteral(CODEPLEXOR_APP_PATH))
     {
         process.setProcessEnvironment(m_environment);
         process.setProcessChannelMode(QProcess::ForwardedChannels);
-        process.start(QStringLiteral(CODEPLEXOR_APP_PATH), arguments);
+        process.start(program, arguments);
     }
 
     QStringList rememberedPaths() const
@@ -121,10 +125,32 @@ private Q_SLOTS:
         QVERIFY(!running());
     }
 
+    void argumentThatIsNotAFolderIsRefused_data()
+    {
+        // The argument as printf writes it: \351 is the byte 0xE9.
+        QTest::addColumn<QString>("argument");
+        QTest::newRow("missing") << QStringLiteral("missing");
+        QTest::newRow("a file") << QStringLiteral("file.txt");
+        // Read as text it would name "d\uFFFD", which exists too.
+        QTest::newRow("name not UTF-8") << QStringLiteral("d\\351");
+    }
+
     void argumentThatIsNotAFolderIsRefused()
     {
+        QFETCH(QString, argument);
+        const QByteArray latin1Folder = QFile::encodeName(m_dir->path()) + QByteArray("/d\xE9");
+        QVERIFY(::mkdir(latin1Folder.constData(), 0700) == 0);
+        // Qt cannot name it to remove it with the temporary folder.
+        const auto removeLatin1Folder = qScopeGuard([&] { ::rmdir(latin1Folder.constData()); });
+        QVERIFY(QDir().mkpath(path(QStringLiteral("d\uFFFD"))));
+        QFile(path(QStringLiteral("file.txt"))).open(QIODevice::WriteOnly);
+        // Through the shell, which passes the bytes as they are.
         QProcess launch;
-        start(launch, {path(QStringLiteral("missing"))});
+        launch.setWorkingDirectory(m_dir->path());
+        start(launch,
+              {QStringLiteral("-c"), QStringLiteral("exec \"$0\" \"$(printf \"$1\")\""),
+               QStringLiteral(CODEPLEXOR_APP_PATH), argument},
+              QStringLiteral("/bin/sh"));
         QVERIFY(launch.waitForFinished(launchTimeoutMs));
         QCOMPARE(launch.exitCode(), 2);
         QVERIFY(!QFile::exists(path(QStringLiteral("config/CodePlexor/CodePlexor.json"))));
