@@ -2,6 +2,7 @@
 // the same input and output:
 //   - loadFiles against a recursive walk that stats every entry;
 //   - generateContent against reading the same files into one buffer;
+//   - counting the generated text's tokens, against reading the same files;
 //   - the peak heap the scan uses per tree node;
 //   - one keystroke in the prefix with a 4 MiB preference store against one write of that store.
 // Run: build/bench/codeplexor_bench [--quick] [--dir FOLDER]
@@ -16,6 +17,7 @@
 
 #include "engine/PlexorViewModel.h"
 #include "model/PreferenceKeys.h"
+#include "engine/TokenEncoding.h"
 #include "model/Preferences.h"
 #include "model/RecentFolder.h"
 #include "platform/Clipboard.h"
@@ -30,6 +32,7 @@
 #include <QUuid>
 
 #include <algorithm>
+#include <ctime>
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -90,6 +93,13 @@ void measurePrefixKeystroke(int repeats, const QString& folder)
                 keystroke.median, keystroke.median <= 1.0 ? "ok" : "OVER");
     std::printf("  %-44s %8.0fx\n\n", "one store write / one keystroke",
                 write.median / std::max(keystroke.median, 1e-6));
+}
+
+double threadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
 } // namespace
@@ -200,7 +210,7 @@ int main(int argc, char* argv[])
     }
 
     QByteArray buffer;
-    BaselineIo::readAll(selectedPaths, buffer);
+    const qint64 selectedBytes = BaselineIo::readAll(selectedPaths, buffer);
     const Timing plainRead = measure(
         repeats, [&] { buffer = QByteArray(); },
         [&] { BaselineIo::readAll(selectedPaths, buffer); });
@@ -219,6 +229,33 @@ int main(int argc, char* argv[])
     printRatio("generateContent / plain read", generation.median / plainRead.median, 2.0);
     printRatio("generateContent / plain read (reserved)",
                generation.median / plainReadReserved.median, 2.0);
+
+    // --- Token count ---------------------------------------------------------------------------
+    // The first 20 MB of the generated text as UTF-8, counted on one core, against reading the
+    // same number of bytes from the files. The rate is also given in the thread's processor time,
+    // which a machine busy with other work does not distort.
+    const QByteArray utf8 = engine->generatedContent().left(20'000'000).toUtf8();
+    const double readShare = static_cast<double>(utf8.size()) / static_cast<double>(selectedBytes);
+    const TokenEncoding& encoding = TokenEncoding::o200kBase();
+    qint64 tokens = 0;
+    double cpuSeconds = 0;
+    const Timing counting = measure(repeats, [] {}, [&] {
+        const double before = threadCpuSeconds();
+        tokens = encoding.count(QByteArrayView(utf8)).value_or(-1);
+        cpuSeconds = threadCpuSeconds() - before;
+    });
+    const double megabytes = static_cast<double>(utf8.size()) / 1e6;
+    std::printf("\nToken count (o200k_base), %.1f MB of the generated text: %lld tokens\n",
+                megabytes, static_cast<long long>(tokens));
+    printTiming("count tokens", counting);
+    const double wallRate = megabytes / (counting.median / 1000.0);
+    const double cpuRate = megabytes / cpuSeconds;
+    std::printf("  %-44s %6.1f   (target >= 20) %s\n", "token count, MB/s (wall clock)", wallRate,
+                wallRate >= 20 ? "ok" : "UNDER");
+    std::printf("  %-44s %6.1f   (target >= 20) %s\n", "token count, MB/s (processor time)",
+                cpuRate, cpuRate >= 20 ? "ok" : "UNDER");
+    std::printf("  %-44s %6.1fx\n", "token count / plain read of as many bytes",
+                counting.median / (plainRead.median * readShare));
 
     std::printf("\nRemoving the synthetic project ...\n");
     return 0;

@@ -8,6 +8,7 @@
 #include "tags/TagRules.h"
 #include "ui/Badge.h"
 #include "ui/ElidedLabel.h"
+#include "ui/ExactTextEdit.h"
 #include "ui/FileTreeActions.h"
 #include "ui/FileTreeModel.h"
 #include "ui/FileTreeRow.h"
@@ -15,13 +16,14 @@
 #include "ui/TintedButton.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -89,7 +91,8 @@ PlexorInputView::PlexorInputView(PlexorViewModel& engine, QWidget* parent)
 
     QWidget* prefixMarker =
         buildSavedMarker(QStringLiteral("prefix"), m_prefixSaved, m_prefixReset);
-    m_prefixEditor = buildEditor(QStringLiteral("prefixEditor"), tr("Prefix"));
+    m_prefixEditor =
+        buildEditor(QStringLiteral("prefixEditor"), tr("Prefix"), &PlexorViewModel::prefixText);
     auto* prefixStep = new QVBoxLayout;
     prefixStep->setSpacing(8);
     prefixStep->addWidget(buildStep(Symbol::circle1, QStringLiteral("Prefix:"), prefixMarker));
@@ -100,17 +103,29 @@ PlexorInputView::PlexorInputView(PlexorViewModel& engine, QWidget* parent)
     refresh->setObjectName(QStringLiteral("refreshFolderButton"));
     refresh->setSymbol(Symbol::arrowClockwise);
     connect(refresh, &QPushButton::clicked, this, &PlexorInputView::askForRescan);
+    m_selectChanged = new TintedButton(QStringLiteral("Select Changed Files"), content);
+    m_selectChanged->setObjectName(QStringLiteral("selectChangedFilesButton"));
+    m_selectChanged->setToolTip(
+        tr("Select every file git reports as modified, added, renamed or untracked"));
+    connect(m_selectChanged, &QPushButton::clicked, this, &PlexorInputView::selectChangedFiles);
+    auto* fileButtons = new QWidget(content);
+    auto* fileButtonRow = new QHBoxLayout(fileButtons);
+    fileButtonRow->setContentsMargins(0, 0, 0, 0);
+    fileButtonRow->setSpacing(8);
+    fileButtonRow->addWidget(m_selectChanged);
+    fileButtonRow->addWidget(refresh);
     buildTree();
     auto* filesStep = new QVBoxLayout;
     filesStep->setSpacing(8);
-    filesStep->addWidget(buildStep(Symbol::circle2, QStringLiteral("Files:"), refresh));
+    filesStep->addWidget(buildStep(Symbol::circle2, QStringLiteral("Files:"), fileButtons));
     filesStep->addWidget(m_treeFilter);
     filesStep->addWidget(m_tree, 1);
     column->addLayout(filesStep, 1);
 
     QWidget* suffixMarker =
         buildSavedMarker(QStringLiteral("suffix"), m_suffixSaved, m_suffixReset);
-    m_suffixEditor = buildEditor(QStringLiteral("suffixEditor"), tr("Suffix"));
+    m_suffixEditor =
+        buildEditor(QStringLiteral("suffixEditor"), tr("Suffix"), &PlexorViewModel::suffixText);
     auto* suffixStep = new QVBoxLayout;
     suffixStep->setSpacing(8);
     suffixStep->addWidget(buildStep(Symbol::circle3, QStringLiteral("Suffix:"), suffixMarker));
@@ -136,22 +151,16 @@ PlexorInputView::PlexorInputView(PlexorViewModel& engine, QWidget* parent)
     layout->addLayout(generateRow);
 
     // The engine's texts and flags drive the editors and the markers.
-    showPrefix(m_engine.prefixText());
-    showSuffix(m_engine.suffixText());
+    showPrefix();
+    showSuffix();
     connect(&m_engine, &PlexorViewModel::prefixTextChanged, this, &PlexorInputView::showPrefix);
     connect(&m_engine, &PlexorViewModel::suffixTextChanged, this, &PlexorInputView::showSuffix);
-    connect(m_prefixEditor, &QPlainTextEdit::textChanged, this, [this] {
-        if (m_showingEngineText)
-            return;
-        m_engine.setPrefixText(m_prefixEditor->toPlainText());
-        m_engine.savePrefix();
-    });
-    connect(m_suffixEditor, &QPlainTextEdit::textChanged, this, [this] {
-        if (m_showingEngineText)
-            return;
-        m_engine.setSuffixText(m_suffixEditor->toPlainText());
-        m_engine.saveSuffix();
-    });
+    for (ExactTextEdit* editor : {m_prefixEditor, m_suffixEditor}) {
+        connect(editor, &ExactTextEdit::edited, this,
+                [this, editor](qsizetype from, qsizetype removed, const QString& inserted) {
+                    applyEdit(editor, from, removed, inserted);
+                });
+    }
     const auto showMarker = [](QLabel* saved, TintedButton* reset, bool raised) {
         saved->setVisible(raised);
         reset->setVisible(!raised);
@@ -171,6 +180,12 @@ PlexorInputView::PlexorInputView(PlexorViewModel& engine, QWidget* parent)
             &QAbstractButton::setChecked);
     syncFileTypes();
     m_showAll->setChecked(m_engine.showAllFiles());
+    connect(&m_engine, &PlexorViewModel::respectGitignoreChanged, m_gitignoreSwitch,
+            &QAbstractButton::setChecked);
+    m_gitignoreSwitch->setChecked(m_engine.respectGitignore());
+    connect(&m_engine, &PlexorViewModel::inGitWorkTreeChanged, m_selectChanged,
+            &QWidget::setEnabled);
+    m_selectChanged->setEnabled(m_engine.inGitWorkTree());
 
     updateHeader();
     applyColors();
@@ -277,6 +292,14 @@ QWidget* PlexorInputView::buildFileTypes()
     flow->addWidget(m_showAll);
     row->addWidget(m_typeButtons, 1);
 
+    m_gitignoreSwitch = new QCheckBox(QStringLiteral("Respect .gitignore"), section);
+    m_gitignoreSwitch->setObjectName(QStringLiteral("respectGitignoreSwitch"));
+    m_gitignoreSwitch->setToolTip(
+        tr("Leave out what git ignores when the folder is inside a git work tree"));
+    connect(m_gitignoreSwitch, &QAbstractButton::clicked, this,
+            &PlexorInputView::changeRespectGitignore);
+    row->addWidget(m_gitignoreSwitch, 0, Qt::AlignTop);
+
     // The caption sits on the middle of the first line of buttons.
     m_fileTypesCaption->setFixedHeight(m_showAll->sizeHint().height());
     return section;
@@ -323,9 +346,11 @@ QWidget* PlexorInputView::buildSavedMarker(const QString& name, QLabel*& saved,
     return marker;
 }
 
-QPlainTextEdit* PlexorInputView::buildEditor(const QString& name, const QString& accessibleName)
+ExactTextEdit* PlexorInputView::buildEditor(const QString& name, const QString& accessibleName,
+                                            const QString& (PlexorViewModel::*text)() const)
 {
-    auto* editor = new QPlainTextEdit(this);
+    auto* editor =
+        new ExactTextEdit([this, text]() -> const QString& { return (m_engine.*text)(); }, this);
     editor->setObjectName(name);
     editor->setAccessibleName(accessibleName);
     editor->setFixedHeight(editorHeight);
@@ -397,9 +422,12 @@ void PlexorInputView::buildTree()
 
 void PlexorInputView::generate()
 {
+    // Without a folder there is nothing to generate, and the user's clipboard stays as it is.
+    if (!m_url)
+        return;
     Q_EMIT saveStateRequested();
-    m_engine.generateContent(m_url);
-    m_engine.copyToClipboard();
+    if (!m_engine.generateAndCopy(m_url))
+        return;
     Q_EMIT generated(m_url);
     Q_EMIT viewModeRequested(ViewMode::preview);
 }
@@ -420,6 +448,19 @@ void PlexorInputView::changeShowAll(bool showAll)
 {
     m_engine.setShowAllFiles(showAll);
     askForRescan();
+}
+
+void PlexorInputView::changeRespectGitignore(bool respect)
+{
+    m_engine.setRespectGitignore(respect);
+    askForRescan();
+}
+
+void PlexorInputView::selectChangedFiles()
+{
+    QString error;
+    if (!m_engine.selectChangedFiles(m_url, &error) && !error.isEmpty())
+        QMessageBox::warning(this, tr("Select Changed Files"), error);
 }
 
 void PlexorInputView::syncFileTypes()
@@ -460,22 +501,33 @@ void PlexorInputView::rebuildFileTypeButtons()
     applyColors();
 }
 
-void PlexorInputView::showPrefix(const QString& text)
+void PlexorInputView::showPrefix()
 {
-    if (m_prefixEditor->toPlainText() == text)
-        return;
-    m_showingEngineText = true;
-    m_prefixEditor->setPlainText(text);
-    m_showingEngineText = false;
+    if (!m_applyingEdit)
+        m_prefixEditor->showSourceText();
 }
 
-void PlexorInputView::showSuffix(const QString& text)
+void PlexorInputView::showSuffix()
 {
-    if (m_suffixEditor->toPlainText() == text)
-        return;
-    m_showingEngineText = true;
-    m_suffixEditor->setPlainText(text);
-    m_showingEngineText = false;
+    if (!m_applyingEdit)
+        m_suffixEditor->showSourceText();
+}
+
+void PlexorInputView::applyEdit(ExactTextEdit* editor, qsizetype from, qsizetype removed,
+                                const QString& inserted)
+{
+    const bool prefix = editor == m_prefixEditor;
+    QString text = prefix ? m_engine.prefixText() : m_engine.suffixText();
+    text.replace(from, removed, inserted);
+    m_applyingEdit = true;
+    if (prefix) {
+        m_engine.setPrefixText(text);
+        m_engine.savePrefix();
+    } else {
+        m_engine.setSuffixText(text);
+        m_engine.saveSuffix();
+    }
+    m_applyingEdit = false;
 }
 
 void PlexorInputView::restoreExpansion()
@@ -511,6 +563,7 @@ void PlexorInputView::updateHeader()
     m_folderLine->setText(m_folderPath.isEmpty() ? QStringLiteral("No folder selected")
                                                  : m_folderPath);
     m_showInFinder->setEnabled(m_url.has_value());
+    m_generate->setEnabled(m_url.has_value());
     applyColors();
 }
 

@@ -10,12 +10,13 @@
 
 class Badge;
 class ElidedLabel;
+class ExactTextEdit;
 class FileTreeActions;
 class FileTreeModel;
 class PlexorViewModel;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QTreeView;
 class QVBoxLayout;
 class TintedButton;
@@ -42,11 +43,14 @@ public:
     QTreeView* fileTree() const { return m_tree; }
     FileTreeModel* fileTreeModel() const { return m_model; }
     QLineEdit* treeFilter() const { return m_treeFilter; }
+    QCheckBox* gitignoreSwitch() const { return m_gitignoreSwitch; }
+    TintedButton* selectChangedButton() const { return m_selectChanged; }
     FileTreeActions* fileTreeActions() const { return m_treeActions; }
 
     // What the "Generate Content" button does, in this order: saveStateRequested, the engine
     // generates from the open folder and copies the text, generated(url), and
-    // viewModeRequested(preview).
+    // viewModeRequested(preview). Without a folder (the button is disabled then) it does nothing;
+    // when the engine cannot generate, it stops after saveStateRequested.
     void generate();
 
     // The title for a folder: its last path component, or "Code Plexor" without a folder.
@@ -72,16 +76,21 @@ private:
     QWidget* buildFileTypes();
     QWidget* buildStep(Symbol symbol, const QString& heading, QWidget* trailing);
     QWidget* buildSavedMarker(const QString& name, QLabel*& saved, TintedButton*& reset);
-    QPlainTextEdit* buildEditor(const QString& name, const QString& accessibleName);
+    ExactTextEdit* buildEditor(const QString& name, const QString& accessibleName,
+                               const QString& (PlexorViewModel::*text)() const);
     void buildTree();
 
     void syncFileTypes();
     void rebuildFileTypeButtons();
     void changeFileType(const QString& extension, bool enabled);
     void changeShowAll(bool showAll);
+    void changeRespectGitignore(bool respect);
+    void selectChangedFiles();
     void askForRescan();
-    void showPrefix(const QString& text);
-    void showSuffix(const QString& text);
+    void showPrefix();
+    void showSuffix();
+    void applyEdit(ExactTextEdit* editor, qsizetype from, qsizetype removed,
+                   const QString& inserted);
     void restoreExpansion();
     void updateHeader();
     void applyColors();
@@ -106,15 +115,17 @@ private:
     TintedButton* m_prefixReset = nullptr;
     QLabel* m_suffixSaved = nullptr;
     TintedButton* m_suffixReset = nullptr;
-    QPlainTextEdit* m_prefixEditor = nullptr;
-    QPlainTextEdit* m_suffixEditor = nullptr;
+    ExactTextEdit* m_prefixEditor = nullptr;
+    ExactTextEdit* m_suffixEditor = nullptr;
     QTreeView* m_tree = nullptr;
     FileTreeModel* m_model = nullptr;
     QLineEdit* m_treeFilter = nullptr;
+    QCheckBox* m_gitignoreSwitch = nullptr;
+    TintedButton* m_selectChanged = nullptr;
     FileTreeActions* m_treeActions = nullptr;
     TintedButton* m_generate = nullptr;
-    // Set while the screen writes an engine text into an editor, so that the editor's change
-    // signal is not taken for an edit.
-    bool m_showingEngineText = false;
+    // Set while an edit from an editor goes into the engine, so that the engine's change signal
+    // does not show the text anew (which would move the cursor).
+    bool m_applyingEdit = false;
     bool m_applyingColors = false;
 };

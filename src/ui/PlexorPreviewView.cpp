@@ -4,19 +4,17 @@
 #include "tags/NamedColors.h"
 #include "ui/Badge.h"
 #include "ui/CharacterCount.h"
+#include "ui/LargeTextEdit.h"
 #include "ui/Theme.h"
 #include "ui/TintedButton.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
-#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace {
 
-// How long typing may pause before the edits go into the engine.
-constexpr int writeBackDelay = 120;
 // Space between the count badge and the editor's edges.
 constexpr int badgeInset = 10;
 
@@ -31,13 +29,13 @@ PlexorPreviewView::PlexorPreviewView(PlexorViewModel& engine, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    m_editor = new QPlainTextEdit(this);
+    m_editor =
+        new LargeTextEdit([this]() -> const QString& { return m_engine.generatedContent(); }, this);
     m_editor->setObjectName(QStringLiteral("previewEditor"));
     m_editor->setAccessibleName(tr("Generated text"));
     m_editor->setFont(Theme::monospaced());
     m_editor->setFrameShape(QFrame::NoFrame);
-    m_editor->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    m_editor->setTabChangesFocus(true);
+    m_editor->setPadding(4);
     layout->addWidget(m_editor, 1);
 
     // The badge floats over the editor's bottom-right corner; clicks go through to the text.
@@ -76,24 +74,20 @@ PlexorPreviewView::PlexorPreviewView(PlexorViewModel& engine, QWidget* parent)
     connect(m_regenerate, &QPushButton::clicked, this, &PlexorPreviewView::regenerate);
     connect(m_copy, &QPushButton::clicked, this, &PlexorPreviewView::copy);
 
-    m_writeBackTimer.setSingleShot(true);
-    m_writeBackTimer.setInterval(writeBackDelay);
-    connect(&m_writeBackTimer, &QTimer::timeout, this, &PlexorPreviewView::writeBackEdits);
-    // Counting waits for the event loop, so that a burst of changes is counted once.
-    m_countTimer.setSingleShot(true);
-    m_countTimer.setInterval(0);
-    connect(&m_countTimer, &QTimer::timeout, this, &PlexorPreviewView::updateCount);
-
-    connect(m_editor, &QPlainTextEdit::textChanged, this, &PlexorPreviewView::noteEdit);
+    connect(m_editor, &LargeTextEdit::edited, this, &PlexorPreviewView::applyEdit);
     connect(&m_engine, &PlexorViewModel::generatedContentChanged, this,
             &PlexorPreviewView::showGeneratedContent);
+    connect(&m_engine, &PlexorViewModel::generatedContentChanged, this,
+            &PlexorPreviewView::updateEnabled);
     connect(&m_engine, &PlexorViewModel::justCopiedChanged, this, &PlexorPreviewView::updateLabels);
     connect(&m_engine, &PlexorViewModel::justRegeneratedChanged, this,
             &PlexorPreviewView::updateLabels);
 
-    showGeneratedContent();
-    updateCount();
+    m_shownText = m_engine.generatedContent();
+    m_count = CharacterCount::graphemes(m_shownText);
+    showCount();
     updateLabels();
+    updateEnabled();
     applyColors();
 }
 
@@ -102,6 +96,7 @@ PlexorPreviewView::~PlexorPreviewView() = default;
 void PlexorPreviewView::setUrl(const std::optional<QString>& url)
 {
     m_url = url;
+    updateEnabled();
 }
 
 QString PlexorPreviewView::charsText(qsizetype count)
@@ -116,61 +111,64 @@ QString PlexorPreviewView::shownCount() const
 
 void PlexorPreviewView::regenerate()
 {
-    writeBackEdits();
-    m_engine.generateContent(m_url);
-    m_engine.copyToClipboard();
-    m_engine.raiseJustRegenerated();
+    if (m_engine.generateAndCopy(m_url))
+        m_engine.raiseJustRegenerated();
 }
 
 void PlexorPreviewView::copy()
 {
-    writeBackEdits();
+    if (!canCopy())
+        return;
     m_engine.copyToClipboard();
+}
+
+bool PlexorPreviewView::canCopy() const
+{
+    return m_url.has_value() && !m_engine.generatedContent().isEmpty();
+}
+
+void PlexorPreviewView::updateEnabled()
+{
+    m_regenerate->setEnabled(m_url.has_value());
+    m_copy->setEnabled(canCopy());
 }
 
 void PlexorPreviewView::goBack()
 {
-    writeBackEdits();
     Q_EMIT viewModeRequested(ViewMode::plexor);
 }
 
 void PlexorPreviewView::showGeneratedContent()
 {
+    if (m_applyingEdit)
+        return;
     const QString& text = m_engine.generatedContent();
-    // Unsent edits lose against a new text from the engine; an unchanged text leaves the editor
-    // (and its cursor and scroll position) alone.
-    if (m_editsPending || text != m_shownText) {
-        m_writeBackTimer.stop();
-        m_editsPending = false;
-        m_showingEngineText = true;
-        m_editor->setPlainText(text);
-        m_showingEngineText = false;
+    // An unchanged text leaves the editor (and its cursor and scroll position) alone; after an
+    // edit, what the editor shows is no longer known here, so any new text is shown.
+    if (m_shownText.isNull() || text != m_shownText) {
         m_shownText = text;
+        m_editor->reload();
+        m_count = CharacterCount::graphemes(text);
+        showCount();
     }
-    m_countTimer.start();
 }
 
-void PlexorPreviewView::noteEdit()
+void PlexorPreviewView::applyEdit(qsizetype from, qsizetype removed, const QString& inserted)
 {
-    if (m_showingEngineText)
-        return;
-    m_editsPending = true;
-    m_writeBackTimer.start();
+    // The text shown before the first edit is let go, so that the engine's text is not copied
+    // for its sake; the count follows the lines the edit touches.
+    m_shownText = QString();
+    m_count +=
+        CharacterCount::changeAfterEdit(m_engine.generatedContent(), from, removed, inserted);
+    m_applyingEdit = true;
+    m_engine.editGeneratedContent(from, removed, inserted);
+    m_applyingEdit = false;
+    showCount();
 }
 
-void PlexorPreviewView::writeBackEdits()
+void PlexorPreviewView::showCount()
 {
-    m_writeBackTimer.stop();
-    if (!m_editsPending)
-        return;
-    m_editsPending = false;
-    m_shownText = m_editor->toPlainText();
-    m_engine.setGeneratedContent(m_shownText);
-}
-
-void PlexorPreviewView::updateCount()
-{
-    const QString text = charsText(CharacterCount::graphemes(m_engine.generatedContent()));
+    const QString text = charsText(m_count);
     m_countBadge->setText(text);
     m_countBadge->setAccessibleName(text);
     placeBadge();
@@ -206,12 +204,6 @@ bool PlexorPreviewView::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void PlexorPreviewView::hideEvent(QHideEvent* event)
-{
-    writeBackEdits();
-    QWidget::hideEvent(event);
-}
-
 void PlexorPreviewView::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
@@ -224,10 +216,10 @@ void PlexorPreviewView::applyColors()
     if (m_applyingColors)
         return;
     m_applyingColors = true;
-    m_editor->setStyleSheet(
-        QStringLiteral("QPlainTextEdit { background: %1; color: %2; border: none; padding: 4px; }")
-            .arg(Theme::cssColor(Theme::textBackground()),
-                 Theme::cssColor(Theme::withOpacity(palette().color(QPalette::Text), 0.7))));
+    QPalette background = m_editor->viewport()->palette();
+    background.setColor(QPalette::Base, Theme::textBackground());
+    m_editor->viewport()->setPalette(background);
+    m_editor->setTextColor(Theme::withOpacity(palette().color(QPalette::Text), 0.7));
     Badge::Style badge;
     badge.color = NamedColors::color(NamedColor::green);
     badge.backgroundOpacity = 0.35;

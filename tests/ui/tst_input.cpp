@@ -15,6 +15,7 @@
 #include "ui/TintedButton.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -225,15 +226,14 @@ private Q_SLOTS:
                                         QStringLiteral("mode Preview")}));
         QVERIFY(m_engine->generatedContent().contains(QStringLiteral("app/a.md")));
 
-        // Without a folder every step still runs; the text stays as it was.
+        // Without a folder the button is disabled and nothing happens, the clipboard included.
         m_events.clear();
+        m_clipboard.calls.clear();
         m_view->setFolder(std::nullopt, QString());
-        const QString before = m_engine->generatedContent();
+        QVERIFY(!find<TintedButton>(QStringLiteral("generateButton"))->isEnabled());
         m_view->generate();
-        QCOMPARE(m_engine->generatedContent(), before);
-        QCOMPARE(m_events.first(), QStringLiteral("save .md=1"));
-        QCOMPARE(m_events.last(), QStringLiteral("mode Preview"));
-        QVERIFY(m_events.contains(QStringLiteral("generated -")));
+        QVERIFY(m_events.isEmpty());
+        QVERIFY(m_clipboard.calls.isEmpty());
     }
 
     void prefixAndSuffixEditorsStoreEveryEdit()
@@ -266,6 +266,39 @@ private Q_SLOTS:
         QCOMPARE(m_preferences->text(PreferenceKeys::savedSuffixText),
                  std::optional(PlexorViewModel::defaultSuffixText()));
         QVERIFY(find<QLabel>(QStringLiteral("suffixSavedLabel"))->isVisible());
+    }
+
+    void editorsKeepTheExactText_data()
+    {
+        QTest::addColumn<QString>("editorName");
+        QTest::addColumn<QString>("key");
+        QTest::newRow("prefix") << QStringLiteral("prefixEditor")
+                                << QString(PreferenceKeys::savedPrefixText);
+        QTest::newRow("suffix") << QStringLiteral("suffixEditor")
+                                << QString(PreferenceKeys::savedSuffixText);
+    }
+
+    void editorsKeepTheExactText()
+    {
+        QFETCH(QString, editorName);
+        QFETCH(QString, key);
+        // No-break spaces, CR LF, a line separator, a tab and a trailing newline, as stored.
+        const QString stored = QStringLiteral("a\u00a0b\r\nc\u2028d\te\r\n");
+        m_preferences->setText(key, stored);
+        m_engine->loadSavedTexts();
+        show();
+        auto* editor = find<QPlainTextEdit>(editorName);
+        editor->setFocus();
+        QTextCursor cursor = editor->textCursor();
+        cursor.setPosition(1);
+        editor->setTextCursor(cursor);
+        QTest::keyClick(editor, Qt::Key_X);
+        const QString expected = QStringLiteral("ax\u00a0b\r\nc\u2028d\te\r\n");
+        QCOMPARE(m_preferences->text(key), std::optional(expected));
+        QCOMPARE(editorName == u"prefixEditor" ? m_engine->prefixText() : m_engine->suffixText(),
+                 expected);
+        // The cursor stays where the typing left it.
+        QCOMPARE(editor->textCursor().position(), 2);
     }
 
     void treeExpansionFollowsTheNodes()
@@ -307,6 +340,21 @@ private Q_SLOTS:
         QVERIFY(!model->node(innerIndex)->isExpanded());
     }
 
+    void gitignoreSwitchStoresThenRescans()
+    {
+        show();
+        m_engine->loadFiles(m_tree->root());
+        QCheckBox* gitignore = m_view->gitignoreSwitch();
+        QCOMPARE(gitignore->text(), QStringLiteral("Respect .gitignore"));
+        QVERIFY(!gitignore->isChecked());
+        QTest::mouseClick(gitignore, Qt::LeftButton);
+        QVERIFY(m_engine->respectGitignore());
+        QCOMPARE(m_events, (QStringList{QStringLiteral("save .md=1"), QStringLiteral("refresh")}));
+        // A folder outside any git work tree has no changed files to select.
+        QVERIFY(!m_view->selectChangedButton()->isEnabled());
+        QCOMPARE(m_view->selectChangedButton()->text(), QStringLiteral("Select Changed Files"));
+    }
+
     void filterShowsFindsAndRestoresExpansion()
     {
         show();
@@ -333,6 +381,7 @@ private Q_SLOTS:
                  m_tree->path(QStringLiteral("lib/inner/c.py")));
         QVERIFY(tree->isExpanded(libIndex));
         QVERIFY(tree->isExpanded(innerIndex));
+        const FileItem* libNode = model->node(libIndex);
         // A tick while filtering is an ordinary tick; closing a folder is the filter's own.
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(file).center());
         QCOMPARE(m_engine->collectSelectedItems().size(), 1);
@@ -344,7 +393,7 @@ private Q_SLOTS:
         QVERIFY(filter->text().isEmpty());
         QCOMPARE(model->rowCount(), 2);
         QCOMPARE(PlexorViewModel::collectExpandedPaths(m_engine->files()), QSet<QString>{inner});
-        QVERIFY(!tree->isExpanded(model->indexOf(model->node(libIndex))));
+        QVERIFY(!tree->isExpanded(model->indexOf(libNode)));
         QCOMPARE(m_engine->collectSelectedItems().size(), 1);
     }
 
