@@ -7,12 +7,17 @@
 
 namespace {
 
-// libgit2 keeps global state (its allocator, the search paths of the global configuration),
-// set up once per process and kept until exit.
+// libgit2 keeps global state (its allocator, the search paths of the global configuration):
+// set up on first use, released when the process exits.
 void initialiseLibrary()
 {
-    static const int initialised = git_libgit2_init();
-    Q_UNUSED(initialised);
+    struct Library {
+        Library() { git_libgit2_init(); }
+        ~Library() { git_libgit2_shutdown(); }
+        Library(const Library&) = delete;
+        Library& operator=(const Library&) = delete;
+    };
+    static const Library library;
 }
 
 QString lastError()
@@ -22,18 +27,39 @@ QString lastError()
                                    : QStringLiteral("unknown git error");
 }
 
-std::string_view view(QByteArrayView bytes)
+} // namespace
+
+// One opened repository with its index.
+struct GitWorkTree::Repository {
+    git_repository* repository = nullptr;
+    git_index* index = nullptr;
+    std::string gitDirectory;
+
+    Repository() = default;
+    Repository(const Repository&) = delete;
+    Repository& operator=(const Repository&) = delete;
+    ~Repository()
+    {
+        git_index_free(index);
+        git_repository_free(repository);
+    }
+};
+
+namespace {
+
+// The repository opened last, kept so that the next scan of the same project reads its index
+// again only when the file changed on disk: reading the index of a large repository costs a
+// good part of a scan.
+std::shared_ptr<GitWorkTree::Repository>& lastRepository()
 {
-    return {bytes.data(), static_cast<size_t>(bytes.size())};
+    static std::shared_ptr<GitWorkTree::Repository> last;
+    return last;
 }
 
 } // namespace
 
-GitWorkTree::~GitWorkTree()
-{
-    git_index_free(m_index);
-    git_repository_free(m_repository);
-}
+GitWorkTree::GitWorkTree() = default;
+GitWorkTree::~GitWorkTree() = default;
 
 bool GitWorkTree::contains(const QString& folder)
 {
@@ -50,11 +76,26 @@ std::unique_ptr<GitWorkTree> GitWorkTree::open(const QString& folder)
 {
     initialiseLibrary();
     const QByteArray path = QFile::encodeName(folder);
-    std::unique_ptr<GitWorkTree> tree(new GitWorkTree);
-    if (git_repository_open_ext(&tree->m_repository, path.constData(), 0, nullptr) != 0 ||
-        git_repository_is_bare(tree->m_repository))
+    git_buf found = GIT_BUF_INIT;
+    if (git_repository_discover(&found, path.constData(), 0, nullptr) != 0)
         return nullptr;
-    const char* top = git_repository_workdir(tree->m_repository);
+    const std::string gitDirectory(found.ptr, found.size);
+    git_buf_dispose(&found);
+
+    std::shared_ptr<Repository>& last = lastRepository();
+    std::shared_ptr<Repository> repository;
+    if (last && last->gitDirectory == gitDirectory && git_index_read(last->index, 0) == 0) {
+        repository = last;
+    } else {
+        repository = std::make_shared<Repository>();
+        repository->gitDirectory = gitDirectory;
+        if (git_repository_open(&repository->repository, gitDirectory.c_str()) != 0 ||
+            git_repository_is_bare(repository->repository) ||
+            git_repository_index(&repository->index, repository->repository) != 0)
+            return nullptr;
+        last = repository;
+    }
+    const char* top = git_repository_workdir(repository->repository);
     if (!top)
         return nullptr;
     // The folder must lie at or below the work tree's top; both are compared resolved, since
@@ -64,51 +105,30 @@ std::unique_ptr<GitWorkTree> GitWorkTree::open(const QString& folder)
         QFile::encodeName(QFileInfo(QFile::decodeName(top)).canonicalFilePath()) + '/';
     if (!resolved.startsWith(topPath))
         return nullptr;
+    std::unique_ptr<GitWorkTree> tree(new GitWorkTree);
+    tree->m_open = std::move(repository);
+    tree->m_repository = tree->m_open->repository;
+    tree->m_index = tree->m_open->index;
     tree->m_prefix = resolved.mid(topPath.size()).toStdString();
-    if (!tree->loadIndex())
-        return nullptr;
     return tree;
-}
-
-bool GitWorkTree::loadIndex()
-{
-    if (git_repository_index(&m_index, m_repository) != 0)
-        return false;
-    const size_t count = git_index_entrycount(m_index);
-    m_trackedFiles.reserve(count);
-    for (size_t i = 0; i < count; ++i) {
-        const git_index_entry* entry = git_index_get_byindex(m_index, i);
-        std::string_view path(entry->path);
-        if (!path.starts_with(m_prefix))
-            continue;
-        path.remove_prefix(m_prefix.size());
-        m_trackedFiles.insert(path);
-        for (size_t slash = path.rfind('/'); slash != std::string_view::npos && slash > 0;
-             slash = path.rfind('/', slash - 1)) {
-            if (!m_trackedFolders.insert(path.substr(0, slash)).second)
-                break;
-        }
-    }
-    return true;
-}
-
-std::string GitWorkTree::fullPath(QByteArrayView relativePath, bool isFolder) const
-{
-    std::string path = m_prefix;
-    path.append(view(relativePath));
-    if (isFolder)
-        path += '/';
-    return path;
 }
 
 bool GitWorkTree::ignores(QByteArrayView relativePath, bool isFolder)
 {
-    const std::string_view path = view(relativePath);
-    if (isFolder ? m_trackedFolders.contains(path) : m_trackedFiles.contains(path))
+    // The index answers from its own path table: a tracked file is never ignored, and a folder
+    // holding tracked files is walked (its untracked entries are asked about one by one).
+    m_path.assign(m_prefix);
+    m_path.append(relativePath.data(), static_cast<size_t>(relativePath.size()));
+    if (isFolder) {
+        m_path += '/';
+        size_t position = 0;
+        if (git_index_find_prefix(&position, m_index, m_path.c_str()) == 0)
+            return false;
+    } else if (git_index_get_bypath(m_index, m_path.c_str(), 0)) {
         return false;
+    }
     int ignored = 0;
-    if (git_ignore_path_is_ignored(&ignored, m_repository,
-                                   fullPath(relativePath, isFolder).c_str()) != 0)
+    if (git_ignore_path_is_ignored(&ignored, m_repository, m_path.c_str()) != 0)
         return false;
     return ignored != 0;
 }

@@ -6,8 +6,7 @@
 
 #include <memory>
 #include <optional>
-#include <string_view>
-#include <unordered_set>
+#include <string>
 
 struct git_index;
 struct git_repository;
@@ -20,10 +19,11 @@ struct git_repository;
 // Paths given to and returned by the queries are relative to the project folder (which may be a
 // folder below the work tree's top), with "/" between components, in UTF-8.
 //
-// Opening reads the index once. Deciding an entry costs a hash look-up for what the index holds
-// (tracked files are never ignored, and a folder holding tracked files is always walked), and
-// one ignore-rule query for anything else; so the cost grows with the untracked entries, not
-// with the size of the tree.
+// Opening reads the index (again only when it changed since the last opening of the same
+// repository). Deciding an entry costs a look-up in the index (tracked files
+// are never ignored, and a folder holding tracked files is always walked), and one ignore-rule
+// query for anything else; so the cost grows with the untracked entries, not with the size of
+// the tree.
 class GitWorkTree {
 public:
     ~GitWorkTree();
@@ -49,17 +49,16 @@ public:
     // so is anything outside the project folder. Nullopt with `error` set when git cannot tell.
     std::optional<QSet<QString>> changedFiles(QString* error = nullptr);
 
-private:
-    GitWorkTree() = default;
-    bool loadIndex();
-    std::string fullPath(QByteArrayView relativePath, bool isFolder) const;
+    struct Repository;
 
+private:
+    GitWorkTree();
+
+    std::shared_ptr<Repository> m_open;
     git_repository* m_repository = nullptr;
     git_index* m_index = nullptr;
     // The project folder relative to the top of the work tree: empty, or ending in "/".
     std::string m_prefix;
-    // Tracked files and every folder above one, relative to the project folder; the views point
-    // into the index's own path texts.
-    std::unordered_set<std::string_view> m_trackedFiles;
-    std::unordered_set<std::string_view> m_trackedFolders;
+    // The path of the entry being decided, relative to the top (kept to spare an allocation).
+    std::string m_path;
 };

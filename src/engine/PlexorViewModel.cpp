@@ -409,6 +409,11 @@ void PlexorViewModel::editGeneratedContent(qsizetype from, qsizetype removed, QS
     Q_EMIT generatedContentChanged();
 }
 
+void PlexorViewModel::prepareForEditing()
+{
+    m_generatedContent.detach();
+}
+
 QString PlexorViewModel::displayPath(const FileItem& node, const QString& rootPath)
 {
     const QString& path = node.path();

@@ -156,6 +156,10 @@ public:
     // Replaces the `removed` characters at `from` by `inserted` (an edit in the preview), so that
     // every other character stays exactly as it is. Out-of-range values are clamped.
     void editGeneratedContent(qsizetype from, qsizetype removed, QStringView inserted);
+    // Gives the text its own characters when it still shares them with a copy handed out (the
+    // clipboard's, after copyToClipboard), so that the next edit does not first copy the whole
+    // text. The preview calls it when the user turns to its editor.
+    void prepareForEditing();
 
     // Builds the text from the prefix, the selected files and the suffix. Does nothing without a
     // folder or when access is refused, and then returns false. A file that cannot be read as

@@ -145,12 +145,14 @@ void PlexorPreviewView::showGeneratedContent()
     const QString& text = m_engine.generatedContent();
     // An unchanged text leaves the editor (and its cursor and scroll position) alone; after an
     // edit, what the editor shows is no longer known here, so any new text is shown.
-    if (m_shownText.isNull() || text != m_shownText) {
-        m_shownText = text;
-        m_editor->reload();
-        m_count = CharacterCount::graphemes(text);
-        showCount();
-    }
+    const bool unchanged = !m_shownText.isNull() && text == m_shownText;
+    // Holding the new text (which shares the engine's characters) lets the old one go.
+    m_shownText = text;
+    if (unchanged)
+        return;
+    m_editor->reload();
+    m_count = CharacterCount::graphemes(text);
+    showCount();
 }
 
 void PlexorPreviewView::applyEdit(qsizetype from, qsizetype removed, const QString& inserted)
@@ -201,6 +203,10 @@ bool PlexorPreviewView::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_editor && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
         placeBadge();
+    // The copy that sharing the text with the clipboard defers is made when the user turns to
+    // the editor, not at the first keystroke.
+    if (watched == m_editor && event->type() == QEvent::FocusIn)
+        m_engine.prepareForEditing();
     return QWidget::eventFilter(watched, event);
 }
 
