@@ -103,7 +103,7 @@ class TestRecentFoldersStore : public QObject {
     }
 
     // The list as a fresh reader of the preference file sees it.
-    QList<RecentFolder> stored() const
+    QList<RecentFolder> stored()
     {
         m_temp->preferences.flush();
         Preferences reader(m_temp->preferences.filePath(), Preferences::Access::ReadOnly);
