@@ -4,7 +4,6 @@
 #include "KeyboardShortcuts/ActionShortcut.h"
 #include "KeyboardShortcuts/AlertPresenter.h"
 #include "KeyboardShortcuts/InWindowShortcut.h"
-#include "KeyboardShortcuts/MenuBarItems.h"
 #include "KeyboardShortcuts/QtKeyMapping.h"
 #include "KeyboardShortcuts/Recorder.h"
 #include "KeyboardShortcuts/StringTable.h"
@@ -55,7 +54,7 @@ class TestRecorder : public QObject {
     QLabel* farAway = nullptr;
     QList<std::optional<Shortcut>> reported;
     QList<bool> activeStatus;
-    const Name name{QStringLiteral("recorded")};
+    const Name name{u"recorded"_qs};
 
     void capture()
     {
@@ -91,13 +90,13 @@ private Q_SLOTS:
         auto* layout = new QVBoxLayout(window.get());
         before = new QLineEdit;
         layout->addWidget(before);
-        recorder = new Recorder(QStringLiteral("Generate/Regenerate Content"), name,
+        recorder = new Recorder(u"Generate/Regenerate Content"_qs, name,
                                 [this](const std::optional<Shortcut>& s) { reported.append(s); });
         field = recorder->field();
         layout->addWidget(recorder);
         after = new QLineEdit;
         layout->addWidget(after);
-        farAway = new QLabel(QStringLiteral("far away"));
+        farAway = new QLabel(u"far away"_qs);
         farAway->setMinimumHeight(80);
         layout->addWidget(farAway);
         window->show();
@@ -158,45 +157,32 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("key");
         QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-        QTest::addColumn<bool>("accepted");
-        QTest::addColumn<qint64>("keyCode");
-        QTest::addColumn<quint64>("flags");
-        const auto none = Qt::KeyboardModifiers();
-        QTest::newRow("letter alone beeps")
-            << int(Qt::Key_K) << none << false << qint64(0) << quint64(0);
-        QTest::newRow("shift is not enough")
-            << int(Qt::Key_A) << Qt::KeyboardModifiers(Qt::ShiftModifier) << false << qint64(0)
-            << quint64(0);
-        QTest::newRow("modifier key alone")
-            << int(Qt::Key_Control) << Qt::KeyboardModifiers(Qt::ControlModifier) << false
-            << qint64(0) << quint64(0);
-        QTest::newRow("key without code")
-            << int(Qt::Key_Print) << Qt::KeyboardModifiers(Qt::ControlModifier) << false
-            << qint64(0) << quint64(0);
-        QTest::newRow("F5 alone") << int(Qt::Key_F5) << none << true << Key::f5.rawValue
-                                  << quint64(0);
-        QTest::newRow("shift-F5") << int(Qt::Key_F5) << Qt::KeyboardModifiers(Qt::ShiftModifier)
-                                  << true << Key::f5.rawValue << EventModifierFlag::shift;
-        QTest::newRow("ctrl-shift-k")
-            << int(Qt::Key_K) << (Qt::ControlModifier | Qt::ShiftModifier) << true
-            << Key::k.rawValue << (EventModifierFlag::command | EventModifierFlag::shift);
-        QTest::newRow("meta is control")
-            << int(Qt::Key_K) << Qt::KeyboardModifiers(Qt::MetaModifier) << true << Key::k.rawValue
-            << EventModifierFlag::control;
-        QTest::newRow("escape with a modifier")
-            << int(Qt::Key_Escape) << Qt::KeyboardModifiers(Qt::ControlModifier) << true
-            << Key::escape.rawValue << EventModifierFlag::command;
-        QTest::newRow("keypad") << int(Qt::Key_5) << (Qt::AltModifier | Qt::KeypadModifier) << true
-                                << Key::keypad5.rawValue << EventModifierFlag::option;
+        QTest::addColumn<Shortcut>("recorded"); // key code -1: refused
+        const auto row = [](const char* name, Qt::Key key, Qt::KeyboardModifiers modifiers,
+                            std::optional<Shortcut> recorded) {
+            QTest::newRow(name) << int(key) << modifiers << recorded.value_or(Shortcut(-1, 0));
+        };
+        namespace F = EventModifierFlag;
+        row("letter alone beeps", Qt::Key_K, {}, {});
+        row("shift is not enough", Qt::Key_A, Qt::ShiftModifier, {});
+        row("modifier key alone", Qt::Key_Control, Qt::ControlModifier, {});
+        row("key without code", Qt::Key_Print, Qt::ControlModifier, {});
+        row("F5 alone", Qt::Key_F5, {}, Shortcut(Key::f5, 0));
+        row("shift-F5", Qt::Key_F5, Qt::ShiftModifier, Shortcut(Key::f5, F::shift));
+        row("ctrl-shift-k", Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier, commandShiftK);
+        row("meta is control", Qt::Key_K, Qt::MetaModifier, Shortcut(Key::k, F::control));
+        row("escape with a modifier", Qt::Key_Escape, Qt::ControlModifier,
+            Shortcut(Key::escape, F::command));
+        row("keypad", Qt::Key_5, Qt::AltModifier | Qt::KeypadModifier,
+            Shortcut(Key::keypad5, F::option));
     }
 
     void keyPresses()
     {
         QFETCH(int, key);
         QFETCH(Qt::KeyboardModifiers, modifiers);
-        QFETCH(bool, accepted);
-        QFETCH(qint64, keyCode);
-        QFETCH(quint64, flags);
+        QFETCH(Shortcut, recorded);
+        const bool accepted = recorded.carbonKeyCode() >= 0;
         QSignalSpy refused(field, &RecorderLineEdit::keyRefused);
         QSignalSpy changed(recorder, &Recorder::shortcutChanged);
         capture();
@@ -207,7 +193,7 @@ private Q_SLOTS:
             QVERIFY(reported.isEmpty() && f->changes.isEmpty());
             return;
         }
-        const Shortcut expected(keyCode, carbonModifiersFromEventFlags(flags));
+        const Shortcut& expected = recorded;
         QCOMPARE(refused.size(), 0);
         QCOMPARE(getShortcut(name), std::optional(expected));
         QCOMPARE(reported, QList{std::optional(expected)});
@@ -271,32 +257,47 @@ private Q_SLOTS:
         QTRY_VERIFY(field->isCapturing());
     }
 
+    // The application's menus, read off its menu bar: a shortcut of any item, in submenus too,
+    // is refused with the item's title.
+    void menuItemClash_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<QString>("item"); // empty: free
+        const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+        QTest::newRow("top level") << int(Qt::Key_Q) << ctrl << u"Quit"_qs;
+        QTest::newRow("in a submenu")
+            << int(Qt::Key_L) << (ctrl | Qt::AltModifier) << u"Clear List"_qs;
+        QTest::newRow("escaped ampersand")
+            << int(Qt::Key_W) << (ctrl | Qt::ShiftModifier) << u"Save & Close"_qs;
+        QTest::newRow("function key") << int(Qt::Key_F1) << Qt::KeyboardModifiers() << u"Help"_qs;
+        QTest::newRow("other modifiers are free")
+            << int(Qt::Key_Q) << (ctrl | Qt::ShiftModifier) << QString();
+    }
+
     void menuItemClash()
     {
+        QFETCH(int, key);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(QString, item);
         QMainWindow main;
-        QMenu* file = main.menuBar()->addMenu(QStringLiteral("&File"));
-        QMenu* recent = file->addMenu(QStringLiteral("Open &Recent"));
-        recent->addAction(QStringLiteral("Clear &List"),
-                          QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_L));
-        file->addAction(QStringLiteral("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q));
-
+        QMenu* file = main.menuBar()->addMenu(u"&File"_qs);
+        file->addMenu(u"Open &Recent"_qs)
+            ->addAction(u"Clear &List"_qs, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_L));
+        file->addAction(u"Save && &Close"_qs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W));
+        file->addSeparator();
+        file->addAction(u"&Quit"_qs, QKeySequence(Qt::CTRL | Qt::Key_Q));
+        main.menuBar()->addMenu(u"&Help"_qs)->addAction(u"Help"_qs, QKeySequence(Qt::Key_F1));
         capture();
-        press(Qt::Key_Q, Qt::ControlModifier);
-        QCOMPARE(alerts->shown.size(), 1);
-        QVERIFY(alerts->shown[0].message.contains(u"\u201CQuit\u201D"_qs));
-        QVERIFY(!getShortcut(name));
-        // Capturing again after the alert.
-        QVERIFY(field->isCapturing());
-
-        press(Qt::Key_L, Qt::ControlModifier | Qt::AltModifier);
-        QCOMPARE(alerts->shown.size(), 2);
-        QVERIFY(alerts->shown[1].message.contains(u"Clear List"_qs));
-
-        // The same letter with other modifiers is free.
-        press(Qt::Key_Q, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(alerts->shown.size(), 2);
-        QCOMPARE(getShortcut(name), std::optional(Shortcut(Key::q, EventModifierFlag::command |
-                                                                       EventModifierFlag::shift)));
+        press(Qt::Key(key), modifiers);
+        QCOMPARE(getShortcut(name).has_value(), item.isEmpty());
+        QCOMPARE(alerts->shown.size(), item.isEmpty() ? 0 : 1);
+        if (!item.isEmpty()) {
+            QCOMPARE(alerts->shown[0].message,
+                     StringTable::text(StringTable::usedByMenuItem).arg(item));
+            QVERIFY(alerts->shown[0].message.contains(u"\u201C"_qs + item + u"\u201D"_qs));
+            QVERIFY(field->isCapturing());
+        }
     }
 
     void refusedOptionShortcuts_data()
@@ -305,17 +306,14 @@ private Q_SLOTS:
         QTest::addColumn<bool>("sandboxed");
         QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
         QTest::addColumn<bool>("refused");
-        QTest::newRow("15.0 option") << 0 << true << Qt::KeyboardModifiers(Qt::AltModifier) << true;
-        QTest::newRow("15.1 option-shift")
-            << 1 << true << (Qt::AltModifier | Qt::ShiftModifier) << true;
-        QTest::newRow("15.1 control-option")
-            << 1 << true << (Qt::AltModifier | Qt::MetaModifier) << false;
+        const Qt::KeyboardModifiers option = Qt::AltModifier;
+        QTest::newRow("15.0 option") << 0 << true << option << true;
+        QTest::newRow("15.1 option-shift") << 1 << true << (option | Qt::ShiftModifier) << true;
+        QTest::newRow("15.1 control-option") << 1 << true << (option | Qt::MetaModifier) << false;
         QTest::newRow("15.1 command-option")
-            << 1 << true << (Qt::AltModifier | Qt::ControlModifier) << false;
-        QTest::newRow("15.2 option")
-            << 2 << true << Qt::KeyboardModifiers(Qt::AltModifier) << false;
-        QTest::newRow("15.1 outside a sandbox")
-            << 1 << false << Qt::KeyboardModifiers(Qt::AltModifier) << false;
+            << 1 << true << (option | Qt::ControlModifier) << false;
+        QTest::newRow("15.2 option") << 2 << true << option << false;
+        QTest::newRow("15.1 outside a sandbox") << 1 << false << option << false;
     }
 
     void refusedOptionShortcuts()
@@ -338,22 +336,18 @@ private Q_SLOTS:
     void systemClash_data()
     {
         QTest::addColumn<bool>("refusesTaken");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("stored");
-        QTest::newRow("ok") << false << AlertPresenter::firstButton << false;
-        QTest::newRow("use anyway") << false << AlertPresenter::secondButton << true;
-        QTest::newRow("system refuses for sure: no use anyway")
-            << true << AlertPresenter::secondButton << false;
+        QTest::addColumn<bool>("stored"); // answered with the second button
+        QTest::newRow("use anyway") << false << true;
+        QTest::newRow("system refuses for sure: no use anyway") << true << false;
     }
 
     void systemClash()
     {
         QFETCH(bool, refusesTaken);
-        QFETCH(int, answer);
         QFETCH(bool, stored);
         f->backend->taken.insert(commandShiftK);
         f->backend->refusesTaken = refusesTaken;
-        alerts->answers.append(answer);
+        alerts->answers.append(AlertPresenter::secondButton);
         capture();
         press(Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(alerts->shown.size(), 1);
@@ -496,7 +490,7 @@ private Q_SLOTS:
         second->field()->cancelButton()->trigger();
         QVERIFY(field->text().isEmpty());
         // A recorder of another name keeps its text.
-        second->setName(Name(QStringLiteral("other")));
+        second->setName(Name(u"other"_qs));
         setShortcut(commandShiftK, name);
         QVERIFY(second->field()->text().isEmpty());
     }
@@ -516,9 +510,9 @@ private Q_SLOTS:
 
     void changingTheNameDropsTheFocus()
     {
-        setShortcut(commandShiftK, Name(QStringLiteral("other")));
+        setShortcut(commandShiftK, Name(u"other"_qs));
         capture();
-        recorder->setName(Name(QStringLiteral("other")));
+        recorder->setName(Name(u"other"_qs));
         QCOMPARE(field->text(), u"Ctrl+Shift+K"_qs);
         QTRY_VERIFY(!field->isCapturing());
     }
@@ -553,25 +547,6 @@ private Q_SLOTS:
         QVERIFY(!shortcutName(&action));
         setShortcut(commandShiftK, name);
         QVERIFY(action.shortcut().isEmpty());
-    }
-
-    void menuBarItems()
-    {
-        QMenuBar bar;
-        QMenu* edit = bar.addMenu(QStringLiteral("&Edit"));
-        edit->addAction(QStringLiteral("Save && &Close"),
-                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W));
-        edit->addSeparator();
-        edit->addAction(QStringLiteral("Help"), QKeySequence(Qt::Key_F1));
-        const QList<MenuItem> items = MenuBarItems::ofMenuBar(bar);
-        QCOMPARE(items.size(), 1);
-        QCOMPARE(items[0].submenu.size(), 2);
-        QCOMPARE(items[0].submenu[0].title, u"Save & Close"_qs);
-        QCOMPARE(items[0].submenu[0].keyEquivalent, u"w"_qs);
-        QCOMPARE(items[0].submenu[0].keyEquivalentModifierMask,
-                 EventModifierFlag::command | EventModifierFlag::shift);
-        QCOMPARE(items[0].submenu[1].keyEquivalent, u"\uF704"_qs);
-        QCOMPARE(items[0].submenu[1].keyEquivalentModifierMask, quint64(0));
     }
 };
 
