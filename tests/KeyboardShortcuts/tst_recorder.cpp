@@ -257,29 +257,50 @@ private Q_SLOTS:
         QTRY_VERIFY(field->isCapturing());
     }
 
-    // The application's menus, read off its menu bar: a shortcut of any item, in submenus too,
-    // is refused with the item's title.
-    void menuItemClash_data()
+    // Combinations refused with an alert: those of the application's own menu items (read off
+    // its menu bar, submenus too), option-only ones where the system refuses them, and those
+    // another program holds. The alert is answered with its last button.
+    void refusals_data()
     {
+        QTest::addColumn<QString>("setup"); // system version, or a combination taken elsewhere
         QTest::addColumn<int>("key");
         QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-        QTest::addColumn<QString>("item"); // empty: free
+        QTest::addColumn<QString>("alert"); // menu item title, "disallowed", "system" or none
+        QTest::addColumn<bool>("stored");
         const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
-        QTest::newRow("top level") << int(Qt::Key_Q) << ctrl << u"Quit"_qs;
-        QTest::newRow("in a submenu")
-            << int(Qt::Key_L) << (ctrl | Qt::AltModifier) << u"Clear List"_qs;
-        QTest::newRow("escaped ampersand")
-            << int(Qt::Key_W) << (ctrl | Qt::ShiftModifier) << u"Save & Close"_qs;
-        QTest::newRow("function key") << int(Qt::Key_F1) << Qt::KeyboardModifiers() << u"Help"_qs;
-        QTest::newRow("other modifiers are free")
-            << int(Qt::Key_Q) << (ctrl | Qt::ShiftModifier) << QString();
+        const Qt::KeyboardModifiers alt = Qt::AltModifier;
+        const auto row = [](const char* name, const QString& setup, Qt::Key key,
+                            Qt::KeyboardModifiers modifiers, const QString& alert, bool stored) {
+            QTest::newRow(name) << setup << int(key) << modifiers << alert << stored;
+        };
+        row("menu item", {}, Qt::Key_Q, ctrl, u"Quit"_qs, false);
+        row("menu item in a submenu", {}, Qt::Key_L, ctrl | alt, u"Clear List"_qs, false);
+        row("menu item with an ampersand", {}, Qt::Key_W, ctrl | Qt::ShiftModifier,
+            u"Save & Close"_qs, false);
+        row("menu item on a function key", {}, Qt::Key_F1, {}, u"Help"_qs, false);
+        row("menu letter with other modifiers", {}, Qt::Key_Q, ctrl | Qt::ShiftModifier, {}, true);
+        row("15.0 option", u"15.0"_qs, Qt::Key_K, alt, u"disallowed"_qs, false);
+        row("15.1 option-shift", u"15.1"_qs, Qt::Key_K, alt | Qt::ShiftModifier, u"disallowed"_qs,
+            false);
+        row("15.1 control-option", u"15.1"_qs, Qt::Key_K, alt | Qt::MetaModifier, {}, true);
+        row("15.1 command-option", u"15.1"_qs, Qt::Key_K, alt | ctrl, {}, true);
+        row("15.2 option", u"15.2"_qs, Qt::Key_K, alt, {}, true);
+        row("15.1 outside a sandbox", u"15.1 unsandboxed"_qs, Qt::Key_K, alt, {}, true);
+        row("taken: used anyway", u"taken"_qs, Qt::Key_K, ctrl, u"system"_qs, true);
+        row("taken for sure: no use anyway", u"taken for sure"_qs, Qt::Key_K, ctrl, u"system"_qs,
+            false);
+        row("plain F12 is not checked", u"taken"_qs, Qt::Key_F12, {}, {}, true);
+        row("shift-F12 is checked", u"taken"_qs, Qt::Key_F12, Qt::ShiftModifier, u"system"_qs,
+            true);
     }
 
-    void menuItemClash()
+    void refusals()
     {
+        QFETCH(QString, setup);
         QFETCH(int, key);
         QFETCH(Qt::KeyboardModifiers, modifiers);
-        QFETCH(QString, item);
+        QFETCH(QString, alert);
+        QFETCH(bool, stored);
         QMainWindow main;
         QMenu* file = main.menuBar()->addMenu(u"&File"_qs);
         file->addMenu(u"Open &Recent"_qs)
@@ -288,82 +309,37 @@ private Q_SLOTS:
         file->addSeparator();
         file->addAction(u"&Quit"_qs, QKeySequence(Qt::CTRL | Qt::Key_Q));
         main.menuBar()->addMenu(u"&Help"_qs)->addAction(u"Help"_qs, QKeySequence(Qt::Key_F1));
-        capture();
-        press(Qt::Key(key), modifiers);
-        QCOMPARE(getShortcut(name).has_value(), item.isEmpty());
-        QCOMPARE(alerts->shown.size(), item.isEmpty() ? 0 : 1);
-        if (!item.isEmpty()) {
-            QCOMPARE(alerts->shown[0].message,
-                     StringTable::text(StringTable::usedByMenuItem).arg(item));
-            QVERIFY(alerts->shown[0].message.contains(u"\u201C"_qs + item + u"\u201D"_qs));
-            QVERIFY(field->isCapturing());
+        if (setup.startsWith(u"15."))
+            field->setEnvironment({true, 15, setup.mid(3, 1).toInt(), !setup.contains(u"un")});
+        const bool forSure = setup.endsWith(u"for sure");
+        if (setup.startsWith(u"taken")) {
+            const QKeyEvent event(QEvent::KeyPress, key, modifiers);
+            f->backend->taken.insert(*QtKeyMapping::fromEvent(event));
+            f->backend->refusesTaken = forSure;
         }
-    }
-
-    void refusedOptionShortcuts_data()
-    {
-        QTest::addColumn<int>("minor");
-        QTest::addColumn<bool>("sandboxed");
-        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-        QTest::addColumn<bool>("refused");
-        const Qt::KeyboardModifiers option = Qt::AltModifier;
-        QTest::newRow("15.0 option") << 0 << true << option << true;
-        QTest::newRow("15.1 option-shift") << 1 << true << (option | Qt::ShiftModifier) << true;
-        QTest::newRow("15.1 control-option") << 1 << true << (option | Qt::MetaModifier) << false;
-        QTest::newRow("15.1 command-option")
-            << 1 << true << (option | Qt::ControlModifier) << false;
-        QTest::newRow("15.2 option") << 2 << true << option << false;
-        QTest::newRow("15.1 outside a sandbox") << 1 << false << option << false;
-    }
-
-    void refusedOptionShortcuts()
-    {
-        QFETCH(int, minor);
-        QFETCH(bool, sandboxed);
-        QFETCH(Qt::KeyboardModifiers, modifiers);
-        QFETCH(bool, refused);
-        field->setEnvironment({true, 15, minor, sandboxed});
-        capture();
-        press(Qt::Key_K, modifiers);
-        QCOMPARE(getShortcut(name).has_value(), !refused);
-        QCOMPARE(alerts->shown.size(), refused ? 1 : 0);
-        if (refused) {
-            QCOMPARE(alerts->shown[0].message, StringTable::text(StringTable::disallowed));
-            QVERIFY(field->isCapturing());
-        }
-    }
-
-    void systemClash_data()
-    {
-        QTest::addColumn<bool>("refusesTaken");
-        QTest::addColumn<bool>("stored"); // answered with the second button
-        QTest::newRow("use anyway") << false << true;
-        QTest::newRow("system refuses for sure: no use anyway") << true << false;
-    }
-
-    void systemClash()
-    {
-        QFETCH(bool, refusesTaken);
-        QFETCH(bool, stored);
-        f->backend->taken.insert(commandShiftK);
-        f->backend->refusesTaken = refusesTaken;
         alerts->answers.append(AlertPresenter::secondButton);
         capture();
-        press(Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(alerts->shown.size(), 1);
-        const Alert& alert = alerts->shown[0];
-        QCOMPARE(alert.message, StringTable::text(StringTable::usedBySystem));
-        if (refusesTaken) {
-            QCOMPARE(alert.informativeText, StringTable::text(StringTable::chooseAnother));
-            QCOMPARE(alert.buttons, QStringList{StringTable::text(StringTable::ok)});
-        } else {
-            QCOMPARE(alert.informativeText, StringTable::text(StringTable::canBeChanged));
-            QCOMPARE(alert.buttons,
-                     (QStringList{StringTable::text(StringTable::ok),
-                                  StringTable::text(StringTable::forceUseShortcut)}));
-        }
+        press(Qt::Key(key), modifiers);
         QCOMPARE(getShortcut(name).has_value(), stored);
         QCOMPARE(field->isCapturing(), !stored);
+        QCOMPARE(alerts->shown.size(), alert.isEmpty() ? 0 : 1);
+        if (alert.isEmpty())
+            return;
+        const Alert& shown = alerts->shown[0];
+        if (alert == u"disallowed") {
+            QCOMPARE(shown.message, StringTable::text(StringTable::disallowed));
+        } else if (alert == u"system") {
+            QCOMPARE(shown.message, StringTable::text(StringTable::usedBySystem));
+            QCOMPARE(shown.informativeText, StringTable::text(forSure ? StringTable::chooseAnother
+                                                                      : StringTable::canBeChanged));
+            QStringList buttons{StringTable::text(StringTable::ok)};
+            if (!forSure)
+                buttons << StringTable::text(StringTable::forceUseShortcut);
+            QCOMPARE(shown.buttons, buttons);
+        } else {
+            QCOMPARE(shown.message, StringTable::text(StringTable::usedByMenuItem).arg(alert));
+            QVERIFY(shown.message.contains(u"\u201C"_qs + alert + u"\u201D"_qs));
+        }
     }
 
     // The alerts as the user meets them: real message boxes, answered by key, by closing the
@@ -465,19 +441,6 @@ private Q_SLOTS:
         const int marks = 2 * field->height();
         QVERIFY2(field->width() - marks > field->fontMetrics().horizontalAdvance(field->text()),
                  qPrintable(field->text()));
-    }
-
-    void plainF12IsNotCheckedAgainstTheSystem()
-    {
-        f->backend->taken.insert(Shortcut(Key::f12, 0));
-        f->backend->taken.insert(Shortcut(Key::f12, EventModifierFlag::shift));
-        capture();
-        press(Qt::Key_F12);
-        QVERIFY(alerts->shown.isEmpty());
-        QCOMPARE(getShortcut(name), std::optional(Shortcut(Key::f12, 0)));
-        capture();
-        press(Qt::Key_F12, Qt::ShiftModifier);
-        QCOMPARE(alerts->shown.size(), 1);
     }
 
     void twoRecordersStayInStep()
