@@ -3,7 +3,6 @@
 #include "library/AdaptiveGridLayout.h"
 #include "library/OpenProjectCard.h"
 #include "library/ProjectCard.h"
-#include "library/ProjectContextMenu.h"
 #include "library/SidebarRow.h"
 #include "model/ReferenceDate.h"
 #include "tags/CustomTagManager.h"
@@ -110,34 +109,6 @@ private Q_SLOTS:
                 QTest::keyClick(button, key);
             QTest::mouseClick(button, Qt::LeftButton);
             QCOMPARE(clicked.count(), 4);
-        }
-    }
-
-    void contextMenu()
-    {
-        for (const bool pinned : {false, true}) {
-            const RecentFolder folder = project(u"/p"_qs, pinned);
-            ProjectContextMenu menu(folder);
-            QStringList texts;
-            for (QAction* action : menu.actions())
-                texts << (action->isSeparator() ? u"---"_qs : QString(action->text()).remove(u'&'));
-            QCOMPARE(texts, (QStringList{u"Show in File Manager"_qs, u"---"_qs,
-                                         pinned ? u"Unpin"_qs : u"Pin"_qs, u"Assign Tag..."_qs,
-                                         u"Remove"_qs}));
-            // Each action asks for its own request, with the menu's record.
-            using Signal = void (ProjectContextMenu::*)(const RecentFolder&);
-            const QList<std::pair<QAction*, Signal>> wiring{
-                {menu.showInFinderAction(), &ProjectContextMenu::showInFinderRequested},
-                {menu.togglePinAction(), &ProjectContextMenu::togglePinRequested},
-                {menu.assignTagAction(), &ProjectContextMenu::promptTagRequested},
-                {menu.removeAction(), &ProjectContextMenu::removeRequested},
-            };
-            for (const auto& [action, signal] : wiring) {
-                QSignalSpy spy(&menu, signal);
-                action->trigger();
-                QCOMPARE(spy.count(), 1);
-                QCOMPARE(spy.at(0).at(0).value<RecentFolder>().id, folder.id);
-            }
         }
     }
 

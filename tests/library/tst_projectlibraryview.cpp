@@ -80,8 +80,6 @@ private Q_SLOTS:
                 &RecentFoldersStore::togglePin);
         connect(m_view.get(), &ProjectLibraryView::removeRequested, store,
                 &RecentFoldersStore::removeRecent);
-        connect(m_view.get(), &ProjectLibraryView::showInFinderRequested, store,
-                &RecentFoldersStore::showInFinder);
         m_view->resize(900, 700);
         m_view->show();
     }
@@ -193,15 +191,6 @@ private Q_SLOTS:
         menuOf(u"gamma"_qs)->removeAction()->trigger();
         QCOMPARE(cellNames(recentGrid()), (QStringList{u"+"_qs, u"alpha"_qs, u"beta"_qs}));
         QCOMPARE(f->store.recentFolders().size(), 2);
-
-        // "Show in File Manager" reveals the folder; "Assign Tag..." asks for the sheet.
-        QSignalSpy prompt(m_view.get(), &ProjectLibraryView::promptTagRequested);
-        menu = menuOf(u"beta"_qs);
-        menu->showInFinderAction()->trigger();
-        menu->assignTagAction()->trigger();
-        QCOMPARE(f->revealed, QStringList{f->folder(u"beta"_qs)});
-        QCOMPARE(prompt.count(), 1);
-        QCOMPARE(prompt.at(0).at(0).value<RecentFolder>().path, f->folder(u"beta"_qs));
     }
 
     void contextMenuOnACard()

@@ -418,20 +418,6 @@ private Q_SLOTS:
         sheet->reject();
         QTRY_VERIFY(sheet.isNull());
     }
-
-    void removeAndCancel()
-    {
-        open(u"Swift"_qs, u"#FF0000"_qs);
-        QTest::mouseClick(part<QPushButton>(u"removeTagButton"_qs), Qt::LeftButton);
-        QCOMPARE(report(), (QStringList{QString(), u"none"_qs}));
-        QCOMPARE(m_sheet->result(), int(QDialog::Accepted));
-
-        open(u"Swift"_qs);
-        QTest::keyClick(field(), Qt::Key_Escape);
-        QVERIFY(!m_sheet->isVisible());
-        QCOMPARE(m_sheet->result(), int(QDialog::Rejected));
-        QCOMPARE(m_saved->count(), 0);
-    }
 };
 
 QTEST_MAIN(TestTagSelectionView)
