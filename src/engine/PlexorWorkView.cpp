@@ -45,7 +45,18 @@ PlexorWorkView::PlexorWorkView(Preferences& preferences, Clipboard& clipboard, Q
     // project library is shown.
     NotificationCenter::defaultCenter().addObserver(
         QString(Notifications::triggerGenerateFromShortcut), this,
-        [this](const QVariantMap&) { generateFromShortcut(); });
+        [this](const QVariantMap& userInfo) {
+            generateFromShortcut(
+                userInfo.value(Notifications::activationTokenUserInfoKey).toString());
+        });
+    connect(&m_backgroundCopy, &BackgroundCopy::copyNow, this, [this] {
+        m_engine->copyToClipboard();
+        m_engine->raiseJustRegenerated();
+    });
+    connect(&m_backgroundCopy, &BackgroundCopy::clickNeeded, this, [this] {
+        bringWindowForward();
+        m_preview->setClickToCopyNoticeVisible(true);
+    });
 }
 
 PlexorWorkView::~PlexorWorkView()
@@ -127,14 +138,23 @@ void PlexorWorkView::saveState()
     });
 }
 
-void PlexorWorkView::generateFromShortcut()
+void PlexorWorkView::generateFromShortcut(const QString& activationToken)
 {
     if (!m_url)
         return;
     saveState();
-    if (!m_engine->generateAndCopy(m_url))
+    if (!m_engine->generateContent(m_url))
         return;
     Q_EMIT generated(m_url);
     setViewMode(ViewMode::preview);
-    m_engine->raiseJustRegenerated();
+    m_backgroundCopy.start(window()->windowHandle(), activationToken);
+}
+
+void PlexorWorkView::bringWindowForward()
+{
+    QWidget* shown = window();
+    if (shown->isMinimized())
+        shown->showNormal();
+    shown->raise();
+    shown->activateWindow();
 }
