@@ -51,7 +51,10 @@ PlexorWorkView::PlexorWorkView(Preferences& preferences, Clipboard& clipboard, Q
         });
     connect(&m_backgroundCopy, &BackgroundCopy::copyNow, this, [this] {
         m_engine->copyToClipboard();
-        m_engine->raiseJustRegenerated();
+        // A copy at once is followed by the rest of generateFromShortcut; one after the
+        // activation comes with the preview already shown.
+        if (m_backgroundCopy.path() == BackgroundCopy::Path::activation)
+            m_engine->raiseJustRegenerated();
     });
     connect(&m_backgroundCopy, &BackgroundCopy::clickNeeded, this, [this] {
         bringWindowForward();
@@ -145,9 +148,12 @@ void PlexorWorkView::generateFromShortcut(const QString& activationToken)
     saveState();
     if (!m_engine->generateContent(m_url))
         return;
+    m_backgroundCopy.start(window()->windowHandle(), activationToken);
     Q_EMIT generated(m_url);
     setViewMode(ViewMode::preview);
-    m_backgroundCopy.start(window()->windowHandle(), activationToken);
+    const BackgroundCopy::Path path = m_backgroundCopy.path();
+    if (path == BackgroundCopy::Path::direct || path == BackgroundCopy::Path::wlCopy)
+        m_engine->raiseJustRegenerated();
 }
 
 void PlexorWorkView::bringWindowForward()

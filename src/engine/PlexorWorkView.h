@@ -61,13 +61,13 @@ public:
     const std::optional<QString>& url() const { return m_url; }
 
     // What the global shortcut does, in this order: the state is saved (saveStateRequested), the
-    // engine generates from the folder, generated(url), the preview is shown, then the text is
-    // copied and justRegenerated raised. Without a folder it does nothing, as on the project
-    // library; when the engine cannot generate, it stops after the state is saved. Where the
-    // desktop takes no copy from a window in the back (BackgroundCopy), the copy waits until
-    // the window has the focus, which it asks for with `activationToken`, or, without a token
-    // or without the focus in time, the window is brought forward and the preview asks for one
-    // click on "Copy".
+    // engine generates from the folder and copies, generated(url), then the preview is shown
+    // and justRegenerated raised. Without a folder it does nothing, as on the project library;
+    // when the engine cannot generate, it stops after the state is saved. Where the desktop
+    // takes no copy from a window in the back (BackgroundCopy), the copy and justRegenerated
+    // wait until the window has the focus, which it asks for with `activationToken`; without a
+    // token, or without the focus in time, the window is brought forward and the preview asks
+    // for one click on "Copy".
     void generateFromShortcut(const QString& activationToken = {});
     BackgroundCopy& backgroundCopy() { return m_backgroundCopy; }
 
