@@ -69,7 +69,6 @@ public:
     // token, or without the focus in time, the window is brought forward and the preview asks
     // for one click on "Copy".
     void generateFromShortcut(const QString& activationToken = {});
-    BackgroundCopy& backgroundCopy() { return m_backgroundCopy; }
 
 Q_SIGNALS:
     // The view switched between the input screen and the preview by itself (Generate, Back, the

@@ -218,6 +218,9 @@ private Q_SLOTS:
                      u"This desktop needs one click on \u201CCopy\u201D to put the text on the "
                      u"clipboard."_qs);
             QVERIFY(m_clipboard.calls.isEmpty());
+            // Nothing claims a copy that did not happen.
+            QCOMPARE(preview->findChild<QPushButton*>(u"regenerateButton"_qs)->text(),
+                     u"Regenerate"_qs);
             QTest::mouseClick(preview->findChild<QPushButton*>(u"copyButton"_qs), Qt::LeftButton);
             QCOMPARE(m_clipboard.calls.last(), u"set:"_qs + expectedText());
         }
