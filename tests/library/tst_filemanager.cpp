@@ -13,8 +13,8 @@
 
 namespace {
 
-const QString service = QStringLiteral("org.freedesktop.FileManager1");
-const QString objectPath = QStringLiteral("/org/freedesktop/FileManager1");
+const QString serviceName = u"org.freedesktop.FileManager1"_qs;
+const QString objectPath = u"/org/freedesktop/FileManager1"_qs;
 
 // Stands in for a file manager on the bus. With `answers` false it takes calls and never
 // replies, like a file manager that hangs.
@@ -67,19 +67,17 @@ class TestFileManager : public QObject {
 
     QDBusConnection connect()
     {
-        return QDBusConnection::connectToBus(m_address,
-                                             QStringLiteral("test-%1").arg(++m_connections));
+        return QDBusConnection::connectToBus(m_address, u"test-%1"_qs.arg(++m_connections));
     }
 
 private Q_SLOTS:
     void initTestCase()
     {
-        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+        const QString daemon = QStandardPaths::findExecutable(u"dbus-daemon"_qs);
         if (daemon.isEmpty())
             return;
         m_daemon = std::make_unique<QProcess>();
-        m_daemon->start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                 QStringLiteral("--print-address=1")});
+        m_daemon->start(daemon, {u"--session"_qs, u"--nofork"_qs, u"--print-address=1"_qs});
         QVERIFY(m_daemon->waitForStarted(5000));
         QElapsedTimer waited;
         waited.start();
@@ -101,68 +99,57 @@ private Q_SLOTS:
     {
         // The test runs with a session-bus address that leads nowhere, so the default
         // constructor's bus is not connected; the fallback must still be reached, at once.
-        if (!qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS")
-                 .contains(QStringLiteral("nonexistent")))
+        if (!qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS").contains(u"nonexistent"_qs))
             QSKIP("needs DBUS_SESSION_BUS_ADDRESS pointing nowhere (set by the test registration)");
         QVERIFY(!QDBusConnection::sessionBus().isConnected());
         Fallback fallback;
         DesktopFileManager manager(QDBusConnection::sessionBus(), fallback.opener(), 200);
-        manager.revealFolder(QStringLiteral("/tmp"));
+        manager.revealFolder(u"/tmp"_qs);
         QCOMPARE(fallback.opened.size(), 1);
     }
 
-    void aFileManagerOnTheBusShowsTheFolder()
+    // A file manager on the bus shows the folder; without one, or when it never answers, the
+    // fallback opens it.
+    void revealingThroughTheBus_data()
     {
+        QTest::addColumn<int>("service"); // 0 none, 1 answers, 2 never answers
+        QTest::addColumn<int>("timeout");
+        QTest::newRow("a file manager answers") << 1 << 5000;
+        QTest::newRow("no file manager") << 0 << 5000;
+        QTest::newRow("a file manager that never answers times out") << 2 << 300;
+    }
+
+    void revealingThroughTheBus()
+    {
+        QFETCH(int, service);
+        QFETCH(int, timeout);
         if (m_address.isEmpty())
             QSKIP("dbus-daemon is not installed");
         QDBusConnection serviceBus = connect();
-        QVERIFY(serviceBus.isConnected());
-        FakeFileManagerService fake(true);
-        QVERIFY(serviceBus.registerObject(objectPath, &fake, QDBusConnection::ExportAllSlots));
-        QVERIFY(serviceBus.registerService(service));
-
+        FakeFileManagerService fake(service == 1);
+        if (service) {
+            QVERIFY(serviceBus.registerObject(objectPath, &fake, QDBusConnection::ExportAllSlots));
+            QVERIFY(serviceBus.registerService(serviceName));
+        }
         Fallback fallback;
         {
-            DesktopFileManager manager(connect(), fallback.opener(), 5000);
-            manager.revealFolder(QStringLiteral("/home/a/Caf\u00E9 #1"));
+            DesktopFileManager manager(connect(), fallback.opener(), timeout);
+            manager.revealFolder(u"/home/a/Caf\u00E9 #1"_qs);
+            QVERIFY(fallback.opened.isEmpty()); // any answer comes through the event loop
+            const QList<QUrl> expected{QUrl::fromLocalFile(u"/home/a/Caf\u00E9 #1"_qs)};
+            if (service == 1) {
+                QTRY_COMPARE(fake.calls.size(), 1);
+                // The answer arrives after the call; give it the chance to (wrongly) fall back.
+                QTest::qWait(100);
+            } else {
+                QTRY_COMPARE_WITH_TIMEOUT(fallback.opened, expected, 5000);
+            }
         }
-        QTRY_COMPARE(fake.calls.size(), 1);
-        QCOMPARE(fake.calls.first(),
-                 QStringList{QStringLiteral("file:///home/a/Caf%C3%A9%20%231")});
-        QCOMPARE(fake.startupIds.first(), QString());
-        // The answer arrives after the call; give it the chance to (wrongly) fall back.
-        QTest::qWait(100);
-        QVERIFY(fallback.opened.isEmpty());
-        serviceBus.unregisterService(service);
-        serviceBus.unregisterObject(objectPath);
-    }
-
-    void noFileManagerOnTheBusFallsBack()
-    {
-        if (m_address.isEmpty())
-            QSKIP("dbus-daemon is not installed");
-        Fallback fallback;
-        DesktopFileManager manager(connect(), fallback.opener(), 5000);
-        manager.revealFolder(QStringLiteral("/srv/x"));
-        QVERIFY(fallback.opened.isEmpty()); // the answer comes through the event loop
-        QTRY_COMPARE(fallback.opened, QList<QUrl>{QUrl::fromLocalFile(QStringLiteral("/srv/x"))});
-    }
-
-    void aFileManagerThatNeverAnswersTimesOut()
-    {
-        if (m_address.isEmpty())
-            QSKIP("dbus-daemon is not installed");
-        QDBusConnection serviceBus = connect();
-        FakeFileManagerService fake(false);
-        QVERIFY(serviceBus.registerObject(objectPath, &fake, QDBusConnection::ExportAllSlots));
-        QVERIFY(serviceBus.registerService(service));
-
-        Fallback fallback;
-        DesktopFileManager manager(connect(), fallback.opener(), 300);
-        manager.revealFolder(QStringLiteral("/srv/slow"));
-        QTRY_COMPARE_WITH_TIMEOUT(fallback.opened.size(), 1, 5000);
-        QCOMPARE(fake.calls.size(), 1);
-        serviceBus.unregisterService(service);
+        QCOMPARE(fallback.opened.isEmpty(), service == 1);
+        QCOMPARE(fake.calls, service ? QList<QStringList>{{u"file:///home/a/Caf%C3%A9%20%231"_qs}}
+                                     : QList<QStringList>{});
+        QCOMPARE(fake.startupIds, service ? QStringList{QString()} : QStringList{});
+        serviceBus.unregisterService(serviceName);
         serviceBus.unregisterObject(objectPath);
     }
 };
