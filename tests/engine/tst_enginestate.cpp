@@ -152,6 +152,11 @@ private Q_SLOTS:
         for (qsizetype length = 1; length <= query.size(); ++length)
             typed.setQuery(query.left(length));
         QCOMPARE(typed.shownFiles(), filter.shownFiles());
+        // Each shown node sits at its row among the shown children of its shown parent.
+        for (const FileItem* file : filter.shownFiles()) {
+            for (int n = filter.numberOf(file); filter.isActive() && n >= 0; n = filter.parentOf(n))
+                QCOMPARE(filter.shownChild(filter.parentOf(n), filter.shownRow(n)), n);
+        }
     }
 
     // What git ignores or reports changed is checked against git itself in the command-line

@@ -115,6 +115,13 @@ private Q_SLOTS:
         QCOMPARE(srcAgain.data(FileTreeModel::ExpandedRole).toBool(), false);
         const QModelIndex mainAgain = find(model, "src/main.c");
         QCOMPARE(mainAgain.data(FileTreeModel::SelectedRole).toBool(), false);
+
+        // Filtered, only the folders holding found files are rows, each in its place.
+        model.setFilterQuery(u"strings"_s);
+        QCOMPARE(model.rowCount(), 1);
+        QCOMPARE(model.rowCount(find(model, "src")), 1);
+        QCOMPARE(model.rowCount(find(model, "src/util")), 2);
+        QCOMPARE(find(model, "src/util/strings.c").parent(), find(model, "src/util"));
     }
 
     void selectionChangesAreAnnouncedPerRow()
