@@ -2,6 +2,7 @@
 #include "TempPreferences.h"
 #include "tags/ColorWell.h"
 #include "tags/CustomTagManager.h"
+#include "tags/FlowLayout.h"
 #include "tags/NamedColors.h"
 #include "tags/TagChip.h"
 #include "tags/TagRules.h"
@@ -129,6 +130,42 @@ private Q_SLOTS:
         m_temp.reset();
     }
 
+    // The flow of chips: left to right, wrapping before an item that would pass the width.
+    void flowArrangement_data()
+    {
+        using Positions = QList<QPointF>;
+        QTest::addColumn<double>("limit"); // negative: no width proposed
+        QTest::addColumn<QList<QSizeF>>("sizes");
+        QTest::addColumn<Positions>("positions");
+        QTest::addColumn<QSizeF>("size");
+        const QList<QSizeF> three(3, QSizeF(40, 20));
+        QTest::newRow("wraps at 100")
+            << 100.0 << three << Positions{{0, 0}, {48, 0}, {0, 28}} << QSizeF(100, 48);
+        QTest::newRow("no width: one line, trailing spacing")
+            << -1.0 << three << Positions{{0, 0}, {48, 0}, {96, 0}} << QSizeF(144, 20);
+        QTest::newRow("no children") << 100.0 << QList<QSizeF>{} << Positions{} << QSizeF(100, 0);
+        QTest::newRow("line height is the tallest on the line")
+            << 100.0 << QList<QSizeF>{{40, 10}, {40, 30}, {40, 20}}
+            << Positions{{0, 0}, {48, 0}, {0, 38}} << QSizeF(100, 58);
+        QTest::newRow("an item wider than the limit stays first on its line")
+            << 50.0 << QList<QSizeF>{{120, 10}, {10, 10}} << Positions{{0, 0}, {0, 18}}
+            << QSizeF(50, 28);
+        QTest::newRow("exact fit does not wrap") << 88.0 << QList<QSizeF>{{40, 20}, {40, 20}}
+                                                 << Positions{{0, 0}, {48, 0}} << QSizeF(88, 20);
+    }
+
+    void flowArrangement()
+    {
+        QFETCH(double, limit);
+        QFETCH(QList<QSizeF>, sizes);
+        QFETCH(QList<QPointF>, positions);
+        QFETCH(QSizeF, size);
+        const auto result =
+            FlowLayout::arrange(limit < 0 ? std::nullopt : std::optional<qreal>(limit), sizes, 8);
+        QCOMPARE(result.positions, positions);
+        QCOMPARE(result.size, size);
+    }
+
     void opening_data()
     {
         QTest::addColumn<Tags>("saved");
@@ -215,9 +252,18 @@ private Q_SLOTS:
             const int right = shown->mapTo(scroll->viewport(), QPoint(shown->width(), 0)).x();
             QVERIFY2(right <= scroll->viewport()->width(), qPrintable(shown->objectName()));
         }
+        // Chips are placed where the flow measured them: none overlaps another.
+        const QList<TagChip*> chips = m_sheet->findChildren<TagChip*>();
+        for (TagChip* a : chips) {
+            for (TagChip* b : chips) {
+                const QRect ra(a->mapTo(m_sheet.get(), QPoint()), a->size());
+                const QRect rb(b->mapTo(m_sheet.get(), QPoint()), b->size());
+                QVERIFY2(a == b || !ra.intersects(rb), qPrintable(a->text() + u'/' + b->text()));
+            }
+        }
         // Short names stay whole, and every chip's text reads on its tint.
         QCOMPARE(chip(u"suggestedTagChip"_qs, u"JavaScript"_qs)->shownText(), u"JavaScript"_qs);
-        for (TagChip* each : m_sheet->findChildren<TagChip*>()) {
+        for (TagChip* each : chips) {
             const ColorContrast::TintedText colors = each->shownColors();
             QVERIFY2(ColorContrast::ratio(colors.text, colors.background) >= 4.5,
                      qPrintable(each->text()));
