@@ -16,20 +16,14 @@ namespace {
 const Shortcut commandShiftK(Key::k, EventModifierFlag::command | EventModifierFlag::shift);
 const Shortcut optionF5(Key::f5, EventModifierFlag::option);
 
-// A window that records the key events that reach it.
+// A window that counts the key events that reach it.
 class KeyWindow : public QWindow {
 public:
-    QStringList received;
+    int received = 0;
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override
-    {
-        received.append(u"press"_qs + QString::number(event->key()));
-    }
-    void keyReleaseEvent(QKeyEvent* event) override
-    {
-        received.append(u"release"_qs + QString::number(event->key()));
-    }
+    void keyPressEvent(QKeyEvent*) override { ++received; }
+    void keyReleaseEvent(QKeyEvent*) override { ++received; }
 };
 
 } // namespace
@@ -122,6 +116,11 @@ private Q_SLOTS:
         QVERIFY(!isEnabled(first) && f->backend->held.empty());
         // The table keeps them; the set of active shortcuts too.
         QCOMPARE(CarbonKeyboardShortcuts::shared().hotKeys().size(), 2);
+        // An open menu does not match keys for disabled hot keys either.
+        setMenuTracking(true);
+        QVERIFY(!CarbonKeyboardShortcuts::shared().handleRawKeyEvent(EventType::keyDown,
+                                                                     commandShiftK));
+        setMenuTracking(false);
 
         f->backend->refused.insert(optionF5);
         setEnabled(true);
@@ -243,12 +242,12 @@ private Q_SLOTS:
         QKeyEvent release(QEvent::KeyRelease, Qt::Key_K, Qt::NoModifier);
         QCoreApplication::sendEvent(&popup, &release);
         QCOMPARE(ran, (QStringList{u"down"_qs, u"up"_qs}));
-        QVERIFY(popup.received.isEmpty());
+        QCOMPARE(popup.received, 0);
 
         // Other keys reach the menu.
         QKeyEvent other(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
         QCoreApplication::sendEvent(&popup, &other);
-        QCOMPARE(popup.received.size(), 1);
+        QCOMPARE(popup.received, 1);
 
         popup.hide();
         QVERIFY(!isMenuTracking());
@@ -261,7 +260,7 @@ private Q_SLOTS:
         plain.show();
         QKeyEvent again(QEvent::KeyPress, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
         QCoreApplication::sendEvent(&plain, &again);
-        QCOMPARE(plain.received.size(), 1);
+        QCOMPARE(plain.received, 1);
         QCOMPARE(ran.size(), 3);
     }
 
@@ -271,21 +270,6 @@ private Q_SLOTS:
         const PlatformBackend platform = PlatformBackend::create();
         QVERIFY(dynamic_cast<NullHotKeyBackend*>(platform.hotKeys.get()));
         QVERIFY(!platform.layout);
-    }
-
-    void disabledHotKeysIgnoreOpenMenus()
-    {
-        const Name name(u"one"_qs);
-        setShortcut(commandShiftK, name);
-        onKeyDown(name, record(u"down"_qs));
-        setEnabled(false);
-        setMenuTracking(true);
-        QVERIFY(!CarbonKeyboardShortcuts::shared().handleRawKeyEvent(EventType::keyDown,
-                                                                     commandShiftK));
-        QVERIFY(ran.isEmpty());
-        setMenuTracking(false);
-        setEnabled(true);
-        QCOMPARE(f->backend->heldShortcuts(), QList{commandShiftK});
     }
 };
 

@@ -111,13 +111,27 @@ private Q_SLOTS:
         f.reset();
     }
 
-    void idleFieldShowsTheShortcut()
+    // Idle, the field shows the shortcut. Capturing suspends every action and says so; Escape
+    // and Tab end it keeping the old shortcut, Tab moving on.
+    void capturingLifecycle()
     {
         QVERIFY(field->text().isEmpty() && !field->cancelButton()->isVisible());
-        QVERIFY(!field->isCapturing() && !isDispatchSuspended());
         setShortcut(commandShiftK, name);
         QCOMPARE(field->text(), u"Ctrl+Shift+K"_qs);
-        QVERIFY(field->cancelButton()->isVisible());
+        QVERIFY(field->cancelButton()->isVisible() && !isDispatchSuspended());
+        f->changes.clear();
+        capture();
+        QVERIFY(isDispatchSuspended());
+        QCOMPARE(activeStatus, QList{true});
+        press(Qt::Key_Escape);
+        QVERIFY(!field->isCapturing() && !isDispatchSuspended());
+        QCOMPARE(activeStatus, (QList{true, false}));
+        capture();
+        press(Qt::Key_Tab);
+        QTRY_VERIFY(after->hasFocus());
+        QVERIFY(!field->isCapturing() && !isDispatchSuspended());
+        QCOMPARE(getShortcut(name), std::optional(commandShiftK));
+        QVERIFY(f->changes.isEmpty() && reported.isEmpty());
     }
 
     // The field is not picked as a window's first focus; focused, Space starts capturing.
@@ -140,17 +154,6 @@ private Q_SLOTS:
         QVERIFY(!otherField->isCapturing() && otherField->hasFocus());
         QTest::keyClick(otherField, Qt::Key_Return);
         QVERIFY(otherField->isCapturing());
-    }
-
-    void capturingSuspendsActions()
-    {
-        capture();
-        QVERIFY(isDispatchSuspended());
-        QCOMPARE(activeStatus, QList{true});
-        after->setFocus();
-        QTRY_VERIFY(!field->isCapturing());
-        QVERIFY(!isDispatchSuspended());
-        QCOMPARE(activeStatus, (QList{true, false}));
     }
 
     void keyPresses_data()
@@ -204,22 +207,6 @@ private Q_SLOTS:
         // Accepting registers the hot key through the module.
         QCOMPARE(f->backend->heldShortcuts(), QList{expected});
         QVERIFY(alerts->shown.isEmpty());
-    }
-
-    // Escape and Tab end capturing and keep the old shortcut; Tab moves on.
-    void escapeAndTabKeepTheOldShortcut()
-    {
-        setShortcut(commandShiftK, name);
-        f->changes.clear();
-        capture();
-        press(Qt::Key_Escape);
-        QVERIFY(!field->isCapturing());
-        capture();
-        press(Qt::Key_Tab);
-        QTRY_VERIFY(after->hasFocus());
-        QVERIFY(!field->isCapturing());
-        QCOMPARE(getShortcut(name), std::optional(commandShiftK));
-        QVERIFY(f->changes.isEmpty() && reported.isEmpty());
     }
 
     void clearing_data()
@@ -371,14 +358,9 @@ private Q_SLOTS:
         bool answered = false;
         QTimer poll;
         connect(&poll, &QTimer::timeout, this, [&] {
-            QMessageBox* box = nullptr;
-            for (QWidget* widget : QApplication::topLevelWidgets()) {
-                if (widget->isVisible() && qobject_cast<QMessageBox*>(widget))
-                    box = static_cast<QMessageBox*>(widget);
-            }
-            if (!box || answered)
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || std::exchange(answered, true))
                 return;
-            answered = true;
             if (how == u"escape")
                 QTest::keyClick(box, Qt::Key_Escape);
             else if (how == u"close")
@@ -396,34 +378,24 @@ private Q_SLOTS:
         QVERIFY(f->changes.isEmpty() != stored);
     }
 
-    void refusedShortcutShowsAsNotActive_data()
-    {
-        QTest::addColumn<bool>("later");
-        QTest::newRow("refused at once") << false;
-        QTest::newRow("given up later") << true;
-    }
-
+    // A shortcut the system refuses, at once or later, shows as not active; the stored value
+    // stays.
     void refusedShortcutShowsAsNotActive()
     {
-        QFETCH(bool, later);
-        if (!later)
-            f->backend->refused.insert(commandShiftK);
+        f->backend->refused.insert(commandShiftK);
         setShortcut(commandShiftK, name);
-        if (later) {
-            QVERIFY(!field->refusedMark()->isVisible());
-            f->backend->refuseLater(commandShiftK);
-        }
-        QVERIFY(isRefusedBySystem(name));
-        QVERIFY(field->refusedMark()->isVisible());
+        QVERIFY(isRefusedBySystem(name) && field->refusedMark()->isVisible());
         QCOMPARE(field->refusedMark()->toolTip(),
                  u"Ctrl+Shift+K is used by another application"_qs);
         QCOMPARE(field->toolTip(), field->refusedMark()->toolTip());
-        // The stored value stays; another shortcut that the system takes is shown as usual.
         QCOMPARE(getShortcut(name), std::optional(commandShiftK));
-        setShortcut(Shortcut(Key::j, EventModifierFlag::command), name);
-        QVERIFY(!isRefusedBySystem(name));
-        QVERIFY(!field->refusedMark()->isVisible());
+        // Another shortcut is shown as usual, until the system gives it up.
+        const Shortcut commandJ(Key::j, EventModifierFlag::command);
+        setShortcut(commandJ, name);
+        QVERIFY(!isRefusedBySystem(name) && !field->refusedMark()->isVisible());
         QVERIFY(field->toolTip().isEmpty());
+        f->backend->refuseLater(commandJ);
+        QVERIFY(isRefusedBySystem(name) && field->refusedMark()->isVisible());
     }
 
     void fieldFitsLongNames()
@@ -443,7 +415,8 @@ private Q_SLOTS:
                  qPrintable(field->text()));
     }
 
-    void twoRecordersStayInStep()
+    // Every recorder of a name shows its shortcut; changing a recorder's name ends capturing.
+    void recordersFollowTheirName()
     {
         auto* second = new Recorder(name, {}, window.get());
         window->layout()->addWidget(second);
@@ -452,10 +425,13 @@ private Q_SLOTS:
         QCOMPARE(second->field()->text(), u"Ctrl+Shift+K"_qs);
         second->field()->cancelButton()->trigger();
         QVERIFY(field->text().isEmpty());
-        // A recorder of another name keeps its text.
         second->setName(Name(u"other"_qs));
         setShortcut(commandShiftK, name);
         QVERIFY(second->field()->text().isEmpty());
+        capture();
+        recorder->setName(Name(u"other"_qs));
+        QVERIFY(field->text().isEmpty());
+        QTRY_VERIFY(!field->isCapturing());
     }
 
     void clickOutsideEndsCapturing()
@@ -469,15 +445,6 @@ private Q_SLOTS:
         QTest::mouseClick(farAway, Qt::LeftButton, {}, QPoint(5, farAway->height() - 5));
         QVERIFY(!field->isCapturing());
         QVERIFY(!field->hasFocus());
-    }
-
-    void changingTheNameDropsTheFocus()
-    {
-        setShortcut(commandShiftK, Name(u"other"_qs));
-        capture();
-        recorder->setName(Name(u"other"_qs));
-        QCOMPARE(field->text(), u"Ctrl+Shift+K"_qs);
-        QTRY_VERIFY(!field->isCapturing());
     }
 
     void inWindowShortcutFollowsTheName()

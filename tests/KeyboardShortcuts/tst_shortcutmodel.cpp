@@ -50,13 +50,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("menu");
         QTest::addColumn<bool>("hasMenu");
-        QTest::newRow("return") << qint64(36) << u"\u21A9"_qs << u"\u21A9"_qs << true;
-        QTest::newRow("help") << qint64(114) << u"?\u20DD"_qs << u"?\u20DD"_qs << true;
         QTest::newRow("space") << qint64(49) << u"Space"_qs << u" "_qs << true;
         QTest::newRow("f1") << qint64(122) << u"F1"_qs << u"\uF704"_qs << true;
-        QTest::newRow("f20") << qint64(90) << u"F20"_qs << u"\uF717"_qs << true;
         QTest::newRow("keypad0") << qint64(82) << u"0\u20E3"_qs << QString() << false;
-        QTest::newRow("keypadEnter") << qint64(76) << u"\u21A9\u20E3"_qs << QString() << false;
     }
 
     void specialKeyTexts()

@@ -271,14 +271,9 @@ private Q_SLOTS:
         row("uncategorized with more", u"uncategorized stuff", NamedColor::cyan, 1);
         row("swiftui beats python", u"SwiftUI python", NamedColor::orange, 1);
         row("micropython", u"MicroPython", NamedColor::teal, 1);
-        row("Python", u"Python", NamedColor::blue, 1);
-        row("C++", u"C++", NamedColor::pink, 1);
-        row("applescript", u"AppleScript", NamedColor::orange, 0.5);
         row("AI", u"AI", NamedColor::red, 0.5);
         row("AI tools", u"AI tools", NamedColor::gray, 1);
         row("artificial intelligence", u"Artificial Intelligence lab", NamedColor::red, 0.5);
-        row("home automation", u"Home Automation", NamedColor::pink, 0.5);
-        row("Rust", u"Rust", NamedColor::orange, 0.8);
         row("empty", u"", NamedColor::gray, 1);
         row("accent on the keyword's last letter", u"gó", NamedColor::gray, 1);
         row("full lower-casing", u"PYTHON İ", NamedColor::blue, 1);
