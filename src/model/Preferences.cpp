@@ -1,90 +1,29 @@
 #include "model/Preferences.h"
 
+#include "model/PreferenceFileFormat.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonValue>
+#include <QLockFile>
 #include <QSettings>
 #include <QStandardPaths>
 
 namespace {
 
-const QString base64Member = QStringLiteral("base64");
-
-QVariant variantFromJson(const QJsonValue& value)
-{
-    switch (value.type()) {
-    case QJsonValue::String:
-        return value.toString();
-    case QJsonValue::Bool:
-        return value.toBool();
-    case QJsonValue::Double:
-        return value.toDouble();
-    case QJsonValue::Object: {
-        const QJsonObject object = value.toObject();
-        const QJsonValue encoded = object.value(base64Member);
-        if (object.size() == 1 && encoded.isString()) {
-            auto decoded = QByteArray::fromBase64Encoding(encoded.toString().toLatin1(),
-                                                          QByteArray::AbortOnBase64DecodingErrors);
-            if (decoded)
-                return *decoded;
-        }
-        break;
-    }
-    default:
-        break;
-    }
-    // Kept as it stands so that a rewrite of the file loses nothing, but never read as a value.
-    return QVariant::fromValue(value);
-}
-
-QJsonValue jsonFromVariant(const QVariant& value)
-{
-    switch (value.typeId()) {
-    case QMetaType::QString:
-        return value.toString();
-    case QMetaType::Bool:
-        return value.toBool();
-    case QMetaType::QByteArray:
-        return QJsonObject{{base64Member, QString::fromLatin1(value.toByteArray().toBase64())}};
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-        return value.toDouble();
-    default:
-        if (value.canConvert<QJsonValue>())
-            return value.value<QJsonValue>();
-        return QJsonValue(QJsonValue::Null);
-    }
-}
-
 bool readJsonFile(QIODevice& device, QSettings::SettingsMap& map)
 {
-    const QByteArray content = device.readAll();
-    if (content.trimmed().isEmpty())
-        return true;
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(content, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject())
+    std::optional<QVariantMap> values = PreferenceFileFormat::read(device.readAll());
+    if (!values)
         return false;
-    const QJsonObject object = document.object();
-    for (auto it = object.constBegin(); it != object.constEnd(); ++it)
-        map.insert(it.key(), variantFromJson(it.value()));
+    map = std::move(*values);
     return true;
 }
 
 bool writeJsonFile(QIODevice& device, const QSettings::SettingsMap& map)
 {
-    QJsonObject object;
-    for (auto it = map.constBegin(); it != map.constEnd(); ++it)
-        object.insert(it.key(), jsonFromVariant(it.value()));
-    const QByteArray content = QJsonDocument(object).toJson(QJsonDocument::Indented);
+    const QByteArray content = PreferenceFileFormat::write(map);
     return device.write(content) == content.size();
 }
 
@@ -102,13 +41,9 @@ QString preserveIfCorrupt(const QString& filePath)
     QFile file(filePath);
     if (!file.exists() || !file.open(QIODevice::ReadOnly))
         return {};
-    const QByteArray content = file.readAll();
+    const bool readable = PreferenceFileFormat::read(file.readAll()).has_value();
     file.close();
-    if (content.trimmed().isEmpty())
-        return {};
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(content, &error);
-    if (error.error == QJsonParseError::NoError && document.isObject())
+    if (readable)
         return {};
 
     const QString stamp =
@@ -136,14 +71,18 @@ Preferences::Preferences(const QString& filePath, Access access, QObject* parent
     if (access == Access::ReadWrite) {
         QDir().mkpath(QFileInfo(filePath).absolutePath());
         m_preservedCorruptFile = preserveIfCorrupt(filePath);
+        // A writer killed in the middle of a save leaves its lock file behind; taking and
+        // releasing the lock removes it once its process is gone.
+        QLockFile lock(filePath + QStringLiteral(".lock"));
+        if (lock.tryLock(0))
+            lock.unlock();
     }
     m_settings = std::make_unique<QSettings>(filePath, jsonFormat());
 }
 
 Preferences::~Preferences()
 {
-    if (m_access == Access::ReadWrite)
-        m_settings->sync();
+    flush();
 }
 
 Preferences& Preferences::standard()
@@ -248,6 +187,12 @@ void Preferences::remove(const QString& key)
     m_settings->remove(key);
     m_settings->sync();
     Q_EMIT changed(key);
+}
+
+void Preferences::flush()
+{
+    if (m_access == Access::ReadWrite)
+        m_settings->sync();
 }
 
 bool Preferences::contains(const QString& key) const
