@@ -64,48 +64,53 @@ PlexorTool::Command command()
     };
 }
 
-int run(PlexorTool& tool, const QStringList& arguments)
+std::optional<QString> parseArguments(const QStringList& arguments, Arguments& parsed)
 {
-    ScanArguments scan;
-    QStringList selections;
     CommandLineParser parser;
-    scan.addOptionsTo(parser);
+    parsed.scan.addOptionsTo(parser);
     parser.addOption(QStringLiteral("--select"),
-                     [&selections](const QString& value) -> std::optional<QString> {
+                     [&parsed](const QString& value) -> std::optional<QString> {
                          if (value.isEmpty())
                              return QStringLiteral("empty path");
-                         selections.append(value);
+                         parsed.selections.append(value);
                          return std::nullopt;
                      });
-    std::optional<QString> project;
     parser.addOption(QStringLiteral("--project"),
-                     [&project](const QString& value) -> std::optional<QString> {
+                     [&parsed](const QString& value) -> std::optional<QString> {
                          if (value.isEmpty())
                              return QStringLiteral("empty project name");
-                         if (project)
+                         if (parsed.project)
                              return QStringLiteral("--project given twice");
-                         project = value;
+                         parsed.project = value;
                          return std::nullopt;
                      });
     if (auto error = parser.parse(arguments))
+        return error;
+    if (!parsed.project)
+        return parsed.scan.takeFolder(parser.positionals());
+    if (!parser.positionals().isEmpty())
+        return QStringLiteral("give either FOLDER or --project, not both");
+    if (!parsed.selections.isEmpty())
+        return QStringLiteral("--select cannot be combined with --project, which uses the "
+                              "project's saved selection");
+    return std::nullopt;
+}
+
+int run(PlexorTool& tool, const QStringList& arguments)
+{
+    Arguments parsed;
+    if (auto error = parseArguments(arguments, parsed))
         return tool.usageError(*error);
-    if (project) {
-        if (!parser.positionals().isEmpty())
-            return tool.usageError(QStringLiteral("give either FOLDER or --project, not both"));
-        if (!selections.isEmpty())
-            return tool.usageError(
-                QStringLiteral("--select cannot be combined with --project, which uses the "
-                               "project's saved selection"));
+    ScanArguments& scan = parsed.scan;
+    if (parsed.project) {
         Preferences preferences(Preferences::defaultFilePath(), Preferences::Access::ReadOnly);
-        return runProject(tool, scan, *project, preferences);
+        return runProject(tool, scan, *parsed.project, preferences);
     }
-    if (auto error = scan.takeFolder(parser.positionals()))
-        return tool.usageError(*error);
     if (auto error = scan.checkFolder())
         return tool.failure(*error);
 
     PlexorViewModel::PathSet selected;
-    for (const QString& selection : std::as_const(selections)) {
+    for (const QString& selection : std::as_const(parsed.selections)) {
         const QString path =
             QDir::isAbsolutePath(selection) ? selection : scan.folder + u'/' + selection;
         selected.insert(QDir::cleanPath(path));

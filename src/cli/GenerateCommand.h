@@ -1,6 +1,9 @@
 #pragma once
 
 #include "cli/PlexorTool.h"
+#include "cli/ScanArguments.h"
+
+#include <optional>
 
 // `plexor generate FOLDER [--select PATH]... [--all-files] [--type EXT=on|off]...`: scans FOLDER
 // as the application does, selects the given paths, generates and prints the text exactly as
@@ -8,6 +11,18 @@
 namespace GenerateCommand {
 
 PlexorTool::Command command();
+
+// The arguments of `generate`: a folder with selected paths, or a remembered project.
+struct Arguments {
+    ScanArguments scan;
+    QStringList selections;
+    std::optional<QString> project;
+};
+
+// Reads `arguments` into `parsed` (which must be fresh); an error text for a usage error. With
+// --project the folder stays empty; otherwise it holds the one positional argument, unchecked.
+std::optional<QString> parseArguments(const QStringList& arguments, Arguments& parsed);
+
 int run(PlexorTool& tool, const QStringList& arguments);
 
 } // namespace GenerateCommand

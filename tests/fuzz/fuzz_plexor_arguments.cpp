@@ -1,0 +1,48 @@
+// `plexor generate`'s arguments (separated by NUL bytes): parsing gives a result or a usage
+// error, and a result written back in one canonical spelling parses to the same result.
+#include "FuzzSupport.h"
+
+#include "cli/GenerateCommand.h"
+
+namespace {
+
+QStringList canonical(const GenerateCommand::Arguments& parsed)
+{
+    QStringList arguments;
+    if (parsed.scan.allFiles)
+        arguments.append(QStringLiteral("--all-files"));
+    for (const auto& [extension, enabled] : parsed.scan.typeSwitches)
+        arguments.append(QStringLiteral("--type=%1=%2").arg(extension, enabled ? u"on" : u"off"));
+    for (const QString& selection : parsed.selections)
+        arguments.append(QStringLiteral("--select=") + selection);
+    if (parsed.project)
+        arguments.append(QStringLiteral("--project=") + *parsed.project);
+    else
+        arguments << QStringLiteral("--") << parsed.scan.folder;
+    return arguments;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    QStringList arguments;
+    for (const QByteArray& argument : fuzzBytes(data, size).split('\0'))
+        arguments.append(QString::fromUtf8(argument));
+
+    GenerateCommand::Arguments parsed;
+    if (const std::optional<QString> error = GenerateCommand::parseArguments(arguments, parsed)) {
+        FUZZ_CHECK(!error->isEmpty());
+        return 0;
+    }
+    FUZZ_CHECK(parsed.project ? parsed.scan.folder.isEmpty() : !parsed.scan.folder.isEmpty());
+
+    GenerateCommand::Arguments reparsed;
+    FUZZ_CHECK(!GenerateCommand::parseArguments(canonical(parsed), reparsed));
+    FUZZ_CHECK(reparsed.scan.folder == parsed.scan.folder);
+    FUZZ_CHECK(reparsed.scan.allFiles == parsed.scan.allFiles);
+    FUZZ_CHECK(reparsed.scan.typeSwitches == parsed.scan.typeSwitches);
+    FUZZ_CHECK(reparsed.selections == parsed.selections);
+    FUZZ_CHECK(reparsed.project == parsed.project);
+    return 0;
+}
