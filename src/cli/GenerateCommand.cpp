@@ -3,15 +3,28 @@
 #include "cli/CommandLineParser.h"
 #include "cli/ProjectLookup.h"
 #include "cli/ScanArguments.h"
+#include "cli/SelectionArguments.h"
 #include "engine/PlexorViewModel.h"
 #include "model/Preferences.h"
 #include "platform/FolderBookmark.h"
 
-#include <QDir>
-
 namespace GenerateCommand {
 
 namespace {
+
+// Writes the text file by file, so that memory holds one file's text at a time however large
+// the selection.
+int writeGenerated(PlexorTool& tool, const PlexorViewModel& engine, const QString& folder)
+{
+    if (const int opened = tool.openOutput(); opened != PlexorTool::Success)
+        return opened;
+    engine.writeContent(folder, [&tool](QString& text) {
+        const bool written = tool.writeOutput(text);
+        text.truncate(0);
+        return written;
+    });
+    return tool.finishOutput();
+}
 
 // Generates for a remembered project with its saved selection and open folders, as the global
 // shortcut does in the application, but without storing anything.
@@ -45,9 +58,7 @@ int runProject(PlexorTool& tool, const ScanArguments& scan, const QString& nameO
     PlexorViewModel engine(preferences);
     scan.applyTo(engine);
     engine.loadFiles(resolved.value->path, project.savedSelectedPaths, project.savedExpandedPaths);
-    engine.generateContent(resolved.value->path);
-    tool.writeOutput(engine.generatedContent());
-    return PlexorTool::Success;
+    return writeGenerated(tool, engine, resolved.value->path);
 }
 
 } // namespace
@@ -56,25 +67,22 @@ PlexorTool::Command command()
 {
     return PlexorTool::Command{
         QStringLiteral("generate"),
-        QStringLiteral("(FOLDER [--select PATH]... | --project NAME_OR_PATH) [--all-files] "
-                       "[--type EXT=on|off]..."),
-        QStringLiteral("Scan FOLDER, select the given paths and print the generated text; or do\n"
+        QStringLiteral("(FOLDER [--select PATH]... [--select-all] [--include GLOB]...\n"
+                       "                 [--exclude GLOB]... | --project NAME_OR_PATH)\n"
+                       "                 [--all-files] [--type EXT=on|off]... [--output FILE]"),
+        QStringLiteral("Scan FOLDER, select the chosen files and print the generated text; or do\n"
                        "      what the global shortcut does for a remembered project."),
         &run,
     };
 }
 
-std::optional<QString> parseArguments(const QStringList& arguments, Arguments& parsed)
+std::optional<QString> parseArguments(PlexorTool& tool, const QStringList& arguments,
+                                      Arguments& parsed)
 {
     CommandLineParser parser;
     parsed.scan.addOptionsTo(parser);
-    parser.addOption(QStringLiteral("--select"),
-                     [&parsed](const QString& value) -> std::optional<QString> {
-                         if (value.isEmpty())
-                             return QStringLiteral("empty path");
-                         parsed.selections.append(value);
-                         return std::nullopt;
-                     });
+    parsed.selection.addOptionsTo(parser, true);
+    tool.addOutputOption(parser);
     parser.addOption(QStringLiteral("--project"),
                      [&parsed](const QString& value) -> std::optional<QString> {
                          if (value.isEmpty())
@@ -90,18 +98,20 @@ std::optional<QString> parseArguments(const QStringList& arguments, Arguments& p
         return parsed.scan.takeFolder(parser.positionals());
     if (!parser.positionals().isEmpty())
         return QStringLiteral("give either FOLDER or --project, not both");
-    if (!parsed.selections.isEmpty())
-        return QStringLiteral("--select cannot be combined with --project, which uses the "
-                              "project's saved selection");
+    if (!parsed.selection.isEmpty())
+        return QStringLiteral("--select, --select-all, --include and --exclude cannot be "
+                              "combined with --project, which uses the project's saved "
+                              "selection");
     return std::nullopt;
 }
 
 int run(PlexorTool& tool, const QStringList& arguments)
 {
     Arguments parsed;
-    if (auto error = parseArguments(arguments, parsed))
+    if (auto error = parseArguments(tool, arguments, parsed))
         return tool.usageError(*error);
     ScanArguments& scan = parsed.scan;
+    const SelectionArguments& selection = parsed.selection;
     if (parsed.project) {
         Preferences preferences(Preferences::defaultFilePath(), Preferences::Access::ReadOnly);
         return runProject(tool, scan, *parsed.project, preferences);
@@ -109,13 +119,7 @@ int run(PlexorTool& tool, const QStringList& arguments)
     if (auto error = scan.checkFolder())
         return tool.failure(*error);
 
-    PlexorViewModel::PathSet selected;
-    for (const QString& selection : std::as_const(parsed.selections)) {
-        const QString path =
-            QDir::isAbsolutePath(selection) ? selection : scan.folder + u'/' + selection;
-        selected.insert(QDir::cleanPath(path));
-    }
-
+    const PlexorViewModel::PathSet selected = selection.selectedPaths(scan.folder);
     Preferences preferences(Preferences::defaultFilePath(), Preferences::Access::ReadOnly);
     PlexorViewModel engine(preferences);
     scan.applyTo(engine);
@@ -126,14 +130,12 @@ int run(PlexorTool& tool, const QStringList& arguments)
     PlexorViewModel::PathSet found;
     for (const FileItem* node : engine.collectSelectedItems())
         found.insert(node->path());
-    for (const QString& path : std::as_const(selected)) {
+    for (const QString& path : selected) {
         if (!found.contains(path))
             tool.writeError(QStringLiteral("warning: %1 is not in the scanned tree").arg(path));
     }
-
-    engine.generateContent(scan.folder);
-    tool.writeOutput(engine.generatedContent());
-    return PlexorTool::Success;
+    selection.applyTo(engine, scan.folder);
+    return writeGenerated(tool, engine, scan.folder);
 }
 
 } // namespace GenerateCommand

@@ -2,6 +2,7 @@
 
 #include "cli/PlexorTool.h"
 #include "cli/ScanArguments.h"
+#include "cli/SelectionArguments.h"
 
 #include <optional>
 
@@ -12,17 +13,18 @@ namespace GenerateCommand {
 
 PlexorTool::Command command();
 
-// The arguments of `generate`: a folder with selected paths, or a remembered project.
+// The arguments of `generate`: a folder with the files to choose, or a remembered project.
 struct Arguments {
     ScanArguments scan;
-    QStringList selections;
+    SelectionArguments selection;
     std::optional<QString> project;
 };
 
-// Reads `arguments` into `parsed` (which must be fresh); an error text for a usage error. With
-// --project the folder stays empty; otherwise it holds the one positional argument, unchecked.
-std::optional<QString> parseArguments(const QStringList& arguments, Arguments& parsed);
-
+// Reads `arguments` into `parsed` (which must be fresh) and --output into `tool`; an error text
+// for a usage error. With --project the folder stays empty; otherwise it holds the one
+// positional argument, unchecked.
+std::optional<QString> parseArguments(PlexorTool& tool, const QStringList& arguments,
+                                      Arguments& parsed);
 int run(PlexorTool& tool, const QStringList& arguments);
 
 } // namespace GenerateCommand

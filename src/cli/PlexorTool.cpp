@@ -1,17 +1,21 @@
 #include "cli/PlexorTool.h"
 
+#include "cli/CommandLineParser.h"
 #include "cli/GenerateCommand.h"
 #include "cli/ProjectsCommand.h"
 #include "cli/TreeCommand.h"
+
+#include <QSaveFile>
 
 #include <cstdio>
 
 namespace {
 
-void writeBytes(std::FILE* stream, const QByteArray& bytes)
+bool writeBytes(std::FILE* stream, const QByteArray& bytes)
 {
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-    std::fflush(stream);
+    const size_t size = static_cast<size_t>(bytes.size());
+    const bool written = std::fwrite(bytes.constData(), 1, size, stream) == size;
+    return std::fflush(stream) == 0 && written;
 }
 
 } // namespace
@@ -22,6 +26,8 @@ PlexorTool::PlexorTool()
     addCommand(TreeCommand::command());
     addCommand(ProjectsCommand::command());
 }
+
+PlexorTool::~PlexorTool() = default;
 
 void PlexorTool::addCommand(Command command)
 {
@@ -55,7 +61,13 @@ int PlexorTool::run(const QStringList& arguments)
     const QString& name = arguments.first();
     if (name == u"-h" || name == u"--help" || name == u"help") {
         writeOutput(helpText());
-        return Success;
+        return finishOutput();
+    }
+    if (name == u"--version") {
+        writeOutput(
+            QStringLiteral("plexor %1 (%2)\n")
+                .arg(QStringLiteral(CODEPLEXOR_VERSION), QStringLiteral(CODEPLEXOR_BUILD_NUMBER)));
+        return finishOutput();
     }
     const Command* command = find(name);
     if (!command) {
@@ -66,14 +78,62 @@ int PlexorTool::run(const QStringList& arguments)
     const QStringList rest = arguments.mid(1);
     if (asksForHelp(rest)) {
         writeOutput(helpText());
-        return Success;
+        return finishOutput();
     }
     return command->run(*this, rest);
 }
 
-void PlexorTool::writeOutput(const QString& text)
+void PlexorTool::addOutputOption(CommandLineParser& parser)
 {
-    writeBytes(stdout, text.toUtf8());
+    parser.addOption(QStringLiteral("--output"),
+                     [this](const QString& value) -> std::optional<QString> {
+                         if (value.isEmpty())
+                             return QStringLiteral("empty file name");
+                         m_outputPath = value;
+                         return std::nullopt;
+                     });
+}
+
+int PlexorTool::openOutput()
+{
+    if (m_outputPath.isEmpty() || m_outputFile)
+        return Success;
+    m_outputFile = std::make_unique<QSaveFile>(m_outputPath);
+    if (!m_outputFile->open(QIODevice::WriteOnly)) {
+        const QString reason = m_outputFile->errorString();
+        m_outputFile.reset();
+        return failure(QStringLiteral("cannot write %1: %2").arg(m_outputPath, reason));
+    }
+    return Success;
+}
+
+bool PlexorTool::writeOutput(const QString& text)
+{
+    if (m_outputFailed)
+        return false;
+    const QByteArray bytes = text.toUtf8();
+    if (m_outputFile)
+        m_outputFailed = m_outputFile->write(bytes) != bytes.size();
+    else
+        m_outputFailed = !writeBytes(stdout, bytes);
+    return !m_outputFailed;
+}
+
+int PlexorTool::finishOutput()
+{
+    if (!m_outputFile)
+        return m_outputFailed ? failure(QStringLiteral("cannot write to standard output"))
+                              : Success;
+    const std::unique_ptr<QSaveFile> file = std::move(m_outputFile);
+    if (m_outputFailed) {
+        const QString reason = file->errorString();
+        file->cancelWriting();
+        return failure(QStringLiteral("cannot write %1: %2").arg(m_outputPath, reason));
+    }
+    if (!file->commit())
+        return failure(
+            QStringLiteral("cannot write %1: %2").arg(m_outputPath, file->errorString()));
+    return Success;
 }
 
 void PlexorTool::writeError(const QString& message)
@@ -111,21 +171,31 @@ QString PlexorTool::helpText() const
         "Options:\n"
         "  --select PATH      select PATH, relative to FOLDER or absolute; a folder selects\n"
         "                     only itself (as a click on its row does)\n"
+        "  --select-all       select every file of the tree\n"
+        "  --include GLOB     select the files matching GLOB; for tree, list only them\n"
+        "  --exclude GLOB     leave out the files matching GLOB, whatever selects them\n"
+        "                     (both repeatable; GLOB is a .gitignore-style pattern matched\n"
+        "                     against the path relative to FOLDER: \"*.py\" in any folder,\n"
+        "                     \"src/*.c\" from the top, \"build/\" a folder, \"**/\" any depth)\n"
+        "  --output FILE      write to FILE instead of standard output; FILE is replaced\n"
+        "                     only when everything was written\n"
         "  --all-files        take every file whatever its extension (hidden files too)\n"
         "  --type EXT=on|off  switch the file type EXT, for example --type .txt=on\n"
         "  --project NAME     a remembered project, by its name (when unique) or its path as\n"
         "                     `plexor projects` shows it; its saved selection is used\n"
         "  --by-tag           list projects grouped by tag, each line led by the group\n"
         "  -h, --help         show this help\n"
+        "  --version          show the version\n"
         "\n"
         "The prefix and suffix are the ones stored by Code Plexor, or the defaults. Nothing is\n"
         "written to the preference store. Log lines (unreadable files) go to standard error.\n"
+        "generate writes the text file by file, so memory holds one file at a time.\n"
         "\n"
         "`plexor projects` prints one line per project with tab-separated fields: pinned or\n"
         "recent, name, tag, path (a tab, line break or backslash inside a field is written\n"
         "as \\t, \\n or \\\\).\n"
         "\n"
         "Exit status: 0 on success, 1 when FOLDER or the project is missing or cannot be\n"
-        "opened, 2 for bad arguments.\n");
+        "opened or the output cannot be written, 2 for bad arguments.\n");
     return text;
 }

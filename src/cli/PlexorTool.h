@@ -4,7 +4,11 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <vector>
+
+class CommandLineParser;
+class QSaveFile;
 
 // The `plexor` command: a dispatcher over subcommands that share argument parsing, output and
 // exit codes. A subcommand is registered with its name, its synopsis, its help lines and the
@@ -26,13 +30,24 @@ public:
     };
 
     PlexorTool();
+    ~PlexorTool();
 
     void addCommand(Command command);
     // Runs the command line without the program name.
     int run(const QStringList& arguments);
 
-    // Standard output gets exactly these bytes (UTF-8); nothing is added.
-    void writeOutput(const QString& text);
+    // Registers --output FILE with `parser`: the command's output then goes to FILE instead of
+    // standard output.
+    void addOutputOption(CommandLineParser& parser);
+    // Opens the output chosen by --output. FILE is written under a temporary name and takes its
+    // place only when finishOutput() succeeds, so a failed run leaves an existing FILE as it
+    // was. Failure (with the message written) when it cannot be created.
+    int openOutput();
+    // The output gets exactly these bytes (UTF-8); nothing is added. False once a write failed.
+    bool writeOutput(const QString& text);
+    // Completes the output: Success, or Failure with the message written when any write failed
+    // or FILE cannot be put in place.
+    int finishOutput();
     // One line on standard error, prefixed with "plexor: ".
     void writeError(const QString& message);
 
@@ -48,4 +63,7 @@ private:
     const Command* find(const QString& name) const;
 
     std::vector<Command> m_commands;
+    QString m_outputPath;
+    std::unique_ptr<QSaveFile> m_outputFile;
+    bool m_outputFailed = false;
 };

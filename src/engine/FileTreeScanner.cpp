@@ -1,6 +1,8 @@
 #include "engine/FileTreeScanner.h"
 
+#include "platform/FileNameText.h"
 #include "platform/FolderWalk.h"
+#include "platform/Log.h"
 
 #include <algorithm>
 
@@ -94,6 +96,10 @@ FileItemList FileTreeScanner::scan(FolderWalk& walk, const QString& rootPath)
         FileItem* parent = depth == 0 ? nullptr : folders[depth - 1];
         if (depth > 0 && !parent)
             continue;
+        if (!isAscii(name) && !FileNameText::isValid(name)) {
+            leaveOutUndecodable(walk, rootPath);
+            continue;
+        }
 
         auto node = std::make_unique<FileItem>(
             m_ids.next(), joinPath(parent ? parent->path() : rootPath, name), isFolder);
@@ -110,6 +116,18 @@ FileItemList FileTreeScanner::scan(FolderWalk& walk, const QString& rootPath)
 
     prune(topLevel, nullptr);
     return topLevel;
+}
+
+void FileTreeScanner::leaveOutUndecodable(FolderWalk& walk, const QString& rootPath)
+{
+    // Nothing below such a folder can be named faithfully either.
+    walk.skipDescendants();
+    QString path = rootPath;
+    if (!path.endsWith(u'/'))
+        path += u'/';
+    path += FileNameText::escaped(walk.relativePath());
+    Log::line(QStringLiteral("Left out ") + path +
+              QStringLiteral(": its name is not valid UTF-8."));
 }
 
 void FileTreeScanner::prune(FileItemList& list, FileItem* parent)

@@ -20,7 +20,10 @@ class FolderWalk;
 // - a file is taken when all files are shown or its name ends with one of the enabled
 //   extensions (a case-sensitive comparison);
 // - a node whose parent folder was left out is dropped;
-// - a node whose path is in the saved expanded set starts expanded.
+// - a node whose path is in the saved expanded set starts expanded;
+// - an entry whose name is not valid UTF-8 is left out with what is below it, and logged
+//   ("Left out PATH: ...", the bad bytes escaped): its name could not be shown, stored or
+//   written faithfully, and a decoded stand-in could name another file.
 // Afterwards folders left without children (at any depth) are removed. The walk's order is kept:
 // nothing is sorted.
 //
@@ -52,6 +55,7 @@ public:
 
 private:
     bool takesFile(QByteArrayView name) const;
+    static void leaveOutUndecodable(FolderWalk& walk, const QString& rootPath);
     static void prune(FileItemList& list, FileItem* parent);
 
     Options m_options;

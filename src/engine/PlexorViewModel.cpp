@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <new>
 
 namespace {
 
@@ -215,6 +216,61 @@ void PlexorViewModel::saveState(const SaveCallback& onSave) const
     onSave(selected, collectExpandedPaths(m_files));
 }
 
+void PlexorViewModel::select(const QList<const FileItem*>& nodes)
+{
+    bool changed = false;
+    for (const FileItem* node : nodes) {
+        if (!m_selectedFiles.contains(node->id())) {
+            m_selectedFiles.insert(node->id());
+            changed = true;
+        }
+    }
+    if (changed)
+        Q_EMIT selectedFilesChanged();
+}
+
+void PlexorViewModel::deselect(const QList<const FileItem*>& nodes)
+{
+    bool changed = false;
+    for (const FileItem* node : nodes)
+        changed = m_selectedFiles.remove(node->id()) || changed;
+    if (changed)
+        Q_EMIT selectedFilesChanged();
+}
+
+void PlexorViewModel::deselectAll()
+{
+    setSelectedFiles({});
+}
+
+namespace {
+
+void addFiles(const FileItemList& nodes, QList<const FileItem*>& files)
+{
+    for (const auto& node : nodes) {
+        if (node->isFolder())
+            addFiles(node->children(), files);
+        else
+            files.append(node.get());
+    }
+}
+
+} // namespace
+
+QList<const FileItem*> PlexorViewModel::filesInside(const FileItem& folder)
+{
+    QList<const FileItem*> files;
+    addFiles(folder.children(), files);
+    return files;
+}
+
+QList<const FileItem*> PlexorViewModel::filesIn(const FileItemList& nodes)
+{
+    QList<const FileItem*> files;
+    addFiles(nodes, files);
+    return files;
+}
+
 namespace {
 
 void addSelected(const PlexorViewModel::PathSet& savedPaths, const FileItemList& nodes,
@@ -289,6 +345,16 @@ void PlexorViewModel::setGeneratedContent(const QString& text)
     Q_EMIT generatedContentChanged();
 }
 
+void PlexorViewModel::editGeneratedContent(qsizetype from, qsizetype removed, QStringView inserted)
+{
+    from = std::clamp<qsizetype>(from, 0, m_generatedContent.size());
+    removed = std::clamp<qsizetype>(removed, 0, m_generatedContent.size() - from);
+    if (removed == 0 && inserted.isEmpty())
+        return;
+    m_generatedContent.replace(from, removed, inserted.data(), inserted.size());
+    Q_EMIT generatedContentChanged();
+}
+
 QString PlexorViewModel::displayPath(const FileItem& node, const QString& rootPath)
 {
     const QString& path = node.path();
@@ -302,40 +368,20 @@ QString PlexorViewModel::displayPath(const FileItem& node, const QString& rootPa
     return joinPaths(lastPathComponent(rootPath), rest);
 }
 
-void PlexorViewModel::generateContent(const std::optional<QString>& folder)
+std::vector<PlexorViewModel::ContentEntry>
+PlexorViewModel::contentEntries(const QString& root) const
 {
-    if (!folder)
-        return;
-    const ScopedFolderAccess access(*folder);
-    if (!access.granted())
-        return;
-
-    const QString root = folderPath(*folder);
-    struct Entry {
-        QString displayPath;
-        const FileItem* node;
-    };
-    std::vector<Entry> entries;
-    qsizetype listLength = 0;
+    std::vector<ContentEntry> entries;
     for (const FileItem* node : collectSelectedItems()) {
-        if (node->isFolder())
-            continue;
-        entries.push_back(Entry{displayPath(*node, root), node});
-        listLength += entries.back().displayPath.size() + 1;
+        if (!node->isFolder())
+            entries.push_back(ContentEntry{displayPath(*node, root), node});
     }
+    return entries;
+}
 
-    // The text is built in one block reserved up front: a file of n bytes never gives more than
-    // n UTF-16 units. Files that grew since are still taken, by growing the block.
-    qint64 contentBytes = 0;
-    for (const Entry& entry : entries)
-        contentBytes += TextFileReader::fileSize(entry.node->path());
-    const QString separator = suffixSeparator();
-    const qsizetype blockOverhead = fileOpener.size() + fileRule.size() + 5;
-    QString out;
-    out.reserve(m_prefixText.size() + 2 + listLength * 2 +
-                static_cast<qsizetype>(entries.size()) * blockOverhead +
-                static_cast<qsizetype>(contentBytes) + separator.size() + m_suffixText.size());
-    MemoryAdvice::preferLargePages(out.constData(), out.capacity() * qsizetype(sizeof(QChar)));
+bool PlexorViewModel::appendContent(const std::vector<ContentEntry>& entries, QString& out,
+                                    const ContentSink& sink) const
+{
     out += m_prefixText;
     out += u"\n\n";
     if (!entries.empty()) {
@@ -344,9 +390,11 @@ void PlexorViewModel::generateContent(const std::optional<QString>& folder)
                 out += u'\n';
             out += entries[i].displayPath;
         }
+        if (sink && !sink(out))
+            return false;
         TextFileReader reader;
         QString error;
-        for (const Entry& entry : entries) {
+        for (const ContentEntry& entry : entries) {
             const qsizetype blockStart = out.size();
             out += fileOpener;
             out += entry.displayPath;
@@ -360,16 +408,69 @@ void PlexorViewModel::generateContent(const std::optional<QString>& folder)
                 continue;
             }
             out += u"\n\n";
+            if (sink && !sink(out))
+                return false;
         }
     }
-    out += separator;
+    out += suffixSeparator();
     out += m_suffixText;
+    return !sink || sink(out);
+}
+
+void PlexorViewModel::generateContent(const std::optional<QString>& folder)
+{
+    if (!folder)
+        return;
+    const ScopedFolderAccess access(*folder);
+    if (!access.granted())
+        return;
+
+    const std::vector<ContentEntry> entries = contentEntries(folderPath(*folder));
+    qsizetype listLength = 0;
+    for (const ContentEntry& entry : entries)
+        listLength += entry.displayPath.size() + 1;
+
+    // The text is built in one block reserved up front: a file of n bytes never gives more than
+    // n UTF-16 units. Files that grew since are still taken, by growing the block. Sizes are
+    // only hints: a file past the reader's limit is refused anyway and reserves nothing, and a
+    // reservation that cannot be had is left to growth.
+    const qint64 sizeLimit = TextFileReader::sizeLimit();
+    qint64 contentBytes = 0;
+    for (const ContentEntry& entry : entries) {
+        const qint64 size = TextFileReader::fileSize(entry.node->path());
+        if (size <= sizeLimit)
+            contentBytes = std::min(contentBytes + size, sizeLimit);
+    }
+    const qsizetype blockOverhead = fileOpener.size() + fileRule.size() + 5;
+    QString out;
+    try {
+        out.reserve(m_prefixText.size() + 2 + listLength * 2 +
+                    static_cast<qsizetype>(entries.size()) * blockOverhead +
+                    static_cast<qsizetype>(contentBytes) + suffixSeparator().size() +
+                    m_suffixText.size());
+    } catch (const std::bad_alloc&) {
+        out = QString();
+    }
+    MemoryAdvice::preferLargePages(out.constData(), out.capacity() * qsizetype(sizeof(QChar)));
+    appendContent(entries, out, {});
     // Multi-byte text or files left out can leave much of the block unused.
     if (out.capacity() - out.size() > out.size() / 4)
         out.squeeze();
 
     m_generatedContent = std::move(out);
     Q_EMIT generatedContentChanged();
+}
+
+bool PlexorViewModel::writeContent(const std::optional<QString>& folder,
+                                   const ContentSink& sink) const
+{
+    if (!folder)
+        return false;
+    const ScopedFolderAccess access(*folder);
+    if (!access.granted())
+        return false;
+    QString out;
+    return appendContent(contentEntries(folderPath(*folder)), out, sink);
 }
 
 void PlexorViewModel::copyToClipboard()

@@ -106,6 +106,21 @@ public:
     // Hands the selected paths (folders included) and the expanded paths to `onSave`.
     void saveState(const SaveCallback& onSave) const;
 
+    // --- Bulk selection ----------------------------------------------------------------------
+    // Each changes the selection exactly as a click on every listed row whose state differs
+    // would, and announces it once.
+
+    // Selects the listed nodes that are not selected.
+    void select(const QList<const FileItem*>& nodes);
+    // Deselects the listed nodes that are selected.
+    void deselect(const QList<const FileItem*>& nodes);
+    // Deselects every node of the tree, folders included.
+    void deselectAll();
+    // Every file below `folder`, at any depth, in tree pre-order.
+    static QList<const FileItem*> filesInside(const FileItem& folder);
+    // Every file of `nodes` and below, in tree pre-order.
+    static QList<const FileItem*> filesIn(const FileItemList& nodes);
+
     // The ids of all nodes in `nodes`, at any depth, whose path is in `savedPaths`.
     static QSet<QUuid> restoreSelection(const PathSet& savedPaths, const FileItemList& nodes);
     // The paths of all expanded nodes in `nodes`, also inside collapsed folders.
@@ -120,11 +135,23 @@ public:
     const QString& generatedContent() const { return m_generatedContent; }
     // The preview edits the text in place; a later copy takes the edited text.
     void setGeneratedContent(const QString& text);
+    // Replaces the `removed` characters at `from` by `inserted` (an edit in the preview), so that
+    // every other character stays exactly as it is. Out-of-range values are clamped.
+    void editGeneratedContent(qsizetype from, qsizetype removed, QStringView inserted);
 
     // Builds the text from the prefix, the selected files and the suffix. Does nothing without a
     // folder or when access is refused. A file that cannot be read as UTF-8 is logged
     // ("Error reading file PATH: REASON") and left out, its path still listed.
     void generateContent(const std::optional<QString>& folder);
+    // Receives the generated text piece by piece and empties `text` once it has taken it;
+    // false stops the generation.
+    using ContentSink = std::function<bool(QString& text)>;
+    // Produces the text generateContent would, handing it to `sink` after the file list and
+    // after every file block, so that no more than one file's text is held at a time.
+    // generatedContent is not touched. False when there is no folder, access is refused or the
+    // sink stopped it.
+    bool writeContent(const std::optional<QString>& folder, const ContentSink& sink) const;
+
     // Clears the clipboard, puts generatedContent on it and raises justCopied.
     void copyToClipboard();
 
@@ -190,7 +217,16 @@ Q_SIGNALS:
 private:
     enum class Flag { JustCopied, JustRegenerated, PrefixJustSaved, SuffixJustSaved };
 
+    struct ContentEntry {
+        QString displayPath;
+        const FileItem* node;
+    };
+
     void replaceFiles(FileItemList files);
+    std::vector<ContentEntry> contentEntries(const QString& root) const;
+    // Appends the text for `entries` to `out`, handing it to `sink` (when given) at each step.
+    bool appendContent(const std::vector<ContentEntry>& entries, QString& out,
+                       const ContentSink& sink) const;
     void collectSelected(const FileItem& node, QList<FileItem*>& out) const;
     void raiseFlag(Flag flag);
     void setFlag(Flag flag, bool raised);

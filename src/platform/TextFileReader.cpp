@@ -3,9 +3,12 @@
 #include <QFile>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,6 +37,11 @@ QString describeReadError(int error)
         .arg(QString::fromLocal8Bit(std::strerror(error)));
 }
 
+QString tooLarge()
+{
+    return QStringLiteral("The file is too large.");
+}
+
 void setError(QString* target, const QString& text)
 {
     if (target)
@@ -47,6 +55,21 @@ struct DescriptorCloser {
 };
 
 } // namespace
+
+TextFileReader::TextFileReader(ReadFunction read)
+    : m_read(read ? read : &::read)
+{}
+
+qint64 TextFileReader::sizeLimit()
+{
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    // Well within what a string can hold (up to one character, two bytes, per byte read).
+    const qint64 stringLimit = std::numeric_limits<qsizetype>::max() / 4;
+    if (pages <= 0 || pageSize <= 0)
+        return stringLimit;
+    return std::min(stringLimit, static_cast<qint64>(pages) / 3 * pageSize);
+}
 
 bool TextFileReader::readBytes(const QString& path, QString* errorDescription)
 {
@@ -73,24 +96,45 @@ bool TextFileReader::readBytes(const QString& path, QString* errorDescription)
         return false;
     }
 
-    // One read for the whole file; the extra byte tells whether the file grew since fstat.
-    qsizetype wanted = static_cast<qsizetype>(info.st_size) + 1;
+    return readToEnd(fd, static_cast<qint64>(info.st_size), errorDescription);
+}
+
+bool TextFileReader::readToEnd(int fd, qint64 expectedSize, QString* errorDescription)
+{
+    const qint64 limit = sizeLimit();
+    if (expectedSize > limit) {
+        setError(errorDescription, tooLarge());
+        return false;
+    }
+    // Room for the whole file plus one byte, which tells at once whether it grew since fstat.
+    qsizetype wanted = static_cast<qsizetype>(expectedSize) + 1;
     for (;;) {
-        if (m_buffer.size() < m_length + wanted)
-            m_buffer.resize(m_length + wanted);
-        const ssize_t got = ::read(fd, m_buffer.data() + m_length, static_cast<size_t>(wanted));
+        if (m_buffer.size() - m_length < wanted) {
+            if (m_length + wanted > limit + 1) {
+                setError(errorDescription, tooLarge());
+                return false;
+            }
+            try {
+                m_buffer.resize(m_length + wanted);
+            } catch (const std::bad_alloc&) {
+                m_buffer = QByteArray();
+                setError(errorDescription, tooLarge());
+                return false;
+            }
+        }
+        const qsizetype room = m_buffer.size() - m_length;
+        const ssize_t got = m_read(fd, m_buffer.data() + m_length, static_cast<size_t>(room));
         if (got < 0) {
             if (errno == EINTR)
                 continue;
             setError(errorDescription, describeReadError(errno));
             return false;
         }
-        m_length += got;
-        // A regular file reads short only at its end, so one call normally does it all. A file
-        // that grew since fstat filled the extra byte: read on until the end.
-        if (got < wanted)
+        if (got == 0)
             return true;
-        wanted = std::max<qsizetype>(4096, m_length);
+        m_length += got;
+        // A file that grew since fstat: ask for room in doubling steps.
+        wanted = m_length == m_buffer.size() ? std::max<qsizetype>(4096, m_length) : 0;
     }
 }
 
@@ -105,7 +149,8 @@ qint64 TextFileReader::fileSize(const QString& path)
 bool TextFileReader::appendUtf8(QByteArrayView bytes, QString& out)
 {
     const qsizetype start = out.size();
-    // UTF-8 never needs more UTF-16 units than it has bytes.
+    // UTF-8 never needs more UTF-16 units than it has bytes. (A failing allocation throws and
+    // leaves `out` as it was.)
     out.resize(start + bytes.size());
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
                                                      QStringDecoder::Flag::ConvertInitialBom);
@@ -123,7 +168,15 @@ bool TextFileReader::appendFile(const QString& path, QString& out, QString* erro
 {
     if (!readBytes(path, errorDescription))
         return false;
-    if (!appendUtf8(QByteArrayView(m_buffer.constData(), m_length), out)) {
+    const QByteArrayView bytes(m_buffer.constData(), m_length);
+    bool valid = false;
+    try {
+        valid = appendUtf8(bytes, out);
+    } catch (const std::bad_alloc&) {
+        setError(errorDescription, tooLarge());
+        return false;
+    }
+    if (!valid) {
         setError(errorDescription, QStringLiteral("The file is not valid UTF-8 text."));
         return false;
     }

@@ -12,9 +12,12 @@ FileTreeModel::FileTreeModel(PlexorViewModel& engine, QObject* parent)
     , m_shownSelection(engine.selectedFiles())
 {
     connect(&m_engine, &PlexorViewModel::filesAboutToChange, this, &FileTreeModel::beginResetModel);
+    connect(&m_engine, &PlexorViewModel::filesAboutToChange, this,
+            [this] { m_filter.apply({}, m_filter.query()); });
     connect(&m_engine, &PlexorViewModel::filesChanged, this, [this] {
         // The views forget every row with the reset, so the selection they see starts afresh.
         m_shownSelection = m_engine.selectedFiles();
+        m_filter.apply(m_engine.files(), m_filter.query());
         endResetModel();
     });
     connect(&m_engine, &PlexorViewModel::selectedFilesChanged, this,
@@ -28,10 +31,31 @@ FileTreeModel::FileTreeModel(PlexorViewModel& engine, QObject* parent)
     });
 }
 
+const std::vector<FileItem*>* FileTreeModel::shownChildren(const QModelIndex& parent) const
+{
+    if (!m_filter.isActive())
+        return nullptr;
+    return &m_filter.shownChildren(node(parent));
+}
+
+void FileTreeModel::setFilterQuery(const QString& query)
+{
+    beginResetModel();
+    m_filter.apply(m_engine.files(), query);
+    m_shownSelection = m_engine.selectedFiles();
+    endResetModel();
+}
+
 QModelIndex FileTreeModel::index(int row, int column, const QModelIndex& parent) const
 {
     if (row < 0 || column != 0)
         return {};
+    if (const std::vector<FileItem*>* shown = shownChildren(parent)) {
+        if ((parent.isValid() && (parent.column() != 0 || !node(parent))) ||
+            static_cast<size_t>(row) >= shown->size())
+            return {};
+        return createIndex(row, 0, (*shown)[static_cast<size_t>(row)]);
+    }
     if (!parent.isValid()) {
         const FileItemList& top = m_engine.files();
         if (static_cast<size_t>(row) >= top.size())
@@ -54,6 +78,10 @@ QModelIndex FileTreeModel::parent(const QModelIndex& child) const
 
 int FileTreeModel::rowCount(const QModelIndex& parent) const
 {
+    if (parent.column() > 0)
+        return 0;
+    if (const std::vector<FileItem*>* shown = shownChildren(parent))
+        return static_cast<int>(shown->size());
     if (!parent.isValid())
         return static_cast<int>(m_engine.files().size());
     if (parent.column() != 0)
@@ -69,6 +97,10 @@ int FileTreeModel::columnCount(const QModelIndex&) const
 
 bool FileTreeModel::hasChildren(const QModelIndex& parent) const
 {
+    if (parent.column() > 0)
+        return false;
+    if (const std::vector<FileItem*>* shown = shownChildren(parent))
+        return !shown->empty();
     if (!parent.isValid())
         return !m_engine.files().empty();
     if (parent.column() != 0)
@@ -121,7 +153,7 @@ Qt::ItemFlags FileTreeModel::flags(const QModelIndex& index) const
     if (!item)
         return Qt::NoItemFlags;
     Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsUserCheckable;
-    if (!item->isFolder() || item->childCount() == 0)
+    if (!hasChildren(index))
         result |= Qt::ItemNeverHasChildren;
     return result;
 }
@@ -147,6 +179,10 @@ QModelIndex FileTreeModel::indexOf(const FileItem* item) const
 {
     if (!item)
         return {};
+    if (m_filter.isActive()) {
+        const int row = m_filter.shownRow(item);
+        return row < 0 ? QModelIndex() : createIndex(row, 0, item);
+    }
     return createIndex(item->row(), 0, item);
 }
 
@@ -163,6 +199,8 @@ void FileTreeModel::toggleSelection(const QModelIndex& index)
 void FileTreeModel::announceSelected(const FileItem* item)
 {
     const QModelIndex index = indexOf(item);
+    if (!index.isValid())
+        return;
     Q_EMIT dataChanged(index, index, {SelectedRole, Qt::CheckStateRole});
 }
 

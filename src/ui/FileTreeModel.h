@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/FileTreeFilter.h"
+
 #include <QAbstractItemModel>
 #include <QSet>
 #include <QUuid>
@@ -17,6 +19,9 @@ class PlexorViewModel;
 // on a row does; nothing else in the engine is written through the model. Expansion is view
 // state, kept in the nodes: views read ExpandedRole after a reset and report disclosure changes
 // through PlexorViewModel::setExpanded.
+//
+// A filter (FileTreeFilter) narrows the rows to the files whose paths contain the words of a
+// query and the folders holding them; setting it is a model reset, and a rescan keeps it.
 class FileTreeModel : public QAbstractItemModel {
     Q_OBJECT
 
@@ -48,6 +53,10 @@ public:
     // Toggles the node's selection in the engine (what a click on its row does).
     void toggleSelection(const QModelIndex& index);
 
+    // Shows only what `query` finds (everything for a query without words); a model reset.
+    void setFilterQuery(const QString& query);
+    const FileTreeFilter& filter() const { return m_filter; }
+
 Q_SIGNALS:
     // A node was opened or closed in the engine (by a view or by anyone else).
     void expansionChanged(const QModelIndex& index, bool expanded);
@@ -56,7 +65,10 @@ private:
     void announceSelectionChanges();
     void announceSelected(const FileItem* node);
 
+    const std::vector<FileItem*>* shownChildren(const QModelIndex& parent) const;
+
     PlexorViewModel& m_engine;
+    FileTreeFilter m_filter;
     // The selection the views were last told about: its difference to the engine's selection is
     // what a change announces.
     QSet<QUuid> m_shownSelection;

@@ -8,17 +8,20 @@
 #include "tags/TagRules.h"
 #include "ui/Badge.h"
 #include "ui/ElidedLabel.h"
+#include "ui/ExactTextEdit.h"
+#include "ui/FileTreeActions.h"
 #include "ui/FileTreeModel.h"
 #include "ui/FileTreeRow.h"
 #include "ui/Theme.h"
 #include "ui/TintedButton.h"
 
+#include <QAction>
 #include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -86,7 +89,8 @@ PlexorInputView::PlexorInputView(PlexorViewModel& engine, QWidget* parent)
 
     QWidget* prefixMarker =
         buildSavedMarker(QStringLiteral("prefix"), m_prefixSaved, m_prefixReset);
-    m_prefixEditor = buildEditor(QStringLiteral("prefixEditor"), tr("Prefix"));
+    m_prefixEditor =
+        buildEditor(QStringLiteral("prefixEditor"), tr("Prefix"), &PlexorViewModel::prefixText);
     auto* prefixStep = new QVBoxLayout;
     prefixStep->setSpacing(8);
     prefixStep->addWidget(buildStep(Symbol::circle1, QStringLiteral("Prefix:"), prefixMarker));
@@ -101,12 +105,14 @@ PlexorInputView::PlexorInputView(PlexorViewModel& engine, QWidget* parent)
     auto* filesStep = new QVBoxLayout;
     filesStep->setSpacing(8);
     filesStep->addWidget(buildStep(Symbol::circle2, QStringLiteral("Files:"), refresh));
+    filesStep->addWidget(m_treeFilter);
     filesStep->addWidget(m_tree, 1);
     column->addLayout(filesStep, 1);
 
     QWidget* suffixMarker =
         buildSavedMarker(QStringLiteral("suffix"), m_suffixSaved, m_suffixReset);
-    m_suffixEditor = buildEditor(QStringLiteral("suffixEditor"), tr("Suffix"));
+    m_suffixEditor =
+        buildEditor(QStringLiteral("suffixEditor"), tr("Suffix"), &PlexorViewModel::suffixText);
     auto* suffixStep = new QVBoxLayout;
     suffixStep->setSpacing(8);
     suffixStep->addWidget(buildStep(Symbol::circle3, QStringLiteral("Suffix:"), suffixMarker));
@@ -132,22 +138,16 @@ PlexorInputView::PlexorInputView(PlexorViewModel& engine, QWidget* parent)
     layout->addLayout(generateRow);
 
     // The engine's texts and flags drive the editors and the markers.
-    showPrefix(m_engine.prefixText());
-    showSuffix(m_engine.suffixText());
+    showPrefix();
+    showSuffix();
     connect(&m_engine, &PlexorViewModel::prefixTextChanged, this, &PlexorInputView::showPrefix);
     connect(&m_engine, &PlexorViewModel::suffixTextChanged, this, &PlexorInputView::showSuffix);
-    connect(m_prefixEditor, &QPlainTextEdit::textChanged, this, [this] {
-        if (m_showingEngineText)
-            return;
-        m_engine.setPrefixText(m_prefixEditor->toPlainText());
-        m_engine.savePrefix();
-    });
-    connect(m_suffixEditor, &QPlainTextEdit::textChanged, this, [this] {
-        if (m_showingEngineText)
-            return;
-        m_engine.setSuffixText(m_suffixEditor->toPlainText());
-        m_engine.saveSuffix();
-    });
+    for (ExactTextEdit* editor : {m_prefixEditor, m_suffixEditor}) {
+        connect(editor, &ExactTextEdit::edited, this,
+                [this, editor](qsizetype from, qsizetype removed, const QString& inserted) {
+                    applyEdit(editor, from, removed, inserted);
+                });
+    }
     const auto showMarker = [](QLabel* saved, TintedButton* reset, bool raised) {
         saved->setVisible(raised);
         reset->setVisible(!raised);
@@ -319,9 +319,11 @@ QWidget* PlexorInputView::buildSavedMarker(const QString& name, QLabel*& saved,
     return marker;
 }
 
-QPlainTextEdit* PlexorInputView::buildEditor(const QString& name, const QString& accessibleName)
+ExactTextEdit* PlexorInputView::buildEditor(const QString& name, const QString& accessibleName,
+                                            const QString& (PlexorViewModel::*text)() const)
 {
-    auto* editor = new QPlainTextEdit(this);
+    auto* editor =
+        new ExactTextEdit([this, text]() -> const QString& { return (m_engine.*text)(); }, this);
     editor->setObjectName(name);
     editor->setAccessibleName(accessibleName);
     editor->setFixedHeight(editorHeight);
@@ -348,11 +350,18 @@ void PlexorInputView::buildTree()
     m_model = new FileTreeModel(m_engine, m_tree);
     m_tree->setModel(m_model);
 
-    // Disclosure writes the nodes; a scan brings the nodes' state back into the view.
-    connect(m_tree, &QTreeView::expanded, this,
-            [this](const QModelIndex& index) { m_engine.setExpanded(m_model->node(index), true); });
+    m_treeActions = new FileTreeActions(m_tree, m_model, m_engine);
+
+    // Disclosure writes the nodes; a scan brings the nodes' state back into the view. While a
+    // filter shows its finds in opened folders, the user's own expansion is left alone, so that
+    // clearing the filter brings it back.
+    connect(m_tree, &QTreeView::expanded, this, [this](const QModelIndex& index) {
+        if (!m_model->filter().isActive())
+            m_engine.setExpanded(m_model->node(index), true);
+    });
     connect(m_tree, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
-        m_engine.setExpanded(m_model->node(index), false);
+        if (!m_model->filter().isActive())
+            m_engine.setExpanded(m_model->node(index), false);
     });
     connect(m_model, &FileTreeModel::expansionChanged, this,
             [this](const QModelIndex& index, bool expanded) {
@@ -360,6 +369,26 @@ void PlexorInputView::buildTree()
                     m_tree->setExpanded(index, expanded);
             });
     connect(m_model, &QAbstractItemModel::modelReset, this, &PlexorInputView::restoreExpansion);
+
+    m_treeFilter = new QLineEdit(this);
+    m_treeFilter->setObjectName(QStringLiteral("treeFilter"));
+    m_treeFilter->setPlaceholderText(tr("Filter Files"));
+    m_treeFilter->setAccessibleName(m_treeFilter->placeholderText());
+    m_treeFilter->setClearButtonEnabled(true);
+    connect(m_treeFilter, &QLineEdit::textChanged, m_model, &FileTreeModel::setFilterQuery);
+    auto* clearFilter = new QAction(m_treeFilter);
+    clearFilter->setShortcut(QKeySequence(Qt::Key_Escape));
+    clearFilter->setShortcutContext(Qt::WidgetShortcut);
+    connect(clearFilter, &QAction::triggered, m_treeFilter, &QLineEdit::clear);
+    m_treeFilter->addAction(clearFilter);
+    auto* find = new QAction(this);
+    find->setShortcut(QKeySequence::Find);
+    find->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(find, &QAction::triggered, this, [this] {
+        m_treeFilter->setFocus(Qt::ShortcutFocusReason);
+        m_treeFilter->selectAll();
+    });
+    addAction(find);
 }
 
 // --- Behaviour ---------------------------------------------------------------------------------
@@ -429,26 +458,41 @@ void PlexorInputView::rebuildFileTypeButtons()
     applyColors();
 }
 
-void PlexorInputView::showPrefix(const QString& text)
+void PlexorInputView::showPrefix()
 {
-    if (m_prefixEditor->toPlainText() == text)
-        return;
-    m_showingEngineText = true;
-    m_prefixEditor->setPlainText(text);
-    m_showingEngineText = false;
+    if (!m_applyingEdit)
+        m_prefixEditor->showSourceText();
 }
 
-void PlexorInputView::showSuffix(const QString& text)
+void PlexorInputView::showSuffix()
 {
-    if (m_suffixEditor->toPlainText() == text)
-        return;
-    m_showingEngineText = true;
-    m_suffixEditor->setPlainText(text);
-    m_showingEngineText = false;
+    if (!m_applyingEdit)
+        m_suffixEditor->showSourceText();
+}
+
+void PlexorInputView::applyEdit(ExactTextEdit* editor, qsizetype from, qsizetype removed,
+                                const QString& inserted)
+{
+    const bool prefix = editor == m_prefixEditor;
+    QString text = prefix ? m_engine.prefixText() : m_engine.suffixText();
+    text.replace(from, removed, inserted);
+    m_applyingEdit = true;
+    if (prefix) {
+        m_engine.setPrefixText(text);
+        m_engine.savePrefix();
+    } else {
+        m_engine.setSuffixText(text);
+        m_engine.saveSuffix();
+    }
+    m_applyingEdit = false;
 }
 
 void PlexorInputView::restoreExpansion()
 {
+    if (m_model->filter().isActive()) {
+        m_tree->expandAll();
+        return;
+    }
     std::vector<const FileItem*> pending;
     for (auto it = m_engine.files().rbegin(); it != m_engine.files().rend(); ++it)
         pending.push_back(it->get());

@@ -10,10 +10,12 @@
 
 class Badge;
 class ElidedLabel;
+class ExactTextEdit;
+class FileTreeActions;
 class FileTreeModel;
 class PlexorViewModel;
 class QLabel;
-class QPlainTextEdit;
+class QLineEdit;
 class QTreeView;
 class QVBoxLayout;
 class TintedButton;
@@ -39,6 +41,8 @@ public:
 
     QTreeView* fileTree() const { return m_tree; }
     FileTreeModel* fileTreeModel() const { return m_model; }
+    QLineEdit* treeFilter() const { return m_treeFilter; }
+    FileTreeActions* fileTreeActions() const { return m_treeActions; }
 
     // What the "Generate Content" button does, in this order: saveStateRequested, the engine
     // generates from the open folder and copies the text, generated(url), and
@@ -68,7 +72,8 @@ private:
     QWidget* buildFileTypes();
     QWidget* buildStep(Symbol symbol, const QString& heading, QWidget* trailing);
     QWidget* buildSavedMarker(const QString& name, QLabel*& saved, TintedButton*& reset);
-    QPlainTextEdit* buildEditor(const QString& name, const QString& accessibleName);
+    ExactTextEdit* buildEditor(const QString& name, const QString& accessibleName,
+                               const QString& (PlexorViewModel::*text)() const);
     void buildTree();
 
     void syncFileTypes();
@@ -76,8 +81,10 @@ private:
     void changeFileType(const QString& extension, bool enabled);
     void changeShowAll(bool showAll);
     void askForRescan();
-    void showPrefix(const QString& text);
-    void showSuffix(const QString& text);
+    void showPrefix();
+    void showSuffix();
+    void applyEdit(ExactTextEdit* editor, qsizetype from, qsizetype removed,
+                   const QString& inserted);
     void restoreExpansion();
     void updateHeader();
     void applyColors();
@@ -102,13 +109,15 @@ private:
     TintedButton* m_prefixReset = nullptr;
     QLabel* m_suffixSaved = nullptr;
     TintedButton* m_suffixReset = nullptr;
-    QPlainTextEdit* m_prefixEditor = nullptr;
-    QPlainTextEdit* m_suffixEditor = nullptr;
+    ExactTextEdit* m_prefixEditor = nullptr;
+    ExactTextEdit* m_suffixEditor = nullptr;
     QTreeView* m_tree = nullptr;
     FileTreeModel* m_model = nullptr;
+    QLineEdit* m_treeFilter = nullptr;
+    FileTreeActions* m_treeActions = nullptr;
     TintedButton* m_generate = nullptr;
-    // Set while the screen writes an engine text into an editor, so that the editor's change
-    // signal is not taken for an edit.
-    bool m_showingEngineText = false;
+    // Set while an edit from an editor goes into the engine, so that the engine's change signal
+    // does not show the text anew (which would move the cursor).
+    bool m_applyingEdit = false;
     bool m_applyingColors = false;
 };

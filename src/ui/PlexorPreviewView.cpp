@@ -4,19 +4,17 @@
 #include "tags/NamedColors.h"
 #include "ui/Badge.h"
 #include "ui/CharacterCount.h"
+#include "ui/ExactTextEdit.h"
 #include "ui/Theme.h"
 #include "ui/TintedButton.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
-#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace {
 
-// How long typing may pause before the edits go into the engine.
-constexpr int writeBackDelay = 120;
 // Space between the count badge and the editor's edges.
 constexpr int badgeInset = 10;
 
@@ -31,7 +29,8 @@ PlexorPreviewView::PlexorPreviewView(PlexorViewModel& engine, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    m_editor = new QPlainTextEdit(this);
+    m_editor =
+        new ExactTextEdit([this]() -> const QString& { return m_engine.generatedContent(); }, this);
     m_editor->setObjectName(QStringLiteral("previewEditor"));
     m_editor->setAccessibleName(tr("Generated text"));
     m_editor->setFont(Theme::monospaced());
@@ -76,15 +75,12 @@ PlexorPreviewView::PlexorPreviewView(PlexorViewModel& engine, QWidget* parent)
     connect(m_regenerate, &QPushButton::clicked, this, &PlexorPreviewView::regenerate);
     connect(m_copy, &QPushButton::clicked, this, &PlexorPreviewView::copy);
 
-    m_writeBackTimer.setSingleShot(true);
-    m_writeBackTimer.setInterval(writeBackDelay);
-    connect(&m_writeBackTimer, &QTimer::timeout, this, &PlexorPreviewView::writeBackEdits);
     // Counting waits for the event loop, so that a burst of changes is counted once.
     m_countTimer.setSingleShot(true);
     m_countTimer.setInterval(0);
     connect(&m_countTimer, &QTimer::timeout, this, &PlexorPreviewView::updateCount);
 
-    connect(m_editor, &QPlainTextEdit::textChanged, this, &PlexorPreviewView::noteEdit);
+    connect(m_editor, &ExactTextEdit::edited, this, &PlexorPreviewView::applyEdit);
     connect(&m_engine, &PlexorViewModel::generatedContentChanged, this,
             &PlexorPreviewView::showGeneratedContent);
     connect(&m_engine, &PlexorViewModel::justCopiedChanged, this, &PlexorPreviewView::updateLabels);
@@ -116,7 +112,6 @@ QString PlexorPreviewView::shownCount() const
 
 void PlexorPreviewView::regenerate()
 {
-    writeBackEdits();
     m_engine.generateContent(m_url);
     m_engine.copyToClipboard();
     m_engine.raiseJustRegenerated();
@@ -124,48 +119,36 @@ void PlexorPreviewView::regenerate()
 
 void PlexorPreviewView::copy()
 {
-    writeBackEdits();
     m_engine.copyToClipboard();
 }
 
 void PlexorPreviewView::goBack()
 {
-    writeBackEdits();
     Q_EMIT viewModeRequested(ViewMode::plexor);
 }
 
 void PlexorPreviewView::showGeneratedContent()
 {
-    const QString& text = m_engine.generatedContent();
-    // Unsent edits lose against a new text from the engine; an unchanged text leaves the editor
-    // (and its cursor and scroll position) alone.
-    if (m_editsPending || text != m_shownText) {
-        m_writeBackTimer.stop();
-        m_editsPending = false;
-        m_showingEngineText = true;
-        m_editor->setPlainText(text);
-        m_showingEngineText = false;
-        m_shownText = text;
+    if (!m_applyingEdit) {
+        const QString& text = m_engine.generatedContent();
+        // An unchanged text leaves the editor (and its cursor and scroll position) alone; after
+        // an edit, any text from the engine is shown.
+        if (m_shownText.isNull() || text != m_shownText) {
+            m_shownText = text;
+            m_editor->showSourceText();
+        }
     }
     m_countTimer.start();
 }
 
-void PlexorPreviewView::noteEdit()
+void PlexorPreviewView::applyEdit(qsizetype from, qsizetype removed, const QString& inserted)
 {
-    if (m_showingEngineText)
-        return;
-    m_editsPending = true;
-    m_writeBackTimer.start();
-}
-
-void PlexorPreviewView::writeBackEdits()
-{
-    m_writeBackTimer.stop();
-    if (!m_editsPending)
-        return;
-    m_editsPending = false;
-    m_shownText = m_editor->toPlainText();
-    m_engine.setGeneratedContent(m_shownText);
+    // The text shown is let go at the first edit, so the engine's characters are not kept
+    // twice.
+    m_shownText = QString();
+    m_applyingEdit = true;
+    m_engine.editGeneratedContent(from, removed, inserted);
+    m_applyingEdit = false;
 }
 
 void PlexorPreviewView::updateCount()
@@ -204,12 +187,6 @@ bool PlexorPreviewView::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_editor && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
         placeBadge();
     return QWidget::eventFilter(watched, event);
-}
-
-void PlexorPreviewView::hideEvent(QHideEvent* event)
-{
-    writeBackEdits();
-    QWidget::hideEvent(event);
 }
 
 void PlexorPreviewView::changeEvent(QEvent* event)

@@ -9,18 +9,18 @@
 #include <optional>
 
 class Badge;
+class ExactTextEdit;
 class PlexorViewModel;
-class QPlainTextEdit;
 class TintedButton;
 
 // The preview screen: the generated text in an editable monospaced editor with its length in
 // user-perceived characters (" chars") in the corner, and the buttons "Back", "Regenerate" and
 // "Copy", whose labels follow the engine's justRegenerated and justCopied flags.
 //
-// Edits in the editor are written back into the engine's generatedContent, so Copy copies the
-// edited text; a change of the text in the engine (a generation) replaces the editor's text.
-// Typing is written back after a short pause, and every button writes pending edits first, so
-// the engine never misses an edit that a button acts on.
+// Each edit in the editor goes into the engine's generatedContent at once, as a replacement of
+// the characters the user changed (every other character stays exactly as generated), so Copy
+// copies the edited text; a change of the text in the engine (a generation) replaces the
+// editor's text.
 class PlexorPreviewView : public QWidget {
     Q_OBJECT
 
@@ -51,13 +51,11 @@ Q_SIGNALS:
 
 protected:
     void changeEvent(QEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void showGeneratedContent();
-    void noteEdit();
-    void writeBackEdits();
+    void applyEdit(qsizetype from, qsizetype removed, const QString& inserted);
     void updateCount();
     void placeBadge();
     void updateLabels();
@@ -65,16 +63,14 @@ private:
 
     PlexorViewModel& m_engine;
     std::optional<QString> m_url;
-    QPlainTextEdit* m_editor = nullptr;
+    ExactTextEdit* m_editor = nullptr;
     Badge* m_countBadge = nullptr;
     TintedButton* m_back = nullptr;
     TintedButton* m_regenerate = nullptr;
     TintedButton* m_copy = nullptr;
-    // The text the editor held when it last agreed with the engine.
+    // The engine's text as last shown, until the first edit.
     QString m_shownText;
-    bool m_editsPending = false;
-    bool m_showingEngineText = false;
+    bool m_applyingEdit = false;
     bool m_applyingColors = false;
-    QTimer m_writeBackTimer;
     QTimer m_countTimer;
 };

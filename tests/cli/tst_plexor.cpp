@@ -173,6 +173,115 @@ private Q_SLOTS:
         QVERIFY(run.err.contains("missing.c is not in the scanned tree"));
     }
 
+    void choosingFilesByPattern_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("treeShape");
+        QTest::addColumn<QStringList>("generated");
+        QTest::newRow("select all")
+            << QStringList{QStringLiteral("--select-all")}
+            << QStringLiteral("main.c,src/[lib/[util.h],main.c],vendor/[v.c]")
+            << QStringList{QStringLiteral("main.c"), QStringLiteral("src/lib/util.h"),
+                           QStringLiteral("src/main.c"), QStringLiteral("vendor/v.c")};
+        QTest::newRow("include by name at any depth")
+            << QStringList{QStringLiteral("--include"), QStringLiteral("main.c")}
+            << QStringLiteral("main.c,src/[main.c]")
+            << QStringList{QStringLiteral("main.c"), QStringLiteral("src/main.c")};
+        QTest::newRow("anchored include, excluded folder")
+            << QStringList{QStringLiteral("--include=/*.c"), QStringLiteral("--include"),
+                           QStringLiteral("**/*.h"), QStringLiteral("--exclude=src/")}
+            << QStringLiteral("main.c") << QStringList{QStringLiteral("main.c")};
+        QTest::newRow("exclude alone")
+            << QStringList{QStringLiteral("--exclude"), QStringLiteral("*.h"),
+                           QStringLiteral("--exclude"), QStringLiteral("vendor")}
+            << QStringLiteral("main.c,src/[main.c]") << QStringList();
+        QTest::newRow("exclude beats select")
+            << QStringList{QStringLiteral("--select=src/main.c"), QStringLiteral("--select-all"),
+                           QStringLiteral("--exclude=src/*.c")}
+            << QStringLiteral("main.c,src/[lib/[util.h]],vendor/[v.c]")
+            << QStringList{QStringLiteral("main.c"), QStringLiteral("src/lib/util.h"),
+                           QStringLiteral("vendor/v.c")};
+    }
+
+    void choosingFilesByPattern()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QString, treeShape);
+        QFETCH(QStringList, generated);
+        TestTree tree;
+        QVERIFY(tree.addAll({QStringLiteral("main.c"), QStringLiteral("src/main.c"),
+                             QStringLiteral("src/lib/util.h"), QStringLiteral("vendor/v.c"),
+                             QStringLiteral("notes.txt")}));
+        // `tree` has no --select.
+        if (options.filter(QRegularExpression(QStringLiteral("^--select($|=)"))).isEmpty()) {
+            const Run run = plexor(QStringList{QStringLiteral("tree"), tree.root()} + options);
+            QCOMPARE(run.err, QByteArray());
+            QCOMPARE(shapeOfListing(run.out), treeShape);
+        }
+        const Run run = plexor(QStringList{QStringLiteral("generate"), tree.root()} + options);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.err, QByteArray());
+        // The list of files after the prefix.
+        const QList<QByteArray> parts = run.out.split('\n');
+        QStringList listed;
+        for (qsizetype i = 2; i < parts.size() && !parts.at(i).isEmpty(); ++i)
+            listed.append(QString::fromUtf8(parts.at(i)).mid(4));
+        listed.sort();
+        QCOMPARE(listed, generated);
+    }
+
+    void outputFileAndVersion()
+    {
+        TestTree tree;
+        QVERIFY(tree.add(QStringLiteral("a.c"), "A \xc3\xa9"));
+        const QString output = tree.path(QStringLiteral("../out.txt"));
+        QVERIFY(tree.add(QStringLiteral("../out.txt"), "old content"));
+        const QStringList generate{QStringLiteral("generate"), tree.root(),
+                                   QStringLiteral("--select-all")};
+        const Run toStdout = plexor(generate);
+        const Run toFile = plexor(generate + QStringList{QStringLiteral("--output"), output});
+        QCOMPARE(toFile.exitCode, 0);
+        QCOMPARE(toFile.out, QByteArray());
+        QFile file(output);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), toStdout.out);
+        QVERIFY(toStdout.out.contains("A \xc3\xa9"));
+
+        const Run version = plexor({QStringLiteral("--version")});
+        QCOMPARE(version.exitCode, 0);
+        QCOMPARE(version.out,
+                 QByteArray("plexor " CODEPLEXOR_VERSION " (" CODEPLEXOR_BUILD_NUMBER ")\n"));
+    }
+
+    void namesThatAreNotUtf8()
+    {
+        TestTree tree;
+        QVERIFY(tree.addRaw("k\xEF\xBF\xBD.c", "A"));
+        QVERIFY(tree.addRaw("k\xE9.c", "B"));
+        const QByteArray leftOut = "Left out " + QFile::encodeName(tree.root()) +
+                                   "/k\\xE9.c: its name is not valid UTF-8.\n";
+
+        Run run = plexor({QStringLiteral("tree"), tree.root()});
+        QCOMPARE(run.out, QByteArray("k\xEF\xBF\xBD.c\n"));
+        QCOMPARE(run.err, leftOut);
+
+        run = plexor({QStringLiteral("generate"), tree.root(), QStringLiteral("--select"),
+                      QStringLiteral("k\uFFFD.c")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out.count("\n\nA\n\n"), 1);
+        QVERIFY(!run.out.contains("\n\nB\n\n"));
+        QCOMPARE(run.err, leftOut);
+
+        // The Latin-1 name given as an argument must not select the other file.
+        run = runPlexorInShell(QStringLiteral("exec \"$0\" generate . --select \"$(printf "
+                                              "'k\\351.c')\""),
+                               m_config->path(), tree.root());
+        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(run.out, QByteArray());
+        QVERIFY2(run.err.startsWith("plexor: argument \"k\\xE9.c\" is not valid UTF-8"),
+                 run.err.constData());
+    }
+
     void exitCodes_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -200,6 +309,17 @@ private Q_SLOTS:
             << 2;
         QTest::newRow("flag with a value")
             << QStringList{QStringLiteral("tree"), folder, QStringLiteral("--all-files=yes")} << 2;
+        QTest::newRow("negated pattern")
+            << QStringList{QStringLiteral("tree"), folder, QStringLiteral("--exclude=!a.c")} << 2;
+        QTest::newRow("include with a project")
+            << QStringList{QStringLiteral("generate"), QStringLiteral("--project"),
+                           QStringLiteral("app"), QStringLiteral("--include"),
+                           QStringLiteral("*.c")}
+            << 2;
+        QTest::newRow("output into a missing folder")
+            << QStringList{QStringLiteral("generate"), folder, QStringLiteral("--output"),
+                           QStringLiteral("MISSING/out.txt")}
+            << 1;
         QTest::newRow("folder does not exist")
             << QStringList{QStringLiteral("generate"), QStringLiteral("MISSING")} << 1;
         QTest::newRow("folder is a file")
@@ -219,7 +339,8 @@ private Q_SLOTS:
         QCOMPARE(run.exitCode, exitCode);
         if (exitCode == 0) {
             QVERIFY(run.out.startsWith("Usage: plexor"));
-            QVERIFY(run.out.contains("plexor generate (FOLDER [--select PATH]... | --project"));
+            QVERIFY(run.out.contains("plexor generate (FOLDER [--select PATH]... [--select-all]"));
+            QVERIFY(run.out.contains("--exclude GLOB"));
             QVERIFY(run.out.contains("plexor projects [--by-tag]"));
             QVERIFY(run.out.contains("plexor tree FOLDER"));
             QVERIFY(run.err.isEmpty());

@@ -9,6 +9,10 @@
 #include <QTest>
 
 #include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 // A project folder made on disk for a test: <temporary>/app, filled with files and folders
 // named by their relative paths.
@@ -19,6 +23,20 @@ public:
     {
         QDir().mkpath(m_root);
     }
+
+    // Entries made by addRaw() are removed here: the temporary folder's own clean-up works on
+    // names as text and cannot remove those that are not UTF-8.
+    ~TestTree()
+    {
+        for (auto raw = m_raw.crbegin(); raw != m_raw.crend(); ++raw) {
+            if (raw->endsWith('/'))
+                ::rmdir(raw->constData());
+            else
+                ::unlink(raw->constData());
+        }
+    }
+    TestTree(const TestTree&) = delete;
+    TestTree& operator=(const TestTree&) = delete;
 
     const QString& root() const { return m_root; }
     QString path(const QString& relative) const { return m_root + u'/' + relative; }
@@ -37,6 +55,22 @@ public:
         return file.write(content) == content.size();
     }
 
+    // Like add(), by the raw bytes of the relative path, so that names that are not UTF-8 can be
+    // made. The folders above must exist.
+    bool addRaw(const QByteArray& relative, const QByteArray& content = {}) const
+    {
+        const QByteArray full = QFile::encodeName(m_root) + '/' + relative;
+        m_raw.push_back(full);
+        if (relative.endsWith('/'))
+            return ::mkdir(full.constData(), 0755) == 0;
+        const int fd = ::open(full.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd < 0)
+            return false;
+        const auto size = static_cast<size_t>(content.size());
+        const bool written = ::write(fd, content.constData(), size) == static_cast<ssize_t>(size);
+        return ::close(fd) == 0 && written;
+    }
+
     bool addAll(const QStringList& relatives) const
     {
         return std::all_of(relatives.cbegin(), relatives.cend(),
@@ -51,6 +85,7 @@ public:
 private:
     QTemporaryDir m_dir;
     QString m_root;
+    mutable std::vector<QByteArray> m_raw;
 };
 
 // The tree as text with every level sorted by name, for order-free comparisons:

@@ -1,6 +1,7 @@
 #include "FakeServices.h"
 #include "TestTree.h"
 
+#include "engine/FileTreeFilter.h"
 #include "engine/PlexorViewModel.h"
 #include "model/PreferenceKeys.h"
 #include "model/Preferences.h"
@@ -138,6 +139,116 @@ private Q_SLOTS:
         QCOMPARE(engine->collectSelectedItems(),
                  (QList<FileItem*>{const_cast<FileItem*>(src), const_cast<FileItem*>(a)}));
         QCOMPARE(engine->collectSelectedItems(*a), QList<FileItem*>{const_cast<FileItem*>(a)});
+    }
+
+    void bulkSelectionActsAsClicksOnEachRow()
+    {
+        TestTree tree;
+        QVERIFY(tree.addAll({QStringLiteral("src/a.c"), QStringLiteral("src/deep/b.c"),
+                             QStringLiteral("src/deep/c.c"), QStringLiteral("top.c")}));
+        const auto ids = [&tree](const PlexorViewModel& engine, const QStringList& relatives) {
+            QSet<QUuid> set;
+            for (const QString& relative : relatives)
+                set.insert(findNode(engine.files(), tree.root(), relative)->id());
+            return set;
+        };
+        auto bulk = makeEngine();
+        auto clicks = makeEngine();
+        for (PlexorViewModel* engine : {bulk.get(), clicks.get()}) {
+            engine->loadFiles(tree.root(), QSet<QString>{tree.path(QStringLiteral("src")),
+                                                         tree.path(QStringLiteral("src/a.c"))});
+        }
+        const FileItem* src = findNode(bulk->files(), tree.root(), QStringLiteral("src"));
+        QCOMPARE(PlexorViewModel::filesInside(*src).size(), 3);
+        QCOMPARE(PlexorViewModel::filesIn(bulk->files()).size(), 4);
+
+        QSignalSpy changed(bulk.get(), &PlexorViewModel::selectedFilesChanged);
+        bulk->select(PlexorViewModel::filesInside(*src));
+        QCOMPARE(changed.count(), 1);
+        for (const QUuid& id :
+             ids(*clicks, {QStringLiteral("src/deep/b.c"), QStringLiteral("src/deep/c.c")}))
+            clicks->toggleSelection(id);
+        // The folder's own tick and the ticks already made stay as they were.
+        QCOMPARE(bulk->selectedFiles(),
+                 ids(*bulk, {QStringLiteral("src"), QStringLiteral("src/a.c"),
+                             QStringLiteral("src/deep/b.c"), QStringLiteral("src/deep/c.c")}));
+        const auto saved = [](const PlexorViewModel& engine) {
+            PlexorViewModel::PathSet selected;
+            engine.saveState([&](const auto& paths, const auto&) { selected = paths; });
+            return selected;
+        };
+        QCOMPARE(saved(*bulk), saved(*clicks));
+
+        bulk->deselect(PlexorViewModel::filesIn(bulk->files()));
+        QCOMPARE(bulk->selectedFiles(), ids(*bulk, {QStringLiteral("src")}));
+        bulk->select({});
+        bulk->deselect(PlexorViewModel::filesInside(*src));
+        QCOMPARE(changed.count(), 2);
+        bulk->deselectAll();
+        QVERIFY(bulk->selectedFiles().isEmpty());
+        QCOMPARE(changed.count(), 3);
+    }
+
+    void filterFindsFilesByWords_data()
+    {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QStringList>("shown");
+        const QStringList all{QStringLiteral("README.md"), QStringLiteral("docs/Scan notes.md"),
+                              QStringLiteral("src/engine/Scan.cpp"),
+                              QStringLiteral("src/ui/View.cpp")};
+        QTest::newRow("no words shows everything") << QStringLiteral("  ") << all;
+        QTest::newRow("one word, any case") << QStringLiteral("sCAN")
+                                            << QStringList{QStringLiteral("docs/Scan notes.md"),
+                                                           QStringLiteral("src/engine/Scan.cpp")};
+        QTest::newRow("words in any order, folder names count")
+            << QStringLiteral("cpp ENGINE") << QStringList{QStringLiteral("src/engine/Scan.cpp")};
+        QTest::newRow("every word must match") << QStringLiteral("scan view") << QStringList();
+        QTest::newRow("white space around words")
+            << QStringLiteral("\t md  read ") << QStringList{QStringLiteral("README.md")};
+        QTest::newRow("project folder is not part of the path")
+            << QStringLiteral("app/") << QStringList();
+    }
+
+    void filterFindsFilesByWords()
+    {
+        QFETCH(QString, query);
+        QFETCH(QStringList, shown);
+        TestTree tree;
+        QVERIFY(
+            tree.addAll({QStringLiteral("src/engine/Scan.cpp"), QStringLiteral("src/ui/View.cpp"),
+                         QStringLiteral("docs/Scan notes.md"), QStringLiteral("README.md")}));
+        auto engine = makeEngine();
+        engine->loadFiles(tree.root());
+        FileTreeFilter filter;
+        filter.apply(engine->files(), query);
+        QStringList found;
+        for (const FileItem* file : filter.shownFiles())
+            found.append(file->path().mid(tree.root().size() + 1));
+        found.sort();
+        QCOMPARE(found, shown);
+        if (!filter.isActive())
+            return;
+        // Only folders holding shown files are shown, each row counted among shown siblings.
+        for (const FileItem* file : filter.shownFiles()) {
+            for (const FileItem* node = file; node; node = node->parent()) {
+                const auto& siblings = filter.shownChildren(node->parent());
+                QCOMPARE(siblings.at(static_cast<size_t>(filter.shownRow(node))), node);
+            }
+        }
+        size_t shownNodes = 0;
+        std::function<void(const FileItem*)> count = [&](const FileItem* folder) {
+            for (const FileItem* child : filter.shownChildren(folder)) {
+                ++shownNodes;
+                count(child);
+            }
+        };
+        count(nullptr);
+        QSet<const FileItem*> expected;
+        for (const FileItem* file : filter.shownFiles()) {
+            for (const FileItem* node = file; node; node = node->parent())
+                expected.insert(node);
+        }
+        QCOMPARE(shownNodes, static_cast<size_t>(expected.size()));
     }
 
     void expansionIsAnnounced()

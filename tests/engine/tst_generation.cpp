@@ -9,12 +9,26 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <algorithm>
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 const QString rule = QStringLiteral("------------------------------------");
+
+// A read that returns at most three bytes per call and is interrupted before every other call,
+// as a slow network or FUSE file system may.
+ssize_t stingyRead(int fd, void* buffer, size_t count)
+{
+    static int calls = 0;
+    if (++calls % 2 == 0) {
+        errno = EINTR;
+        return -1;
+    }
+    return ::read(fd, buffer, std::min<size_t>(count, 3));
+}
 
 // One file block as the generated text holds it.
 QString block(const QString& displayPath, const QString& text)
@@ -183,6 +197,36 @@ private Q_SLOTS:
         QVERIFY2(m_log.first().contains(reason), qPrintable(m_log.first()));
     }
 
+    void streamedTextEqualsTheGeneratedText()
+    {
+        TestTree tree;
+        QVERIFY(tree.add(QStringLiteral("a.c"), "first"));
+        QVERIFY(tree.add(QStringLiteral("bad.c"), "\xff"));
+        QVERIFY(tree.add(QStringLiteral("d/b.c"), "second \xc3\xa9"));
+        auto engine = makeEngine();
+        scanAndSelect(*engine, tree,
+                      {QStringLiteral("a.c"), QStringLiteral("bad.c"), QStringLiteral("d/b.c")});
+        engine->generateContent(tree.root());
+
+        // The sink sees the list, then each readable file's block alone, then the suffix.
+        QStringList pieces;
+        QVERIFY(engine->writeContent(tree.root(), [&pieces](QString& text) {
+            pieces.append(text);
+            text.clear();
+            return true;
+        }));
+        QCOMPARE(pieces.join(QString()), engine->generatedContent());
+        QCOMPARE(pieces.size(), 4);
+        QCOMPARE(pieces.last(), QStringLiteral("\n\n-------------\nS"));
+        QCOMPARE(m_log.size(), 2);
+
+        // A sink that refuses stops the generation at once.
+        int calls = 0;
+        QVERIFY(!engine->writeContent(tree.root(), [&calls](QString&) { return ++calls > 1; }));
+        QCOMPARE(calls, 1);
+        QVERIFY(!engine->writeContent(std::nullopt, [](QString&) { return true; }));
+    }
+
     void unreadablePermissionsAreLogged()
     {
         if (::geteuid() == 0)
@@ -334,6 +378,43 @@ private Q_SLOTS:
         // Must not block on a pipe with no writer.
         QVERIFY(!TextFileReader::readFile(pipe, text, &error));
         QVERIFY(error.contains(QStringLiteral("regular file")));
+    }
+
+    void shortAndInterruptedReadsAreContinued()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("slow.c"));
+        QByteArray bytes;
+        for (int i = 0; i < 500; ++i)
+            bytes += "\xc3\xa9\xe2\x82\xac " + QByteArray::number(i) + '\n';
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(bytes), bytes.size());
+        file.close();
+        TextFileReader reader(&stingyRead);
+        QString text = QStringLiteral("before:");
+        QString error;
+        QVERIFY2(reader.appendFile(path, text, &error), qPrintable(error));
+        QCOMPARE(text, QStringLiteral("before:") + QString::fromUtf8(bytes));
+    }
+
+    void fileTooLargeToHoldIsReportedAndTheRestGenerated()
+    {
+        TestTree tree;
+        QVERIFY(tree.add(QStringLiteral("h.c")));
+        QVERIFY(tree.add(QStringLiteral("s.c"), "small"));
+        // Sparse: no disk space and no time, whatever its size.
+        QVERIFY(QFile::resize(tree.path(QStringLiteral("h.c")), TextFileReader::sizeLimit() + 1));
+        auto engine = makeEngine();
+        scanAndSelect(*engine, tree, {QStringLiteral("h.c"), QStringLiteral("s.c")});
+        engine->generateContent(tree.root());
+        QCOMPARE(m_log, QStringList{QStringLiteral("Error reading file ") +
+                                    tree.path(QStringLiteral("h.c")) +
+                                    QStringLiteral(": The file is too large.")});
+        const QString text = engine->generatedContent();
+        QVERIFY(text.contains(QStringLiteral("app/h.c")));
+        QVERIFY(!text.contains(QStringLiteral("\napp/h.c\n") + rule));
+        QVERIFY(text.contains(block(QStringLiteral("app/s.c"), QStringLiteral("small"))));
     }
 
     void largeFileReadWhole()

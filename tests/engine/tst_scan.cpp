@@ -3,14 +3,45 @@
 
 #include "engine/PlexorViewModel.h"
 #include "model/Preferences.h"
+#include "platform/Log.h"
 #include "platform/PosixFolderWalk.h"
 
 #include <QSignalSpy>
 #include <QtTest>
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+// Lowers the soft limit of open descriptors for its lifetime so that only `free` more can be
+// opened (descriptor numbers below the limit that are not in use).
+class DescriptorLimit {
+public:
+    explicit DescriptorLimit(int free)
+    {
+        ::getrlimit(RLIMIT_NOFILE, &m_saved);
+        int limit = 0;
+        for (int found = 0; found < free; ++limit) {
+            if (::fcntl(limit, F_GETFD) < 0)
+                ++found;
+        }
+        rlimit lowered = m_saved;
+        lowered.rlim_cur = static_cast<rlim_t>(limit);
+        ::setrlimit(RLIMIT_NOFILE, &lowered);
+    }
+    ~DescriptorLimit() { ::setrlimit(RLIMIT_NOFILE, &m_saved); }
+    DescriptorLimit(const DescriptorLimit&) = delete;
+    DescriptorLimit& operator=(const DescriptorLimit&) = delete;
+
+private:
+    rlimit m_saved{};
+};
+
+} // namespace
 
 class TestScan : public QObject {
     Q_OBJECT
@@ -395,6 +426,114 @@ private Q_SLOTS:
         QVERIFY(engine->files().empty());
         engine->loadFiles(QString());
         QVERIFY(engine->files().empty());
+    }
+
+    void namesThatAreNotUtf8AreLeftOutAndLogged()
+    {
+        TestTree tree;
+        // "k\xEF\xBF\xBD.c" is a real U+FFFD; "k\xE9.c" is Latin-1 and would decode to the same.
+        QVERIFY(tree.addRaw("k\xEF\xBF\xBD.c", "A"));
+        QVERIFY(tree.addRaw("k\xE9.c", "B"));
+        QVERIFY(tree.addRaw("d\xE9/"));
+        QVERIFY(tree.addRaw("d\xE9/m.c", "M"));
+        QVERIFY(tree.addRaw("d\xE9/inner\xFF/"));
+        QVERIFY(tree.addRaw("over\xC0\xAF.c"));
+        QVERIFY(tree.addRaw("off\xE9.txt"));
+        QVERIFY(tree.add(QStringLiteral("src/caf\u00e9.c")));
+        QStringList log;
+        const Log::Sink previous = Log::setSink([&log](const QString& line) { log << line; });
+        auto engine = makeEngine();
+        const QString kept = tree.path(QStringLiteral("k\uFFFD.c"));
+        engine->loadFiles(tree.root(), QSet<QString>{kept});
+        engine->generateContent(tree.root());
+        Log::setSink(previous);
+
+        QCOMPARE(sortedShape(engine->files()), QStringLiteral("k\uFFFD.c,src/[caf\u00e9.c]"));
+        // One line per entry left out (a folder's contents are not walked), none for a file the
+        // type switches leave out anyway.
+        log.sort();
+        const QString end = QStringLiteral(": its name is not valid UTF-8.");
+        const QString start = QStringLiteral("Left out ") + tree.root();
+        QCOMPARE(log, (QStringList{start + QStringLiteral("/d\\xE9") + end,
+                                   start + QStringLiteral("/k\\xE9.c") + end,
+                                   start + QStringLiteral("/over\\xC0\\xAF.c") + end}));
+        const QString text = engine->generatedContent();
+        QCOMPARE(text.count(QStringLiteral("\n\nA\n\n")), 1);
+        QVERIFY(!text.contains(QStringLiteral("\n\nB\n\n")));
+    }
+
+    void deepTreesAreWalkedWhateverTheDescriptors_data()
+    {
+        QTest::addColumn<int>("freeDescriptors");
+        QTest::newRow("deeper than the folders held open") << 0;
+        QTest::newRow("three descriptors to spare") << 3;
+    }
+
+    void deepTreesAreWalkedWhateverTheDescriptors()
+    {
+        QFETCH(int, freeDescriptors);
+        // Every level holds a file and the next level; every tenth also holds, on both sides
+        // of the next level in any directory order, a folder that is only reached after the
+        // walk comes back up.
+        TestTree tree;
+        QStringList expected;
+        QString level;
+        for (int depth = 0; depth < 80; ++depth) {
+            QStringList entries{QStringLiteral("f%1.c").arg(depth)};
+            if (depth % 10 == 0)
+                entries << QStringLiteral("a%1/s.c").arg(depth)
+                        << QStringLiteral("z%1/s.c").arg(depth);
+            for (const QString& relative : std::as_const(entries)) {
+                QVERIFY(tree.add(level + relative));
+                expected << level + relative;
+            }
+            level += QStringLiteral("l%1/").arg(depth);
+        }
+        QVERIFY(tree.add(level + QStringLiteral("deep.c")));
+        expected << level + QStringLiteral("deep.c");
+        expected.sort();
+
+        auto engine = makeEngine();
+        QStringList log;
+        const Log::Sink previous = Log::setSink([&log](const QString& line) { log << line; });
+        {
+            std::optional<DescriptorLimit> limit;
+            if (freeDescriptors > 0)
+                limit.emplace(freeDescriptors);
+            engine->loadFiles(tree.root());
+        }
+        Log::setSink(previous);
+
+        QStringList files;
+        std::function<void(const FileItemList&)> collect = [&](const FileItemList& nodes) {
+            for (const auto& node : nodes) {
+                if (!node->isFolder())
+                    files << node->path().mid(tree.root().size() + 1);
+                collect(node->children());
+            }
+        };
+        collect(engine->files());
+        files.sort();
+        QCOMPARE(files, expected);
+        QCOMPARE(log, QStringList());
+    }
+
+    void walkWithoutDescriptorsToSpareSaysSo()
+    {
+        TestTree tree;
+        QVERIFY(tree.addAll({QStringLiteral("top.c"), QStringLiteral("sub/inner.c")}));
+        QStringList log;
+        const Log::Sink previous = Log::setSink([&log](const QString& line) { log << line; });
+        auto engine = makeEngine();
+        {
+            const DescriptorLimit limit(1);
+            engine->loadFiles(tree.root());
+        }
+        Log::setSink(previous);
+        QCOMPARE(sortedShape(engine->files()), QStringLiteral("top.c"));
+        QCOMPARE(log, QStringList{QStringLiteral("Could not open folder ") + tree.root() +
+                                  QStringLiteral("/sub: too many open files; its contents are "
+                                                 "left out.")});
     }
 
     void walkYieldsPreOrderWithConsistentPaths()

@@ -1,3 +1,4 @@
+#include "platform/FileNameText.h"
 #include "platform/FolderBookmark.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
@@ -131,6 +132,41 @@ private Q_SLOTS:
         Log::line(QStringLiteral("Error reading file /x: boom"));
         Log::setSink(previous);
         QCOMPARE(lines, QStringList{QStringLiteral("Error reading file /x: boom")});
+    }
+
+    void fileNamesAreTextOnlyWhenValidUtf8_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<QString>("escaped");
+        QTest::newRow("ascii") << QByteArray("main.c") << true << QStringLiteral("main.c");
+        QTest::newRow("two, three and four bytes")
+            << QByteArray("\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80") << true
+            << QStringLiteral("\u00e9\u20ac\U0001F600");
+        QTest::newRow("replacement character itself")
+            << QByteArray("k\xEF\xBF\xBD") << true << QStringLiteral("k\uFFFD");
+        QTest::newRow("latin-1 byte")
+            << QByteArray("caf\xE9.c") << false << QStringLiteral("caf\\xE9.c");
+        QTest::newRow("overlong slash") << QByteArray("a\xC0\xAF"
+                                                      "b")
+                                        << false << QStringLiteral("a\\xC0\\xAFb");
+        QTest::newRow("surrogate")
+            << QByteArray("\xED\xA0\x80") << false << QStringLiteral("\\xED\\xA0\\x80");
+        QTest::newRow("past U+10FFFF")
+            << QByteArray("\xF4\x90\x80\x80") << false << QStringLiteral("\\xF4\\x90\\x80\\x80");
+        QTest::newRow("sequence cut off at the end")
+            << QByteArray("x\xE2\x82") << false << QStringLiteral("x\\xE2\\x82");
+        QTest::newRow("valid name with a line break")
+            << QByteArray("a\nb") << true << QStringLiteral("a\\x0Ab");
+    }
+
+    void fileNamesAreTextOnlyWhenValidUtf8()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(bool, valid);
+        QFETCH(QString, escaped);
+        QCOMPARE(FileNameText::isValid(name), valid);
+        QCOMPARE(FileNameText::escaped(name), escaped);
     }
 };
 

@@ -8,12 +8,16 @@
 #include "tags/TagRules.h"
 #include "ui/Badge.h"
 #include "ui/ElidedLabel.h"
+#include "ui/FileTreeActions.h"
 #include "ui/FileTreeModel.h"
 #include "ui/PlexorInputView.h"
 #include "ui/Theme.h"
 #include "ui/TintedButton.h"
 
+#include <QAction>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTreeView>
@@ -264,6 +268,39 @@ private Q_SLOTS:
         QVERIFY(find<QLabel>(QStringLiteral("suffixSavedLabel"))->isVisible());
     }
 
+    void editorsKeepTheExactText_data()
+    {
+        QTest::addColumn<QString>("editorName");
+        QTest::addColumn<QString>("key");
+        QTest::newRow("prefix") << QStringLiteral("prefixEditor")
+                                << QString(PreferenceKeys::savedPrefixText);
+        QTest::newRow("suffix") << QStringLiteral("suffixEditor")
+                                << QString(PreferenceKeys::savedSuffixText);
+    }
+
+    void editorsKeepTheExactText()
+    {
+        QFETCH(QString, editorName);
+        QFETCH(QString, key);
+        // No-break spaces, CR LF, a line separator, a tab and a trailing newline, as stored.
+        const QString stored = QStringLiteral("a\u00a0b\r\nc\u2028d\te\r\n");
+        m_preferences->setText(key, stored);
+        m_engine->loadSavedTexts();
+        show();
+        auto* editor = find<QPlainTextEdit>(editorName);
+        editor->setFocus();
+        QTextCursor cursor = editor->textCursor();
+        cursor.setPosition(1);
+        editor->setTextCursor(cursor);
+        QTest::keyClick(editor, Qt::Key_X);
+        const QString expected = QStringLiteral("ax\u00a0b\r\nc\u2028d\te\r\n");
+        QCOMPARE(m_preferences->text(key), std::optional(expected));
+        QCOMPARE(editorName == u"prefixEditor" ? m_engine->prefixText() : m_engine->suffixText(),
+                 expected);
+        // The cursor stays where the typing left it.
+        QCOMPARE(editor->textCursor().position(), 2);
+    }
+
     void treeExpansionFollowsTheNodes()
     {
         show();
@@ -301,6 +338,101 @@ private Q_SLOTS:
         tree->setCurrentIndex(innerIndex);
         QTest::keyClick(tree, Qt::Key_Left);
         QVERIFY(!model->node(innerIndex)->isExpanded());
+    }
+
+    void filterShowsFindsAndRestoresExpansion()
+    {
+        show();
+        const QString lib = m_tree->path(QStringLiteral("lib"));
+        const QString inner = m_tree->path(QStringLiteral("lib/inner"));
+        m_engine->loadFiles(m_tree->root(), std::nullopt, QSet<QString>{inner});
+        QTreeView* tree = m_view->fileTree();
+        FileTreeModel* model = m_view->fileTreeModel();
+        QLineEdit* filter = m_view->treeFilter();
+        QCOMPARE(filter->accessibleName(), filter->placeholderText());
+
+        // Ctrl+F reaches the field from anywhere on the screen.
+        tree->setFocus();
+        QTest::keyClick(tree, Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(filter->hasFocus());
+        QTest::keyClicks(filter, QStringLiteral("PY C"));
+        QCOMPARE(model->rowCount(), 1);
+        const QModelIndex libIndex = model->index(0, 0);
+        QCOMPARE(libIndex.data(FileTreeModel::PathRole).toString(), lib);
+        QCOMPARE(model->rowCount(libIndex), 1);
+        const QModelIndex innerIndex = model->index(0, 0, libIndex);
+        const QModelIndex file = model->index(0, 0, innerIndex);
+        QCOMPARE(file.data(FileTreeModel::PathRole).toString(),
+                 m_tree->path(QStringLiteral("lib/inner/c.py")));
+        QVERIFY(tree->isExpanded(libIndex));
+        QVERIFY(tree->isExpanded(innerIndex));
+        // A tick while filtering is an ordinary tick; closing a folder is the filter's own.
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(file).center());
+        QCOMPARE(m_engine->collectSelectedItems().size(), 1);
+        tree->collapse(innerIndex);
+        QVERIFY(model->node(innerIndex)->isExpanded());
+
+        filter->setFocus();
+        QTest::keyClick(filter, Qt::Key_Escape);
+        QVERIFY(filter->text().isEmpty());
+        QCOMPARE(model->rowCount(), 2);
+        QCOMPARE(PlexorViewModel::collectExpandedPaths(m_engine->files()), QSet<QString>{inner});
+        QVERIFY(!tree->isExpanded(model->indexOf(model->node(libIndex))));
+        QCOMPARE(m_engine->collectSelectedItems().size(), 1);
+    }
+
+    void bulkSelectionCommands()
+    {
+        show();
+        m_engine->loadFiles(m_tree->root());
+        QTreeView* tree = m_view->fileTree();
+        FileTreeModel* model = m_view->fileTreeModel();
+        FileTreeActions* actions = m_view->fileTreeActions();
+        QCOMPARE(actions->selectAllAction()->text(), QStringLiteral("Select All Files"));
+        QCOMPARE(actions->deselectAllAction()->text(), QStringLiteral("Deselect All"));
+        const auto selectedNames = [this] {
+            QStringList names;
+            for (const FileItem* node : m_engine->collectSelectedItems())
+                names.append(node->name());
+            names.sort();
+            return names;
+        };
+
+        tree->setFocus();
+        QTest::keyClick(tree, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(selectedNames(), (QStringList{QStringLiteral("a.md"), QStringLiteral("b.py"),
+                                               QStringLiteral("c.py")}));
+        // With a filter, Deselect All clears only what it shows.
+        m_view->treeFilter()->setText(QStringLiteral("inner"));
+        tree->setFocus();
+        QTest::keyClick(tree, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(selectedNames(), (QStringList{QStringLiteral("a.md"), QStringLiteral("b.py")}));
+        m_view->treeFilter()->clear();
+        QTest::keyClick(tree, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(selectedNames().isEmpty());
+
+        QModelIndex libIndex;
+        for (int row = 0; row < model->rowCount(); ++row) {
+            if (model->index(row, 0).data(FileTreeModel::IsFolderRole).toBool())
+                libIndex = model->index(row, 0);
+        }
+        const std::unique_ptr<QMenu> folderMenu(actions->menuFor(libIndex));
+        QStringList texts;
+        for (QAction* action : folderMenu->actions())
+            texts.append(action->text());
+        QCOMPARE(texts,
+                 (QStringList{QStringLiteral("Select Files Inside"),
+                              QStringLiteral("Deselect Files Inside"), QString(),
+                              QStringLiteral("Select All Files"), QStringLiteral("Deselect All")}));
+        folderMenu->actions().at(0)->trigger();
+        QCOMPARE(selectedNames(), (QStringList{QStringLiteral("b.py"), QStringLiteral("c.py")}));
+        folderMenu->actions().at(1)->trigger();
+        QVERIFY(selectedNames().isEmpty());
+        QModelIndex fileIndex = model->index(0, 0, libIndex);
+        if (fileIndex.data(FileTreeModel::IsFolderRole).toBool())
+            fileIndex = model->index(1, 0, libIndex);
+        const std::unique_ptr<QMenu> fileMenu(actions->menuFor(fileIndex));
+        QCOMPARE(fileMenu->actions().size(), 2);
     }
 };
 

@@ -111,6 +111,22 @@ private Q_SLOTS:
         QCOMPARE(editor()->textCursor().position(), 17);
     }
 
+    void anEditKeepsEveryOtherCharacter()
+    {
+        // As generated from files with CR LF line ends, no-break spaces, a line separator and
+        // tabs, ending in a newline.
+        const QString generated = QStringLiteral("x\r\n\ty\u00a0z\u2028w\r\n");
+        m_engine->setGeneratedContent(generated);
+        editor()->setFocus();
+        editor()->moveCursor(QTextCursor::Start);
+        QTest::keyClick(editor(), Qt::Key_Right);
+        QTest::keyClick(editor(), Qt::Key_Exclam);
+        QTest::mouseClick(button(QStringLiteral("copyButton")), Qt::LeftButton);
+        const QString edited = QStringLiteral("x!\r\n\ty\u00a0z\u2028w\r\n");
+        QCOMPARE(m_engine->generatedContent(), edited);
+        QCOMPARE(copied(), QStringLiteral("set:") + edited);
+    }
+
     void regenerateDiscardsEdits()
     {
         m_view->setUrl(m_tree->root());

@@ -1,0 +1,363 @@
+// Measures the main window around a large generation, as a user meets it: a remembered project
+// whose saved selection of 20,000 files is restored from the library, the click on "Generate
+// Content" until the preview is painted with its count and the clipboard holds the text, typing
+// in the preview, "Regenerate", "Back" and the way back to the preview. Every figure is set
+// against the engine's own generation of the same selection, measured in the same run.
+// Run: build/bench/codeplexor_bench_preview [--quick] [--dir FOLDER] [--size MB]...
+//
+// The widgets are drawn on the offscreen platform unless QT_QPA_PLATFORM says otherwise; the
+// clipboard is the platform's own.
+
+#include "SyntheticProject.h"
+
+#include "app/FolderChooser.h"
+#include "app/MainContainerView.h"
+#include "engine/PlexorViewModel.h"
+#include "engine/PlexorWorkView.h"
+#include "library/RecentFoldersStore.h"
+#include "model/Preferences.h"
+#include "platform/Clipboard.h"
+#include "platform/Log.h"
+#include "ui/CharacterCount.h"
+#include "ui/PlexorInputView.h"
+#include "ui/PlexorPreviewView.h"
+
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+
+#include "Measure.h"
+
+namespace {
+
+class NoFolderChooser : public FolderChooser {
+public:
+    std::optional<QString> chooseFolder(QWidget*) override { return std::nullopt; }
+};
+
+QtMessageHandler previousHandler = nullptr;
+
+void dropPlatformNoise(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.contains(QStringLiteral("propagateSizeHints")))
+        return;
+    if (previousHandler)
+        previousHandler(type, context, message);
+}
+
+// Resident memory of this process now and at its peak since the last reset, in bytes.
+qint64 statusField(const char* name)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray key = QByteArray(name) + ':';
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').first().toLongLong() * 1024;
+    }
+    return 0;
+}
+
+qint64 residentBytes()
+{
+    return statusField("VmRSS");
+}
+
+// Starts a new peak: the kernel sets the peak resident size back to the current one.
+void resetPeakResident()
+{
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (refs.open(QIODevice::WriteOnly))
+        refs.write("5");
+}
+
+qint64 peakResidentBytes()
+{
+    return statusField("VmHWM");
+}
+
+double threadCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+// Lets queued work run until nothing is left.
+void settle()
+{
+    QApplication::processEvents();
+    QApplication::sendPostedEvents();
+    QApplication::processEvents();
+}
+
+template <typename T>
+T* child(QWidget* parent, const char* name)
+{
+    T* found = parent->findChild<T*>(QLatin1String(name));
+    if (!found) {
+        std::fprintf(stderr, "no widget named %s\n", name);
+        std::exit(1);
+    }
+    return found;
+}
+
+void printFigure(const char* label, double value, const char* unit, double target)
+{
+    std::printf("  %-52s %8.2f %-6s (target <= %g) %s\n", label, value, unit, target,
+                value <= target ? "ok" : "OVER");
+}
+
+// Puts the editor's cursor at the start of the line `fraction` of the way into `text` and
+// returns that place as an index into the text.
+qsizetype placeCursor(QAbstractScrollArea* editor, const QString& text, double fraction)
+{
+    qsizetype at = qsizetype(double(text.size()) * fraction);
+    if (at > 0 && at < text.size())
+        at = text.lastIndexOf(u'\n', at) + 1;
+    auto* plain = qobject_cast<QPlainTextEdit*>(editor);
+    QTextCursor cursor = plain->textCursor();
+    cursor.setPosition(int(at));
+    plain->setTextCursor(cursor);
+    return at;
+}
+
+bool runSize(int megabytes, const BenchOptions& options, Preferences& preferences)
+{
+    const int repeats = options.repeats;
+    QTemporaryDir projectDir(options.parentFolder +
+                             QStringLiteral("/codeplexor-bench-preview-XXXXXX"));
+    if (!projectDir.isValid())
+        return false;
+
+    // 20,000 selected files, one per module, with nothing else in the project.
+    SyntheticProject::Shape shape;
+    shape.packages = 200;
+    shape.modulesPerPackage = 100;
+    shape.filesPerModule = 1;
+    shape.dependencyPackages = 0;
+    shape.selectedFileBytes = megabytes * 1'000'000 / (shape.packages * shape.modulesPerPackage);
+    SyntheticProject project(projectDir.filePath(QStringLiteral("project")), shape);
+    if (!QDir().mkpath(project.root()) || !project.write())
+        return false;
+    const QString root = project.root();
+    const QStringList& selectedPaths = project.selectedPaths();
+    const PlexorViewModel::PathSet selection(selectedPaths.cbegin(), selectedPaths.cend());
+
+    // --- The engine alone: the baseline ---------------------------------------------------------
+    NoClipboard noClipboard;
+    qsizetype characters = 0;
+    Timing generation;
+    {
+        PlexorViewModel engine(preferences, noClipboard);
+        engine.loadFiles(root, selection);
+        generation = measure(
+            repeats, [&] { engine.setGeneratedContent(QString()); },
+            [&] { engine.generateContent(root); });
+        characters = engine.generatedContent().size();
+    }
+    std::printf("\n%d MB: %lld selected files, %.1f million characters\n", megabytes,
+                static_cast<long long>(selectedPaths.size()),
+                static_cast<double>(characters) / 1e6);
+    printTiming("engine: generateContent (baseline)", generation);
+
+    // --- The window, with the project remembered and its selection saved -----------------------
+    NoFolderChooser chooser;
+    auto window = std::make_unique<MainContainerView>(preferences, Clipboard::system(), chooser);
+    window->resize(1200, 900);
+    window->selectFolder(root);
+    window->store().saveFolderState(selection, {});
+    window->show();
+    window->setViewMode(ViewMode::plexor);
+    settle();
+    PlexorWorkView* work = window->workView();
+    PlexorViewModel& engine = work->viewModel();
+    if (engine.selectedFiles().size() != selection.size()) {
+        std::fprintf(stderr, "selection not restored: %lld of %lld\n",
+                     static_cast<long long>(engine.selectedFiles().size()),
+                     static_cast<long long>(selection.size()));
+        return false;
+    }
+    PlexorPreviewView* preview = work->previewView();
+    auto* generateButton = child<QPushButton>(work->inputView(), "generateButton");
+    auto* regenerateButton = child<QPushButton>(preview, "regenerateButton");
+    auto* backButton = child<QPushButton>(preview, "backButton");
+    auto* editor = child<QAbstractScrollArea>(preview, "previewEditor");
+
+    // Click to painted preview, counted, with the text on the clipboard.
+    const auto clickGenerate = [&] {
+        generateButton->click();
+        settle();
+        preview->grab();
+    };
+    const auto shownAndCopied = [&] {
+        const QString expected =
+            PlexorPreviewView::charsText(CharacterCount::graphemes(engine.generatedContent()));
+        return work->viewMode() == ViewMode::preview && preview->shownCount() == expected &&
+               QGuiApplication::clipboard()->text() == engine.generatedContent() &&
+               engine.generatedContent().size() == characters;
+    };
+
+    // Peak memory of the first generation in a fresh window.
+    settle();
+    const qint64 residentBefore = residentBytes();
+    resetPeakResident();
+    clickGenerate();
+    const qint64 peakGrowth = peakResidentBytes() - residentBefore;
+    const qint64 heldGrowth = residentBytes() - residentBefore;
+    if (!shownAndCopied()) {
+        std::fprintf(stderr, "the preview does not show the generated text\n");
+        return false;
+    }
+
+    const Timing click = measure(
+        repeats,
+        [&] {
+            work->setViewMode(ViewMode::plexor);
+            settle();
+        },
+        clickGenerate);
+    printTiming("click Generate to painted, counted and copied preview", click);
+
+    // The saved-state write that precedes every generation.
+    const Timing saveState = measure(
+        repeats, [] {}, [&] { window->store().saveFolderState(selection, {}); });
+    printTiming("saving the selection with the project", saveState);
+
+    const Timing regenerate = measure(
+        repeats, [] {},
+        [&] {
+            regenerateButton->click();
+            settle();
+            preview->grab();
+        });
+    printTiming("Regenerate to painted, counted and copied preview", regenerate);
+
+    const Timing back = measure(
+        repeats,
+        [&] {
+            work->setViewMode(ViewMode::preview);
+            settle();
+        },
+        [&] {
+            backButton->click();
+            settle();
+            work->inputView()->grab();
+        });
+    const Timing toPreview = measure(
+        repeats,
+        [&] {
+            work->setViewMode(ViewMode::plexor);
+            settle();
+        },
+        [&] {
+            work->setViewMode(ViewMode::preview);
+            settle();
+            preview->grab();
+        });
+    printTiming("Back to the painted input screen", back);
+    printTiming("switching to the painted preview", toPreview);
+
+    // Typing: one character at the start, the middle and the end of the text, each until the
+    // engine holds it, the count agrees and the editor is painted again. Main-thread CPU time,
+    // so that a pause before the edit reaches the engine is not counted.
+    work->setViewMode(ViewMode::preview);
+    settle();
+    editor->setFocus();
+    double worstKey = 0;
+    bool typedExactly = true;
+    for (const double where : {0.0, 0.5, 1.0}) {
+        for (int key = 0; key < std::max(3, repeats); ++key) {
+            QString expected = engine.generatedContent();
+            const qsizetype at = placeCursor(editor, expected, where);
+            expected.insert(at, u'x');
+            const double start = threadCpuMs();
+            QTest::keyClick(editor->viewport(), Qt::Key_X);
+            for (int spin = 0; spin < 100 && engine.generatedContent() != expected; ++spin)
+                QTest::qWait(5);
+            settle();
+            editor->viewport()->grab();
+            worstKey = std::max(worstKey, threadCpuMs() - start);
+            typedExactly = typedExactly && engine.generatedContent() == expected &&
+                           preview->shownCount() ==
+                               PlexorPreviewView::charsText(CharacterCount::graphemes(expected));
+        }
+    }
+
+    std::printf("  %-52s %8.2f ms\n", "one keystroke, worst (main-thread CPU)", worstKey);
+    std::printf("  %-52s %s\n", "engine text equals the typed text", typedExactly ? "yes" : "NO");
+
+    const double perChar = static_cast<double>(peakGrowth) / static_cast<double>(characters);
+    std::printf("  %-52s %8.1f MB (%.2f bytes per character)\n", "memory held after Generate",
+                static_cast<double>(heldGrowth) / 1e6,
+                static_cast<double>(heldGrowth) / static_cast<double>(characters));
+    const double saveShare = saveState.median / click.median;
+    std::printf("  %-52s %8.1f %%\n", "share of the saved-state write in the click",
+                saveShare * 100);
+
+    std::printf("Targets (%d MB)\n", megabytes);
+    bool met = true;
+    const auto check = [&](const char* label, double value, const char* unit, double target) {
+        printFigure(label, value, unit, target);
+        met = met && value <= target;
+    };
+    check("click to preview / generation", click.median / generation.median, "x", 1.5);
+    check("Regenerate / generation", regenerate.median / generation.median, "x", 1.5);
+    check("peak memory growth per character", perChar, "bytes", 8);
+    check("Back", back.median, "ms", 50);
+    check("switch to the preview", toPreview.median, "ms", 50);
+    if (megabytes <= 20)
+        check("one keystroke", worstKey, "ms", 16);
+    met = met && typedExactly;
+    window.reset();
+    return met;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    previousHandler = qInstallMessageHandler(dropPlatformNoise);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    const QStringList arguments = app.arguments();
+    const BenchOptions options = BenchOptions::from(arguments);
+
+    QList<int> sizes;
+    for (qsizetype i = 0; i + 1 < arguments.size(); ++i) {
+        if (arguments.at(i) == QStringLiteral("--size"))
+            sizes.append(arguments.at(i + 1).toInt());
+    }
+    if (sizes.isEmpty())
+        sizes = {20, 100};
+
+    QTemporaryDir configDir;
+    if (!configDir.isValid())
+        return 1;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configDir.path()));
+    Preferences preferences(configDir.filePath(QStringLiteral("prefs.json")));
+    Log::setSink([](const QString& line) { std::fprintf(stderr, "%s\n", qPrintable(line)); });
+
+    bool allMet = true;
+    for (const int megabytes : sizes) {
+        if (!runSize(megabytes, options, preferences))
+            allMet = false;
+    }
+    std::printf("\n%s\n", allMet ? "All targets met." : "Some targets are NOT met.");
+    return 0;
+}
