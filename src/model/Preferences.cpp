@@ -71,11 +71,15 @@ Preferences::Preferences(const QString& filePath, Access access, QObject* parent
     if (access == Access::ReadWrite) {
         QDir().mkpath(QFileInfo(filePath).absolutePath());
         m_preservedCorruptFile = preserveIfCorrupt(filePath);
-        // A writer killed in the middle of a save leaves its lock file behind; taking and
-        // releasing the lock removes it once its process is gone.
-        QLockFile lock(filePath + QStringLiteral(".lock"));
+        // A writer killed in the middle of a save leaves its lock file behind: taking and
+        // releasing the lock removes one whose process is gone, and one left empty (killed
+        // before it named its process) is removed as it stands.
+        const QString lockPath = filePath + QStringLiteral(".lock");
+        QLockFile lock(lockPath);
         if (lock.tryLock(0))
             lock.unlock();
+        else if (QFileInfo(lockPath).size() == 0)
+            QFile::remove(lockPath);
     }
     m_settings = std::make_unique<QSettings>(filePath, jsonFormat());
 }
