@@ -2,7 +2,10 @@
 // the same input and output:
 //   - loadFiles against a recursive walk that stats every entry;
 //   - generateContent against reading the same files into one buffer;
-//   - the peak heap the scan uses per tree node.
+//   - counting the generated text's tokens, against reading the same files;
+//   - the peak heap the scan uses per tree node;
+//   - loadFiles with "Respect .gitignore" on against off, once the project is a git repository;
+//   - the peak heap of streamed generation (plexor generate) against the whole text.
 // Run: build/bench/codeplexor_bench [--quick] [--dir FOLDER]
 //
 // The project is written into a temporary folder under FOLDER, by default /dev/shm when it
@@ -14,6 +17,8 @@
 #include "SyntheticProject.h"
 
 #include "engine/PlexorViewModel.h"
+#include "engine/TokenEncoding.h"
+#include "model/PreferenceKeys.h"
 #include "model/Preferences.h"
 #include "platform/Clipboard.h"
 #include "platform/FolderWalk.h"
@@ -22,16 +27,29 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <vector>
 
 #include "Measure.h"
 
-namespace {} // namespace
+namespace {
+
+double threadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -100,6 +118,76 @@ int main(int argc, char* argv[])
     printRatio("loadFiles / plain walk (same entries)", scan.median / plainWalkSameEntries.median,
                1.5);
 
+    // --- Respect .gitignore ---------------------------------------------------------------------
+    // The project becomes a git repository: everything committed but the dependency folder and
+    // build output, which .gitignore names, plus a few untracked files.
+    const QString git = QStandardPaths::findExecutable(QStringLiteral("git"));
+    const auto runGit = [&](const QStringList& arguments) {
+        QProcess process;
+        process.setWorkingDirectory(root);
+        process.start(git, QStringList{QStringLiteral("-c"), QStringLiteral("user.name=B"),
+                                       QStringLiteral("-c"), QStringLiteral("user.email=b@b")} +
+                               arguments);
+        return process.waitForFinished(-1) && process.exitCode() == 0;
+    };
+    if (git.isEmpty()) {
+        std::printf("\nRespect .gitignore: git is not installed, skipped\n");
+    } else {
+        std::printf("\nRespect .gitignore (committing the project to git ...)\n");
+        QFile ignore(root + QStringLiteral("/.gitignore"));
+        const bool written =
+            ignore.open(QIODevice::WriteOnly) && ignore.write("node_modules/\nbuild/\n*.log\n") > 0;
+        ignore.close();
+        QDir().mkpath(root + QStringLiteral("/build"));
+        QDir().mkpath(root + QStringLiteral("/src/untracked"));
+        for (int i = 0; i < 100; ++i) {
+            QFile(root + QStringLiteral("/build/out%1.js").arg(i)).open(QIODevice::WriteOnly);
+            QFile(root + QStringLiteral("/src/untracked/new%1.py").arg(i))
+                .open(QIODevice::WriteOnly);
+        }
+        // A second's pause, so that no committed file is as new as the index ("racily clean"
+        // entries would have git read every file again).
+        QThread::sleep(1);
+        if (!written || !runGit({QStringLiteral("init"), QStringLiteral("-q")}) ||
+            !runGit({QStringLiteral("add"), QStringLiteral("-A")}) ||
+            !runGit({QStringLiteral("commit"), QStringLiteral("-qm"), QStringLiteral("b")}) ||
+            !runGit({QStringLiteral("rm"), QStringLiteral("-rq"), QStringLiteral("--cached"),
+                     QStringLiteral("src/untracked")})) {
+            std::fprintf(stderr, "git failed\n");
+            return 1;
+        }
+        const auto timedScan = [&](bool respect) {
+            return measure(
+                repeats,
+                [&] {
+                    engine.reset();
+                    engine = std::make_unique<PlexorViewModel>(preferences, clipboard);
+                    engine->setRespectGitignore(respect);
+                },
+                [&] { engine->loadFiles(root); });
+        };
+        const Timing off = timedScan(false);
+        const int nodesOff = countNodes(engine->files());
+        // The first scan with the switch on reads the index; later scans of the same
+        // repository read it again only when it changed.
+        engine = std::make_unique<PlexorViewModel>(preferences, clipboard);
+        engine->setRespectGitignore(true);
+        QElapsedTimer firstTimer;
+        firstTimer.start();
+        engine->loadFiles(root);
+        const double first = static_cast<double>(firstTimer.nsecsElapsed()) / 1e6;
+        const Timing on = timedScan(true);
+        const int nodesOn = countNodes(engine->files());
+        engine.reset();
+        preferences.setBoolean(PreferenceKeys::respectGitignore, false);
+        printTiming("loadFiles, switch off", off);
+        std::printf("  %-52s %8.1f ms\n", "loadFiles, switch on, first scan (index read)", first);
+        printTiming("loadFiles, switch on, later scans", on);
+        std::printf("  tree: %d nodes off, %d on\n", nodesOff, nodesOn);
+        printRatio("switch on / switch off, first scan", first / off.median, 1.5);
+        printRatio("switch on / switch off, later scans", on.median / off.median, 1.5);
+    }
+
     // --- Memory -------------------------------------------------------------------------------
     engine.reset();
     {
@@ -137,7 +225,7 @@ int main(int argc, char* argv[])
     }
 
     QByteArray buffer;
-    BaselineIo::readAll(selectedPaths, buffer);
+    const qint64 selectedBytes = BaselineIo::readAll(selectedPaths, buffer);
     const Timing plainRead = measure(
         repeats, [&] { buffer = QByteArray(); },
         [&] { BaselineIo::readAll(selectedPaths, buffer); });
@@ -156,6 +244,57 @@ int main(int argc, char* argv[])
     printRatio("generateContent / plain read", generation.median / plainRead.median, 2.0);
     printRatio("generateContent / plain read (reserved)",
                generation.median / plainReadReserved.median, 2.0);
+
+    // --- Streamed generation -----------------------------------------------------------------
+    // What `plexor generate` does: the same text handed on file by file, never held whole.
+    {
+        engine->setGeneratedContent(QString());
+        const qint64 before = heapBytesInUse();
+        qint64 peak = before;
+        qint64 characters = 0;
+        engine->writeContent(root, [&](QString& text) {
+            peak = std::max(peak, heapBytesInUse());
+            characters += text.size();
+            text.truncate(0);
+            return true;
+        });
+        engine->generateContent(root);
+        const qint64 whole = heapBytesInUse() - before;
+        std::printf("\nStreamed generation (%lld characters)\n",
+                    static_cast<long long>(characters));
+        std::printf("  %-52s %8.1f MB\n", "peak heap, streamed", (peak - before) / 1e6);
+        std::printf("  %-52s %8.1f MB\n", "heap held by the whole text", whole / 1e6);
+        printRatio("streamed peak / whole text", double(peak - before) / double(whole), 0.1);
+    }
+
+    // --- Token count ---------------------------------------------------------------------------
+    // The first 20 MB of the generated text as UTF-8, counted on one core, against reading the
+    // same number of bytes from the files. The rate is also given in the thread's processor time,
+    // which a machine busy with other work does not distort.
+    const QByteArray utf8 = engine->generatedContent().left(20'000'000).toUtf8();
+    const double readShare = static_cast<double>(utf8.size()) / static_cast<double>(selectedBytes);
+    const TokenEncoding& encoding = TokenEncoding::o200kBase();
+    qint64 tokens = 0;
+    double cpuSeconds = 0;
+    const Timing counting = measure(
+        repeats, [] {},
+        [&] {
+            const double before = threadCpuSeconds();
+            tokens = encoding.count(QByteArrayView(utf8)).value_or(-1);
+            cpuSeconds = threadCpuSeconds() - before;
+        });
+    const double megabytes = static_cast<double>(utf8.size()) / 1e6;
+    std::printf("\nToken count (o200k_base), %.1f MB of the generated text: %lld tokens\n",
+                megabytes, static_cast<long long>(tokens));
+    printTiming("count tokens", counting);
+    const double wallRate = megabytes / (counting.median / 1000.0);
+    const double cpuRate = megabytes / cpuSeconds;
+    std::printf("  %-44s %6.1f   (target >= 20) %s\n", "token count, MB/s (wall clock)", wallRate,
+                wallRate >= 20 ? "ok" : "UNDER");
+    std::printf("  %-44s %6.1f   (target >= 20) %s\n", "token count, MB/s (processor time)",
+                cpuRate, cpuRate >= 20 ? "ok" : "UNDER");
+    std::printf("  %-44s %6.1fx\n", "token count / plain read of as many bytes",
+                counting.median / (plainRead.median * readShare));
 
     std::printf("\nRemoving the synthetic project ...\n");
     return 0;

@@ -19,16 +19,15 @@
 #include "platform/Clipboard.h"
 #include "platform/Log.h"
 #include "ui/CharacterCount.h"
+#include "ui/LargeTextEdit.h"
 #include "ui/PlexorInputView.h"
 #include "ui/PlexorPreviewView.h"
 
-#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -123,15 +122,12 @@ void printFigure(const char* label, double value, const char* unit, double targe
 
 // Puts the editor's cursor at the start of the line `fraction` of the way into `text` and
 // returns that place as an index into the text.
-qsizetype placeCursor(QAbstractScrollArea* editor, const QString& text, double fraction)
+qsizetype placeCursor(LargeTextEdit* editor, const QString& text, double fraction)
 {
     qsizetype at = qsizetype(double(text.size()) * fraction);
     if (at > 0 && at < text.size())
         at = text.lastIndexOf(u'\n', at) + 1;
-    auto* plain = qobject_cast<QPlainTextEdit*>(editor);
-    QTextCursor cursor = plain->textCursor();
-    cursor.setPosition(int(at));
-    plain->setTextCursor(cursor);
+    editor->setCursorPosition(at);
     return at;
 }
 
@@ -158,21 +154,36 @@ bool runSize(int megabytes, const BenchOptions& options, Preferences& preference
     const PlexorViewModel::PathSet selection(selectedPaths.cbegin(), selectedPaths.cend());
 
     // --- The engine alone: the baseline ---------------------------------------------------------
+    // Each measurement of the window alternates with one of the engine alone, so that both meet
+    // the same load of the machine.
     NoClipboard noClipboard;
-    qsizetype characters = 0;
-    Timing generation;
-    {
-        PlexorViewModel engine(preferences, noClipboard);
-        engine.loadFiles(root, selection);
-        generation = measure(
-            repeats, [&] { engine.setGeneratedContent(QString()); },
-            [&] { engine.generateContent(root); });
-        characters = engine.generatedContent().size();
-    }
+    PlexorViewModel baseline(preferences, noClipboard);
+    baseline.loadFiles(root, selection);
+    const auto generateAlone = [&] {
+        baseline.setGeneratedContent(QString());
+        QElapsedTimer timer;
+        timer.start();
+        baseline.generateContent(root);
+        return double(timer.nsecsElapsed()) / 1e6;
+    };
+    generateAlone();
+    const qsizetype characters = baseline.generatedContent().size();
+    baseline.setGeneratedContent(QString());
+    std::vector<double> generationTimes;
+    const auto against = [&](const std::function<void()>& setup,
+                             const std::function<void()>& work) {
+        return measure(
+            repeats,
+            [&] {
+                generationTimes.push_back(generateAlone());
+                baseline.setGeneratedContent(QString());
+                setup();
+            },
+            work);
+    };
     std::printf("\n%d MB: %lld selected files, %.1f million characters\n", megabytes,
                 static_cast<long long>(selectedPaths.size()),
                 static_cast<double>(characters) / 1e6);
-    printTiming("engine: generateContent (baseline)", generation);
 
     // --- The window, with the project remembered and its selection saved -----------------------
     NoFolderChooser chooser;
@@ -195,7 +206,8 @@ bool runSize(int megabytes, const BenchOptions& options, Preferences& preference
     auto* generateButton = child<QPushButton>(work->inputView(), "generateButton");
     auto* regenerateButton = child<QPushButton>(preview, "regenerateButton");
     auto* backButton = child<QPushButton>(preview, "backButton");
-    auto* editor = child<QAbstractScrollArea>(preview, "previewEditor");
+    auto* copyButton = child<QPushButton>(preview, "copyButton");
+    auto* editor = child<LargeTextEdit>(preview, "previewEditor");
 
     // Click to painted preview, counted, with the text on the clipboard.
     const auto clickGenerate = [&] {
@@ -223,8 +235,7 @@ bool runSize(int megabytes, const BenchOptions& options, Preferences& preference
         return false;
     }
 
-    const Timing click = measure(
-        repeats,
+    const Timing click = against(
         [&] {
             work->setViewMode(ViewMode::plexor);
             settle();
@@ -232,19 +243,54 @@ bool runSize(int megabytes, const BenchOptions& options, Preferences& preference
         clickGenerate);
     printTiming("click Generate to painted, counted and copied preview", click);
 
+    // Where one click goes: each mark is taken after the window's own handlers of that step.
+    {
+        work->setViewMode(ViewMode::plexor);
+        settle();
+        QElapsedTimer clock;
+        double saved = 0, shown = 0, copied = 0, generated = 0, switched = 0;
+        const auto mark = [&clock](double& at) { at = double(clock.nsecsElapsed()) / 1e6; };
+        const QMetaObject::Connection marks[] = {
+            QObject::connect(work, &PlexorWorkView::saveStateRequested, work, [&] { mark(saved); }),
+            QObject::connect(&engine, &PlexorViewModel::generatedContentChanged, work,
+                             [&] { mark(shown); }),
+            QObject::connect(&engine, &PlexorViewModel::justCopiedChanged, work,
+                             [&] { mark(copied); }),
+            QObject::connect(work, &PlexorWorkView::generated, work, [&] { mark(generated); }),
+            QObject::connect(work, &PlexorWorkView::viewModeChanged, work, [&] { mark(switched); }),
+        };
+        clock.start();
+        generateButton->click();
+        const double clicked = double(clock.nsecsElapsed()) / 1e6;
+        settle();
+        const double settled = double(clock.nsecsElapsed()) / 1e6;
+        preview->grab();
+        const double painted = double(clock.nsecsElapsed()) / 1e6;
+        for (const QMetaObject::Connection& connection : marks)
+            QObject::disconnect(connection);
+        std::printf(
+            "  one click: selection saved %.0f ms, generated and shown %.0f ms, copied %.0f ms,"
+            " recorded %.0f ms, screen switched %.0f ms, click done %.0f ms, events %.0f ms,"
+            " painted %.0f ms\n",
+            saved, shown - saved, copied - shown, generated - copied, switched - generated,
+            clicked - switched, settled - clicked, painted - settled);
+    }
+
     // The saved-state write that precedes every generation.
     const Timing saveState = measure(
         repeats, [] {}, [&] { window->store().saveFolderState(selection, {}); });
     printTiming("saving the selection with the project", saveState);
 
-    const Timing regenerate = measure(
-        repeats, [] {},
-        [&] {
-            regenerateButton->click();
-            settle();
-            preview->grab();
-        });
+    const Timing regenerate = against([] {},
+                                      [&] {
+                                          regenerateButton->click();
+                                          settle();
+                                          preview->grab();
+                                      });
     printTiming("Regenerate to painted, counted and copied preview", regenerate);
+    std::sort(generationTimes.begin(), generationTimes.end());
+    const Timing generation{generationTimes.front(), generationTimes[generationTimes.size() / 2]};
+    printTiming("engine alone: generateContent (baseline)", generation);
 
     const Timing back = measure(
         repeats,
@@ -277,6 +323,8 @@ bool runSize(int megabytes, const BenchOptions& options, Preferences& preference
     work->setViewMode(ViewMode::preview);
     settle();
     editor->setFocus();
+    double clickIntoEditor = 0;
+    double firstKey = 0;
     double worstKey = 0;
     bool typedExactly = true;
     for (const double where : {0.0, 0.5, 1.0}) {
@@ -284,20 +332,41 @@ bool runSize(int megabytes, const BenchOptions& options, Preferences& preference
             QString expected = engine.generatedContent();
             const qsizetype at = placeCursor(editor, expected, where);
             expected.insert(at, u'x');
+            // After "Copy" the clipboard shares the engine's text; the user clicks into the
+            // editor, then types.
+            if (key == 0 && where == 0.0) {
+                QTest::mouseClick(copyButton, Qt::LeftButton);
+                settle();
+                const double clickStart = threadCpuMs();
+                const QRect place = editor->rectAt(at);
+                QTest::mouseClick(editor->viewport(), Qt::LeftButton, {},
+                                  QPoint(place.left() + 1, place.center().y()));
+                settle();
+                clickIntoEditor = threadCpuMs() - clickStart;
+            }
             const double start = threadCpuMs();
-            QTest::keyClick(editor->viewport(), Qt::Key_X);
-            for (int spin = 0; spin < 100 && engine.generatedContent() != expected; ++spin)
-                QTest::qWait(5);
+            QTest::keyClick(editor, Qt::Key_X);
             settle();
             editor->viewport()->grab();
-            worstKey = std::max(worstKey, threadCpuMs() - start);
+            double spent = threadCpuMs() - start;
+            // An editor that hands its edits over after a pause: only the handling counts.
+            for (int spin = 0; spin < 100 && engine.generatedContent() != expected; ++spin) {
+                const double waitStart = threadCpuMs();
+                QTest::qWait(5);
+                spent += threadCpuMs() - waitStart;
+            }
+            (key == 0 && where == 0.0 ? firstKey : worstKey) =
+                std::max(key == 0 && where == 0.0 ? firstKey : worstKey, spent);
             typedExactly = typedExactly && engine.generatedContent() == expected &&
                            preview->shownCount() ==
                                PlexorPreviewView::charsText(CharacterCount::graphemes(expected));
         }
     }
 
-    std::printf("  %-52s %8.2f ms\n", "one keystroke, worst (main-thread CPU)", worstKey);
+    std::printf("  %-52s %8.2f ms\n", "click into the editor after Copy (main-thread CPU)",
+                clickIntoEditor);
+    std::printf("  %-52s %8.2f ms\n", "first keystroke after that (main-thread CPU)", firstKey);
+    std::printf("  %-52s %8.2f ms\n", "other keystrokes, worst (main-thread CPU)", worstKey);
     std::printf("  %-52s %s\n", "engine text equals the typed text", typedExactly ? "yes" : "NO");
 
     const double perChar = static_cast<double>(peakGrowth) / static_cast<double>(characters);
@@ -314,13 +383,15 @@ bool runSize(int megabytes, const BenchOptions& options, Preferences& preference
         printFigure(label, value, unit, target);
         met = met && value <= target;
     };
-    check("click to preview / generation", click.median / generation.median, "x", 1.5);
-    check("Regenerate / generation", regenerate.median / generation.median, "x", 1.5);
+    check("click to preview / generation (medians)", click.median / generation.median, "x", 1.5);
+    check("click to preview / generation (bests)", click.best / generation.best, "x", 1.5);
+    check("Regenerate / generation (medians)", regenerate.median / generation.median, "x", 1.5);
+    check("Regenerate / generation (bests)", regenerate.best / generation.best, "x", 1.5);
     check("peak memory growth per character", perChar, "bytes", 8);
     check("Back", back.median, "ms", 50);
     check("switch to the preview", toPreview.median, "ms", 50);
     if (megabytes <= 20)
-        check("one keystroke", worstKey, "ms", 16);
+        check("one keystroke", std::max(firstKey, worstKey), "ms", 16);
     met = met && typedExactly;
     window.reset();
     return met;

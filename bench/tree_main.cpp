@@ -1,6 +1,7 @@
 // Measures how quickly the main tab shows a large project tree: the model reset, the view's
 // restoring of open folders and the first paint of the tree's viewport, against the engine's scan
-// of the same tree (loadFiles without any view). Also the cost of scrolling a fully open tree.
+// of the same tree (loadFiles without any view). Also the cost of scrolling a fully open tree,
+// and of each keystroke in the tree's filter field.
 // Run: build/bench/codeplexor_bench_tree [--quick] [--dir FOLDER]
 //
 // The widgets are drawn on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
@@ -19,6 +20,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTreeView>
@@ -159,6 +161,44 @@ int main(int argc, char* argv[])
     printTiming("50 jumps", scrolling);
     std::printf("  %-52s %8.2f ms   (target <= 16 ms, one frame)  %s\n", "one jump and paint",
                 scrolling.median / pages, scrolling.median / pages <= 16 ? "ok" : "OVER");
+
+    // --- Filtering ------------------------------------------------------------------------------
+    // Typing a query into the filter field and deleting it again, one keystroke at a time; each
+    // keystroke filters the tree, resets the model, opens the shown folders and paints. The
+    // first letter matches nearly every file, so the whole tree opens.
+    freshView();
+    showTree(std::nullopt);
+    QLineEdit* field = view->treeFilter();
+    const QString query = QStringLiteral("package7 main");
+    std::printf("\nFiltering the tree by typing \"%s\" and deleting it again\n", qPrintable(query));
+    std::vector<double> keystrokes;
+    const auto keystroke = [&](qsizetype before, qsizetype after) {
+        const Timing timing = measure(
+            repeats, [&] { field->setText(query.left(before)); },
+            [&] {
+                field->setText(query.left(after));
+                view->fileTree()->viewport()->grab();
+            });
+        keystrokes.push_back(timing.median);
+        return timing;
+    };
+    const Timing firstLetter = keystroke(0, 1);
+    for (qsizetype length = 2; length <= query.size(); ++length)
+        keystroke(length - 1, length);
+    for (qsizetype length = query.size() - 1; length >= 1; --length)
+        keystroke(length + 1, length);
+    const Timing cleared = keystroke(1, 0);
+    std::printf("  each keystroke, in order (ms):");
+    for (const double milliseconds : keystrokes)
+        std::printf(" %.0f", milliseconds);
+    std::printf("\n");
+    std::sort(keystrokes.begin(), keystrokes.end());
+    printTiming("first letter (every file shown, all folders open)", firstLetter);
+    printTiming("last letter deleted (expansion restored)", cleared);
+    std::printf("  %-52s %8.1f ms\n", "median keystroke", keystrokes[keystrokes.size() / 2]);
+    std::printf("  %-52s %8.1f ms   (target < 50 ms)  %s\n", "slowest keystroke", keystrokes.back(),
+                keystrokes.back() < 50 ? "ok" : "OVER");
+    printRatio("slowest keystroke / scan", keystrokes.back() / scan.median, 1.0);
 
     view.reset();
 

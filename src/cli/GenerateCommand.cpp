@@ -5,31 +5,44 @@
 #include "cli/ScanArguments.h"
 #include "cli/SelectionArguments.h"
 #include "engine/PlexorViewModel.h"
+#include "engine/TokenEncoding.h"
 #include "model/Preferences.h"
 #include "platform/FolderBookmark.h"
+#include "ui/CharacterCount.h"
 
 namespace GenerateCommand {
 
 namespace {
 
 // Writes the text file by file, so that memory holds one file's text at a time however large
-// the selection.
-int writeGenerated(PlexorTool& tool, const PlexorViewModel& engine, const QString& folder)
+// the selection. With `count`, the whole text is also kept, to count its characters and tokens
+// (exact counts need the whole: a character or token can span two pieces) and print them on
+// standard error.
+int writeGenerated(PlexorTool& tool, const PlexorViewModel& engine, const QString& folder,
+                   bool count)
 {
     if (const int opened = tool.openOutput(); opened != PlexorTool::Success)
         return opened;
-    engine.writeContent(folder, [&tool](QString& text) {
+    QString whole;
+    engine.writeContent(folder, [&tool, &whole, count](QString& text) {
         const bool written = tool.writeOutput(text);
+        if (count)
+            whole += text;
         text.truncate(0);
         return written;
     });
-    return tool.finishOutput();
+    const int finished = tool.finishOutput();
+    if (count && finished == PlexorTool::Success)
+        tool.writeInformation(QStringLiteral("%1 characters, %2 tokens")
+                                  .arg(CharacterCount::graphemes(whole))
+                                  .arg(TokenEncoding::o200kBase().count(whole)));
+    return finished;
 }
 
 // Generates for a remembered project with its saved selection and open folders, as the global
 // shortcut does in the application, but without storing anything.
 int runProject(PlexorTool& tool, const ScanArguments& scan, const QString& nameOrPath,
-               Preferences& preferences)
+               Preferences& preferences, bool count)
 {
     const ProjectLibrary::Listing listing = ProjectLibrary::loadListing(preferences);
     if (listing.error)
@@ -58,7 +71,7 @@ int runProject(PlexorTool& tool, const ScanArguments& scan, const QString& nameO
     PlexorViewModel engine(preferences);
     scan.applyTo(engine);
     engine.loadFiles(resolved.value->path, project.savedSelectedPaths, project.savedExpandedPaths);
-    return writeGenerated(tool, engine, resolved.value->path);
+    return writeGenerated(tool, engine, resolved.value->path, count);
 }
 
 } // namespace
@@ -67,11 +80,15 @@ PlexorTool::Command command()
 {
     return PlexorTool::Command{
         QStringLiteral("generate"),
-        QStringLiteral("(FOLDER [--select PATH]... [--select-all] [--include GLOB]...\n"
-                       "                 [--exclude GLOB]... | --project NAME_OR_PATH)\n"
-                       "                 [--all-files] [--type EXT=on|off]... [--output FILE]"),
-        QStringLiteral("Scan FOLDER, select the chosen files and print the generated text; or do\n"
-                       "      what the global shortcut does for a remembered project."),
+        QStringLiteral(
+            "(FOLDER [--select PATH]... [--select-all] [--include GLOB]...\n"
+            "                 [--changed] [--exclude GLOB]... | --project NAME_OR_PATH)\n"
+            "                 [--all-files] [--type EXT=on|off]... [--gitignore]\n"
+            "                 [--output FILE] [--count]"),
+        QStringLiteral(
+            "Scan FOLDER, select the chosen files and print the generated text; or do\n"
+            "      what the global shortcut does for a remembered project. --count adds\n"
+            "      \"N characters, M tokens\" on standard error."),
         &run,
     };
 }
@@ -83,6 +100,7 @@ std::optional<QString> parseArguments(PlexorTool& tool, const QStringList& argum
     parsed.scan.addOptionsTo(parser);
     parsed.selection.addOptionsTo(parser, true);
     tool.addOutputOption(parser);
+    parser.addFlag(QStringLiteral("--count"), &parsed.count);
     parser.addOption(QStringLiteral("--project"),
                      [&parsed](const QString& value) -> std::optional<QString> {
                          if (value.isEmpty())
@@ -99,8 +117,8 @@ std::optional<QString> parseArguments(PlexorTool& tool, const QStringList& argum
     if (!parser.positionals().isEmpty())
         return QStringLiteral("give either FOLDER or --project, not both");
     if (!parsed.selection.isEmpty())
-        return QStringLiteral("--select, --select-all, --include and --exclude cannot be "
-                              "combined with --project, which uses the project's saved "
+        return QStringLiteral("--select, --select-all, --include, --changed and --exclude cannot "
+                              "be combined with --project, which uses the project's saved "
                               "selection");
     return std::nullopt;
 }
@@ -111,12 +129,15 @@ int run(PlexorTool& tool, const QStringList& arguments)
     if (auto error = parseArguments(tool, arguments, parsed))
         return tool.usageError(*error);
     ScanArguments& scan = parsed.scan;
-    const SelectionArguments& selection = parsed.selection;
+    SelectionArguments& selection = parsed.selection;
+    const bool count = parsed.count;
     if (parsed.project) {
         Preferences preferences(Preferences::defaultFilePath(), Preferences::Access::ReadOnly);
-        return runProject(tool, scan, *parsed.project, preferences);
+        return runProject(tool, scan, *parsed.project, preferences, count);
     }
     if (auto error = scan.checkFolder())
+        return tool.failure(*error);
+    if (auto error = selection.readChangedFiles(scan.folder))
         return tool.failure(*error);
 
     const PlexorViewModel::PathSet selected = selection.selectedPaths(scan.folder);
@@ -135,7 +156,7 @@ int run(PlexorTool& tool, const QStringList& arguments)
             tool.writeError(QStringLiteral("warning: %1 is not in the scanned tree").arg(path));
     }
     selection.applyTo(engine, scan.folder);
-    return writeGenerated(tool, engine, scan.folder);
+    return writeGenerated(tool, engine, scan.folder, count);
 }
 
 } // namespace GenerateCommand

@@ -18,6 +18,7 @@ struct Arguments {
     ScanArguments scan;
     SelectionArguments selection;
     std::optional<QString> project;
+    bool count = false;
 };
 
 // Reads `arguments` into `parsed` (which must be fresh) and --output into `tool`; an error text

@@ -3,6 +3,7 @@
 #include "cli/CommandLineParser.h"
 #include "cli/GenerateCommand.h"
 #include "cli/ProjectsCommand.h"
+#include "cli/TokensCommand.h"
 #include "cli/TreeCommand.h"
 
 #include <QSaveFile>
@@ -25,6 +26,7 @@ PlexorTool::PlexorTool()
     addCommand(GenerateCommand::command());
     addCommand(TreeCommand::command());
     addCommand(ProjectsCommand::command());
+    addCommand(TokensCommand::command());
 }
 
 PlexorTool::~PlexorTool() = default;
@@ -141,6 +143,11 @@ void PlexorTool::writeError(const QString& message)
     writeBytes(stderr, (QStringLiteral("plexor: ") + message + u'\n').toUtf8());
 }
 
+void PlexorTool::writeInformation(const QString& line)
+{
+    writeBytes(stderr, (line + u'\n').toUtf8());
+}
+
 int PlexorTool::usageError(const QString& message)
 {
     writeError(message + QStringLiteral(" (see plexor --help)"));
@@ -173,6 +180,9 @@ QString PlexorTool::helpText() const
         "                     only itself (as a click on its row does)\n"
         "  --select-all       select every file of the tree\n"
         "  --include GLOB     select the files matching GLOB; for tree, list only them\n"
+        "  --changed          select the files git reports as changed: modified, added,\n"
+        "                     renamed or untracked (FOLDER must be inside a git work tree);\n"
+        "                     for tree, list only them\n"
         "  --exclude GLOB     leave out the files matching GLOB, whatever selects them\n"
         "                     (both repeatable; GLOB is a .gitignore-style pattern matched\n"
         "                     against the path relative to FOLDER: \"*.py\" in any folder,\n"
@@ -180,10 +190,15 @@ QString PlexorTool::helpText() const
         "  --output FILE      write to FILE instead of standard output; FILE is replaced\n"
         "                     only when everything was written\n"
         "  --all-files        take every file whatever its extension (hidden files too)\n"
+        "  --gitignore        also leave out what git ignores (.gitignore files, negations,\n"
+        "                     .git/info/exclude, the global excludes file) when FOLDER is\n"
+        "                     inside a git work tree\n"
         "  --type EXT=on|off  switch the file type EXT, for example --type .txt=on\n"
         "  --project NAME     a remembered project, by its name (when unique) or its path as\n"
         "                     `plexor projects` shows it; its saved selection is used\n"
         "  --by-tag           list projects grouped by tag, each line led by the group\n"
+        "  --tokens           (tree) each file's token count after its name and a tab\n"
+        "  --count            (generate) \"N characters, M tokens\" on standard error\n"
         "  -h, --help         show this help\n"
         "  --version          show the version\n"
         "\n"
@@ -194,6 +209,9 @@ QString PlexorTool::helpText() const
         "`plexor projects` prints one line per project with tab-separated fields: pinned or\n"
         "recent, name, tag, path (a tab, line break or backslash inside a field is written\n"
         "as \\t, \\n or \\\\).\n"
+        "\n"
+        "Token counts are exact counts of the o200k_base encoding; a file that is not UTF-8\n"
+        "text is reported and gets no count (exit status 1).\n"
         "\n"
         "Exit status: 0 on success, 1 when FOLDER or the project is missing or cannot be\n"
         "opened or the output cannot be written, 2 for bad arguments.\n");

@@ -50,6 +50,8 @@ public:
     int finishOutput();
     // One line on standard error, prefixed with "plexor: ".
     void writeError(const QString& message);
+    // One line on standard error as it stands, for figures about the output.
+    void writeInformation(const QString& line);
 
     int usageError(const QString& message);
     int failure(const QString& message);

@@ -9,6 +9,7 @@
 void ScanArguments::addOptionsTo(CommandLineParser& parser)
 {
     parser.addFlag(QStringLiteral("--all-files"), &allFiles);
+    parser.addFlag(QStringLiteral("--gitignore"), &gitignore);
     parser.addOption(
         QStringLiteral("--type"), [this](const QString& value) -> std::optional<QString> {
             const auto typeSwitch = parseTypeSwitch(value);
@@ -63,6 +64,7 @@ std::optional<QString> ScanArguments::checkFolder()
 void ScanArguments::applyTo(PlexorViewModel& engine) const
 {
     engine.setShowAllFiles(allFiles);
+    engine.setRespectGitignore(gitignore);
     for (const auto& [extension, enabled] : typeSwitches)
         engine.setFileTypeEnabled(extension, enabled);
 }

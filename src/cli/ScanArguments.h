@@ -9,14 +9,15 @@
 class CommandLineParser;
 class PlexorViewModel;
 
-// The arguments every scanning subcommand shares: the project folder, --all-files and any number
-// of --type EXT=on|off.
+// The arguments every scanning subcommand shares: the project folder, --all-files, any number
+// of --type EXT=on|off and --gitignore.
 struct ScanArguments {
     QString folder;
     bool allFiles = false;
+    bool gitignore = false;
     QList<QPair<QString, bool>> typeSwitches;
 
-    // Registers --all-files and --type with `parser`.
+    // Registers --all-files, --type and --gitignore with `parser`.
     void addOptionsTo(CommandLineParser& parser);
     // Takes the folder from the positional arguments; an error text unless there is exactly one.
     std::optional<QString> takeFolder(const QStringList& positionals);

@@ -1,6 +1,7 @@
 #include "cli/SelectionArguments.h"
 
 #include "cli/CommandLineParser.h"
+#include "engine/GitWorkTree.h"
 #include "engine/PlexorViewModel.h"
 #include "model/FileItem.h"
 
@@ -46,13 +47,29 @@ void SelectionArguments::addOptionsTo(CommandLineParser& parser, bool withSelect
                          });
     }
     parser.addFlag(QStringLiteral("--select-all"), &selectAll);
+    parser.addFlag(QStringLiteral("--changed"), &changed);
     parser.addOption(QStringLiteral("--include"), patternHandler(includes));
     parser.addOption(QStringLiteral("--exclude"), patternHandler(excludes));
 }
 
 bool SelectionArguments::addsFiles() const
 {
-    return !selectPaths.isEmpty() || selectAll || !includes.isEmpty();
+    return !selectPaths.isEmpty() || selectAll || !includes.isEmpty() || changed;
+}
+
+std::optional<QString> SelectionArguments::readChangedFiles(const QString& folder)
+{
+    if (!changed)
+        return std::nullopt;
+    const std::unique_ptr<GitWorkTree> git = GitWorkTree::open(folder);
+    if (!git)
+        return QStringLiteral("%1: --changed needs a folder inside a git work tree").arg(folder);
+    QString error;
+    std::optional<QSet<QString>> files = git->changedFiles(&error);
+    if (!files)
+        return QStringLiteral("%1: git cannot tell the changed files: %2").arg(folder, error);
+    m_changedFiles = std::move(*files);
+    return std::nullopt;
 }
 
 QSet<QString> SelectionArguments::selectedPaths(const QString& folder) const
@@ -74,7 +91,9 @@ QList<const FileItem*> SelectionArguments::chosenFiles(const PlexorViewModel& en
     QList<const FileItem*> chosen;
     for (const FileItem* file : PlexorViewModel::filesIn(engine.files())) {
         const QStringView path = relativePath(*file, folder);
-        if ((all || matchesAny(includes, path)) && !matchesAny(excludes, path))
+        const bool named = all || matchesAny(includes, path) ||
+                           (changed && m_changedFiles.contains(path.toString()));
+        if (named && !matchesAny(excludes, path))
             chosen.append(file);
     }
     return chosen;

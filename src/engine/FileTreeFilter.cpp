@@ -4,84 +4,224 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 QStringList FileTreeFilter::words(const QString& query)
 {
     static const QRegularExpression space(QStringLiteral("\\s+"));
     return query.split(space, Qt::SkipEmptyParts);
 }
 
-bool FileTreeFilter::matches(QStringView relativePath, const QStringList& words)
+void FileTreeFilter::setTree(const FileItemList* nodes)
 {
-    return std::all_of(words.begin(), words.end(), [relativePath](const QString& word) {
-        return relativePath.contains(word, Qt::CaseInsensitive);
-    });
-}
-
-void FileTreeFilter::clear()
-{
-    m_query.clear();
+    m_tree = nodes;
     m_words.clear();
-    m_children.clear();
-    m_rows.clear();
+    m_indexed = false;
+    m_nodes.clear();
+    m_parents.clear();
     m_files.clear();
+    m_folded.clear();
+    m_offsets.clear();
+    m_numbers.clear();
+    m_matches.clear();
+    m_rows.clear();
+    m_children.clear();
+    m_topLevel.clear();
+    m_touched.clear();
 }
 
-void FileTreeFilter::apply(const FileItemList& nodes, const QString& query)
+void FileTreeFilter::number(const FileItemList& nodes, int parent)
 {
-    clear();
-    m_query = query;
-    m_words = words(query);
-    if (!isActive()) {
-        m_files = PlexorViewModel::filesIn(nodes);
-        return;
+    for (const auto& node : nodes) {
+        const int own = static_cast<int>(m_nodes.size());
+        m_nodes.push_back(node.get());
+        m_parents.push_back(parent);
+        if (node->isFolder())
+            number(node->children(), own);
+        else
+            m_files.push_back(own);
     }
-    if (nodes.empty())
+}
+
+void FileTreeFilter::index()
+{
+    if (m_indexed || !m_tree)
+        return;
+    m_indexed = true;
+    number(*m_tree, -1);
+    m_rows.assign(m_nodes.size(), -1);
+    m_children.resize(m_nodes.size());
+    if (m_files.empty())
         return;
     // Every top-level node sits directly in the project folder, so its path less its name is
     // the folder's path and the "/" after it.
-    const FileItem& first = *nodes.front();
+    const FileItem& first = *m_tree->front();
     const qsizetype rootLength = first.path().size() - first.nameView().size();
-    collect(nodes, nullptr, rootLength);
+    const auto pathOf = [&](int file) {
+        return QStringView(m_nodes[static_cast<size_t>(file)]->path()).mid(rootLength);
+    };
+    qsizetype length = 0;
+    for (const int file : m_files)
+        length += pathOf(file).size() + 1;
+    QString paths;
+    paths.reserve(length);
+    m_offsets.reserve(m_files.size() + 1);
+    for (const int file : m_files) {
+        m_offsets.push_back(paths.size());
+        paths += pathOf(file);
+        // A separator no word holds, so that no find spans two paths.
+        paths += u'\n';
+    }
+    m_offsets.push_back(paths.size());
+    m_folded = std::move(paths).toCaseFolded();
+    if (m_folded.size() != m_offsets.back()) {
+        // Folding changed a length (rare letters outside the basic planes): fold per file.
+        m_folded.clear();
+        m_offsets.clear();
+        for (const int file : m_files) {
+            m_offsets.push_back(m_folded.size());
+            m_folded += pathOf(file).toString().toCaseFolded();
+            m_folded += u'\n';
+        }
+        m_offsets.push_back(m_folded.size());
+    }
 }
 
-bool FileTreeFilter::collect(const FileItemList& nodes, FileItem* parent, qsizetype rootLength)
+bool FileTreeFilter::narrows(const QStringList& words) const
 {
-    std::vector<FileItem*> shown;
-    for (const auto& node : nodes) {
-        bool show = false;
-        if (node->isFolder()) {
-            show = collect(node->children(), node.get(), rootLength);
-        } else if (matches(QStringView(node->path()).mid(rootLength), m_words)) {
-            show = true;
-            m_files.append(node.get());
-        }
-        if (show) {
-            m_rows.insert(node.get(), static_cast<int>(shown.size()));
-            shown.push_back(node.get());
+    if (m_words.isEmpty())
+        return false;
+    return std::all_of(m_words.begin(), m_words.end(), [&words](const QString& old) {
+        return std::any_of(words.begin(), words.end(),
+                           [&old](const QString& word) { return word.contains(old); });
+    });
+}
+
+void FileTreeFilter::findAll(const QString& word)
+{
+    m_matches.clear();
+    qsizetype at = m_folded.indexOf(word);
+    while (at >= 0) {
+        const auto next = std::upper_bound(m_offsets.begin(), m_offsets.end(), at);
+        m_matches.push_back(next - m_offsets.begin() - 1);
+        at = m_folded.indexOf(word, *next);
+    }
+}
+
+void FileTreeFilter::keepContaining(const QString& word)
+{
+    std::erase_if(m_matches, [&](qsizetype file) {
+        const size_t at = static_cast<size_t>(file);
+        return !QStringView(m_folded)
+                    .mid(m_offsets[at], m_offsets[at + 1] - m_offsets[at])
+                    .contains(word);
+    });
+}
+
+void FileTreeFilter::setQuery(const QString& query)
+{
+    m_query = query;
+    QStringList folded;
+    for (const QString& word : words(query))
+        folded.append(word.toCaseFolded());
+    const bool narrowing = narrows(folded);
+    m_words = folded;
+    clearShown();
+    if (!isActive()) {
+        m_matches.clear();
+        return;
+    }
+    index();
+    qsizetype first = 0;
+    if (!narrowing) {
+        // The longest word first: it is the rarest, and leaves the fewest to check.
+        const auto longest = std::max_element(
+            m_words.begin(), m_words.end(),
+            [](const QString& a, const QString& b) { return a.size() < b.size(); });
+        first = longest - m_words.begin();
+        findAll(m_words.at(first));
+    }
+    for (qsizetype i = 0; i < m_words.size(); ++i) {
+        if (narrowing || i != first)
+            keepContaining(m_words.at(i));
+    }
+    buildShown();
+}
+
+void FileTreeFilter::clearShown()
+{
+    for (const int node : m_touched) {
+        m_rows[static_cast<size_t>(node)] = -1;
+        m_children[static_cast<size_t>(node)].clear();
+    }
+    m_touched.clear();
+    m_topLevel.clear();
+}
+
+void FileTreeFilter::buildShown()
+{
+    // The finds come in tree pre-order, so a node that becomes shown comes after every shown
+    // sibling before it: appending keeps the tree's order.
+    for (const qsizetype match : m_matches) {
+        int node = m_files[static_cast<size_t>(match)];
+        while (true) {
+            const int parent = m_parents[static_cast<size_t>(node)];
+            std::vector<int>& siblings =
+                parent < 0 ? m_topLevel : m_children[static_cast<size_t>(parent)];
+            m_rows[static_cast<size_t>(node)] = static_cast<int>(siblings.size());
+            siblings.push_back(node);
+            m_touched.push_back(node);
+            if (parent < 0 || m_rows[static_cast<size_t>(parent)] >= 0)
+                break;
+            node = parent;
         }
     }
-    if (shown.empty())
-        return false;
-    m_children.insert(parent, std::move(shown));
-    return true;
 }
 
-const std::vector<FileItem*>& FileTreeFilter::shownChildren(const FileItem* folder) const
+int FileTreeFilter::shownCount(int folder) const
 {
-    static const std::vector<FileItem*> none;
-    const auto found = m_children.constFind(folder);
-    return found == m_children.cend() ? none : *found;
+    const std::vector<int>& children =
+        folder < 0 ? m_topLevel : m_children[static_cast<size_t>(folder)];
+    return static_cast<int>(children.size());
+}
+
+int FileTreeFilter::shownChild(int folder, int row) const
+{
+    const std::vector<int>& children =
+        folder < 0 ? m_topLevel : m_children[static_cast<size_t>(folder)];
+    return children[static_cast<size_t>(row)];
+}
+
+int FileTreeFilter::numberOf(const FileItem* node) const
+{
+    if (m_numbers.isEmpty()) {
+        m_numbers.reserve(static_cast<qsizetype>(m_nodes.size()));
+        for (size_t i = 0; i < m_nodes.size(); ++i)
+            m_numbers.insert(m_nodes[i], static_cast<int>(i));
+    }
+    return m_numbers.value(node, -1);
+}
+
+QList<const FileItem*> FileTreeFilter::shownFiles() const
+{
+    if (!isActive())
+        return m_tree ? PlexorViewModel::filesIn(*m_tree) : QList<const FileItem*>();
+    QList<const FileItem*> files;
+    files.reserve(static_cast<qsizetype>(m_matches.size()));
+    for (const qsizetype match : m_matches)
+        files.append(m_nodes[static_cast<size_t>(m_files[static_cast<size_t>(match)])]);
+    return files;
 }
 
 void FileTreeFilter::selectShownFiles(PlexorViewModel& engine) const
 {
-    engine.select(m_files);
+    engine.select(shownFiles());
 }
 
 void FileTreeFilter::deselectShown(PlexorViewModel& engine) const
 {
     if (isActive())
-        engine.deselect(m_files);
+        engine.deselect(shownFiles());
     else
         engine.deselectAll();
 }

@@ -1,5 +1,6 @@
 #include "engine/FileTreeScanner.h"
 
+#include "engine/GitWorkTree.h"
 #include "platform/FileNameText.h"
 #include "platform/FolderWalk.h"
 #include "platform/Log.h"
@@ -98,6 +99,10 @@ FileItemList FileTreeScanner::scan(FolderWalk& walk, const QString& rootPath)
             continue;
         if (!isAscii(name) && !FileNameText::isValid(name)) {
             leaveOutUndecodable(walk, rootPath);
+            continue;
+        }
+        if (m_options.gitIgnores && m_options.gitIgnores->ignores(walk.relativePath(), isFolder)) {
+            walk.skipDescendants();
             continue;
         }
 

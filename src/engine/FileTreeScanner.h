@@ -9,6 +9,7 @@
 #include <QString>
 
 class FolderWalk;
+class GitWorkTree;
 
 // Builds the file tree of one project folder from a folder walk.
 //
@@ -38,6 +39,9 @@ public:
         QList<QByteArray> enabledExtensions;
         bool showAllFiles = false;
         const QSet<QString>* savedExpandedPaths = nullptr;
+        // When given, what git ignores is left out too (after the rules above, so that entries
+        // left out anyway cost no question to git), an ignored folder with all below it.
+        GitWorkTree* gitIgnores = nullptr;
     };
 
     explicit FileTreeScanner(Options options);

@@ -1,6 +1,7 @@
 #include "engine/PlexorViewModel.h"
 
 #include "engine/FileTreeScanner.h"
+#include "engine/GitWorkTree.h"
 #include "model/PreferenceKeys.h"
 #include "platform/FolderBookmark.h"
 #include "platform/FolderWalk.h"
@@ -43,6 +44,7 @@ PlexorViewModel::PlexorViewModel(Preferences& preferences, Clipboard& clipboard,
     , m_clipboard(clipboard)
     , m_walkFactory(&FolderWalk::create)
     , m_selectedFileTypes(defaultFileTypes())
+    , m_respectGitignore(preferences.boolean(PreferenceKeys::respectGitignore).value_or(false))
 {
     loadSavedTexts();
 }
@@ -74,7 +76,7 @@ QString PlexorViewModel::defaultSuffixText()
     return QStringLiteral(
         "I want you to read everything above carefully, analyze how my app works completely. "
         "When you are finished just reply 'I\u2019m ready!'. I will ask questions or request new "
-        "feautres when you are ready. If I want new features give me the full code, ready to "
+        "features when you are ready. If I want new features give me the full code, ready to "
         "copy and replace the original file. Unless it is just a small change in a single "
         "place.\n");
 }
@@ -140,7 +142,17 @@ void PlexorViewModel::loadFiles(const std::optional<QString>& folder,
     }
     options.showAllFiles = m_showAllFiles;
     options.savedExpandedPaths = savedExpandedPaths ? &*savedExpandedPaths : nullptr;
+    std::unique_ptr<GitWorkTree> git;
+    if (m_respectGitignore) {
+        git = GitWorkTree::open(root);
+        options.gitIgnores = git.get();
+    }
+    const bool inWorkTree = git || GitWorkTree::contains(root);
     replaceFiles(FileTreeScanner(std::move(options)).scan(*walk, root));
+    if (inWorkTree != m_inGitWorkTree) {
+        m_inGitWorkTree = inWorkTree;
+        Q_EMIT inGitWorkTreeChanged(inWorkTree);
+    }
 
     setSelectedFiles(savedSelectedPaths ? restoreSelection(*savedSelectedPaths, m_files)
                                         : QSet<QUuid>());
@@ -206,6 +218,48 @@ void PlexorViewModel::setShowAllFiles(bool showAll)
         return;
     m_showAllFiles = showAll;
     Q_EMIT showAllFilesChanged(showAll);
+}
+
+void PlexorViewModel::setRespectGitignore(bool respect)
+{
+    if (m_respectGitignore == respect)
+        return;
+    m_respectGitignore = respect;
+    m_preferences.setBoolean(PreferenceKeys::respectGitignore, respect);
+    Q_EMIT respectGitignoreChanged(respect);
+}
+
+QList<const FileItem*> PlexorViewModel::filesAt(const QString& folder,
+                                                const QSet<QString>& relativePaths) const
+{
+    const QString root = folderPath(folder);
+    const qsizetype rootLength = root.size() + (root.endsWith(u'/') ? 0 : 1);
+    QList<const FileItem*> files;
+    for (const FileItem* file : filesIn(m_files)) {
+        if (file->path().startsWith(root) && relativePaths.contains(file->path().mid(rootLength)))
+            files.append(file);
+    }
+    return files;
+}
+
+bool PlexorViewModel::selectChangedFiles(const std::optional<QString>& folder, QString* error)
+{
+    if (!folder)
+        return false;
+    const ScopedFolderAccess access(*folder);
+    if (!access.granted())
+        return false;
+    const std::unique_ptr<GitWorkTree> git = GitWorkTree::open(folderPath(*folder));
+    if (!git) {
+        if (error)
+            *error = QStringLiteral("%1 is not inside a git work tree").arg(*folder);
+        return false;
+    }
+    const std::optional<QSet<QString>> changed = git->changedFiles(error);
+    if (!changed)
+        return false;
+    select(filesAt(*folder, *changed));
+    return true;
 }
 
 void PlexorViewModel::saveState(const SaveCallback& onSave) const
@@ -355,6 +409,11 @@ void PlexorViewModel::editGeneratedContent(qsizetype from, qsizetype removed, QS
     Q_EMIT generatedContentChanged();
 }
 
+void PlexorViewModel::prepareForEditing()
+{
+    m_generatedContent.detach();
+}
+
 QString PlexorViewModel::displayPath(const FileItem& node, const QString& rootPath)
 {
     const QString& path = node.path();
@@ -417,13 +476,13 @@ bool PlexorViewModel::appendContent(const std::vector<ContentEntry>& entries, QS
     return !sink || sink(out);
 }
 
-void PlexorViewModel::generateContent(const std::optional<QString>& folder)
+bool PlexorViewModel::generateContent(const std::optional<QString>& folder)
 {
     if (!folder)
-        return;
+        return false;
     const ScopedFolderAccess access(*folder);
     if (!access.granted())
-        return;
+        return false;
 
     const std::vector<ContentEntry> entries = contentEntries(folderPath(*folder));
     qsizetype listLength = 0;
@@ -459,6 +518,7 @@ void PlexorViewModel::generateContent(const std::optional<QString>& folder)
 
     m_generatedContent = std::move(out);
     Q_EMIT generatedContentChanged();
+    return true;
 }
 
 bool PlexorViewModel::writeContent(const std::optional<QString>& folder,
@@ -478,6 +538,14 @@ void PlexorViewModel::copyToClipboard()
     m_clipboard.clear();
     m_clipboard.setText(m_generatedContent);
     raiseFlag(Flag::JustCopied);
+}
+
+bool PlexorViewModel::generateAndCopy(const std::optional<QString>& folder)
+{
+    if (!generateContent(folder))
+        return false;
+    copyToClipboard();
+    return true;
 }
 
 // --- Prefix and suffix ---------------------------------------------------------------------

@@ -35,6 +35,9 @@ class PlexorViewModel : public QObject {
     Q_PROPERTY(QList<FileTypeSwitch> selectedFileTypes READ selectedFileTypes NOTIFY
                    selectedFileTypesChanged)
     Q_PROPERTY(bool showAllFiles READ showAllFiles WRITE setShowAllFiles NOTIFY showAllFilesChanged)
+    Q_PROPERTY(bool respectGitignore READ respectGitignore WRITE setRespectGitignore NOTIFY
+                   respectGitignoreChanged)
+    Q_PROPERTY(bool inGitWorkTree READ inGitWorkTree NOTIFY inGitWorkTreeChanged)
     Q_PROPERTY(QString generatedContent READ generatedContent WRITE setGeneratedContent NOTIFY
                    generatedContentChanged)
     Q_PROPERTY(QString prefixText READ prefixText WRITE setPrefixText NOTIFY prefixTextChanged)
@@ -103,6 +106,21 @@ public:
     // Takes effect at the next scan.
     void setShowAllFiles(bool showAll);
 
+    // "Respect .gitignore": whether the scan also leaves out what git ignores, when the folder
+    // lies in a git work tree. Read from the preference store when the engine is made; a change
+    // is stored at once and takes effect at the next scan.
+    bool respectGitignore() const { return m_respectGitignore; }
+    void setRespectGitignore(bool respect);
+
+    // Whether the folder of the last scan lies inside a git work tree.
+    bool inGitWorkTree() const { return m_inGitWorkTree; }
+    // "Select Changed Files": selects every file of the tree that git reports as modified,
+    // added, renamed or untracked (not ignored), as a click on each unselected one would. False
+    // with `error` set when git cannot tell (no work tree, unreadable repository).
+    bool selectChangedFiles(const std::optional<QString>& folder, QString* error = nullptr);
+    // The files of the tree scanned from `folder` whose paths relative to it are in `paths`.
+    QList<const FileItem*> filesAt(const QString& folder, const QSet<QString>& relativePaths) const;
+
     // Hands the selected paths (folders included) and the expanded paths to `onSave`.
     void saveState(const SaveCallback& onSave) const;
 
@@ -138,11 +156,15 @@ public:
     // Replaces the `removed` characters at `from` by `inserted` (an edit in the preview), so that
     // every other character stays exactly as it is. Out-of-range values are clamped.
     void editGeneratedContent(qsizetype from, qsizetype removed, QStringView inserted);
+    // Gives the text its own characters when it still shares them with a copy handed out (the
+    // clipboard's, after copyToClipboard), so that the next edit does not first copy the whole
+    // text. The preview calls it when the user turns to its editor.
+    void prepareForEditing();
 
     // Builds the text from the prefix, the selected files and the suffix. Does nothing without a
-    // folder or when access is refused. A file that cannot be read as UTF-8 is logged
-    // ("Error reading file PATH: REASON") and left out, its path still listed.
-    void generateContent(const std::optional<QString>& folder);
+    // folder or when access is refused, and then returns false. A file that cannot be read as
+    // UTF-8 is logged ("Error reading file PATH: REASON") and left out, its path still listed.
+    bool generateContent(const std::optional<QString>& folder);
     // Receives the generated text piece by piece and empties `text` once it has taken it;
     // false stops the generation.
     using ContentSink = std::function<bool(QString& text)>;
@@ -154,6 +176,10 @@ public:
 
     // Clears the clipboard, puts generatedContent on it and raises justCopied.
     void copyToClipboard();
+    // What Generate, Regenerate and the global shortcut do: generates from `folder` and copies
+    // the new text. When nothing was generated (no folder, access refused) the clipboard is left
+    // alone, no flag is raised and the result is false.
+    bool generateAndCopy(const std::optional<QString>& folder);
 
     // The name of the project folder followed by the node's path relative to `rootPath`; the
     // node's name when its path does not contain `rootPath`.
@@ -206,6 +232,8 @@ Q_SIGNALS:
     void selectedFilesChanged();
     void selectedFileTypesChanged();
     void showAllFilesChanged(bool showAll);
+    void respectGitignoreChanged(bool respect);
+    void inGitWorkTreeChanged(bool inside);
     void generatedContentChanged();
     void prefixTextChanged(const QString& text);
     void suffixTextChanged(const QString& text);
@@ -239,6 +267,8 @@ private:
     QSet<QUuid> m_selectedFiles;
     QList<FileTypeSwitch> m_selectedFileTypes;
     bool m_showAllFiles = false;
+    bool m_respectGitignore = false;
+    bool m_inGitWorkTree = false;
     QString m_generatedContent;
     QString m_prefixText;
     QString m_suffixText;

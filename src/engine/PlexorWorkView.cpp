@@ -97,9 +97,11 @@ void PlexorWorkView::saveState()
 
 void PlexorWorkView::generateFromShortcut()
 {
+    if (!m_url)
+        return;
     saveState();
-    m_engine->generateContent(m_url);
-    m_engine->copyToClipboard();
+    if (!m_engine->generateAndCopy(m_url))
+        return;
     Q_EMIT generated(m_url);
     setViewMode(ViewMode::preview);
     m_engine->raiseJustRegenerated();

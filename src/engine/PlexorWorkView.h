@@ -57,7 +57,8 @@ public:
 
     // What the global shortcut does, in this order: the state is saved (saveStateRequested), the
     // engine generates from the folder and copies, generated(url), then the preview is shown
-    // and justRegenerated raised.
+    // and justRegenerated raised. Without a folder it does nothing, as on the project library;
+    // when the engine cannot generate, it stops after the state is saved.
     void generateFromShortcut();
 
 Q_SIGNALS:

@@ -20,6 +20,8 @@ inline constexpr QLatin1StringView savedCustomTags{"savedCustomTags"};
 inline constexpr QLatin1StringView enableAutomaticChecks{"SUEnableAutomaticChecks"};
 // Number: when the update layer last checked automatically (seconds since 2001-01-01 UTC).
 inline constexpr QLatin1StringView lastUpdateCheckTime{"SULastCheckTime"};
+// Boolean: the scan leaves out what git ignores ("Respect .gitignore"); false when absent.
+inline constexpr QLatin1StringView respectGitignore{"respectGitignore"};
 // Prefix of the stored shortcut of each shortcut name: text (JSON) or the Boolean false.
 inline constexpr QLatin1StringView keyboardShortcutPrefix{"KeyboardShortcuts_"};
 

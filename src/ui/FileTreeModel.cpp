@@ -11,13 +11,15 @@ FileTreeModel::FileTreeModel(PlexorViewModel& engine, QObject* parent)
     , m_engine(engine)
     , m_shownSelection(engine.selectedFiles())
 {
+    m_filter.setTree(&m_engine.files());
     connect(&m_engine, &PlexorViewModel::filesAboutToChange, this, &FileTreeModel::beginResetModel);
     connect(&m_engine, &PlexorViewModel::filesAboutToChange, this,
-            [this] { m_filter.apply({}, m_filter.query()); });
+            [this] { m_filter.setTree(nullptr); });
     connect(&m_engine, &PlexorViewModel::filesChanged, this, [this] {
         // The views forget every row with the reset, so the selection they see starts afresh.
         m_shownSelection = m_engine.selectedFiles();
-        m_filter.apply(m_engine.files(), m_filter.query());
+        m_filter.setTree(&m_engine.files());
+        m_filter.setQuery(m_filter.query());
         endResetModel();
     });
     connect(&m_engine, &PlexorViewModel::selectedFilesChanged, this,
@@ -31,17 +33,15 @@ FileTreeModel::FileTreeModel(PlexorViewModel& engine, QObject* parent)
     });
 }
 
-const std::vector<FileItem*>* FileTreeModel::shownChildren(const QModelIndex& parent) const
+int FileTreeModel::filterNumber(const QModelIndex& index)
 {
-    if (!m_filter.isActive())
-        return nullptr;
-    return &m_filter.shownChildren(node(parent));
+    return index.isValid() ? static_cast<int>(index.internalId()) : -1;
 }
 
 void FileTreeModel::setFilterQuery(const QString& query)
 {
     beginResetModel();
-    m_filter.apply(m_engine.files(), query);
+    m_filter.setQuery(query);
     m_shownSelection = m_engine.selectedFiles();
     endResetModel();
 }
@@ -50,11 +50,11 @@ QModelIndex FileTreeModel::index(int row, int column, const QModelIndex& parent)
 {
     if (row < 0 || column != 0)
         return {};
-    if (const std::vector<FileItem*>* shown = shownChildren(parent)) {
-        if ((parent.isValid() && (parent.column() != 0 || !node(parent))) ||
-            static_cast<size_t>(row) >= shown->size())
+    if (m_filter.isActive()) {
+        const int folder = filterNumber(parent);
+        if ((parent.isValid() && parent.column() != 0) || row >= m_filter.shownCount(folder))
             return {};
-        return createIndex(row, 0, (*shown)[static_cast<size_t>(row)]);
+        return createIndex(row, 0, quintptr(m_filter.shownChild(folder, row)));
     }
     if (!parent.isValid()) {
         const FileItemList& top = m_engine.files();
@@ -70,6 +70,12 @@ QModelIndex FileTreeModel::index(int row, int column, const QModelIndex& parent)
 
 QModelIndex FileTreeModel::parent(const QModelIndex& child) const
 {
+    if (m_filter.isActive()) {
+        const int folder = child.isValid() ? m_filter.parentOf(filterNumber(child)) : -1;
+        if (folder < 0)
+            return {};
+        return createIndex(m_filter.shownRow(folder), 0, quintptr(folder));
+    }
     const FileItem* item = node(child);
     if (!item || !item->parent())
         return {};
@@ -80,8 +86,8 @@ int FileTreeModel::rowCount(const QModelIndex& parent) const
 {
     if (parent.column() > 0)
         return 0;
-    if (const std::vector<FileItem*>* shown = shownChildren(parent))
-        return static_cast<int>(shown->size());
+    if (m_filter.isActive())
+        return m_filter.shownCount(filterNumber(parent));
     if (!parent.isValid())
         return static_cast<int>(m_engine.files().size());
     if (parent.column() != 0)
@@ -99,8 +105,8 @@ bool FileTreeModel::hasChildren(const QModelIndex& parent) const
 {
     if (parent.column() > 0)
         return false;
-    if (const std::vector<FileItem*>* shown = shownChildren(parent))
-        return !shown->empty();
+    if (m_filter.isActive())
+        return m_filter.shownCount(filterNumber(parent)) > 0;
     if (!parent.isValid())
         return !m_engine.files().empty();
     if (parent.column() != 0)
@@ -172,6 +178,8 @@ FileItem* FileTreeModel::node(const QModelIndex& index) const
 {
     if (!index.isValid() || index.model() != this)
         return nullptr;
+    if (m_filter.isActive())
+        return m_filter.node(filterNumber(index));
     return static_cast<FileItem*>(index.internalPointer());
 }
 
@@ -180,8 +188,9 @@ QModelIndex FileTreeModel::indexOf(const FileItem* item) const
     if (!item)
         return {};
     if (m_filter.isActive()) {
-        const int row = m_filter.shownRow(item);
-        return row < 0 ? QModelIndex() : createIndex(row, 0, item);
+        const int number = m_filter.numberOf(item);
+        const int row = number < 0 ? -1 : m_filter.shownRow(number);
+        return row < 0 ? QModelIndex() : createIndex(row, 0, quintptr(number));
     }
     return createIndex(item->row(), 0, item);
 }

@@ -65,7 +65,9 @@ private:
     void announceSelectionChanges();
     void announceSelected(const FileItem* node);
 
-    const std::vector<FileItem*>* shownChildren(const QModelIndex& parent) const;
+    // While the filter is active an index holds its node's number (FileTreeFilter); -1 stands
+    // for the root.
+    static int filterNumber(const QModelIndex& index);
 
     PlexorViewModel& m_engine;
     FileTreeFilter m_filter;

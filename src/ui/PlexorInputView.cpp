@@ -16,11 +16,13 @@
 #include "ui/TintedButton.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
 #include <QScrollArea>
 #include <QTreeView>
@@ -101,10 +103,21 @@ PlexorInputView::PlexorInputView(PlexorViewModel& engine, QWidget* parent)
     refresh->setObjectName(QStringLiteral("refreshFolderButton"));
     refresh->setSymbol(Symbol::arrowClockwise);
     connect(refresh, &QPushButton::clicked, this, &PlexorInputView::askForRescan);
+    m_selectChanged = new TintedButton(QStringLiteral("Select Changed Files"), content);
+    m_selectChanged->setObjectName(QStringLiteral("selectChangedFilesButton"));
+    m_selectChanged->setToolTip(
+        tr("Select every file git reports as modified, added, renamed or untracked"));
+    connect(m_selectChanged, &QPushButton::clicked, this, &PlexorInputView::selectChangedFiles);
+    auto* fileButtons = new QWidget(content);
+    auto* fileButtonRow = new QHBoxLayout(fileButtons);
+    fileButtonRow->setContentsMargins(0, 0, 0, 0);
+    fileButtonRow->setSpacing(8);
+    fileButtonRow->addWidget(m_selectChanged);
+    fileButtonRow->addWidget(refresh);
     buildTree();
     auto* filesStep = new QVBoxLayout;
     filesStep->setSpacing(8);
-    filesStep->addWidget(buildStep(Symbol::circle2, QStringLiteral("Files:"), refresh));
+    filesStep->addWidget(buildStep(Symbol::circle2, QStringLiteral("Files:"), fileButtons));
     filesStep->addWidget(m_treeFilter);
     filesStep->addWidget(m_tree, 1);
     column->addLayout(filesStep, 1);
@@ -167,6 +180,12 @@ PlexorInputView::PlexorInputView(PlexorViewModel& engine, QWidget* parent)
             &QAbstractButton::setChecked);
     syncFileTypes();
     m_showAll->setChecked(m_engine.showAllFiles());
+    connect(&m_engine, &PlexorViewModel::respectGitignoreChanged, m_gitignoreSwitch,
+            &QAbstractButton::setChecked);
+    m_gitignoreSwitch->setChecked(m_engine.respectGitignore());
+    connect(&m_engine, &PlexorViewModel::inGitWorkTreeChanged, m_selectChanged,
+            &QWidget::setEnabled);
+    m_selectChanged->setEnabled(m_engine.inGitWorkTree());
 
     updateHeader();
     applyColors();
@@ -272,6 +291,14 @@ QWidget* PlexorInputView::buildFileTypes()
     connect(m_showAll, &QPushButton::clicked, this, &PlexorInputView::changeShowAll);
     flow->addWidget(m_showAll);
     row->addWidget(m_typeButtons, 1);
+
+    m_gitignoreSwitch = new QCheckBox(QStringLiteral("Respect .gitignore"), section);
+    m_gitignoreSwitch->setObjectName(QStringLiteral("respectGitignoreSwitch"));
+    m_gitignoreSwitch->setToolTip(
+        tr("Leave out what git ignores when the folder is inside a git work tree"));
+    connect(m_gitignoreSwitch, &QAbstractButton::clicked, this,
+            &PlexorInputView::changeRespectGitignore);
+    row->addWidget(m_gitignoreSwitch, 0, Qt::AlignTop);
 
     // The caption sits on the middle of the first line of buttons.
     m_fileTypesCaption->setFixedHeight(m_showAll->sizeHint().height());
@@ -395,9 +422,12 @@ void PlexorInputView::buildTree()
 
 void PlexorInputView::generate()
 {
+    // Without a folder there is nothing to generate, and the user's clipboard stays as it is.
+    if (!m_url)
+        return;
     Q_EMIT saveStateRequested();
-    m_engine.generateContent(m_url);
-    m_engine.copyToClipboard();
+    if (!m_engine.generateAndCopy(m_url))
+        return;
     Q_EMIT generated(m_url);
     Q_EMIT viewModeRequested(ViewMode::preview);
 }
@@ -418,6 +448,19 @@ void PlexorInputView::changeShowAll(bool showAll)
 {
     m_engine.setShowAllFiles(showAll);
     askForRescan();
+}
+
+void PlexorInputView::changeRespectGitignore(bool respect)
+{
+    m_engine.setRespectGitignore(respect);
+    askForRescan();
+}
+
+void PlexorInputView::selectChangedFiles()
+{
+    QString error;
+    if (!m_engine.selectChangedFiles(m_url, &error) && !error.isEmpty())
+        QMessageBox::warning(this, tr("Select Changed Files"), error);
 }
 
 void PlexorInputView::syncFileTypes()
@@ -520,6 +563,7 @@ void PlexorInputView::updateHeader()
     m_folderLine->setText(m_folderPath.isEmpty() ? QStringLiteral("No folder selected")
                                                  : m_folderPath);
     m_showInFinder->setEnabled(m_url.has_value());
+    m_generate->setEnabled(m_url.has_value());
     applyColors();
 }
 

@@ -14,6 +14,7 @@ class ExactTextEdit;
 class FileTreeActions;
 class FileTreeModel;
 class PlexorViewModel;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QTreeView;
@@ -42,11 +43,14 @@ public:
     QTreeView* fileTree() const { return m_tree; }
     FileTreeModel* fileTreeModel() const { return m_model; }
     QLineEdit* treeFilter() const { return m_treeFilter; }
+    QCheckBox* gitignoreSwitch() const { return m_gitignoreSwitch; }
+    TintedButton* selectChangedButton() const { return m_selectChanged; }
     FileTreeActions* fileTreeActions() const { return m_treeActions; }
 
     // What the "Generate Content" button does, in this order: saveStateRequested, the engine
     // generates from the open folder and copies the text, generated(url), and
-    // viewModeRequested(preview).
+    // viewModeRequested(preview). Without a folder (the button is disabled then) it does nothing;
+    // when the engine cannot generate, it stops after saveStateRequested.
     void generate();
 
     // The title for a folder: its last path component, or "Code Plexor" without a folder.
@@ -80,6 +84,8 @@ private:
     void rebuildFileTypeButtons();
     void changeFileType(const QString& extension, bool enabled);
     void changeShowAll(bool showAll);
+    void changeRespectGitignore(bool respect);
+    void selectChangedFiles();
     void askForRescan();
     void showPrefix();
     void showSuffix();
@@ -114,6 +120,8 @@ private:
     QTreeView* m_tree = nullptr;
     FileTreeModel* m_model = nullptr;
     QLineEdit* m_treeFilter = nullptr;
+    QCheckBox* m_gitignoreSwitch = nullptr;
+    TintedButton* m_selectChanged = nullptr;
     FileTreeActions* m_treeActions = nullptr;
     TintedButton* m_generate = nullptr;
     // Set while an edit from an editor goes into the engine, so that the engine's change signal

@@ -4,7 +4,7 @@
 #include "tags/NamedColors.h"
 #include "ui/Badge.h"
 #include "ui/CharacterCount.h"
-#include "ui/ExactTextEdit.h"
+#include "ui/LargeTextEdit.h"
 #include "ui/Theme.h"
 #include "ui/TintedButton.h"
 
@@ -30,13 +30,12 @@ PlexorPreviewView::PlexorPreviewView(PlexorViewModel& engine, QWidget* parent)
     layout->setSpacing(0);
 
     m_editor =
-        new ExactTextEdit([this]() -> const QString& { return m_engine.generatedContent(); }, this);
+        new LargeTextEdit([this]() -> const QString& { return m_engine.generatedContent(); }, this);
     m_editor->setObjectName(QStringLiteral("previewEditor"));
     m_editor->setAccessibleName(tr("Generated text"));
     m_editor->setFont(Theme::monospaced());
     m_editor->setFrameShape(QFrame::NoFrame);
-    m_editor->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    m_editor->setTabChangesFocus(true);
+    m_editor->setPadding(4);
     layout->addWidget(m_editor, 1);
 
     // The badge floats over the editor's bottom-right corner; clicks go through to the text.
@@ -75,21 +74,20 @@ PlexorPreviewView::PlexorPreviewView(PlexorViewModel& engine, QWidget* parent)
     connect(m_regenerate, &QPushButton::clicked, this, &PlexorPreviewView::regenerate);
     connect(m_copy, &QPushButton::clicked, this, &PlexorPreviewView::copy);
 
-    // Counting waits for the event loop, so that a burst of changes is counted once.
-    m_countTimer.setSingleShot(true);
-    m_countTimer.setInterval(0);
-    connect(&m_countTimer, &QTimer::timeout, this, &PlexorPreviewView::updateCount);
-
-    connect(m_editor, &ExactTextEdit::edited, this, &PlexorPreviewView::applyEdit);
+    connect(m_editor, &LargeTextEdit::edited, this, &PlexorPreviewView::applyEdit);
     connect(&m_engine, &PlexorViewModel::generatedContentChanged, this,
             &PlexorPreviewView::showGeneratedContent);
+    connect(&m_engine, &PlexorViewModel::generatedContentChanged, this,
+            &PlexorPreviewView::updateEnabled);
     connect(&m_engine, &PlexorViewModel::justCopiedChanged, this, &PlexorPreviewView::updateLabels);
     connect(&m_engine, &PlexorViewModel::justRegeneratedChanged, this,
             &PlexorPreviewView::updateLabels);
 
-    showGeneratedContent();
-    updateCount();
+    m_shownText = m_engine.generatedContent();
+    m_count = CharacterCount::graphemes(m_shownText);
+    showCount();
     updateLabels();
+    updateEnabled();
     applyColors();
 }
 
@@ -98,6 +96,7 @@ PlexorPreviewView::~PlexorPreviewView() = default;
 void PlexorPreviewView::setUrl(const std::optional<QString>& url)
 {
     m_url = url;
+    updateEnabled();
 }
 
 QString PlexorPreviewView::charsText(qsizetype count)
@@ -112,14 +111,26 @@ QString PlexorPreviewView::shownCount() const
 
 void PlexorPreviewView::regenerate()
 {
-    m_engine.generateContent(m_url);
-    m_engine.copyToClipboard();
-    m_engine.raiseJustRegenerated();
+    if (m_engine.generateAndCopy(m_url))
+        m_engine.raiseJustRegenerated();
 }
 
 void PlexorPreviewView::copy()
 {
+    if (!canCopy())
+        return;
     m_engine.copyToClipboard();
+}
+
+bool PlexorPreviewView::canCopy() const
+{
+    return m_url.has_value() && !m_engine.generatedContent().isEmpty();
+}
+
+void PlexorPreviewView::updateEnabled()
+{
+    m_regenerate->setEnabled(m_url.has_value());
+    m_copy->setEnabled(canCopy());
 }
 
 void PlexorPreviewView::goBack()
@@ -129,31 +140,37 @@ void PlexorPreviewView::goBack()
 
 void PlexorPreviewView::showGeneratedContent()
 {
-    if (!m_applyingEdit) {
-        const QString& text = m_engine.generatedContent();
-        // An unchanged text leaves the editor (and its cursor and scroll position) alone; after
-        // an edit, any text from the engine is shown.
-        if (m_shownText.isNull() || text != m_shownText) {
-            m_shownText = text;
-            m_editor->showSourceText();
-        }
-    }
-    m_countTimer.start();
+    if (m_applyingEdit)
+        return;
+    const QString& text = m_engine.generatedContent();
+    // An unchanged text leaves the editor (and its cursor and scroll position) alone; after an
+    // edit, what the editor shows is no longer known here, so any new text is shown.
+    const bool unchanged = !m_shownText.isNull() && text == m_shownText;
+    // Holding the new text (which shares the engine's characters) lets the old one go.
+    m_shownText = text;
+    if (unchanged)
+        return;
+    m_editor->reload();
+    m_count = CharacterCount::graphemes(text);
+    showCount();
 }
 
 void PlexorPreviewView::applyEdit(qsizetype from, qsizetype removed, const QString& inserted)
 {
-    // The text shown is let go at the first edit, so the engine's characters are not kept
-    // twice.
+    // The text shown before the first edit is let go, so that the engine's text is not copied
+    // for its sake; the count follows the lines the edit touches.
     m_shownText = QString();
+    m_count +=
+        CharacterCount::changeAfterEdit(m_engine.generatedContent(), from, removed, inserted);
     m_applyingEdit = true;
     m_engine.editGeneratedContent(from, removed, inserted);
     m_applyingEdit = false;
+    showCount();
 }
 
-void PlexorPreviewView::updateCount()
+void PlexorPreviewView::showCount()
 {
-    const QString text = charsText(CharacterCount::graphemes(m_engine.generatedContent()));
+    const QString text = charsText(m_count);
     m_countBadge->setText(text);
     m_countBadge->setAccessibleName(text);
     placeBadge();
@@ -186,6 +203,10 @@ bool PlexorPreviewView::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_editor && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
         placeBadge();
+    // The copy that sharing the text with the clipboard defers is made when the user turns to
+    // the editor, not at the first keystroke.
+    if (watched == m_editor && event->type() == QEvent::FocusIn)
+        m_engine.prepareForEditing();
     return QWidget::eventFilter(watched, event);
 }
 
@@ -201,10 +222,10 @@ void PlexorPreviewView::applyColors()
     if (m_applyingColors)
         return;
     m_applyingColors = true;
-    m_editor->setStyleSheet(
-        QStringLiteral("QPlainTextEdit { background: %1; color: %2; border: none; padding: 4px; }")
-            .arg(Theme::cssColor(Theme::textBackground()),
-                 Theme::cssColor(Theme::withOpacity(palette().color(QPalette::Text), 0.7))));
+    QPalette background = m_editor->viewport()->palette();
+    background.setColor(QPalette::Base, Theme::textBackground());
+    m_editor->viewport()->setPalette(background);
+    m_editor->setTextColor(Theme::withOpacity(palette().color(QPalette::Text), 0.7));
     Badge::Style badge;
     badge.color = NamedColors::color(NamedColor::green);
     badge.backgroundOpacity = 0.35;

@@ -3,13 +3,12 @@
 #include "model/ViewMode.h"
 
 #include <QString>
-#include <QTimer>
 #include <QWidget>
 
 #include <optional>
 
 class Badge;
-class ExactTextEdit;
+class LargeTextEdit;
 class PlexorViewModel;
 class TintedButton;
 
@@ -17,10 +16,11 @@ class TintedButton;
 // user-perceived characters (" chars") in the corner, and the buttons "Back", "Regenerate" and
 // "Copy", whose labels follow the engine's justRegenerated and justCopied flags.
 //
-// Each edit in the editor goes into the engine's generatedContent at once, as a replacement of
-// the characters the user changed (every other character stays exactly as generated), so Copy
-// copies the edited text; a change of the text in the engine (a generation) replaces the
-// editor's text.
+// The editor shows the engine's generatedContent itself, without a copy, and hands every edit to
+// the engine at once as a replacement of the characters the user changed, so Copy copies the
+// edited text exactly as shown and typed, and a text of any size shows and edits without delay.
+// A new text from the engine (a generation) replaces the editor's text and its edits; the same
+// text again leaves the cursor and the view where they are.
 class PlexorPreviewView : public QWidget {
     Q_OBJECT
 
@@ -32,10 +32,13 @@ public:
     void setUrl(const std::optional<QString>& url);
     const std::optional<QString>& url() const { return m_url; }
 
+    LargeTextEdit* editor() const { return m_editor; }
+
     // "Regenerate": the engine generates from the open folder (replacing any edits), copies,
-    // and raises justRegenerated.
+    // and raises justRegenerated. Without a folder it does nothing and the button is disabled.
     void regenerate();
-    // "Copy": the (edited) text goes to the clipboard.
+    // "Copy": the (edited) text goes to the clipboard. Without a folder or with an empty text it
+    // does nothing and the button is disabled, so the user's clipboard is never emptied.
     void copy();
     // "Back": asks for the input screen.
     void goBack();
@@ -56,21 +59,25 @@ protected:
 private:
     void showGeneratedContent();
     void applyEdit(qsizetype from, qsizetype removed, const QString& inserted);
-    void updateCount();
+    void showCount();
     void placeBadge();
     void updateLabels();
+    void updateEnabled();
+    bool canCopy() const;
     void applyColors();
 
     PlexorViewModel& m_engine;
     std::optional<QString> m_url;
-    ExactTextEdit* m_editor = nullptr;
+    LargeTextEdit* m_editor = nullptr;
     Badge* m_countBadge = nullptr;
     TintedButton* m_back = nullptr;
     TintedButton* m_regenerate = nullptr;
     TintedButton* m_copy = nullptr;
-    // The engine's text as last shown, until the first edit.
+    // The engine's text as last shown, until the first edit (it shares the engine's characters,
+    // so holding it costs nothing until then).
     QString m_shownText;
+    // User-perceived characters of the engine's text.
+    qsizetype m_count = 0;
     bool m_applyingEdit = false;
     bool m_applyingColors = false;
-    QTimer m_countTimer;
 };

@@ -24,6 +24,7 @@
 #include "ui/SegmentedControl.h"
 #include "ui/TintedButton.h"
 
+#include "ui/LargeTextEdit.h"
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -311,7 +312,7 @@ private Q_SLOTS:
         QCOMPARE(window.viewMode(), ViewMode::preview);
         QCOMPARE(window.modePicker()->currentIndex(), 2);
         QCOMPARE(find<QPushButton>(QStringLiteral("copyButton"))->text(), QStringLiteral("Copied"));
-        QCOMPARE(find<QPlainTextEdit>(QStringLiteral("previewEditor"))->toPlainText(),
+        QCOMPARE(find<LargeTextEdit>(QStringLiteral("previewEditor"))->text(),
                  lastCopied(m_clipboard));
         // The generated folder is the one reopened at the next start.
         QVERIFY(m_preferences->bytes(PreferenceKeys::lastFolderBookmark));
@@ -388,16 +389,16 @@ private Q_SLOTS:
         click(find<QPushButton>(QStringLiteral("generateButton")));
         const QString generated = engine().generatedContent();
 
-        auto* editor = find<QPlainTextEdit>(QStringLiteral("previewEditor"));
+        auto* editor = find<LargeTextEdit>(QStringLiteral("previewEditor"));
         editor->setFocus();
-        editor->moveCursor(QTextCursor::Start);
+        editor->setCursorPosition(0);
         QTest::keyClicks(editor, QStringLiteral("NOTE "));
         click(find<QPushButton>(QStringLiteral("copyButton")));
         QCOMPARE(lastCopied(m_clipboard), QStringLiteral("NOTE ") + generated);
 
         auto* regenerate = find<QPushButton>(QStringLiteral("regenerateButton"));
         click(regenerate);
-        QCOMPARE(editor->toPlainText(), generated);
+        QCOMPARE(editor->text(), generated);
         QCOMPARE(lastCopied(m_clipboard), generated);
         QCOMPARE(regenerate->text(), QStringLiteral("Updated & Copied"));
         QCOMPARE(find<QPushButton>(QStringLiteral("copyButton"))->text(), QStringLiteral("Copied"));
@@ -775,7 +776,7 @@ private Q_SLOTS:
                 QVERIFY2(!name.isEmpty(), qPrintable(button->objectName()));
             }
         }
-        QVERIFY(!find<QPlainTextEdit>(QStringLiteral("previewEditor"))->accessibleName().isEmpty());
+        QVERIFY(!find<LargeTextEdit>(QStringLiteral("previewEditor"))->accessibleName().isEmpty());
         window.setViewMode(ViewMode::plexor);
         QVERIFY(!find<QPlainTextEdit>(QStringLiteral("prefixEditor"))->accessibleName().isEmpty());
         QVERIFY(!find<QTreeView>(QStringLiteral("fileTree"))->accessibleName().isEmpty());

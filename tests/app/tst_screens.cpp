@@ -20,7 +20,7 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QPlainTextEdit>
+#include <QAbstractScrollArea>
 #include <QStyleFactory>
 #include <QTreeView>
 #include <QtTest>
@@ -204,7 +204,7 @@ private Q_SLOTS:
         QCOMPARE(m_window->viewMode(), ViewMode::preview);
         const QImage previewPicture = grab(m_window.get());
         save(previewPicture, QStringLiteral("preview") + suffix);
-        auto* editor = m_window->findChild<QPlainTextEdit*>(QStringLiteral("previewEditor"));
+        auto* editor = m_window->findChild<QAbstractScrollArea*>(QStringLiteral("previewEditor"));
         const QPoint editorCorner = editor->mapTo(m_window.get(), QPoint(editor->width() / 2, 2));
         QCOMPARE(previewPicture.pixelColor(editorCorner).rgb(),
                  QApplication::palette().color(QPalette::Base).rgb());

@@ -119,7 +119,7 @@ private Q_SLOTS:
             "\napp/src/main.c\n" + rule + "\n\nint main() {}\n\n\n\n\n-------------\n" +
             "I want you to read everything above carefully, analyze how my app works "
             "completely. When you are finished just reply 'I\xe2\x80\x99m ready!'. I will ask "
-            "questions or request new feautres when you are ready. If I want new features give "
+            "questions or request new features when you are ready. If I want new features give "
             "me the full code, ready to copy and replace the original file. Unless it is just a "
             "small change in a single place.\n";
         QCOMPARE(run.out, expected);

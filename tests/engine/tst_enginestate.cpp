@@ -7,7 +7,9 @@
 #include "model/Preferences.h"
 
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QtTest>
 
 class TestEngineState : public QObject {
@@ -46,7 +48,7 @@ private Q_SLOTS:
         QCOMPARE(suffix.toUtf8().size(), 341);
         QVERIFY(suffix.endsWith(QStringLiteral("single place.\n")));
         QVERIFY(suffix.contains(QStringLiteral("'I\u2019m ready!'")));
-        QVERIFY(suffix.contains(QStringLiteral("new feautres when")));
+        QVERIFY(suffix.contains(QStringLiteral("request new features when")));
         QCOMPARE(PlexorViewModel::suffixSeparator(), QStringLiteral("\n\n-------------\n"));
         QCOMPARE(PlexorViewModel::ignoredNames(),
                  (QStringList{QStringLiteral(".git"), QStringLiteral(".build"),
@@ -220,35 +222,99 @@ private Q_SLOTS:
         auto engine = makeEngine();
         engine->loadFiles(tree.root());
         FileTreeFilter filter;
-        filter.apply(engine->files(), query);
+        filter.setTree(&engine->files());
+        filter.setQuery(query);
         QStringList found;
         for (const FileItem* file : filter.shownFiles())
             found.append(file->path().mid(tree.root().size() + 1));
         found.sort();
         QCOMPARE(found, shown);
+        // Typed letter by letter (each query narrowing the one before), the finds are the same.
+        FileTreeFilter typed;
+        typed.setTree(&engine->files());
+        for (qsizetype length = 1; length <= query.size(); ++length)
+            typed.setQuery(query.left(length));
+        QCOMPARE(typed.shownFiles(), filter.shownFiles());
         if (!filter.isActive())
             return;
         // Only folders holding shown files are shown, each row counted among shown siblings.
         for (const FileItem* file : filter.shownFiles()) {
-            for (const FileItem* node = file; node; node = node->parent()) {
-                const auto& siblings = filter.shownChildren(node->parent());
-                QCOMPARE(siblings.at(static_cast<size_t>(filter.shownRow(node))), node);
+            for (int number = filter.numberOf(file); number >= 0;
+                 number = filter.parentOf(number)) {
+                QCOMPARE(filter.node(number)->parent(), filter.parentOf(number) < 0
+                                                            ? nullptr
+                                                            : filter.node(filter.parentOf(number)));
+                QCOMPARE(filter.shownChild(filter.parentOf(number), filter.shownRow(number)),
+                         number);
             }
         }
         size_t shownNodes = 0;
-        std::function<void(const FileItem*)> count = [&](const FileItem* folder) {
-            for (const FileItem* child : filter.shownChildren(folder)) {
+        std::function<void(int)> count = [&](int folder) {
+            for (int row = 0; row < filter.shownCount(folder); ++row) {
                 ++shownNodes;
-                count(child);
+                count(filter.shownChild(folder, row));
             }
         };
-        count(nullptr);
+        count(-1);
         QSet<const FileItem*> expected;
         for (const FileItem* file : filter.shownFiles()) {
             for (const FileItem* node = file; node; node = node->parent())
                 expected.insert(node);
         }
         QCOMPARE(shownNodes, static_cast<size_t>(expected.size()));
+    }
+
+    void gitSwitchIsStoredAndChangedFilesAreSelected()
+    {
+        const QString git = QStandardPaths::findExecutable(QStringLiteral("git"));
+        if (git.isEmpty())
+            QSKIP("git is not installed");
+        TestTree tree;
+        QVERIFY(tree.addAll(
+            {QStringLiteral("same.c"), QStringLiteral("edited.c"), QStringLiteral("out/built.c")}));
+        QVERIFY(tree.add(QStringLiteral(".gitignore"), "out/\n"));
+        const auto run = [&](const QStringList& arguments) {
+            QProcess process;
+            process.setWorkingDirectory(tree.root());
+            process.start(git, QStringList{QStringLiteral("-c"), QStringLiteral("user.name=T"),
+                                           QStringLiteral("-c"), QStringLiteral("user.email=t@t")} +
+                                   arguments);
+            return process.waitForFinished() && process.exitCode() == 0;
+        };
+        QVERIFY(run({QStringLiteral("init"), QStringLiteral("-q")}));
+        QVERIFY(run({QStringLiteral("add"), QStringLiteral("-A")}));
+        QVERIFY(run({QStringLiteral("commit"), QStringLiteral("-qm"), QStringLiteral("x")}));
+        QVERIFY(tree.add(QStringLiteral("edited.c"), "new"));
+        QVERIFY(tree.add(QStringLiteral("fresh.c"), "new"));
+
+        auto engine = makeEngine();
+        QVERIFY(!engine->respectGitignore());
+        engine->loadFiles(tree.root());
+        QVERIFY(engine->inGitWorkTree());
+        QVERIFY(findNode(engine->files(), tree.root(), QStringLiteral("out/built.c")));
+        engine->setRespectGitignore(true);
+        engine->loadFiles(tree.root());
+        QVERIFY(!findNode(engine->files(), tree.root(), QStringLiteral("out/built.c")));
+        // The switch outlives the engine.
+        QVERIFY(makeEngine()->respectGitignore());
+
+        const FileItem* same = findNode(engine->files(), tree.root(), QStringLiteral("same.c"));
+        engine->toggleSelection(same->id());
+        QVERIFY(engine->selectChangedFiles(tree.root()));
+        QStringList names;
+        for (const FileItem* node : engine->collectSelectedItems())
+            names.append(node->name());
+        names.sort();
+        QCOMPARE(names, (QStringList{QStringLiteral("edited.c"), QStringLiteral("fresh.c"),
+                                     QStringLiteral("same.c")}));
+
+        TestTree outside;
+        QVERIFY(outside.add(QStringLiteral("a.c")));
+        engine->loadFiles(outside.root());
+        QVERIFY(!engine->inGitWorkTree());
+        QString error;
+        QVERIFY(!engine->selectChangedFiles(outside.root(), &error));
+        QVERIFY(error.contains(QStringLiteral("git work tree")));
     }
 
     void expansionIsAnnounced()

@@ -242,7 +242,7 @@ private Q_SLOTS:
         QVERIFY(m_log.first().contains(QStringLiteral("permission")));
     }
 
-    void noFolderOrRefusedAccessKeepsTheOldText()
+    void noFolderOrRefusedAccessKeepsTheOldTextAndTheClipboard()
     {
         TestTree tree;
         QVERIFY(tree.add(QStringLiteral("a.c"), "x"));
@@ -252,19 +252,26 @@ private Q_SLOTS:
         engine->setGeneratedContent(QStringLiteral("old"));
         QSignalSpy changed(engine.get(), &PlexorViewModel::generatedContentChanged);
 
-        engine->generateContent(std::nullopt);
+        // Nothing generated: the user's clipboard is left alone and nothing claims a copy.
+        QVERIFY(!engine->generateAndCopy(std::nullopt));
         QCOMPARE(engine->generatedContent(), QStringLiteral("old"));
         bookmarks.service.refuse = true;
-        engine->generateContent(tree.root());
+        QVERIFY(!engine->generateAndCopy(tree.root()));
         QCOMPARE(engine->generatedContent(), QStringLiteral("old"));
         QCOMPARE(changed.count(), 0);
+        QVERIFY(m_clipboard.calls.isEmpty());
+        QVERIFY(!engine->justCopied());
 
         bookmarks.service.refuse = false;
         const int begunBefore = bookmarks.service.begun;
-        engine->generateContent(tree.root());
+        QVERIFY(engine->generateAndCopy(tree.root()));
         QCOMPARE(bookmarks.service.begun, begunBefore + 1);
         QCOMPARE(bookmarks.service.ended, bookmarks.service.begun);
         QVERIFY(engine->generatedContent().startsWith(QStringLiteral("P\n\napp/a.c")));
+        QCOMPARE(m_clipboard.calls,
+                 (QStringList{QStringLiteral("clear"),
+                              QStringLiteral("set:") + engine->generatedContent()}));
+        QVERIFY(engine->justCopied());
     }
 
     void copyClearsThenSetsTheText()

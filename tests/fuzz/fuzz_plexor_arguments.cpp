@@ -20,10 +20,16 @@ QStringList canonical(const GenerateCommand::Arguments& parsed)
     QStringList arguments;
     if (parsed.scan.allFiles)
         arguments.append(QStringLiteral("--all-files"));
+    if (parsed.scan.gitignore)
+        arguments.append(QStringLiteral("--gitignore"));
     for (const auto& [extension, enabled] : parsed.scan.typeSwitches)
         arguments.append(QStringLiteral("--type=%1=%2").arg(extension, enabled ? u"on" : u"off"));
     for (const QString& path : parsed.selection.selectPaths)
         arguments.append(QStringLiteral("--select=") + path);
+    if (parsed.selection.changed)
+        arguments.append(QStringLiteral("--changed"));
+    if (parsed.count)
+        arguments.append(QStringLiteral("--count"));
     if (parsed.selection.selectAll)
         arguments.append(QStringLiteral("--select-all"));
     for (const PathPattern& pattern : parsed.selection.includes)
@@ -58,9 +64,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(!GenerateCommand::parseArguments(tool, canonical(parsed), reparsed));
     FUZZ_CHECK(reparsed.scan.folder == parsed.scan.folder);
     FUZZ_CHECK(reparsed.scan.allFiles == parsed.scan.allFiles);
+    FUZZ_CHECK(reparsed.scan.gitignore == parsed.scan.gitignore);
     FUZZ_CHECK(reparsed.scan.typeSwitches == parsed.scan.typeSwitches);
     FUZZ_CHECK(reparsed.selection.selectPaths == parsed.selection.selectPaths);
     FUZZ_CHECK(reparsed.selection.selectAll == parsed.selection.selectAll);
+    FUZZ_CHECK(reparsed.selection.changed == parsed.selection.changed);
+    FUZZ_CHECK(reparsed.count == parsed.count);
     FUZZ_CHECK(patternTexts(reparsed.selection.includes) == patternTexts(parsed.selection.includes));
     FUZZ_CHECK(patternTexts(reparsed.selection.excludes) == patternTexts(parsed.selection.excludes));
     FUZZ_CHECK(reparsed.project == parsed.project);

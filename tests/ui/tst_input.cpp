@@ -16,6 +16,7 @@
 #include "ui/TintedButton.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -226,15 +227,14 @@ private Q_SLOTS:
                                         QStringLiteral("mode Preview")}));
         QVERIFY(m_engine->generatedContent().contains(QStringLiteral("app/a.md")));
 
-        // Without a folder every step still runs; the text stays as it was.
+        // Without a folder the button is disabled and nothing happens, the clipboard included.
         m_events.clear();
+        m_clipboard.calls.clear();
         m_view->setFolder(std::nullopt, QString());
-        const QString before = m_engine->generatedContent();
+        QVERIFY(!find<TintedButton>(QStringLiteral("generateButton"))->isEnabled());
         m_view->generate();
-        QCOMPARE(m_engine->generatedContent(), before);
-        QCOMPARE(m_events.first(), QStringLiteral("save .md=1"));
-        QCOMPARE(m_events.last(), QStringLiteral("mode Preview"));
-        QVERIFY(m_events.contains(QStringLiteral("generated -")));
+        QVERIFY(m_events.isEmpty());
+        QVERIFY(m_clipboard.calls.isEmpty());
     }
 
     // Every odd kind of entry at once: the tree shows and every file it lists generates, with
@@ -361,6 +361,21 @@ private Q_SLOTS:
         QVERIFY(!model->node(innerIndex)->isExpanded());
     }
 
+    void gitignoreSwitchStoresThenRescans()
+    {
+        show();
+        m_engine->loadFiles(m_tree->root());
+        QCheckBox* gitignore = m_view->gitignoreSwitch();
+        QCOMPARE(gitignore->text(), QStringLiteral("Respect .gitignore"));
+        QVERIFY(!gitignore->isChecked());
+        QTest::mouseClick(gitignore, Qt::LeftButton);
+        QVERIFY(m_engine->respectGitignore());
+        QCOMPARE(m_events, (QStringList{QStringLiteral("save .md=1"), QStringLiteral("refresh")}));
+        // A folder outside any git work tree has no changed files to select.
+        QVERIFY(!m_view->selectChangedButton()->isEnabled());
+        QCOMPARE(m_view->selectChangedButton()->text(), QStringLiteral("Select Changed Files"));
+    }
+
     void filterShowsFindsAndRestoresExpansion()
     {
         show();
@@ -387,6 +402,7 @@ private Q_SLOTS:
                  m_tree->path(QStringLiteral("lib/inner/c.py")));
         QVERIFY(tree->isExpanded(libIndex));
         QVERIFY(tree->isExpanded(innerIndex));
+        const FileItem* libNode = model->node(libIndex);
         // A tick while filtering is an ordinary tick; closing a folder is the filter's own.
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(file).center());
         QCOMPARE(m_engine->collectSelectedItems().size(), 1);
@@ -398,7 +414,7 @@ private Q_SLOTS:
         QVERIFY(filter->text().isEmpty());
         QCOMPARE(model->rowCount(), 2);
         QCOMPARE(PlexorViewModel::collectExpandedPaths(m_engine->files()), QSet<QString>{inner});
-        QVERIFY(!tree->isExpanded(model->indexOf(model->node(libIndex))));
+        QVERIFY(!tree->isExpanded(model->indexOf(libNode)));
         QCOMPARE(m_engine->collectSelectedItems().size(), 1);
     }
 

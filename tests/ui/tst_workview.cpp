@@ -175,14 +175,16 @@ private Q_SLOTS:
         QVERIFY(!engine.generatedContent().isEmpty());
     }
 
-    void theShortcutWithoutAFolderCopiesThePreviousText()
+    void theShortcutWithoutAFolderDoesNothing()
     {
         show();
         m_view->viewModel().setGeneratedContent(QStringLiteral("earlier"));
+        QSignalSpy saves(m_view.get(), &PlexorWorkView::saveStateRequested);
         postShortcut();
-        QCOMPARE(m_clipboard.calls,
-                 (QStringList{QStringLiteral("clear"), QStringLiteral("set:earlier")}));
-        QCOMPARE(m_view->viewMode(), ViewMode::preview);
+        QVERIFY(m_clipboard.calls.isEmpty());
+        QVERIFY(saves.isEmpty());
+        QVERIFY(!m_view->viewModel().justCopied());
+        QCOMPARE(m_view->viewMode(), ViewMode::plexor);
     }
 
     void aDiscardedViewNoLongerAnswers()
