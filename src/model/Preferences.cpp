@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -32,6 +33,22 @@ QSettings::Format jsonFormat()
     static const QSettings::Format format =
         QSettings::registerFormat(QStringLiteral("json"), readJsonFile, writeJsonFile);
     return format;
+}
+
+// Removes what an interrupted atomic write leaves beside the file: the new file under the
+// file's name, a dot and six random letters, never renamed into place.
+void removeInterruptedWrites(const QString& filePath)
+{
+    const QFileInfo info(filePath);
+    const QRegularExpression leftover(
+        QRegularExpression::anchoredPattern(QRegularExpression::escape(info.fileName()) +
+                                            QStringLiteral("\\.[A-Za-z]{6}")));
+    QDir folder = info.absoluteDir();
+    const QStringList names = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        if (leftover.match(name).hasMatch())
+            folder.remove(name);
+    }
 }
 
 // Moves a file that is not a JSON object aside so that no write replaces it, and returns where it
@@ -80,6 +97,7 @@ Preferences::Preferences(const QString& filePath, Access access, QObject* parent
             lock.unlock();
         else if (QFileInfo(lockPath).size() == 0)
             QFile::remove(lockPath);
+        removeInterruptedWrites(filePath);
     }
     m_settings = std::make_unique<QSettings>(filePath, jsonFormat());
 }
