@@ -83,6 +83,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # are named here: the platform plugins (xcb, wayland) and the SVG icon engine.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core | fonts-freefont-ttf")
+# wl-clipboard: copies made by the global shortcut while the window is in the back (Wayland);
+# qt6-wayland: the native Wayland platform.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core | fonts-freefont-ttf, wl-clipboard, qt6-wayland")
 
 include(CPack)

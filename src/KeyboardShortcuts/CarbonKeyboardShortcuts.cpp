@@ -1,10 +1,13 @@
 #include "KeyboardShortcuts/CarbonKeyboardShortcuts.h"
 
+#include "KeyboardShortcuts/KeyboardShortcuts.h"
 #include "KeyboardShortcuts/ModifierFlags.h"
 #include "KeyboardShortcuts/NullHotKeyBackend.h"
 #include "KeyboardShortcuts/QtKeyMapping.h"
 #include "platform/Log.h"
+#include "platform/NotificationCenter.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace KeyboardShortcuts {
@@ -31,6 +34,20 @@ void CarbonKeyboardShortcuts::setBackend(std::unique_ptr<HotKeyBackend> backend)
     m_hotKeyEventsRouted = false;
     m_rawKeyEventsRouted = false;
     m_backend = backend ? std::move(backend) : std::make_unique<NullHotKeyBackend>();
+    connect(m_backend.get(), &HotKeyBackend::statusChanged, this,
+            &CarbonKeyboardShortcuts::postTableChange);
+    postTableChange();
+}
+
+void CarbonKeyboardShortcuts::postTableChange() const
+{
+    NotificationCenter::defaultCenter().post(hotKeyRegistrationDidChange);
+}
+
+bool CarbonKeyboardShortcuts::hasHotKey(const Shortcut& shortcut) const
+{
+    return std::any_of(m_hotKeyTable.begin(), m_hotKeyTable.end(),
+                       [&shortcut](const auto& entry) { return entry.second.shortcut == shortcut; });
 }
 
 void CarbonKeyboardShortcuts::logRegistrationError(const Shortcut& shortcut, int status) const
@@ -55,12 +72,25 @@ void CarbonKeyboardShortcuts::registerShortcut(const Shortcut& shortcut, Callbac
         fits ? m_backend->registerHotKey(id, shortcut) : HotKeyBackend::invalidParameter;
     if (status != HotKeyBackend::noError) {
         logRegistrationError(shortcut, status);
+        postTableChange();
         return;
     }
     m_hotKeyTable.insert_or_assign(
         id, HotKey{shortcut, id, true, std::move(onKeyDown), std::move(onKeyUp)});
     if (!m_handlerInstalled)
         installHandler();
+    postTableChange();
+}
+
+void CarbonKeyboardShortcuts::dropRefused(quint32 id, int status)
+{
+    const auto found = m_hotKeyTable.find(id);
+    if (found == m_hotKeyTable.end())
+        return;
+    logRegistrationError(found->second.shortcut, status);
+    m_rawPressed.remove(found->second.shortcut.carbonKeyCode());
+    m_hotKeyTable.erase(found);
+    postTableChange();
 }
 
 void CarbonKeyboardShortcuts::installHandler()
@@ -69,22 +99,28 @@ void CarbonKeyboardShortcuts::installHandler()
             [this](quint32 id) { handleHotKeyEvent(EventType::keyDown, id); });
     connect(m_backend.get(), &HotKeyBackend::hotKeyReleased, this,
             [this](quint32 id) { handleHotKeyEvent(EventType::keyUp, id); });
+    connect(m_backend.get(), &HotKeyBackend::hotKeyRefused, this,
+            &CarbonKeyboardShortcuts::dropRefused);
     m_handlerInstalled = true;
     refreshEventRouting();
 }
 
 void CarbonKeyboardShortcuts::unregisterShortcut(const Shortcut& shortcut)
 {
+    bool changed = false;
     for (auto it = m_hotKeyTable.begin(); it != m_hotKeyTable.end();) {
         if (it->second.shortcut == shortcut) {
             if (it->second.isRegistered)
                 m_backend->unregisterHotKey(it->first);
             m_rawPressed.remove(shortcut.carbonKeyCode());
             it = m_hotKeyTable.erase(it);
+            changed = true;
         } else {
             ++it;
         }
     }
+    if (changed)
+        postTableChange();
 }
 
 void CarbonKeyboardShortcuts::setEnabled(bool enabled)
@@ -125,6 +161,7 @@ void CarbonKeyboardShortcuts::refreshEventRouting()
                 if (status != HotKeyBackend::noError) {
                     logRegistrationError(hotKey.shortcut, status);
                     it = m_hotKeyTable.erase(it);
+                    postTableChange();
                     continue;
                 }
                 hotKey.isRegistered = true;

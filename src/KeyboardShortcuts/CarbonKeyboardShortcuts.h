@@ -59,6 +59,9 @@ public:
     bool handleRawKeyEvent(EventType type, const Shortcut& shortcut, bool isAutoRepeat = false);
 
     QList<HotKey> hotKeys() const;
+    // Whether the table holds a hot key of the shortcut (registered now or while a menu is
+    // closed again); false after the system refused it.
+    bool hasHotKey(const Shortcut& shortcut) const;
 
 private:
     CarbonKeyboardShortcuts();
@@ -68,6 +71,8 @@ private:
     void installHandler();
     void unregisterAllFromSystem();
     void logRegistrationError(const Shortcut& shortcut, int status) const;
+    void dropRefused(quint32 id, int status);
+    void postTableChange() const;
 
     std::unique_ptr<HotKeyBackend> m_backend;
     std::map<quint32, HotKey> m_hotKeyTable;

@@ -33,11 +33,26 @@ public:
     // would fail or take it away from them. Combinations this backend holds are not taken.
     virtual bool isTakenBySystem(const Shortcut& shortcut) = 0;
 
+    // Whether a combination that isTakenBySystem reports is certain to be refused, so that
+    // offering to use it anyway would only store a shortcut that does nothing. On X11 a taken
+    // grab is refused with BadAccess whatever this program does.
+    virtual bool refusesTakenShortcuts() const { return false; }
+
+    // One line for the settings on how this system runs the hot keys (for example the keys the
+    // desktop chose); empty when there is nothing to say. statusChanged announces a new one.
+    virtual QString statusText() const { return {}; }
+    // What the hot keys do, for a desktop that lists them to the user.
+    virtual void setDescription(const QString& description) { Q_UNUSED(description) }
+
 Q_SIGNALS:
     // The key of a registered hot key went down. A held key reports one press.
     void hotKeyPressed(quint32 id);
     // The key of a registered hot key came up, whatever modifiers are still held.
     void hotKeyReleased(quint32 id);
+    // The system gave up or refused the hot key of `id` after registerHotKey had answered
+    // noError (a backend whose system answers later). `status` as for registerHotKey.
+    void hotKeyRefused(quint32 id, int status);
+    void statusChanged();
 };
 
 } // namespace KeyboardShortcuts

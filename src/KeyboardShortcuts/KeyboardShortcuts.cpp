@@ -320,6 +320,13 @@ QSet<Shortcut> activeHotKeyShortcuts()
     return state().activeHotKeyShortcuts;
 }
 
+bool isRefusedBySystem(const Name& name)
+{
+    const std::optional<Shortcut> shortcut = getShortcut(name);
+    return shortcut && state().activeHotKeyShortcuts.contains(*shortcut) &&
+           !layer().hasHotKey(*shortcut);
+}
+
 bool isDispatchSuspended()
 {
     return state().dispatchSuspended;

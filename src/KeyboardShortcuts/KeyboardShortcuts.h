@@ -33,6 +33,10 @@ inline constexpr QLatin1StringView shortcutByNameDidChange{
 // Posted when a recorder starts or stops capturing; user info "isActive" holds a bool.
 inline constexpr QLatin1StringView recorderActiveStatusDidChange{
     "KeyboardShortcuts_recorderActiveStatusDidChange"};
+// Posted when the system took, gave up or refused a hot key, or the backend has a new status
+// text; no user info.
+inline constexpr QLatin1StringView hotKeyRegistrationDidChange{
+    "KeyboardShortcuts_hotKeyRegistrationDidChange"};
 inline constexpr QLatin1StringView nameUserInfoKey{"name"};
 inline constexpr QLatin1StringView isActiveUserInfoKey{"isActive"};
 
@@ -87,6 +91,11 @@ void disable(const QList<Name>& names);
 // The shortcuts the module asked the system for and has not released since (a refused one stays
 // here, so it is not retried until it is unregistered).
 QSet<Shortcut> activeHotKeyShortcuts();
+
+// Whether the module asked the system for the name's stored shortcut and the system refused it
+// (another program holds it): the shortcut is stored but does nothing. Follow
+// hotKeyRegistrationDidChange and shortcutByNameDidChange to keep a display of it current.
+bool isRefusedBySystem(const Name& name);
 
 // While true (a recorder is capturing) hot keys stay registered but no action runs.
 bool isDispatchSuspended();

@@ -21,6 +21,10 @@ int MessageBoxAlertPresenter::present(QWidget* parent, const Alert& alert)
             box.setDefaultButton(button);
         buttons.append(button);
     }
+    // Escape and closing the box answer the first button. Left to itself the box would pick its
+    // one reject-role button, which here is the one that stores the shortcut anyway.
+    if (!buttons.isEmpty())
+        box.setEscapeButton(buttons.first());
     box.exec();
     const qsizetype index = buttons.indexOf(box.clickedButton());
     return firstButton + int(index < 0 ? 0 : index);

@@ -13,13 +13,15 @@ struct PlatformBackend {
     // None when the platform has no keymap to read.
     std::unique_ptr<KeyboardLayout> layout;
 
-    // X11 when the application runs on the xcb platform with a live connection; the null backend
-    // and no layout everywhere else (Wayland, offscreen, no display). Needs the application
-    // object.
+    // The desktop portal in a Wayland session whose portal offers global shortcuts; else X11
+    // when the application runs on the xcb platform with a live connection; else the null
+    // backend (its status says so in a Wayland session). The X11 keymap whenever there is an
+    // X connection, no layout otherwise. Needs the application object.
     static PlatformBackend create();
 
-    // Creates the platform's backend and layout and installs both in the module. The
-    // application calls this once after creating its QApplication.
+    // Creates the platform's backend and layout, installs both in the module and logs the
+    // choice once (category "codeplexor.shortcut"). The application calls this once after
+    // creating its QApplication.
     static void install();
 };
 

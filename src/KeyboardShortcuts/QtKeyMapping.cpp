@@ -5,6 +5,7 @@
 #include "KeyboardShortcuts/KeyboardLayout.h"
 #include "KeyboardShortcuts/ModifierFlags.h"
 #include "KeyboardShortcuts/SpecialKey.h"
+#include "KeyboardShortcuts/StringTable.h"
 
 #include <QKeyEvent>
 
@@ -317,10 +318,22 @@ std::optional<Shortcut> fromEvent(const QEvent& event)
 
 QString shownText(const Shortcut& shortcut)
 {
-    const QKeySequence sequence = toKeySequence(shortcut);
-    if (sequence.isEmpty())
-        return shortcut.description();
-    return sequence.toString(QKeySequence::NativeText);
+    // Qt has no Function modifier; it goes in front of Qt's text of the rest.
+    const bool function = shortcut.carbonModifiers() & CarbonModifier::function;
+    const Shortcut withoutFunction(shortcut.carbonKeyCode(),
+                                   shortcut.carbonModifiers() & ~CarbonModifier::function);
+    const QString functionText = function ? QStringLiteral("Fn+") : QString();
+    const QKeySequence sequence = toKeySequence(withoutFunction);
+    if (!sequence.isEmpty())
+        return functionText + sequence.toString(QKeySequence::NativeText);
+    // A key Qt cannot name: Qt's text of the modifiers (taken from a combination with a
+    // placeholder key, so their order and words are Qt's) and the key by its number.
+    QString modifiers =
+        QKeySequence(QKeyCombination(qtModifiers(withoutFunction.modifiers()), Qt::Key_A))
+            .toString(QKeySequence::NativeText);
+    modifiers.chop(1);
+    return functionText + modifiers +
+           StringTable::text(StringTable::unnamedKey).arg(shortcut.carbonKeyCode());
 }
 
 } // namespace KeyboardShortcuts::QtKeyMapping

@@ -43,7 +43,8 @@ quint64 eventModifierFlags(const QKeyEvent& event);
 std::optional<qint64> virtualKeyCode(const QKeyEvent& event);
 
 // The text the user sees for a shortcut: Qt's native text of its combination (for example
-// "Ctrl+Shift+K"), or the symbolic description when it has no Qt combination.
+// "Ctrl+Shift+K"), "Fn+" in front for the Function modifier, and "Key 93" for a key Qt has no
+// name for. Never a symbol of another system.
 QString shownText(const Shortcut& shortcut);
 
 } // namespace QtKeyMapping

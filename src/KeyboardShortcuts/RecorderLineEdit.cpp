@@ -75,6 +75,11 @@ RecorderLineEdit::RecorderLineEdit(const Name& name, OnChange onChange, QWidget*
     m_cancelButton->setText(QCoreApplication::translate("KeyboardShortcuts", "Clear"));
     m_cancelButton->setToolTip(m_cancelButton->text());
     connect(m_cancelButton, &QAction::triggered, this, &RecorderLineEdit::clearShortcut);
+    m_refusedMark = addAction(style()->standardIcon(QStyle::SP_MessageBoxWarning),
+                              QLineEdit::LeadingPosition);
+    m_refusedMark->setObjectName(QStringLiteral("refusedMark"));
+    // Clicking the mark only shows its tooltip; it changes nothing.
+    m_refusedMark->setEnabled(false);
 
     setTextFromName();
     NotificationCenter::defaultCenter().addObserver(
@@ -82,6 +87,10 @@ RecorderLineEdit::RecorderLineEdit(const Name& name, OnChange onChange, QWidget*
             if (userInfo.value(nameUserInfoKey).value<Name>() == m_shortcutName)
                 setTextFromName();
         });
+    NotificationCenter::defaultCenter().addObserver(hotKeyRegistrationDidChange, this,
+                                                    [this](const QVariantMap&) {
+                                                        updateRefusedMark();
+                                                    });
 }
 
 RecorderLineEdit::~RecorderLineEdit()
@@ -102,12 +111,21 @@ void RecorderLineEdit::setShortcutName(const Name& name)
 
 QSize RecorderLineEdit::sizeHint() const
 {
-    return {minimumFieldWidth, QLineEdit::sizeHint().height()};
+    // Wide enough for the text (or the placeholder), the marks shown beside it and the frame; the
+    // fixed minimum for short texts. A mark takes a square of the field's height.
+    const QString shown = text().isEmpty() ? placeholderText() : text();
+    const int height = QLineEdit::sizeHint().height();
+    int marks = 0;
+    for (const QAction* mark : {m_cancelButton, m_refusedMark})
+        marks += mark && mark->isVisible() ? 1 : 0;
+    const int frame = QLineEdit::minimumSizeHint().width();
+    const int width = fontMetrics().horizontalAdvance(shown) + marks * height + frame;
+    return {std::max(minimumFieldWidth, width), height};
 }
 
 QSize RecorderLineEdit::minimumSizeHint() const
 {
-    return {minimumFieldWidth, QLineEdit::minimumSizeHint().height()};
+    return sizeHint();
 }
 
 void RecorderLineEdit::setTextFromName()
@@ -115,6 +133,20 @@ void RecorderLineEdit::setTextFromName()
     const std::optional<Shortcut> shortcut = getShortcut(m_shortcutName);
     setText(shortcut ? QtKeyMapping::shownText(*shortcut) : QString());
     updateCancelButton();
+    updateRefusedMark();
+}
+
+void RecorderLineEdit::updateRefusedMark()
+{
+    const bool refused = isRefusedBySystem(m_shortcutName);
+    const QString why =
+        refused ? StringTable::text(StringTable::usedByOtherApplication).arg(text()) : QString();
+    m_refusedMark->setText(why);
+    m_refusedMark->setToolTip(why);
+    m_refusedMark->setVisible(refused);
+    setToolTip(why);
+    setAccessibleDescription(why);
+    updateGeometry();
 }
 
 void RecorderLineEdit::updateCancelButton()
@@ -134,6 +166,10 @@ void RecorderLineEdit::startCapturing()
                                              {{isActiveUserInfoKey, true}});
     // Mouse releases anywhere in the application, to end capturing on a click outside.
     qApp->installEventFilter(this);
+    // Every key comes here, also combinations another program or this one holds as hot keys:
+    // the checks below decide about them, not whoever holds them. Only X11 has such a grab.
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        grabKeyboard();
 }
 
 void RecorderLineEdit::stopCapturing()
@@ -141,6 +177,8 @@ void RecorderLineEdit::stopCapturing()
     if (!m_capturing)
         return;
     m_capturing = false;
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        releaseKeyboard();
     qApp->removeEventFilter(this);
     setPlaceholderText(StringTable::text(StringTable::recordShortcut));
     updateCancelButton();
@@ -307,6 +345,14 @@ bool RecorderLineEdit::handleKeyPress(QKeyEvent* event)
         return true;
     }
     if (*shortcut != plainF12 && backend().isTakenBySystem(*shortcut)) {
+        // Where the system refuses a taken combination for sure, using it anyway would store a
+        // shortcut that does nothing: only the first button then.
+        if (backend().refusesTakenShortcuts()) {
+            showAlert({StringTable::text(StringTable::usedBySystem),
+                       StringTable::text(StringTable::chooseAnother),
+                       {StringTable::text(StringTable::ok)}});
+            return true;
+        }
         const int answer = showAlert({StringTable::text(StringTable::usedBySystem),
                                       StringTable::text(StringTable::canBeChanged),
                                       {StringTable::text(StringTable::ok),

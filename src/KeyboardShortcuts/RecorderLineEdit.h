@@ -21,6 +21,10 @@ struct Alert;
 // name's shortcut, unless a menu item or another program already uses it. Escape cancels, Tab
 // moves on, Backspace and Delete clear. Global shortcut actions are suspended while it captures.
 //
+// While capturing it holds the keyboard grab, so combinations that other programs (or this one)
+// hold as hot keys reach it too. A stored shortcut that the system refused shows with a warning
+// mark whose tooltip says why.
+//
 // The field writes through setShortcut and reports every change; it registers no hot key of its
 // own.
 class RecorderLineEdit : public QLineEdit {
@@ -42,6 +46,9 @@ public:
     bool isCapturing() const { return m_capturing; }
     // The clear button beside the text; visible exactly when there is text.
     QAction* cancelButton() const { return m_cancelButton; }
+    // The warning mark before the text; visible exactly when the stored shortcut was refused by
+    // the system. Its tooltip says who holds it.
+    QAction* refusedMark() const { return m_refusedMark; }
 
     // What the refused-modifier check knows of the system; the running system by default.
     void setEnvironment(const RecorderEnvironment& environment) { m_environment = environment; }
@@ -65,6 +72,7 @@ protected:
 private:
     void setTextFromName();
     void updateCancelButton();
+    void updateRefusedMark();
     void startCapturing();
     void stopCapturing();
     void removeFocus();
@@ -81,6 +89,7 @@ private:
     OnChange m_onChange;
     RecorderEnvironment m_environment;
     QAction* m_cancelButton = nullptr;
+    QAction* m_refusedMark = nullptr;
     bool m_capturing = false;
 };
 

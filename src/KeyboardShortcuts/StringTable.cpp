@@ -24,6 +24,10 @@ const Entry entries[] = {
     {ok, u"OK"},
     {forceUseShortcut, u"Use Anyway"},
     {spaceKey, u"space"},
+    {chooseAnother, u"Choose another combination, or free this one in the other application or in "
+                    u"the desktop's keyboard settings."},
+    {usedByOtherApplication, u"%1 is used by another application"},
+    {unnamedKey, u"Key %1"},
 };
 
 } // namespace

@@ -19,6 +19,12 @@ inline constexpr QLatin1StringView canBeChanged{"keyboard_shortcuts_can_be_chang
 inline constexpr QLatin1StringView ok{"ok"};
 inline constexpr QLatin1StringView forceUseShortcut{"force_use_shortcut"};
 inline constexpr QLatin1StringView spaceKey{"space_key"};
+// Informative text of the system-clash alert when the system refuses taken combinations.
+inline constexpr QLatin1StringView chooseAnother{"keyboard_shortcut_choose_another"};
+// A format with one argument (%1), the shown shortcut: why a stored shortcut does nothing.
+inline constexpr QLatin1StringView usedByOtherApplication{"keyboard_shortcut_used_by_other_application"};
+// A format with one argument (%1), the name of a key without a name of its own.
+inline constexpr QLatin1StringView unnamedKey{"unnamed_key"};
 
 // The text for `key`; the key itself when the table does not know it.
 QString text(QLatin1StringView key);

@@ -141,9 +141,10 @@ void X11HotKeyBackend::readModifierMasks()
 std::optional<X11HotKeyBackend::Grab> X11HotKeyBackend::grabFor(const Shortcut& shortcut) const
 {
     const std::optional<quint32> keyCode = KeyPositions::xKeyCode(shortcut.carbonKeyCode());
-    const qint64 carbon = shortcut.carbonModifiers();
-    if (!keyCode || (carbon & CarbonModifier::function) ||
-        normalizedCarbonModifiers(carbon) != carbon)
+    // A stored record may carry bits beyond the five modifiers; they mean nothing here and the
+    // combination is grabbed with the modifiers it has.
+    const qint64 carbon = normalizedCarbonModifiers(shortcut.carbonModifiers());
+    if (!keyCode || (carbon & CarbonModifier::function))
         return std::nullopt;
     quint16 modifiers = 0;
     if (carbon & CarbonModifier::command)

@@ -42,6 +42,7 @@ public:
     int registerHotKey(quint32 id, const Shortcut& shortcut) override;
     void unregisterHotKey(quint32 id) override;
     bool isTakenBySystem(const Shortcut& shortcut) override;
+    bool refusesTakenShortcuts() const override { return true; }
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 

@@ -42,7 +42,7 @@ public:
     // Ids of the projects whose rows are highlighted as open.
     QList<QUuid> highlightedProjects() const;
 
-    // The context menu of a project's row: "Show in Finder", a divider, "Pin" or "Unpin",
+    // The context menu of a project's row: "Show in File Manager", a divider, "Pin" or "Unpin",
     // "Assign Tag...", "Remove". Its actions emit the signals below. The caller owns the menu.
     ProjectContextMenu* buildContextMenu(const RecentFolder& folder, QWidget* parent = nullptr);
 

@@ -77,6 +77,8 @@ void VantorApp::attachGlobalShortcut()
 {
     // The null backend where the desktop offers no global hot keys (Wayland, offscreen).
     KeyboardShortcuts::PlatformBackend::install();
+    // What a desktop that lists the application's shortcuts shows for it.
+    KeyboardShortcuts::backend().setDescription(QStringLiteral("Generate/Regenerate Content"));
     // Only the work view of the main tab observes this, so the shortcut does nothing while
     // the library is shown. The action goes with this object.
     KeyboardShortcuts::onKeyUp(KeyboardShortcuts::Names::generateProject(), this, [] {

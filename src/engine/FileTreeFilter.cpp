@@ -97,20 +97,20 @@ bool FileTreeFilter::narrows(const QStringList& words) const
     });
 }
 
-void FileTreeFilter::findAll(const QString& word)
+void FileTreeFilter::findAll(const QString& word, std::vector<qsizetype>& matches) const
 {
-    m_matches.clear();
+    matches.clear();
     qsizetype at = m_folded.indexOf(word);
     while (at >= 0) {
         const auto next = std::upper_bound(m_offsets.begin(), m_offsets.end(), at);
-        m_matches.push_back(next - m_offsets.begin() - 1);
+        matches.push_back(next - m_offsets.begin() - 1);
         at = m_folded.indexOf(word, *next);
     }
 }
 
-void FileTreeFilter::keepContaining(const QString& word)
+void FileTreeFilter::keepContaining(const QString& word, std::vector<qsizetype>& matches) const
 {
-    std::erase_if(m_matches, [&](qsizetype file) {
+    std::erase_if(matches, [&](qsizetype file) {
         const size_t at = static_cast<size_t>(file);
         return !QStringView(m_folded)
                     .mid(m_offsets[at], m_offsets[at + 1] - m_offsets[at])
@@ -120,32 +120,52 @@ void FileTreeFilter::keepContaining(const QString& word)
 
 void FileTreeFilter::setQuery(const QString& query)
 {
-    m_query = query;
-    QStringList folded;
+    prepareQuery(query);
+    applyQuery();
+}
+
+bool FileTreeFilter::prepareQuery(const QString& query)
+{
+    m_pendingQuery = query;
+    m_pendingWords.clear();
     for (const QString& word : words(query))
-        folded.append(word.toCaseFolded());
-    const bool narrowing = narrows(folded);
-    m_words = folded;
-    clearShown();
-    if (!isActive()) {
-        m_matches.clear();
-        return;
-    }
+        m_pendingWords.append(word.toCaseFolded());
+    m_pendingMatches.clear();
+    if (m_pendingWords.isEmpty())
+        return isActive();
     index();
-    qsizetype first = 0;
-    if (!narrowing) {
+    if (narrows(m_pendingWords)) {
+        m_pendingMatches = m_matches;
+        for (const QString& word : std::as_const(m_pendingWords))
+            keepContaining(word, m_pendingMatches);
+    } else {
         // The longest word first: it is the rarest, and leaves the fewest to check.
         const auto longest = std::max_element(
-            m_words.begin(), m_words.end(),
+            m_pendingWords.begin(), m_pendingWords.end(),
             [](const QString& a, const QString& b) { return a.size() < b.size(); });
-        first = longest - m_words.begin();
-        findAll(m_words.at(first));
+        findAll(*longest, m_pendingMatches);
+        for (auto word = m_pendingWords.cbegin(); word != m_pendingWords.cend(); ++word) {
+            if (word != longest)
+                keepContaining(*word, m_pendingMatches);
+        }
     }
-    for (qsizetype i = 0; i < m_words.size(); ++i) {
-        if (narrowing || i != first)
-            keepContaining(m_words.at(i));
-    }
-    buildShown();
+    return !isActive() || m_pendingMatches != m_matches;
+}
+
+void FileTreeFilter::applyQuery()
+{
+    const bool changes = !isActive() || m_pendingWords.isEmpty() || m_pendingMatches != m_matches;
+    m_query = std::move(m_pendingQuery);
+    m_words = std::move(m_pendingWords);
+    m_matches.swap(m_pendingMatches);
+    m_pendingQuery.clear();
+    m_pendingWords.clear();
+    m_pendingMatches.clear();
+    if (!changes)
+        return;
+    clearShown();
+    if (isActive())
+        buildShown();
 }
 
 void FileTreeFilter::clearShown()

@@ -36,6 +36,12 @@ public:
     void setTree(const FileItemList* nodes);
     // Filters the tree by `query`.
     void setQuery(const QString& query);
+    // The same in two steps, for a model that must announce a change before it happens:
+    // prepareQuery() finds what `query` shows and tells whether the shown part of the tree
+    // would change, leaving what is shown as it is; applyQuery() shows it. When nothing would
+    // change, the numbers, rows and children stay valid through applyQuery().
+    bool prepareQuery(const QString& query);
+    void applyQuery();
 
     bool isActive() const { return !m_words.isEmpty(); }
     const QString& query() const { return m_query; }
@@ -64,8 +70,8 @@ private:
     void index();
     void number(const FileItemList& nodes, int parent);
     bool narrows(const QStringList& words) const;
-    void findAll(const QString& word);
-    void keepContaining(const QString& word);
+    void findAll(const QString& word, std::vector<qsizetype>& matches) const;
+    void keepContaining(const QString& word, std::vector<qsizetype>& matches) const;
     void clearShown();
     void buildShown();
 
@@ -92,4 +98,9 @@ private:
     std::vector<std::vector<int>> m_children;
     std::vector<int> m_topLevel;
     std::vector<int> m_touched;
+
+    // What prepareQuery() found, until applyQuery().
+    QString m_pendingQuery;
+    QStringList m_pendingWords;
+    std::vector<qsizetype> m_pendingMatches;
 };

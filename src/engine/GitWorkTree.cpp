@@ -5,6 +5,9 @@
 
 #include <git2.h>
 
+#include <string_view>
+#include <unordered_set>
+
 namespace {
 
 // libgit2 keeps global state (its allocator, the search paths of the global configuration):
@@ -34,6 +37,15 @@ struct GitWorkTree::Repository {
     git_repository* repository = nullptr;
     git_index* index = nullptr;
     std::string gitDirectory;
+    // The index's files and every folder above one (paths from the top, no trailing "/"),
+    // pointing into the index's own path texts; made again whenever the index was read again.
+    git_oid indexed{};
+    const git_index_entry* firstEntry = nullptr;
+    size_t entryCount = 0;
+    std::unordered_set<std::string_view> trackedFiles;
+    std::unordered_set<std::string_view> trackedFolders;
+
+    void tabulate();
 
     Repository() = default;
     Repository(const Repository&) = delete;
@@ -44,6 +56,33 @@ struct GitWorkTree::Repository {
         git_repository_free(repository);
     }
 };
+
+void GitWorkTree::Repository::tabulate()
+{
+    // A read that parsed the file again (same content or not) leaves new entries behind.
+    const git_oid* checksum = git_index_checksum(index);
+    const size_t count = git_index_entrycount(index);
+    const git_index_entry* first = count > 0 ? git_index_get_byindex(index, 0) : nullptr;
+    if (first && first == firstEntry && count == entryCount && checksum &&
+        git_oid_equal(checksum, &indexed))
+        return;
+    if (checksum)
+        git_oid_cpy(&indexed, checksum);
+    firstEntry = first;
+    entryCount = count;
+    trackedFiles.clear();
+    trackedFolders.clear();
+    trackedFiles.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+        const std::string_view path(git_index_get_byindex(index, i)->path);
+        trackedFiles.insert(path);
+        for (size_t slash = path.rfind('/'); slash != std::string_view::npos && slash > 0;
+             slash = path.rfind('/', slash - 1)) {
+            if (!trackedFolders.insert(path.substr(0, slash)).second)
+                break;
+        }
+    }
+}
 
 namespace {
 
@@ -110,23 +149,21 @@ std::unique_ptr<GitWorkTree> GitWorkTree::open(const QString& folder)
     tree->m_repository = tree->m_open->repository;
     tree->m_index = tree->m_open->index;
     tree->m_prefix = resolved.mid(topPath.size()).toStdString();
+    tree->m_open->tabulate();
     return tree;
 }
 
 bool GitWorkTree::ignores(QByteArrayView relativePath, bool isFolder)
 {
-    // The index answers from its own path table: a tracked file is never ignored, and a folder
-    // holding tracked files is walked (its untracked entries are asked about one by one).
+    // A tracked file is never ignored, and a folder holding tracked files is walked (its
+    // untracked entries are asked about one by one).
     m_path.assign(m_prefix);
     m_path.append(relativePath.data(), static_cast<size_t>(relativePath.size()));
-    if (isFolder) {
-        m_path += '/';
-        size_t position = 0;
-        if (git_index_find_prefix(&position, m_index, m_path.c_str()) == 0)
-            return false;
-    } else if (git_index_get_bypath(m_index, m_path.c_str(), 0)) {
+    const std::string_view path(m_path);
+    if (isFolder ? m_open->trackedFolders.contains(path) : m_open->trackedFiles.contains(path))
         return false;
-    }
+    if (isFolder)
+        m_path += '/';
     int ignored = 0;
     if (git_ignore_path_is_ignored(&ignored, m_repository, m_path.c_str()) != 0)
         return false;

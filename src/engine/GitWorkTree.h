@@ -20,7 +20,7 @@ struct git_repository;
 // folder below the work tree's top), with "/" between components, in UTF-8.
 //
 // Opening reads the index (again only when it changed since the last opening of the same
-// repository). Deciding an entry costs a look-up in the index (tracked files
+// repository). Deciding an entry costs a hash look-up among the index's paths (tracked files
 // are never ignored, and a folder holding tracked files is always walked), and one ignore-rule
 // query for anything else; so the cost grows with the untracked entries, not with the size of
 // the tree.

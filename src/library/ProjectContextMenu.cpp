@@ -5,7 +5,7 @@ ProjectContextMenu::ProjectContextMenu(const RecentFolder& folder, QWidget* pare
     , m_folder(folder)
 {
     setObjectName(QStringLiteral("projectContextMenu"));
-    m_showInFinder = addNamedAction(QStringLiteral("Show in Finder"), showInFinderName);
+    m_showInFinder = addNamedAction(QStringLiteral("Show in File Manager"), showInFinderName);
     addSeparator();
     m_togglePin = addNamedAction(folder.isPinned ? QStringLiteral("Unpin") : QStringLiteral("Pin"),
                                  togglePinName);

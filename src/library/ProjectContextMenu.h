@@ -5,7 +5,7 @@
 #include <QMenu>
 
 // The menu every remembered project carries, on library cards and sidebar rows alike:
-// "Show in Finder", a divider, "Pin" or "Unpin" (following the project's pin state),
+// "Show in File Manager", a divider, "Pin" or "Unpin" (following the project's pin state),
 // "Assign Tag..." and "Remove". The menu only reports the choice; its owner runs the store
 // operation. Each signal carries the project as it was when the menu was built.
 class ProjectContextMenu : public QMenu {

@@ -1,7 +1,10 @@
 #include "platform/SystemClipboard.h"
 
+#include "platform/BackgroundCopy.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QProcess>
 
 namespace {
 
@@ -11,6 +14,15 @@ QClipboard* desktopClipboard()
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return nullptr;
     return QGuiApplication::clipboard();
+}
+
+// A Wayland compositor ignores clipboard writes of a window without the keyboard focus; wl-copy
+// writes past that. Empty when the ordinary write works.
+QString backgroundCopyProgram()
+{
+    if (!BackgroundCopy::isWaylandSession() || QGuiApplication::focusWindow())
+        return {};
+    return BackgroundCopy::wlCopyProgram();
 }
 
 } // namespace
@@ -23,12 +35,29 @@ Clipboard& Clipboard::system()
 
 void SystemClipboard::clear()
 {
-    if (QClipboard* clipboard = desktopClipboard())
+    QClipboard* clipboard = desktopClipboard();
+    // wl-copy replaces the content with the text that follows the clearing.
+    if (clipboard && backgroundCopyProgram().isEmpty())
         clipboard->clear(QClipboard::Clipboard);
 }
 
 void SystemClipboard::setText(const QString& text)
 {
-    if (QClipboard* clipboard = desktopClipboard())
+    QClipboard* clipboard = desktopClipboard();
+    if (!clipboard)
+        return;
+    const QString program = backgroundCopyProgram();
+    if (program.isEmpty()) {
         clipboard->setText(text, QClipboard::Clipboard);
+        return;
+    }
+    // wl-copy reads the text, hands it to the compositor and stays in the background to serve
+    // it; the process started here ends at once.
+    auto* copy = new QProcess(clipboard);
+    QObject::connect(copy, &QProcess::finished, copy, &QObject::deleteLater);
+    QObject::connect(copy, &QProcess::errorOccurred, copy, &QObject::deleteLater);
+    copy->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    copy->start(program, {});
+    copy->write(text.toUtf8());
+    copy->closeWriteChannel();
 }

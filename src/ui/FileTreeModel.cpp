@@ -40,8 +40,13 @@ int FileTreeModel::filterNumber(const QModelIndex& index)
 
 void FileTreeModel::setFilterQuery(const QString& query)
 {
+    // Typing on in a wide query often shows the very same files: then nothing is reset.
+    if (!m_filter.prepareQuery(query)) {
+        m_filter.applyQuery();
+        return;
+    }
     beginResetModel();
-    m_filter.setQuery(query);
+    m_filter.applyQuery();
     m_shownSelection = m_engine.selectedFiles();
     endResetModel();
 }

@@ -15,11 +15,11 @@ constexpr qreal cornerRadius = 5;
 } // namespace
 
 PlainButton::PlainButton(const QString& text, std::function<QColor()> color, QWidget* parent)
-    : QPushButton(text, parent)
+    : QPushButton(parent)
     , m_color(std::move(color))
 {
+    setText(text);
     setAttribute(Qt::WA_Hover);
-    setAccessibleName(text);
     setFlat(true);
 }
 

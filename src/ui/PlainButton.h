@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/ButtonText.h"
+
 #include <QColor>
 #include <QPushButton>
 
@@ -15,6 +17,10 @@ public:
     PlainButton(const QString& text, std::function<QColor()> color, QWidget* parent = nullptr);
 
     QColor textColor() const { return m_color(); }
+
+    // Hides QAbstractButton::setText: the text is drawn as it stands and is the accessible
+    // name, "&" included.
+    void setText(const QString& text) { setDrawnButtonText(this, text); }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -12,6 +12,7 @@
 #include "ui/FileTreeActions.h"
 #include "ui/FileTreeModel.h"
 #include "ui/FileTreeRow.h"
+#include "ui/FileTreeView.h"
 #include "ui/Theme.h"
 #include "ui/TintedButton.h"
 
@@ -254,10 +255,10 @@ QWidget* PlexorInputView::buildHeader()
     text->addLayout(folderRow);
     row->addLayout(text, 1);
 
-    m_showInFinder = new TintedButton(QStringLiteral("Show in Finder"), header);
+    m_showInFinder = new TintedButton(QStringLiteral("Show in File Manager"), header);
     m_showInFinder->setObjectName(QStringLiteral("showInFinderButton"));
     m_showInFinder->setSymbol(Symbol::macwindow);
-    m_showInFinder->setToolTip(QStringLiteral("Show in Finder"));
+    m_showInFinder->setToolTip(QStringLiteral("Show in File Manager"));
     connect(m_showInFinder, &QPushButton::clicked, this, [this] {
         if (m_url)
             FileManager::current().revealFolder(*m_url);
@@ -288,7 +289,8 @@ QWidget* PlexorInputView::buildFileTypes()
     m_showAll->setFont(Theme::font(Theme::TextStyle::body, QFont::Medium));
     m_showAll->setPadding(QMargins(9, 3, 9, 3));
     m_showAll->setToolTip(tr("Take every file, whatever its type"));
-    connect(m_showAll, &QPushButton::clicked, this, &PlexorInputView::changeShowAll);
+    // The state change, not the click: an accessibility client toggles without clicking.
+    connect(m_showAll, &QPushButton::toggled, this, &PlexorInputView::changeShowAll);
     flow->addWidget(m_showAll);
     row->addWidget(m_typeButtons, 1);
 
@@ -296,7 +298,7 @@ QWidget* PlexorInputView::buildFileTypes()
     m_gitignoreSwitch->setObjectName(QStringLiteral("respectGitignoreSwitch"));
     m_gitignoreSwitch->setToolTip(
         tr("Leave out what git ignores when the folder is inside a git work tree"));
-    connect(m_gitignoreSwitch, &QAbstractButton::clicked, this,
+    connect(m_gitignoreSwitch, &QAbstractButton::toggled, this,
             &PlexorInputView::changeRespectGitignore);
     row->addWidget(m_gitignoreSwitch, 0, Qt::AlignTop);
 
@@ -361,12 +363,11 @@ ExactTextEdit* PlexorInputView::buildEditor(const QString& name, const QString& 
 
 void PlexorInputView::buildTree()
 {
-    m_tree = new QTreeView(this);
+    m_tree = new FileTreeView(this);
     m_tree->setObjectName(QStringLiteral("fileTree"));
     m_tree->setAccessibleName(tr("Files"));
     m_tree->setHeaderHidden(true);
     m_tree->setUniformRowHeights(true);
-    m_tree->setSelectionMode(QAbstractItemView::NoSelection);
     m_tree->setExpandsOnDoubleClick(false);
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_tree->setAnimated(false);
@@ -440,18 +441,25 @@ void PlexorInputView::askForRescan()
 
 void PlexorInputView::changeFileType(const QString& extension, bool enabled)
 {
+    // A switch that only shows what the engine already holds changes nothing.
+    if (m_engine.isFileTypeEnabled(extension) == enabled)
+        return;
     m_engine.setFileTypeEnabled(extension, enabled);
     askForRescan();
 }
 
 void PlexorInputView::changeShowAll(bool showAll)
 {
+    if (m_engine.showAllFiles() == showAll)
+        return;
     m_engine.setShowAllFiles(showAll);
     askForRescan();
 }
 
 void PlexorInputView::changeRespectGitignore(bool respect)
 {
+    if (m_engine.respectGitignore() == respect)
+        return;
     m_engine.setRespectGitignore(respect);
     askForRescan();
 }
@@ -493,7 +501,7 @@ void PlexorInputView::rebuildFileTypeButtons()
         button->setCheckable(true);
         button->setFont(m_showAll->font());
         button->setPadding(m_showAll->padding());
-        connect(button, &QPushButton::clicked, this,
+        connect(button, &QPushButton::toggled, this,
                 [this, extension](bool checked) { changeFileType(extension, checked); });
         m_typeButtons->layout()->addWidget(button);
         m_typeButtonList.append(button);

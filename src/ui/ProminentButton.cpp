@@ -15,10 +15,10 @@ constexpr qreal cornerRadius = 6;
 } // namespace
 
 ProminentButton::ProminentButton(const QString& text, QWidget* parent)
-    : QPushButton(text, parent)
+    : QPushButton(parent)
 {
+    setText(text);
     setAttribute(Qt::WA_Hover);
-    setAccessibleName(text);
     QFont medium = font();
     medium.setWeight(QFont::Medium);
     setFont(medium);

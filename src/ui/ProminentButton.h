@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/ButtonText.h"
+
 #include <QPushButton>
 
 // The main action of a screen or sheet: a rounded button filled with the accent colour, its
@@ -10,6 +12,10 @@ class ProminentButton : public QPushButton {
 
 public:
     explicit ProminentButton(const QString& text = QString(), QWidget* parent = nullptr);
+
+    // Hides QAbstractButton::setText: the text is drawn as it stands and is the accessible
+    // name, "&" included.
+    void setText(const QString& text) { setDrawnButtonText(this, text); }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -1,7 +1,10 @@
 #include "ui/SettingsView.h"
 
-#include "KeyboardShortcuts/Name.h"
+#include "KeyboardShortcuts/KeyboardShortcuts.h"
+#include "KeyboardShortcuts/QtKeyMapping.h"
 #include "KeyboardShortcuts/Recorder.h"
+#include "platform/BackgroundCopy.h"
+#include "platform/NotificationCenter.h"
 #include "ui/Theme.h"
 #include "ui/UpdaterViewModel.h"
 
@@ -54,6 +57,16 @@ SettingsView::SettingsView(UpdaterViewModel& updater, QWidget* parent)
                                         KeyboardShortcuts::Names::generateProject(), {}, this);
     m_recorder->setObjectName(QStringLiteral("generateProjectRecorder"));
     layout->addWidget(m_recorder);
+    m_shortcutStatus = new QLabel(this);
+    m_shortcutStatus->setObjectName(QStringLiteral("shortcutStatus"));
+    m_shortcutStatus->setWordWrap(true);
+    layout->addWidget(m_shortcutStatus);
+    updateShortcutStatus();
+    for (const QLatin1StringView change : {KeyboardShortcuts::hotKeyRegistrationDidChange,
+                                           KeyboardShortcuts::shortcutByNameDidChange}) {
+        NotificationCenter::defaultCenter().addObserver(
+            change, this, [this](const QVariantMap&) { updateShortcutStatus(); });
+    }
     m_caption = new QLabel(QStringLiteral("Global shortcut to generate content from the active "
                                           "project, even when the app is in the background."),
                            this);
@@ -105,6 +118,30 @@ SettingsView::SettingsView(UpdaterViewModel& updater, QWidget* parent)
     layout->addStretch(1);
 
     applyColors();
+}
+
+void SettingsView::updateShortcutStatus()
+{
+    const KeyboardShortcuts::Name name = KeyboardShortcuts::Names::generateProject();
+    const std::optional<KeyboardShortcuts::Shortcut> shortcut =
+        KeyboardShortcuts::getShortcut(name);
+    QString status;
+    if (shortcut && KeyboardShortcuts::isRefusedBySystem(name)) {
+        status = QStringLiteral("%1 is used by another application, so this shortcut does "
+                                "nothing. Record another one.")
+                     .arg(KeyboardShortcuts::QtKeyMapping::shownText(*shortcut));
+    } else if (shortcut) {
+        // How the system runs it, where that needs saying (the keys a desktop chose instead),
+        // and how its copy reaches the clipboard on this desktop.
+        const KeyboardShortcuts::HotKeyBackend& backend = KeyboardShortcuts::backend();
+        QStringList lines{backend.statusText(),
+                          BackgroundCopy::description(BackgroundCopy::currentPath())};
+        lines.removeAll(QString());
+        status = lines.join(u'\n');
+    }
+    m_shortcutStatus->setText(status);
+    m_shortcutStatus->setAccessibleName(status);
+    m_shortcutStatus->setVisible(!status.isEmpty());
 }
 
 void SettingsView::changeEvent(QEvent* event)

@@ -31,16 +31,21 @@ public:
     // Empty and hidden when the version or the build number is unknown.
     QLabel* versionLabel() const { return m_version; }
     QPushButton* checkNowButton() const { return m_checkNow; }
+    // One line on the state of the global shortcut when it does not work as recorded; hidden
+    // otherwise.
+    QLabel* shortcutStatus() const { return m_shortcutStatus; }
 
 protected:
     void changeEvent(QEvent* event) override;
 
 private:
     void applyColors();
+    void updateShortcutStatus();
 
     UpdaterViewModel& m_updater;
     KeyboardShortcuts::Recorder* m_recorder = nullptr;
     QLabel* m_caption = nullptr;
+    QLabel* m_shortcutStatus = nullptr;
     QCheckBox* m_automaticChecks = nullptr;
     QLabel* m_version = nullptr;
     QPushButton* m_checkNow = nullptr;

@@ -31,8 +31,9 @@ TintedButton::Appearance TintedButton::plain(const QColor& text)
 }
 
 TintedButton::TintedButton(const QString& text, QWidget* parent)
-    : QPushButton(text, parent)
+    : QPushButton(parent)
 {
+    setText(text);
     setCursor(Qt::PointingHandCursor);
     setAttribute(Qt::WA_Hover);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);

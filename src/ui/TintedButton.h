@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/ButtonText.h"
 #include "ui/SymbolIcon.h"
 
 #include <QColor>
@@ -46,6 +47,10 @@ public:
     void setPadding(const QMargins& padding);
     const QMargins& padding() const { return m_padding; }
     void setCornerRadius(qreal radius);
+
+    // Hides QAbstractButton::setText: the text is drawn as it stands and is the accessible
+    // name, "&" included.
+    void setText(const QString& text) { setDrawnButtonText(this, text); }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

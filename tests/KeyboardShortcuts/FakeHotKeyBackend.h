@@ -21,6 +21,8 @@ public:
     QSet<Shortcut> refused;
     // Combinations that another program holds.
     QSet<Shortcut> taken;
+    // Whether the system refuses taken combinations for sure, as X11 does.
+    bool refusesTaken = false;
 
     int registerHotKey(quint32 id, const Shortcut& shortcut) override
     {
@@ -39,6 +41,18 @@ public:
     }
 
     bool isTakenBySystem(const Shortcut& shortcut) override { return taken.contains(shortcut); }
+    bool refusesTakenShortcuts() const override { return refusesTaken; }
+
+    // The system gives up every hot key of the combination later, as another program took it.
+    void refuseLater(const Shortcut& shortcut)
+    {
+        for (const auto& [id, heldShortcut] : std::map(held)) {
+            if (heldShortcut == shortcut) {
+                held.erase(id);
+                Q_EMIT hotKeyRefused(id, 10);
+            }
+        }
+    }
 
     QList<Shortcut> heldShortcuts() const
     {

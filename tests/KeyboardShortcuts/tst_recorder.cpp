@@ -13,6 +13,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMessageBox>
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QMenu>
 #include <QMenuBar>
 #include <QShortcut>
@@ -109,7 +112,7 @@ private Q_SLOTS:
     {
         QCOMPARE(field->placeholderText(), StringTable::text(StringTable::recordShortcut));
         QCOMPARE(field->minimumWidth(), 130);
-        QCOMPARE(field->sizeHint().width(), 130);
+        QVERIFY(field->sizeHint().width() >= 130);
         QVERIFY(field->text().isEmpty());
         QVERIFY(!field->cancelButton()->isVisible());
         QCOMPARE(qobject_cast<QLabel*>(recorder->label())->text(),
@@ -345,28 +348,161 @@ private Q_SLOTS:
 
     void systemClash_data()
     {
+        QTest::addColumn<bool>("refusesTaken");
         QTest::addColumn<int>("answer");
         QTest::addColumn<bool>("stored");
-        QTest::newRow("ok") << AlertPresenter::firstButton << false;
-        QTest::newRow("use anyway") << AlertPresenter::secondButton << true;
+        QTest::newRow("ok") << false << AlertPresenter::firstButton << false;
+        QTest::newRow("use anyway") << false << AlertPresenter::secondButton << true;
+        QTest::newRow("system refuses for sure: no use anyway")
+            << true << AlertPresenter::secondButton << false;
     }
 
     void systemClash()
     {
+        QFETCH(bool, refusesTaken);
         QFETCH(int, answer);
         QFETCH(bool, stored);
         f->backend->taken.insert(commandShiftK);
+        f->backend->refusesTaken = refusesTaken;
         alerts->answers.append(answer);
         capture();
         press(Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(alerts->shown.size(), 1);
         const Alert& alert = alerts->shown[0];
         QCOMPARE(alert.message, StringTable::text(StringTable::usedBySystem));
-        QCOMPARE(alert.informativeText, StringTable::text(StringTable::canBeChanged));
-        QCOMPARE(alert.buttons, (QStringList{StringTable::text(StringTable::ok),
-                                             StringTable::text(StringTable::forceUseShortcut)}));
+        if (refusesTaken) {
+            QCOMPARE(alert.informativeText, StringTable::text(StringTable::chooseAnother));
+            QCOMPARE(alert.buttons, QStringList{StringTable::text(StringTable::ok)});
+        } else {
+            QCOMPARE(alert.informativeText, StringTable::text(StringTable::canBeChanged));
+            QCOMPARE(alert.buttons,
+                     (QStringList{StringTable::text(StringTable::ok),
+                                  StringTable::text(StringTable::forceUseShortcut)}));
+        }
         QCOMPARE(getShortcut(name).has_value(), stored);
         QCOMPARE(field->isCapturing(), !stored);
+    }
+
+    // The alerts as the user meets them: real message boxes, answered by key, by closing the
+    // box or by a button.
+    void messageBoxAnswers_data()
+    {
+        QTest::addColumn<bool>("menuClash");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("stored");
+        QTest::newRow("system clash, escape") << false << u"escape"_qs << false;
+        QTest::newRow("system clash, closed") << false << u"close"_qs << false;
+        QTest::newRow("system clash, OK") << false << u"OK"_qs << false;
+        QTest::newRow("system clash, use anyway") << false << u"Use Anyway"_qs << true;
+        QTest::newRow("menu clash, escape") << true << u"escape"_qs << false;
+        QTest::newRow("menu clash, closed") << true << u"close"_qs << false;
+    }
+
+    void messageBoxAnswers()
+    {
+        QFETCH(bool, menuClash);
+        QFETCH(QString, how);
+        QFETCH(bool, stored);
+        AlertPresenter::setCurrent(nullptr);
+        QMainWindow main;
+        if (menuClash)
+            main.menuBar()->addMenu(u"&File"_qs)->addAction(u"&Quit"_qs, QKeySequence(Qt::CTRL | Qt::Key_Q));
+        else
+            f->backend->taken.insert(Shortcut(Key::q, EventModifierFlag::command));
+        bool answered = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            QMessageBox* box = nullptr;
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (widget->isVisible() && qobject_cast<QMessageBox*>(widget))
+                    box = static_cast<QMessageBox*>(widget);
+            }
+            if (!box || answered)
+                return;
+            answered = true;
+            if (how == u"escape")
+                QTest::keyClick(box, Qt::Key_Escape);
+            else if (how == u"close")
+                box->close();
+            for (QAbstractButton* button : box->buttons()) {
+                if (button->text() == how)
+                    button->click();
+            }
+        });
+        poll.start(10);
+        capture();
+        press(Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(answered);
+        QCOMPARE(getShortcut(name).has_value(), stored);
+        QVERIFY(f->changes.isEmpty() != stored);
+    }
+
+    void refusedShortcutShowsAsNotActive_data()
+    {
+        QTest::addColumn<bool>("later");
+        QTest::newRow("refused at once") << false;
+        QTest::newRow("given up later") << true;
+    }
+
+    void refusedShortcutShowsAsNotActive()
+    {
+        QFETCH(bool, later);
+        if (!later)
+            f->backend->refused.insert(commandShiftK);
+        setShortcut(commandShiftK, name);
+        if (later) {
+            QVERIFY(!field->refusedMark()->isVisible());
+            f->backend->refuseLater(commandShiftK);
+        }
+        QVERIFY(isRefusedBySystem(name));
+        QVERIFY(field->refusedMark()->isVisible());
+        QCOMPARE(field->refusedMark()->toolTip(), u"Ctrl+Shift+K is used by another application"_qs);
+        QCOMPARE(field->toolTip(), field->refusedMark()->toolTip());
+        // The stored value stays; another shortcut that the system takes is shown as usual.
+        QCOMPARE(getShortcut(name), std::optional(commandShiftK));
+        setShortcut(Shortcut(Key::j, EventModifierFlag::command), name);
+        QVERIFY(!isRefusedBySystem(name));
+        QVERIFY(!field->refusedMark()->isVisible());
+        QVERIFY(field->toolTip().isEmpty());
+    }
+
+    void fieldFitsLongNames_data()
+    {
+        QTest::addColumn<Shortcut>("shortcut");
+        QTest::newRow("meta alt space") << Shortcut(Key::space, EventModifierFlag::control | EventModifierFlag::option);
+        QTest::newRow("ctrl volume mute") << Shortcut(Key::mute, EventModifierFlag::command);
+        QTest::newRow("all modifiers") << Shortcut(Key::f12, EventModifierFlag::control | EventModifierFlag::option | EventModifierFlag::shift | EventModifierFlag::command);
+    }
+
+    void fieldFitsLongNames()
+    {
+        QFETCH(Shortcut, shortcut);
+        f->backend->refused.insert(shortcut);
+        setShortcut(shortcut, name);
+        QTRY_VERIFY([this] {
+            window->adjustSize();
+            return field->width() >= field->sizeHint().width();
+        }());
+        // Room for the text between the warning mark and the clear button.
+        const int marks = 2 * field->height();
+        QVERIFY2(field->width() - marks > field->fontMetrics().horizontalAdvance(field->text()),
+                 qPrintable(field->text()));
+    }
+
+    void clearButtonIsAnAccessibleButton()
+    {
+        setShortcut(commandShiftK, name);
+        QAccessibleInterface* fieldInterface = QAccessible::queryAccessibleInterface(field);
+        QAccessibleInterface* clear = nullptr;
+        for (int i = 0; i < fieldInterface->childCount(); ++i) {
+            QAccessibleInterface* child = fieldInterface->child(i);
+            if (child->text(QAccessible::Name) == u"Clear"_qs)
+                clear = child;
+        }
+        QVERIFY(clear);
+        QVERIFY(clear->actionInterface());
+        clear->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QVERIFY(!getShortcut(name));
     }
 
     void plainF12IsNotCheckedAgainstTheSystem()

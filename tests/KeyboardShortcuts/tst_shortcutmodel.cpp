@@ -7,6 +7,7 @@
 #include "KeyboardShortcuts/QtKeyMapping.h"
 #include "KeyboardShortcuts/Shortcut.h"
 #include "KeyboardShortcuts/SpecialKey.h"
+#include "KeyboardShortcuts/XkbKeyboardLayout.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -374,7 +375,77 @@ private Q_SLOTS:
         const Shortcut shortcut(Key::f1, functionFlag | commandFlag);
         QVERIFY(!QtKeyMapping::toKeyCombination(shortcut));
         QVERIFY(QtKeyMapping::toKeySequence(shortcut).isEmpty());
-        QCOMPARE(QtKeyMapping::shownText(shortcut), shortcut.description());
+    }
+
+    void linuxNamesOnly_data()
+    {
+        QTest::addColumn<qint64>("keyCode");
+        QTest::addColumn<quint64>("flags");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("key without a Qt name")
+            << qint64(93) << (commandFlag | shiftFlag) << u"Ctrl+Shift+Key 93"_qs;
+        QTest::newRow("code out of range") << qint64(70000) << commandFlag << u"Ctrl+Key 70000"_qs;
+        QTest::newRow("negative code") << qint64(-1) << quint64(0) << u"Key -1"_qs;
+        QTest::newRow("function modifier") << Key::f1.rawValue << (functionFlag | commandFlag)
+                                           << u"Fn+Ctrl+F1"_qs;
+        QTest::newRow("function and an unnamed key")
+            << qint64(93) << functionFlag << u"Fn+Key 93"_qs;
+        QTest::newRow("letter without a layout")
+            << Key::k.rawValue << controlFlag << u"Meta+K"_qs;
+    }
+
+    void linuxNamesOnly()
+    {
+        QFETCH(qint64, keyCode);
+        QFETCH(quint64, flags);
+        QFETCH(QString, shown);
+        QCOMPARE(QtKeyMapping::shownText(Shortcut(keyCode, carbonModifiersFromEventFlags(flags))),
+                 shown);
+    }
+
+    // Keymaps compiled from the system's layout data, as the X server would hold them.
+    void xkbLayouts_data()
+    {
+        QTest::addColumn<QString>("layouts");
+        QTest::addColumn<quint32>("activeGroup");
+        QTest::addColumn<qint64>("keyCode");
+        QTest::addColumn<QString>("character");
+        QTest::newRow("us") << u"us"_qs << 0u << Key::k.rawValue << u"k"_qs;
+        QTest::newRow("russian first, english second")
+            << u"ru,us"_qs << 0u << Key::j.rawValue << u"j"_qs;
+        QTest::newRow("english active") << u"ru,us"_qs << 1u << Key::q.rawValue << u"q"_qs;
+        QTest::newRow("german: active group is ASCII-capable")
+            << u"de,ru"_qs << 0u << Key::y.rawValue << u"z"_qs;
+        QTest::newRow("russian only: no ASCII-capable group")
+            << u"ru"_qs << 0u << Key::j.rawValue << u"\u043E"_qs;
+        QTest::newRow("german dead circumflex")
+            << u"de"_qs << 0u << Key::backtick.rawValue << u"^"_qs;
+        QTest::newRow("french dead diaeresis has a base")
+            << u"fr"_qs << 0u << Key::leftBracket.rawValue << u"^"_qs;
+    }
+
+    void xkbLayouts()
+    {
+        QFETCH(QString, layouts);
+        QFETCH(quint32, activeGroup);
+        QFETCH(qint64, keyCode);
+        QFETCH(QString, character);
+        if (!QFileInfo::exists(u"/usr/share/X11/xkb/symbols/ru"_qs))
+            QSKIP("the keyboard layout data (xkb-data) is not installed");
+        KeyboardLayout::setCurrent(std::make_unique<XkbKeyboardLayout>(layouts, activeGroup));
+        QCOMPARE(layoutCharacter(keyCode), std::optional(character));
+    }
+
+    void xkbNamesAndMenuKeysAgree()
+    {
+        if (!QFileInfo::exists(u"/usr/share/X11/xkb/symbols/ru"_qs))
+            QSKIP("the keyboard layout data (xkb-data) is not installed");
+        KeyboardLayout::setCurrent(std::make_unique<XkbKeyboardLayout>(u"ru,us"_qs, 0));
+        QCOMPARE(QtKeyMapping::shownText(Shortcut(Key::j, commandFlag | shiftFlag)),
+                 u"Ctrl+Shift+J"_qs);
+        QCOMPARE(Shortcut(Key::q, commandFlag).nsMenuItemKeyEquivalent(), std::optional(u"q"_qs));
+        KeyboardLayout::setCurrent(std::make_unique<XkbKeyboardLayout>(u"de"_qs, 0));
+        QCOMPARE(QtKeyMapping::shownText(Shortcut(Key::backtick, commandFlag)), u"Ctrl+^"_qs);
     }
 
     void layoutNamesTheKey()

@@ -1,3 +1,5 @@
+#include "OtherX11Client.h"
+
 #include "KeyboardShortcuts/CarbonKeyboardShortcuts.h"
 #include "KeyboardShortcuts/KeyboardShortcuts.h"
 #include "KeyboardShortcuts/QtKeyMapping.h"
@@ -12,10 +14,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <xcb/xcb.h>
-
-#include <cstdlib>
-
 using namespace KeyboardShortcuts;
 
 namespace {
@@ -24,39 +22,6 @@ const Shortcut commandShiftK(Key::k, EventModifierFlag::command | EventModifierF
 const Shortcut optionF5(Key::f5, EventModifierFlag::option);
 constexpr xcb_keycode_t f5KeyCode = 71;
 constexpr quint16 altMask = XCB_MOD_MASK_1;
-
-// A second X client, standing for another program that holds key grabs.
-class OtherClient {
-public:
-    explicit OtherClient(const QByteArray& display)
-        : m_connection(xcb_connect(display.constData(), nullptr))
-    {
-        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
-    }
-    ~OtherClient() { xcb_disconnect(m_connection); }
-
-    // The X error code of the grab, 0 when it succeeded.
-    int grab(xcb_keycode_t keyCode, quint16 modifiers)
-    {
-        xcb_generic_error_t* error = xcb_request_check(
-            m_connection, xcb_grab_key_checked(m_connection, 0, m_root, modifiers, keyCode,
-                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
-        const int code = error ? error->error_code : 0;
-        std::free(error);
-        return code;
-    }
-
-    void ungrab(xcb_keycode_t keyCode, quint16 modifiers)
-    {
-        xcb_ungrab_key(m_connection, keyCode, m_root, modifiers);
-        std::free(
-            xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
-    }
-
-private:
-    xcb_connection_t* m_connection;
-    xcb_window_t m_root;
-};
 
 } // namespace
 
@@ -168,7 +133,7 @@ private Q_SLOTS:
         QVERIFY(backend);
         QCOMPARE(backend->registerHotKey(1, optionF5), 0);
         QCOMPARE(backend->registerHotKey(2, optionF5), HotKeyBackend::hotKeyExists);
-        OtherClient other(m_display);
+        OtherX11Client other(m_display);
         QCOMPARE(other.grab(f5KeyCode, altMask), X11HotKeyBackend::badAccess);
         backend->unregisterHotKey(1);
         QCOMPARE(other.grab(f5KeyCode, altMask), 0);
@@ -182,7 +147,7 @@ private Q_SLOTS:
 
     void combinationHeldByAnotherClientIsRefused()
     {
-        OtherClient other(m_display);
+        OtherX11Client other(m_display);
         // The other program holds only the Caps Lock variant: the variants obtained before the
         // refusal must be given back.
         QCOMPARE(other.grab(f5KeyCode, altMask | XCB_MOD_MASK_LOCK), 0);
@@ -191,7 +156,7 @@ private Q_SLOTS:
         QVERIFY(backend->isTakenBySystem(optionF5));
         QVERIFY(!backend->isTakenBySystem(commandShiftK));
         QCOMPARE(backend->registerHotKey(1, optionF5), X11HotKeyBackend::badAccess);
-        OtherClient third(m_display);
+        OtherX11Client third(m_display);
         QCOMPARE(third.grab(f5KeyCode, altMask), 0);
         third.ungrab(f5KeyCode, altMask);
 
@@ -210,6 +175,20 @@ private Q_SLOTS:
         auto owner = X11HotKeyBackend::connectTo(m_display);
         QCOMPARE(owner->registerHotKey(3, optionF5), 0);
         QVERIFY(!owner->isTakenBySystem(optionF5));
+    }
+
+    void storedBitsBeyondTheModifiersAreIgnored()
+    {
+        auto backend = X11HotKeyBackend::connectTo(m_display);
+        QVERIFY(backend);
+        const std::optional<Shortcut> stored =
+            Shortcut::fromJson(R"({"carbonKeyCode":40,"carbonModifiers":17152})");
+        QVERIFY(stored);
+        QCOMPARE(stored->carbonModifiers(), 17152);
+        QCOMPARE(backend->registerHotKey(1, *stored), 0);
+        QSignalSpy released(backend.get(), &HotKeyBackend::hotKeyReleased);
+        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+shift+k")});
+        QTRY_COMPARE(released.size(), 1);
     }
 
     void layoutOfTheServer()

@@ -177,6 +177,29 @@ private Q_SLOTS:
         }
     }
 
+    void aRefusedShortcutIsReported()
+    {
+        auto fake = std::make_unique<FakeHotKeyBackend>();
+        FakeHotKeyBackend* backend = fake.get();
+        KeyboardShortcuts::setBackend(std::move(fake));
+        const KeyboardShortcuts::Shortcut shortcut(KeyboardShortcuts::Key::j,
+                                                   KeyboardShortcuts::EventModifierFlag::command |
+                                                       KeyboardShortcuts::EventModifierFlag::shift);
+        backend->refused.insert(shortcut);
+        UpdaterViewModel updater(options(QStringLiteral("1.0"), QStringLiteral("1")));
+        SettingsView view(updater);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(view.shortcutStatus()->isHidden());
+        KeyboardShortcuts::setShortcut(shortcut, KeyboardShortcuts::Names::generateProject());
+        QVERIFY(view.shortcutStatus()->isVisible());
+        QCOMPARE(view.shortcutStatus()->text(),
+                 u"Ctrl+Shift+J is used by another application, so this shortcut does nothing. "
+                 u"Record another one."_s);
+        KeyboardShortcuts::setShortcut(std::nullopt, KeyboardShortcuts::Names::generateProject());
+        QVERIFY(view.shortcutStatus()->isHidden());
+    }
+
     void checkNowIsDisabledWhileACheckRuns()
     {
         // A server that accepts the request and never answers keeps the check running.

@@ -307,6 +307,10 @@ private Q_SLOTS:
         names.sort();
         QCOMPARE(names, (QStringList{QStringLiteral("edited.c"), QStringLiteral("fresh.c"),
                                      QStringLiteral("same.c")}));
+        // A file added to the index since the last scan is tracked, so no longer left out.
+        QVERIFY(run({QStringLiteral("add"), QStringLiteral("-f"), QStringLiteral("out/built.c")}));
+        engine->loadFiles(tree.root());
+        QVERIFY(findNode(engine->files(), tree.root(), QStringLiteral("out/built.c")));
 
         TestTree outside;
         QVERIFY(outside.add(QStringLiteral("a.c")));

@@ -179,7 +179,7 @@ private Q_SLOTS:
         for (QAction* action : menu.actions())
             texts << (action->isSeparator() ? QStringLiteral("---") : action->text());
         QCOMPARE(texts,
-                 (QStringList{QStringLiteral("Show in Finder"), QStringLiteral("---"), pinLabel,
+                 (QStringList{QStringLiteral("Show in File Manager"), QStringLiteral("---"), pinLabel,
                               QStringLiteral("Assign Tag..."), QStringLiteral("Remove")}));
 
         using Signal = void (ProjectContextMenu::*)(const RecentFolder&);

@@ -325,7 +325,7 @@ private Q_SLOTS:
                                                        QStringLiteral("beta")}));
         QCOMPARE(m_store->recentFolders().size(), 2);
 
-        // "Show in Finder" reveals the folder; "Assign Tag..." asks for the sheet.
+        // "Show in File Manager" reveals the folder; "Assign Tag..." asks for the sheet.
         QSignalSpy prompt(m_view.get(), &ProjectLibraryView::promptTagRequested);
         menu.reset(m_view->createContextMenu(card(QStringLiteral("beta"))->folder()));
         menu->showInFinderAction()->trigger();

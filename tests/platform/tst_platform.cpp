@@ -1,9 +1,12 @@
+#include "platform/Clipboard.h"
 #include "platform/FileNameText.h"
 #include "platform/FolderBookmark.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 
+#include <QClipboard>
 #include <QDir>
+#include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -134,6 +137,53 @@ private Q_SLOTS:
         QCOMPARE(lines, QStringList{QStringLiteral("Error reading file /x: boom")});
     }
 
+    // A Wayland compositor ignores clipboard writes of a window in the back: there the text goes
+    // to wl-copy (here a stand-in that keeps what it reads).
+    void backgroundCopiesOnWaylandGoThroughWlCopy_data()
+    {
+        QTest::addColumn<bool>("wayland");
+        QTest::newRow("wayland") << true;
+        QTest::newRow("x11") << false;
+    }
+
+    void backgroundCopiesOnWaylandGoThroughWlCopy()
+    {
+        QFETCH(bool, wayland);
+        QTemporaryDir dir;
+        const QString program = dir.filePath(QStringLiteral("wl-copy"));
+        QFile script(program);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\ncat > \"$0.copied\"\n");
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(dir.path()) + ':' + path);
+        qunsetenv("XDG_SESSION_TYPE");
+        qunsetenv("WAYLAND_DISPLAY");
+        if (wayland)
+            qputenv("WAYLAND_DISPLAY", "wayland-test");
+        const auto restore = qScopeGuard([&path] {
+            qputenv("PATH", path);
+            qunsetenv("WAYLAND_DISPLAY");
+        });
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+
+        const QString text = QStringLiteral("line \u2713\n\nlast");
+        Clipboard::system().clear();
+        Clipboard::system().setText(text);
+        QFile copied(program + QStringLiteral(".copied"));
+        if (wayland) {
+            QTRY_VERIFY(copied.exists() && copied.size() == text.toUtf8().size());
+            QVERIFY(copied.open(QIODevice::ReadOnly));
+            QCOMPARE(QString::fromUtf8(copied.readAll()), text);
+            QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+        } else {
+            QCOMPARE(QGuiApplication::clipboard()->text(), text);
+            QTest::qWait(50);
+            QVERIFY(!copied.exists());
+        }
+    }
+
     void fileNamesAreTextOnlyWhenValidUtf8_data()
     {
         QTest::addColumn<QByteArray>("name");
@@ -170,5 +220,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPlatform)
+QTEST_MAIN(TestPlatform)
 #include "tst_platform.moc"

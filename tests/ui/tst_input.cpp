@@ -15,6 +15,7 @@
 #include "ui/Theme.h"
 #include "ui/TintedButton.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
@@ -361,6 +362,55 @@ private Q_SLOTS:
         QVERIFY(!model->node(innerIndex)->isExpanded());
     }
 
+    // What a screen reader or an automation client invokes does what a click does.
+    void switchesAndRowsAnswerAccessibilityActions()
+    {
+        show();
+        m_engine->loadFiles(m_tree->root(), QSet<QString>{});
+        const QString toggle = QAccessibleActionInterface::toggleAction();
+
+        QTreeView* tree = m_view->fileTree();
+        QAccessibleInterface* treeInterface = QAccessible::queryAccessibleInterface(tree);
+        QAccessibleInterface* row = nullptr;
+        // The view lays its rows out on the next turn of the event loop.
+        QTRY_VERIFY([&] {
+            for (int i = 0; i < treeInterface->childCount(); ++i) {
+                if (treeInterface->child(i)->text(QAccessible::Name) == u"a.md")
+                    row = treeInterface->child(i);
+            }
+            return row != nullptr;
+        }());
+        const QModelIndex index =
+            m_view->fileTreeModel()->match(m_view->fileTreeModel()->index(0, 0), Qt::DisplayRole,
+                                           QStringLiteral("a.md"))
+                .value(0);
+        const auto isSelected = [&index] { return index.data(FileTreeModel::SelectedRole).toBool(); };
+        QVERIFY(!isSelected());
+        QVERIFY(row->actionInterface()->actionNames().contains(toggle));
+        row->actionInterface()->doAction(toggle);
+        QVERIFY(isSelected());
+        QVERIFY(row->state().checked);
+        row->actionInterface()->doAction(toggle);
+        QVERIFY(!isSelected());
+        // A click toggles once.
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(index).center());
+        QVERIFY(isSelected());
+
+        for (const QString& name : {QStringLiteral("fileType:.md"), QStringLiteral("fileTypeAll"),
+                                    QStringLiteral("respectGitignoreSwitch")}) {
+            m_events.clear();
+            QAccessibleInterface* control =
+                QAccessible::queryAccessibleInterface(find<QAbstractButton>(name));
+            QVERIFY(control->actionInterface()->actionNames().contains(toggle));
+            control->actionInterface()->doAction(toggle);
+            QCOMPARE(m_events.size(), 2);
+            QCOMPARE(m_events.last(), QStringLiteral("refresh"));
+        }
+        QVERIFY(!m_engine->isFileTypeEnabled(QStringLiteral(".md")));
+        QVERIFY(m_engine->showAllFiles());
+        QVERIFY(m_engine->respectGitignore());
+    }
+
     void gitignoreSwitchStoresThenRescans()
     {
         show();
@@ -391,7 +441,10 @@ private Q_SLOTS:
         tree->setFocus();
         QTest::keyClick(tree, Qt::Key_F, Qt::ControlModifier);
         QVERIFY(filter->hasFocus());
+        QSignalSpy resets(model, &QAbstractItemModel::modelReset);
         QTest::keyClicks(filter, QStringLiteral("PY C"));
+        // "PY" and "PY " show what "P" showed: only the first and last letters reset the rows.
+        QCOMPARE(resets.count(), 2);
         QCOMPARE(model->rowCount(), 1);
         const QModelIndex libIndex = model->index(0, 0);
         QCOMPARE(libIndex.data(FileTreeModel::PathRole).toString(), lib);

@@ -1,0 +1,208 @@
+#include "FakeShortcutsPortal.h"
+#include "engine/FakeServices.h"
+
+#include "KeyboardShortcuts/KeyboardShortcuts.h"
+#include "KeyboardShortcuts/PlatformBackend.h"
+#include "KeyboardShortcuts/PortalHotKeyBackend.h"
+#include "app/FolderChooser.h"
+#include "app/MainContainerView.h"
+#include "app/VantorApp.h"
+#include "engine/PlexorViewModel.h"
+#include "model/Preferences.h"
+#include "ui/SettingsView.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace KeyboardShortcuts;
+
+namespace {
+
+class NoFolderChooser : public FolderChooser {
+public:
+    std::optional<QString> chooseFolder(QWidget*) override { return std::nullopt; }
+};
+
+const Shortcut commandShiftK(Key::k, EventModifierFlag::command | EventModifierFlag::shift);
+
+QJsonObject bytes(const QByteArray& value)
+{
+    return QJsonObject{{QStringLiteral("base64"), QString::fromLatin1(value.toBase64())}};
+}
+
+} // namespace
+
+// The global shortcut through the desktop portal, against a fake portal on a private session
+// bus (the test runs under dbus-run-session): the application as a whole, from the binding to
+// the text on the clipboard.
+class TestPortal : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Preferences> m_preferences;
+    std::unique_ptr<FakeShortcutsPortal> m_portal;
+    FakeClipboard m_clipboard;
+    NoFolderChooser m_chooser;
+    QString m_file;
+
+    PortalHotKeyBackend* installPortal()
+    {
+        auto portal = std::make_unique<PortalHotKeyBackend>();
+        portal->setAnswerTimeout(300);
+        PortalHotKeyBackend* installed = portal.get();
+        setBackend(std::move(portal));
+        return installed;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!QDBusConnection::sessionBus().isConnected())
+            QSKIP("no session bus (run under dbus-run-session)");
+        // The session type comes from each test, not from the desktop the tests run in.
+        qunsetenv("WAYLAND_DISPLAY");
+        qunsetenv("XDG_SESSION_TYPE");
+    }
+
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        const QString project = m_dir->filePath(QStringLiteral("project"));
+        QVERIFY(QDir().mkpath(project));
+        m_file = project + QStringLiteral("/main.c");
+        QFile file(m_file);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("int x;\n");
+        file.close();
+        // A remembered project with one selected file, opened at start.
+        const QByteArray bookmark = QJsonDocument(QJsonObject{{QStringLiteral("path"), project}})
+                                        .toJson(QJsonDocument::Compact);
+        const QJsonObject record{
+            {QStringLiteral("id"), QStringLiteral("6F1C2B6E-3D0A-4C2E-9E51-2D8F6A4B7C10")},
+            {QStringLiteral("bookmarkData"), QString::fromLatin1(bookmark.toBase64())},
+            {QStringLiteral("path"), project},
+            {QStringLiteral("isPinned"), false},
+            {QStringLiteral("lastAccessed"), 800000000.0},
+            {QStringLiteral("savedSelectedPaths"), QJsonArray{m_file}}};
+        const QJsonObject values{
+            {QStringLiteral("recentFoldersJson"),
+             bytes(QJsonDocument(QJsonArray{record}).toJson(QJsonDocument::Compact))},
+            {QStringLiteral("lastFolderBookmark"), bytes(bookmark)},
+            {QStringLiteral("SUEnableAutomaticChecks"), false}};
+        const QString path = m_dir->filePath(QStringLiteral("prefs.json"));
+        QFile prefs(path);
+        QVERIFY(prefs.open(QIODevice::WriteOnly));
+        prefs.write(QJsonDocument(values).toJson());
+        prefs.close();
+        m_preferences = std::make_unique<Preferences>(path);
+        setPreferences(m_preferences.get());
+        m_portal = std::make_unique<FakeShortcutsPortal>(QStringLiteral("fakePortal"));
+        m_clipboard.calls.clear();
+    }
+
+    void cleanup()
+    {
+        removeAllHandlers();
+        setBackend(nullptr);
+        m_portal.reset();
+        setPreferences(nullptr);
+        m_preferences.reset();
+        m_dir.reset();
+    }
+
+    void theFactoryPicksThePortalOnWayland()
+    {
+        qputenv("WAYLAND_DISPLAY", "wayland-test");
+        const auto restore = qScopeGuard([] { qunsetenv("WAYLAND_DISPLAY"); });
+        QVERIFY(dynamic_cast<PortalHotKeyBackend*>(PlatformBackend::create().hotKeys.get()));
+        m_portal.reset();
+        const PlatformBackend without = PlatformBackend::create();
+        QVERIFY(!dynamic_cast<PortalHotKeyBackend*>(without.hotKeys.get()));
+        QCOMPARE(without.hotKeys->statusText(),
+                 u"This desktop does not offer global shortcuts to applications."_qs);
+        qunsetenv("WAYLAND_DISPLAY");
+        QVERIFY(PlatformBackend::create().hotKeys->statusText().isEmpty());
+    }
+
+    void activationGeneratesAndCopies()
+    {
+        VantorApp app(*m_preferences, m_clipboard, m_chooser);
+        app.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&app.mainWindow()));
+        PortalHotKeyBackend* portal = installPortal();
+        setShortcut(commandShiftK, Names::generateProject());
+        QTRY_COMPARE(portal->state(), PortalHotKeyBackend::State::bound);
+        // The recorded shortcut is the preferred trigger, in the session and in the binding.
+        const QString id = PortalHotKeyBackend::shortcutId(commandShiftK);
+        for (const auto& list : {m_portal->sessionShortcuts, m_portal->boundShortcuts}) {
+            QCOMPARE(list.size(), 1);
+            QCOMPARE(list[0].first, id);
+            QCOMPARE(list[0].second.value(u"preferred_trigger"_qs).toString(), u"CTRL+SHIFT+k"_qs);
+        }
+        app.showSettings();
+        QLabel* status = app.settingsWindow()->shortcutStatus();
+        QCOMPARE(status->text(), u"The desktop runs this shortcut with Ctrl+Shift+K."_qs);
+
+        m_portal->activate(id, u"token-1"_qs);
+        QTRY_VERIFY(!m_clipboard.calls.isEmpty());
+        const QString expected =
+            PlexorViewModel::defaultPrefixText() + u"\n\nproject/main.c\n\n\n\n\n"_qs +
+            u"------------------------------------\nproject/main.c\n"_qs +
+            u"------------------------------------\n\nint x;\n\n\n"_qs +
+            PlexorViewModel::suffixSeparator() + PlexorViewModel::defaultSuffixText();
+        QCOMPARE(m_clipboard.calls.last(), u"set:"_qs + expected);
+        // One press, one generation.
+        QTest::qWait(50);
+        QCOMPARE(m_clipboard.calls.count(u"set:"_qs + expected), 1);
+
+        // The desktop has the last word on the keys.
+        m_portal->changeTrigger(u"Meta+G"_qs);
+        QTRY_COMPARE(status->text(), u"The desktop runs this shortcut with Meta+G."_qs);
+    }
+
+    void answersWithoutABinding_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<PortalHotKeyBackend::State>("state");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("refused") << int(FakeShortcutsPortal::Answer::refuse)
+                                 << PortalHotKeyBackend::State::refused
+                                 << u"The desktop refused the global shortcut."_qs;
+        QTest::newRow("cancelled")
+            << int(FakeShortcutsPortal::Answer::cancel) << PortalHotKeyBackend::State::cancelled
+            << u"The desktop's dialog was cancelled, so the shortcut is not active. Record it "
+               u"again to be asked once more."_qs;
+        QTest::newRow("never answers")
+            << int(FakeShortcutsPortal::Answer::never) << PortalHotKeyBackend::State::unavailable
+            << u"This desktop does not offer global shortcuts to applications."_qs;
+    }
+
+    void answersWithoutABinding()
+    {
+        QFETCH(int, answer);
+        QFETCH(PortalHotKeyBackend::State, state);
+        QFETCH(QString, status);
+        m_portal->answer = FakeShortcutsPortal::Answer(answer);
+        PortalHotKeyBackend* portal = installPortal();
+        setShortcut(commandShiftK, Names::generateProject());
+        QCOMPARE(portal->state(), PortalHotKeyBackend::State::idle);
+        QTRY_COMPARE(portal->state(), state);
+        QCOMPARE(portal->statusText(), status);
+        // A new shortcut asks again, in a new session.
+        const int sessions = m_portal->sessions;
+        m_portal->answer = FakeShortcutsPortal::Answer::accept;
+        setShortcut(Shortcut(Key::j, EventModifierFlag::command), Names::generateProject());
+        QTRY_COMPARE(portal->state(), PortalHotKeyBackend::State::bound);
+        QCOMPARE(m_portal->sessions, sessions + 1);
+        QCOMPARE(m_portal->boundShortcuts.size(), 1);
+    }
+};
+
+QTEST_MAIN(TestPortal)
+#include "tst_portal.moc"

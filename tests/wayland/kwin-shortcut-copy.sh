@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# The global shortcut end to end on a real Wayland desktop: a headless KWin with the desktop
+# portal, its KDE backend and KDE's shortcut service (inside KWin) on a private session bus. The
+# application starts on the native Wayland platform with a remembered project and a recorded
+# shortcut, binds it through the portal, and each invocation of the shortcut through the
+# desktop's own shortcut service must put exactly the project's text on the clipboard, read back
+# with wl-paste: twice, with the selected file changed in between.
+#
+#   tests/wayland/kwin-shortcut-copy.sh PATH/TO/codeplexor [PATH/TO/plexor]
+#
+# Needs: kwin-wayland xdg-desktop-portal xdg-desktop-portal-kde wl-clipboard qt6-wayland dbus.
+# Exit status 0 when both copies match, 1 when one does not, 77 when a piece is missing.
+set -euo pipefail
+
+app=$(realpath "${1:?usage: $0 PATH/TO/codeplexor [PATH/TO/plexor]}")
+plexor=$(realpath "${2:-$(dirname "$app")/../cli/plexor}")
+portal_kde=/usr/lib/x86_64-linux-gnu/libexec/xdg-desktop-portal-kde
+portal=/usr/libexec/xdg-desktop-portal
+for tool in kwin_wayland wl-paste wl-copy dbus-daemon dbus-send; do
+    command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 77; }
+done
+for program in "$portal_kde" "$portal" "$app" "$plexor"; do
+    [ -x "$program" ] || { echo "missing: $program" >&2; exit 77; }
+done
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+log() { echo "kwin-shortcut-copy: $*" >&2; }
+
+# Waits up to $2 tenths of a second for the command $1 to succeed.
+wait_for() {
+    local tries=$2
+    until eval "$1" >/dev/null 2>&1; do
+        tries=$((tries - 1))
+        [ "$tries" -gt 0 ] || return 1
+        sleep 0.1
+    done
+}
+
+has_bus_name() {
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+        org.freedesktop.DBus.NameHasOwner "string:$1" | grep -q "boolean true"
+}
+
+export XDG_RUNTIME_DIR=$work/runtime
+export XDG_CONFIG_HOME=$work/config
+export HOME=$work/home
+mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/CodePlexor" "$HOME"
+chmod 0700 "$XDG_RUNTIME_DIR"
+unset DISPLAY WAYLAND_DISPLAY
+
+# A private session bus. Services are started here by hand: one the bus starts by itself would
+# not get this environment.
+dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$work/bus" &
+pids+=($!)
+wait_for "test -s '$work/bus'" 50 || { log "no session bus"; exit 1; }
+DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/bus")
+export DBUS_SESSION_BUS_ADDRESS
+
+# The installed binary carries a file capability that containers refuse; a copy has none.
+cp "$(command -v kwin_wayland)" "$work/kwin_wayland"
+export WAYLAND_DISPLAY=codeplexor-test
+"$work/kwin_wayland" --virtual --socket "$WAYLAND_DISPLAY" --width 1024 --height 768 \
+    --no-lockscreen >"$work/kwin.log" 2>&1 &
+pids+=($!)
+wait_for "test -S '$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY'" 150 ||
+    { log "KWin did not start"; cat "$work/kwin.log" >&2; exit 1; }
+wait_for "has_bus_name org.kde.kglobalaccel" 100 ||
+    { log "KWin's shortcut service did not appear"; exit 1; }
+
+export XDG_CURRENT_DESKTOP=KDE
+QT_QPA_PLATFORM=offscreen "$portal_kde" >"$work/portal-kde.log" 2>&1 &
+pids+=($!)
+wait_for "has_bus_name org.freedesktop.impl.portal.desktop.kde" 100 ||
+    { log "xdg-desktop-portal-kde did not start"; cat "$work/portal-kde.log" >&2; exit 1; }
+"$portal" >"$work/portal.log" 2>&1 &
+pids+=($!)
+wait_for "has_bus_name org.freedesktop.portal.Desktop" 100 ||
+    { log "xdg-desktop-portal did not start"; cat "$work/portal.log" >&2; exit 1; }
+
+# A remembered project with one selected file, reopened at start, and Ctrl+Shift+K recorded.
+project=$work/project
+mkdir -p "$project/src"
+echo "first version" >"$project/src/main.cpp"
+echo "not selected" >"$project/notes.txt"
+base64() { printf '%s' "$1" | command base64 -w0; }
+bookmark="{\"path\":\"$project\"}"
+record="[{\"id\":\"6F1C2B6E-3D0A-4C2E-9E51-2D8F6A4B7C10\",\"bookmarkData\":\"$(base64 "$bookmark")\",\"path\":\"$project\",\"isPinned\":false,\"lastAccessed\":800000000,\"savedSelectedPaths\":[\"$project/src/main.cpp\"],\"savedExpandedPaths\":[]}]"
+cat >"$XDG_CONFIG_HOME/CodePlexor/CodePlexor.json" <<EOF
+{
+  "recentFoldersJson": {"base64": "$(base64 "$record")"},
+  "lastFolderBookmark": {"base64": "$(base64 "$bookmark")"},
+  "SUEnableAutomaticChecks": false,
+  "KeyboardShortcuts_generateProject": "{\"carbonKeyCode\":40,\"carbonModifiers\":768}"
+}
+EOF
+
+QT_QPA_PLATFORM=wayland "$app" >"$work/app.log" 2>&1 &
+pids+=($!)
+# The desktop names the application's list of shortcuts after its session token.
+component=/component/codeplexor
+shortcut=hotkey-40-768
+invoke() {
+    dbus-send --session --print-reply --dest=org.kde.kglobalaccel "$component" \
+        org.kde.kglobalaccel.Component.invokeShortcut "string:$shortcut"
+}
+wait_for "invoke" 150 || {
+    log "the shortcut was not bound"; cat "$work/app.log" "$work/portal.log" >&2; exit 1
+}
+
+status=0
+for version in "first version" "second version"; do
+    echo "$version" >"$project/src/main.cpp"
+    expected=$("$plexor" generate --project "$project"; echo .)
+    case "$expected" in
+        *"$version"*) ;;
+        *) log "plexor did not generate the project's text"; exit 1 ;;
+    esac
+    invoke >/dev/null
+    copied=""
+    for _ in $(seq 50); do
+        copied=$(timeout 2 wl-paste --no-newline 2>/dev/null; echo .)
+        [ "$copied" = "$expected" ] && break
+        sleep 0.1
+    done
+    if [ "$copied" = "$expected" ]; then
+        log "copied the text with \"$version\" (${#copied} characters)"
+    else
+        log "clipboard does not hold the text with \"$version\""
+        diff <(printf '%s' "$expected") <(printf '%s' "$copied") >&2 || true
+        status=1
+    fi
+done
+exit "$status"
