@@ -1,6 +1,7 @@
 #include "engine/PlexorWorkView.h"
 
 #include "engine/Notifications.h"
+#include "engine/TokenCounter.h"
 #include "platform/NotificationCenter.h"
 #include "ui/PlexorInputView.h"
 #include "ui/PlexorPreviewView.h"
@@ -11,6 +12,7 @@
 PlexorWorkView::PlexorWorkView(Preferences& preferences, Clipboard& clipboard, QWidget* parent)
     : QWidget(parent)
     , m_engine(std::make_unique<PlexorViewModel>(preferences, clipboard))
+    , m_tokens(std::make_unique<TokenCounter>())
 {
     setObjectName(QStringLiteral("workView"));
     auto* layout = new QVBoxLayout(this);
@@ -27,6 +29,17 @@ PlexorWorkView::PlexorWorkView(Preferences& preferences, Clipboard& clipboard, Q
     connect(m_input, &PlexorInputView::generated, this, &PlexorWorkView::generated);
     connect(m_input, &PlexorInputView::viewModeRequested, this, &PlexorWorkView::setViewMode);
     connect(m_preview, &PlexorPreviewView::viewModeRequested, this, &PlexorWorkView::setViewMode);
+
+    // Token counts: every file of a new tree, and again after each generation (files may have
+    // changed; unchanged ones cost a stat).
+    m_input->setTokenCounter(m_tokens.get());
+    m_preview->setTokenCounter(m_tokens.get());
+    connect(m_engine.get(), &PlexorViewModel::filesChanged, this, &PlexorWorkView::countFileTokens);
+    connect(m_input, &PlexorInputView::generated, this, &PlexorWorkView::countFileTokens);
+    connect(m_engine.get(), &PlexorViewModel::justRegeneratedChanged, this, [this](bool raised) {
+        if (raised)
+            countFileTokens();
+    });
 
     // Observed only while this view exists, which is what keeps the shortcut quiet while the
     // project library is shown.
@@ -81,6 +94,21 @@ void PlexorWorkView::showEvent(QShowEvent* event)
 void PlexorWorkView::load()
 {
     m_engine->loadFiles(m_url, m_savedSelectedPaths, m_savedExpandedPaths);
+}
+
+void PlexorWorkView::countFileTokens()
+{
+    QStringList paths;
+    const std::function<void(const FileItemList&)> collect = [&](const FileItemList& nodes) {
+        for (const auto& node : nodes) {
+            if (node->isFolder())
+                collect(node->children());
+            else
+                paths.append(node->path());
+        }
+    };
+    collect(m_engine->files());
+    m_tokens->countFiles(paths);
 }
 
 void PlexorWorkView::refresh()

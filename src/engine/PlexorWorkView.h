@@ -15,6 +15,7 @@ class PlexorInputView;
 class PlexorPreviewView;
 class Preferences;
 class QStackedWidget;
+class TokenCounter;
 
 // The main tab's host of one open project: it owns the collection engine, shows the input
 // screen or the preview, scans the folder with the project's saved selection and expansion, and
@@ -41,6 +42,7 @@ public:
     PlexorViewModel& viewModel() { return *m_engine; }
     PlexorInputView* inputView() const { return m_input; }
     PlexorPreviewView* previewView() const { return m_preview; }
+    TokenCounter& tokenCounter() const { return *m_tokens; }
 
     // plexor shows the input screen, preview the preview; projects is not a screen of this view
     // and is ignored.
@@ -77,8 +79,11 @@ private:
     void saveState();
     void refresh();
     void load();
+    // Brings every file's token count of the tree up to date (on a worker).
+    void countFileTokens();
 
     std::unique_ptr<PlexorViewModel> m_engine;
+    std::unique_ptr<TokenCounter> m_tokens;
     QStackedWidget* m_stack = nullptr;
     PlexorInputView* m_input = nullptr;
     PlexorPreviewView* m_preview = nullptr;

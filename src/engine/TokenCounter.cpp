@@ -42,15 +42,20 @@ void TokenCounter::countText(const QString& text)
     m_textTokens.reset();
     auto job = std::make_shared<Job>();
     m_textJob = job;
-    m_pool.start([this, job, text] {
+    // The worker lets the text go as soon as it is converted: while it shares the text, an edit
+    // on the main thread would have to copy it.
+    auto shared = std::make_shared<QString>(text);
+    m_pool.start([this, job, shared] {
         if (job->cancelled)
             return;
-        const qint64 tokens = TokenEncoding::o200kBase().count(QStringView(text), &job->cancelled);
-        if (job->cancelled)
+        const QByteArray utf8 = shared->toUtf8();
+        *shared = QString();
+        const auto tokens = TokenEncoding::o200kBase().count(QByteArrayView(utf8), &job->cancelled);
+        if (!tokens)
             return;
         QMetaObject::invokeMethod(
             this,
-            [this, job, tokens] {
+            [this, job, tokens = *tokens] {
                 if (job != m_textJob)
                     return;
                 m_textJob.reset();

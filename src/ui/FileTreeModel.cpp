@@ -1,5 +1,7 @@
 #include "ui/FileTreeModel.h"
 
+#include "engine/TokenCounter.h"
+
 #include "engine/PlexorViewModel.h"
 #include "model/FileItem.h"
 
@@ -140,6 +142,12 @@ QVariant FileTreeModel::data(const QModelIndex& index, int role) const
         return m_engine.isSelected(item->id()) ? Qt::Checked : Qt::Unchecked;
     case ExpandedRole:
         return item->isExpanded();
+    case TokenCountRole:
+        if (m_tokens && !item->isFolder()) {
+            if (const auto tokens = m_tokens->fileTokens(item->path()))
+                return *tokens;
+        }
+        return {};
     default:
         return {};
     }

@@ -8,6 +8,7 @@
 
 class FileItem;
 class PlexorViewModel;
+class TokenCounter;
 
 // The engine's project tree as an item model with one column. Every index points straight at
 // its FileItem (internal pointer), so index(), parent() and rowCount() are O(1) whatever the
@@ -31,6 +32,8 @@ public:
         IsFolderRole,
         SelectedRole,
         ExpandedRole,
+        // A file's token count (qint64) once known; nothing for folders and files not counted.
+        TokenCountRole,
     };
 
     // The engine must outlive the model.
@@ -57,6 +60,9 @@ public:
     void setFilterQuery(const QString& query);
     const FileTreeFilter& filter() const { return m_filter; }
 
+    // Where TokenCountRole reads the files' counts (none: no counts). It must outlive the model.
+    void setTokenCounter(const TokenCounter* counter) { m_tokens = counter; }
+
 Q_SIGNALS:
     // A node was opened or closed in the engine (by a view or by anyone else).
     void expansionChanged(const QModelIndex& index, bool expanded);
@@ -77,4 +83,5 @@ private:
     // The node a toggle through the model is changing, so that its change is announced without
     // searching the tree for it.
     const FileItem* m_toggledNode = nullptr;
+    const TokenCounter* m_tokens = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "tags/NamedColors.h"
 #include "ui/FileTreeModel.h"
 #include "ui/SymbolIcon.h"
+#include "ui/TokenCountText.h"
 #include "ui/Theme.h"
 
 #include <QKeyEvent>
@@ -43,9 +44,16 @@ void FileTreeRow::paint(QPainter* painter, const QStyleOptionViewItem& option,
     SymbolIcon::paint(*painter, iconRect, folder ? Symbol::folderFill : Symbol::docText,
                       folder ? NamedColors::color(NamedColor::blue) : Theme::secondaryText());
 
-    const QRect textRect =
-        content.adjusted(iconSize + iconSpacing, 0, 0, 0).intersected(option.rect);
+    QRect textRect = content.adjusted(iconSize + iconSpacing, 0, 0, 0).intersected(option.rect);
     painter->setFont(option.font);
+    const QVariant tokens = index.data(FileTreeModel::TokenCountRole);
+    if (tokens.isValid()) {
+        const QString count = TokenCountText::compact(tokens.toLongLong());
+        painter->setPen(selected ? QColor(Qt::white) : Theme::secondaryText());
+        painter->drawText(textRect, Qt::AlignRight | Qt::AlignVCenter, count);
+        textRect.setRight(textRect.right() - option.fontMetrics.horizontalAdvance(count)
+                          - iconSpacing * 2);
+    }
     painter->setPen(selected ? QColor(Qt::white) : Theme::primaryText());
     const QString name = index.data(Qt::DisplayRole).toString();
     painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,

@@ -3,7 +3,8 @@
 #include <QStyledItemDelegate>
 
 // The row of one project tree node, painted for a FileTreeModel: the folder symbol in blue or
-// the document symbol in the secondary colour, then the node's name, on a rounded accent-coloured
+// the document symbol in the secondary colour, then the node's name (and, right-aligned in the
+// secondary colour, a file's token count once known), on a rounded accent-coloured
 // rectangle (radius 6) while the node is selected, with 4 pixels of space above and below and 8
 // to the left and right.
 //

@@ -1,6 +1,7 @@
 #include "ui/PlexorInputView.h"
 
 #include "engine/PlexorViewModel.h"
+#include "engine/TokenCounter.h"
 #include "model/FileItem.h"
 #include "platform/FileManager.h"
 #include "tags/FlowLayout.h"
@@ -15,6 +16,7 @@
 #include "ui/FileTreeView.h"
 #include "ui/Theme.h"
 #include "ui/TintedButton.h"
+#include "ui/TokenCountText.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -146,9 +148,14 @@ PlexorInputView::PlexorInputView(PlexorViewModel& engine, QWidget* parent)
     m_generate->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     m_generate->setDefault(true);
     connect(m_generate, &QPushButton::clicked, this, &PlexorInputView::generate);
+    m_selectionSummary = new QLabel(this);
+    m_selectionSummary->setObjectName(QStringLiteral("selectionSummary"));
+    m_selectionSummary->setVisible(false);
     auto* generateRow = new QHBoxLayout;
     generateRow->setContentsMargins(16, 12, 16, 16);
+    generateRow->setSpacing(12);
     generateRow->addWidget(m_generate);
+    generateRow->addWidget(m_selectionSummary);
     layout->addLayout(generateRow);
 
     // The engine's texts and flags drive the editors and the markers.
@@ -582,6 +589,49 @@ void PlexorInputView::changeEvent(QEvent* event)
         applyColors();
 }
 
+void PlexorInputView::setTokenCounter(TokenCounter* counter)
+{
+    m_tokens = counter;
+    m_model->setTokenCounter(counter);
+    connect(counter, &TokenCounter::filesCounted, this, [this] {
+        // Rows read their counts when painted.
+        m_tree->viewport()->update();
+        updateSelectionSummary();
+    });
+    connect(&m_engine, &PlexorViewModel::selectedFilesChanged, this,
+            &PlexorInputView::updateSelectionSummary);
+    connect(&m_engine, &PlexorViewModel::filesChanged, this,
+            &PlexorInputView::updateSelectionSummary);
+    updateSelectionSummary();
+}
+
+QString PlexorInputView::selectionSummary() const
+{
+    return m_selectionSummary->text();
+}
+
+void PlexorInputView::updateSelectionSummary()
+{
+    int files = 0;
+    qint64 tokens = 0;
+    bool pending = false;
+    for (const FileItem* node : m_engine.collectSelectedItems()) {
+        if (node->isFolder())
+            continue;
+        ++files;
+        if (const auto count = m_tokens->fileTokens(node->path()))
+            tokens += *count;
+        else
+            pending = pending || m_tokens->countingFiles();
+    }
+    const QString text = (files == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(files))
+                         + QStringLiteral(" \u00b7 ") + TokenCountText::compact(tokens)
+                         + (pending ? QStringLiteral(" tokens\u2026") : QStringLiteral(" tokens"));
+    m_selectionSummary->setText(text);
+    m_selectionSummary->setAccessibleName(text);
+    m_selectionSummary->setVisible(true);
+}
+
 void PlexorInputView::applyColors()
 {
     // Setting child palettes and style sheets sends palette changes of their own; they must not
@@ -606,6 +656,7 @@ void PlexorInputView::applyColors()
     Theme::setTextAndInputColor(m_folderLine, Theme::secondaryText());
     Theme::setTextAndInputColor(m_divider, Theme::separator());
     Theme::setTextAndInputColor(m_fileTypesCaption, Theme::secondaryText());
+    Theme::setTextAndInputColor(m_selectionSummary, Theme::secondaryText());
     for (QLabel* icon : std::as_const(m_stepSymbols))
         icon->setPixmap(symbolPixmap(Symbol(icon->property("symbol").toInt()),
                                      Theme::secondaryText(), 22, ratio));

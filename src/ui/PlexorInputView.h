@@ -28,6 +28,8 @@ class TintedButton;
 // The screen keeps no state of its own: every control reads and writes the engine, and what the
 // host must do is asked for through the signals, which are emitted synchronously in the order
 // each action needs (a type switch: the switch is set, saveStateRequested, refreshRequested).
+class TokenCounter;
+
 class PlexorInputView : public QWidget {
     Q_OBJECT
 
@@ -46,6 +48,12 @@ public:
     QCheckBox* gitignoreSwitch() const { return m_gitignoreSwitch; }
     TintedButton* selectChangedButton() const { return m_selectChanged; }
     FileTreeActions* fileTreeActions() const { return m_treeActions; }
+
+    // Shows token counts from `counter` (which must outlive the screen): each file's in its tree
+    // row and, by "Generate Content", the selected files' number and tokens, for example
+    // "37 files · 48.2k tokens" (with "…" while files are still being counted).
+    void setTokenCounter(TokenCounter* counter);
+    QString selectionSummary() const;
 
     // What the "Generate Content" button does, in this order: saveStateRequested, the engine
     // generates from the open folder and copies the text, generated(url), and
@@ -93,6 +101,7 @@ private:
                    const QString& inserted);
     void restoreExpansion();
     void updateHeader();
+    void updateSelectionSummary();
     void applyColors();
 
     PlexorViewModel& m_engine;
@@ -124,6 +133,8 @@ private:
     TintedButton* m_selectChanged = nullptr;
     FileTreeActions* m_treeActions = nullptr;
     TintedButton* m_generate = nullptr;
+    QLabel* m_selectionSummary = nullptr;
+    TokenCounter* m_tokens = nullptr;
     // Set while an edit from an editor goes into the engine, so that the engine's change signal
     // does not show the text anew (which would move the cursor).
     bool m_applyingEdit = false;

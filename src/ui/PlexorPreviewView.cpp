@@ -1,12 +1,14 @@
 #include "ui/PlexorPreviewView.h"
 
 #include "engine/PlexorViewModel.h"
+#include "engine/TokenCounter.h"
 #include "tags/NamedColors.h"
 #include "ui/Badge.h"
 #include "ui/CharacterCount.h"
 #include "ui/LargeTextEdit.h"
 #include "ui/Theme.h"
 #include "ui/TintedButton.h"
+#include "ui/TokenCountText.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -17,6 +19,10 @@ namespace {
 
 // Space between the count badge and the editor's edges.
 constexpr int badgeInset = 10;
+// Space between the token and the character badges.
+constexpr int badgeSpacing = 6;
+// How long the text must stay unchanged before its tokens are counted (milliseconds).
+constexpr int tokenCountDelay = 250;
 
 } // namespace
 
@@ -43,6 +49,11 @@ PlexorPreviewView::PlexorPreviewView(PlexorViewModel& engine, QWidget* parent)
     m_countBadge->setObjectName(QStringLiteral("charCountBadge"));
     m_countBadge->setFont(Theme::font(Theme::TextStyle::body));
     m_countBadge->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_tokenBadge = new Badge(QString(), m_editor);
+    m_tokenBadge->setObjectName(QStringLiteral("tokenCountBadge"));
+    m_tokenBadge->setFont(Theme::font(Theme::TextStyle::body));
+    m_tokenBadge->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_tokenBadge->setVisible(false);
     m_editor->installEventFilter(this);
     connect(m_editor->verticalScrollBar(), &QScrollBar::rangeChanged, this,
             &PlexorPreviewView::placeBadge);
@@ -73,6 +84,14 @@ PlexorPreviewView::PlexorPreviewView(PlexorViewModel& engine, QWidget* parent)
     connect(m_back, &QPushButton::clicked, this, &PlexorPreviewView::goBack);
     connect(m_regenerate, &QPushButton::clicked, this, &PlexorPreviewView::regenerate);
     connect(m_copy, &QPushButton::clicked, this, &PlexorPreviewView::copy);
+
+    // Tokens are counted on a worker once the text has stopped changing for a moment.
+    m_tokenTimer.setSingleShot(true);
+    m_tokenTimer.setInterval(tokenCountDelay);
+    connect(&m_tokenTimer, &QTimer::timeout, this, [this] {
+        if (m_tokens)
+            m_tokens->countText(m_engine.generatedContent());
+    });
 
     connect(m_editor, &LargeTextEdit::edited, this, &PlexorPreviewView::applyEdit);
     connect(&m_engine, &PlexorViewModel::generatedContentChanged, this,
@@ -173,7 +192,25 @@ void PlexorPreviewView::showCount()
     const QString text = charsText(m_count);
     m_countBadge->setText(text);
     m_countBadge->setAccessibleName(text);
-    placeBadge();
+    placeBadge();    m_tokenTimer.start();
+}
+
+void PlexorPreviewView::setTokenCounter(TokenCounter* counter)
+{
+    m_tokens = counter;
+    connect(counter, &TokenCounter::textCounted, this, [this](qint64 tokens) {
+        const QString text = TokenCountText::full(tokens);
+        m_tokenBadge->setText(text);
+        m_tokenBadge->setAccessibleName(text);
+        m_tokenBadge->setVisible(true);
+        placeBadge();
+    });
+    m_tokenTimer.start();
+}
+
+QString PlexorPreviewView::shownTokens() const
+{
+    return m_tokenBadge->isVisibleTo(this) ? m_tokenBadge->text() : QString();
 }
 
 void PlexorPreviewView::updateLabels()
@@ -193,10 +230,17 @@ void PlexorPreviewView::placeBadge()
     const int barWidth = bar->isVisibleTo(m_editor) ? bar->width() : 0;
     m_countBadge->adjustSize();
     const QSize size = m_countBadge->sizeHint();
-    m_countBadge->setGeometry(m_editor->width() - barWidth - badgeInset - size.width(),
-                              m_editor->height() - badgeInset - size.height(), size.width(),
-                              size.height());
+    const int right = m_editor->width() - barWidth - badgeInset;
+    m_countBadge->setGeometry(right - size.width(), m_editor->height() - badgeInset - size.height(),
+                              size.width(), size.height());
     m_countBadge->raise();
+    // The token count sits to the left of the characters.
+    m_tokenBadge->adjustSize();
+    const QSize tokenSize = m_tokenBadge->sizeHint();
+    m_tokenBadge->setGeometry(right - size.width() - badgeSpacing - tokenSize.width(),
+                              m_editor->height() - badgeInset - tokenSize.height(),
+                              tokenSize.width(), tokenSize.height());
+    m_tokenBadge->raise();
 }
 
 bool PlexorPreviewView::eventFilter(QObject* watched, QEvent* event)
@@ -232,5 +276,7 @@ void PlexorPreviewView::applyColors()
     badge.padding = QMargins(6, 6, 6, 6);
     badge.cornerRadius = 6;
     m_countBadge->setBadgeStyle(badge);
+    badge.color = NamedColors::color(NamedColor::blue);
+    m_tokenBadge->setBadgeStyle(badge);
     m_applyingColors = false;
 }

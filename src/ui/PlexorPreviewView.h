@@ -3,6 +3,7 @@
 #include "model/ViewMode.h"
 
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 
 #include <optional>
@@ -10,6 +11,7 @@
 class Badge;
 class LargeTextEdit;
 class PlexorViewModel;
+class TokenCounter;
 class TintedButton;
 
 // The preview screen: the generated text in an editable monospaced editor with its length in
@@ -48,6 +50,12 @@ public:
     // The badge's text as shown now.
     QString shownCount() const;
 
+    // Shows the text's token count from `counter` (which must outlive the screen) beside the
+    // characters, counted a moment after the text stops changing.
+    void setTokenCounter(TokenCounter* counter);
+    // The token badge's text ("48,213 tokens"); empty until a count is known.
+    QString shownTokens() const;
+
 Q_SIGNALS:
     // The screen asks the main window to show another screen (the input screen, on Back).
     void viewModeRequested(ViewMode mode);
@@ -70,6 +78,8 @@ private:
     std::optional<QString> m_url;
     LargeTextEdit* m_editor = nullptr;
     Badge* m_countBadge = nullptr;
+    Badge* m_tokenBadge = nullptr;
+    TokenCounter* m_tokens = nullptr;
     TintedButton* m_back = nullptr;
     TintedButton* m_regenerate = nullptr;
     TintedButton* m_copy = nullptr;
@@ -80,4 +90,5 @@ private:
     qsizetype m_count = 0;
     bool m_applyingEdit = false;
     bool m_applyingColors = false;
+    QTimer m_tokenTimer;
 };

@@ -1,10 +1,12 @@
 #include "engine/TestTree.h"
 #include "engine/TokenCounter.h"
+#include "ui/TokenCountText.h"
 
 #include <QSignalSpy>
 #include <QTest>
 
-// The counter's cache, its stale-work rule and its results, with files on disk.
+// The counter's cache, its stale-work rule and its results, with files on disk; the short form
+// of counts.
 class TokenCounterTest : public QObject {
     Q_OBJECT
 
@@ -43,6 +45,28 @@ private Q_SLOTS:
         QVERIFY(tree.add(QStringLiteral("a.md"), "\xf0\x9f\xa4\x96"));
         QVERIFY(countAndWait(counter, paths));
         QCOMPARE(counter.fileTokens(paths[0]), 2);
+    }
+
+    void compactText_data()
+    {
+        QTest::addColumn<qint64>("tokens");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("below a thousand") << qint64(999) << QStringLiteral("999");
+        QTest::newRow("a whole thousand") << qint64(1049) << QStringLiteral("1k");
+        QTest::newRow("rounds to tenths") << qint64(1050) << QStringLiteral("1.1k");
+        QTest::newRow("tens of thousands") << qint64(48213) << QStringLiteral("48.2k");
+        QTest::newRow("rounds up to a hundred thousand") << qint64(99950) << QStringLiteral("100k");
+        QTest::newRow("largest in thousands") << qint64(999499) << QStringLiteral("999k");
+        QTest::newRow("rounds up to a million") << qint64(999500) << QStringLiteral("1M");
+        QTest::newRow("millions") << qint64(1234567) << QStringLiteral("1.2M");
+        QTest::newRow("hundreds of millions") << qint64(250400000) << QStringLiteral("250M");
+    }
+
+    void compactText()
+    {
+        QFETCH(qint64, tokens);
+        QFETCH(QString, text);
+        QCOMPARE(TokenCountText::compact(tokens), text);
     }
 
     void onlyTheLatestTextIsReported()

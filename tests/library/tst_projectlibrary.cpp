@@ -1,10 +1,10 @@
+#include "TempPreferences.h"
 #include "library/ProjectLibrary.h"
 #include "library/RecentsOrder.h"
 #include "model/PreferenceKeys.h"
 #include "model/Preferences.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -160,16 +160,13 @@ private Q_SLOTS:
 
     void listingForTheCommandLine()
     {
-        QTemporaryDir dir;
-        const QString file = dir.filePath(QStringLiteral("CodePlexor.json"));
-        {
-            Preferences writer(file);
-            writer.setBytes(
-                PreferenceKeys::recentFoldersJson,
-                RecentFolderCodec::encode({project(s(u"/x/Coding/Robots/arm"), {}, true),
-                                           project(s(u"/a/web app"), s(u"Web")),
-                                           project(s(u"/a/misc"), s(u""))}));
-        }
+        TempPreferences temp;
+        temp.preferences.setBytes(
+            PreferenceKeys::recentFoldersJson,
+            RecentFolderCodec::encode({project(s(u"/x/Coding/Robots/arm"), {}, true),
+                                       project(s(u"/a/web app"), s(u"Web")),
+                                       project(s(u"/a/misc"), s(u""))}));
+        const QString file = temp.preferences.filePath();
         QFile before(file);
         QVERIFY(before.open(QIODevice::ReadOnly));
         const QByteArray bytesBefore = before.readAll();
@@ -196,8 +193,8 @@ private Q_SLOTS:
 
     void listingOfAnEmptyOrCorruptStore()
     {
-        QTemporaryDir dir;
-        Preferences preferences(dir.filePath(QStringLiteral("CodePlexor.json")));
+        TempPreferences temp;
+        Preferences& preferences = temp.preferences;
         ProjectLibrary::Listing listing = ProjectLibrary::loadListing(preferences);
         QVERIFY(!listing.error && listing.projects.isEmpty() && listing.groups.isEmpty());
 

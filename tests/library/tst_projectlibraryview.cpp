@@ -1,3 +1,4 @@
+#include "TempPreferences.h"
 #include "library/OpenProjectCard.h"
 #include "library/ProjectCard.h"
 #include "library/ProjectContextMenu.h"
@@ -17,10 +18,10 @@
 #include <QLayout>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -54,8 +55,7 @@ QStringList cellNames(QWidget* grid)
 class TestProjectLibraryView : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<Preferences> m_preferences;
+    std::optional<TempPreferences> m_temp;
     std::unique_ptr<CustomTagManager> m_tags;
     std::unique_ptr<RecentFoldersStore> m_store;
     std::unique_ptr<ProjectLibraryView> m_view;
@@ -65,7 +65,7 @@ class TestProjectLibraryView : public QObject {
     // Makes a folder under the temporary directory and opens it once through the store.
     RecentFolder add(const QString& relative)
     {
-        const QString path = QDir(m_dir->path()).filePath(relative);
+        const QString path = QDir(m_temp->dir.path()).filePath(relative);
         QDir().mkpath(path);
         if (!m_store->addToRecents(path))
             qFatal("could not remember %s", qPrintable(path));
@@ -112,11 +112,9 @@ class TestProjectLibraryView : public QObject {
 private Q_SLOTS:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_preferences =
-            std::make_unique<Preferences>(m_dir->filePath(QStringLiteral("CodePlexor.json")));
-        m_tags = std::make_unique<CustomTagManager>(*m_preferences);
-        m_store = std::make_unique<RecentFoldersStore>(*m_preferences);
+        m_temp.emplace();
+        m_tags = std::make_unique<CustomTagManager>(m_temp->preferences);
+        m_store = std::make_unique<RecentFoldersStore>(m_temp->preferences);
         m_now = 1000;
         m_store->setClock([this] { return m_now++; });
         m_store->setPathPrefixes({});
@@ -134,8 +132,7 @@ private Q_SLOTS:
         FileManager::setCurrent(nullptr);
         m_store.reset();
         m_tags.reset();
-        m_preferences.reset();
-        m_dir.reset();
+        m_temp.reset();
     }
 
     void emptyState_data()
@@ -331,7 +328,7 @@ private Q_SLOTS:
         menu->showInFinderAction()->trigger();
         menu->assignTagAction()->trigger();
         QCOMPARE(m_fileManager.revealed,
-                 QStringList{QDir(m_dir->path()).filePath(QStringLiteral("beta"))});
+                 QStringList{QDir(m_temp->dir.path()).filePath(QStringLiteral("beta"))});
         QCOMPARE(prompt.count(), 1);
         QCOMPARE(prompt.at(0).at(0).value<RecentFolder>().path,
                  card(QStringLiteral("beta"))->folder().path);

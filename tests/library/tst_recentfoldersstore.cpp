@@ -1,3 +1,4 @@
+#include "TempPreferences.h"
 #include "library/RecentFoldersStore.h"
 #include "model/PreferenceKeys.h"
 #include "model/Preferences.h"
@@ -9,10 +10,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -76,8 +77,7 @@ QString resolvedPath(const std::optional<QByteArray>& bookmark)
 class TestRecentFoldersStore : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<Preferences> m_preferences;
+    std::optional<TempPreferences> m_temp;
     std::unique_ptr<RecentFoldersStore> m_store;
     CountingBookmarkService m_bookmarks;
     FakeFileManager m_fileManager;
@@ -89,22 +89,22 @@ class TestRecentFoldersStore : public QObject {
 
     QString folder(const QString& relative)
     {
-        const QString path = QDir(m_dir->path()).filePath(relative);
+        const QString path = QDir(m_temp->dir.path()).filePath(relative);
         QDir().mkpath(path);
         return path;
     }
 
     void seed(const QList<RecentFolder>& folders)
     {
-        m_preferences->setBytes(PreferenceKeys::recentFoldersJson,
-                                RecentFolderCodec::encode(folders));
+        m_temp->preferences.setBytes(PreferenceKeys::recentFoldersJson,
+                                     RecentFolderCodec::encode(folders));
         store().loadRecents();
     }
 
     // The list as a fresh reader of the preference file sees it.
     QList<RecentFolder> stored() const
     {
-        Preferences reader(m_preferences->filePath(), Preferences::Access::ReadOnly);
+        Preferences reader(m_temp->preferences.filePath(), Preferences::Access::ReadOnly);
         return RecentFolderCodec::decode(
                    reader.bytes(PreferenceKeys::recentFoldersJson).value_or(QByteArray()))
             .value_or(QList<RecentFolder>{});
@@ -112,16 +112,14 @@ class TestRecentFoldersStore : public QObject {
 
     QByteArray storedBytes() const
     {
-        return m_preferences->bytes(PreferenceKeys::recentFoldersJson).value_or(QByteArray());
+        return m_temp->preferences.bytes(PreferenceKeys::recentFoldersJson).value_or(QByteArray());
     }
 
 private Q_SLOTS:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_preferences =
-            std::make_unique<Preferences>(m_dir->filePath(QStringLiteral("CodePlexor.json")));
-        m_store = std::make_unique<RecentFoldersStore>(*m_preferences);
+        m_temp.emplace();
+        m_store = std::make_unique<RecentFoldersStore>(m_temp->preferences);
         m_now = 1000;
         m_store->setClock([this] { return m_now++; });
         m_store->setPathPrefixes({});
@@ -139,15 +137,14 @@ private Q_SLOTS:
         FileManager::setCurrent(nullptr);
         BookmarkService::setCurrent(nullptr);
         m_store.reset();
-        m_preferences.reset();
-        m_dir.reset();
+        m_temp.reset();
     }
 
     void loading()
     {
         QSignalSpy changed(m_store.get(), &RecentFoldersStore::recentFoldersChanged);
         store().loadRecents();
-        m_preferences->setBytes(PreferenceKeys::recentFoldersJson, QByteArray());
+        m_temp->preferences.setBytes(PreferenceKeys::recentFoldersJson, QByteArray());
         store().loadRecents();
         QVERIFY(store().recentFolders().isEmpty() && m_log.isEmpty() && changed.isEmpty());
 
@@ -158,7 +155,7 @@ private Q_SLOTS:
 
         // Corrupt data: logged, list and stored bytes kept until the next save.
         const QByteArray corrupt("[{\"id\":\"x\"}");
-        m_preferences->setBytes(PreferenceKeys::recentFoldersJson, corrupt);
+        m_temp->preferences.setBytes(PreferenceKeys::recentFoldersJson, corrupt);
         store().loadRecents();
         QString error;
         QVERIFY(!RecentFolderCodec::decode(corrupt, &error));
@@ -188,7 +185,7 @@ private Q_SLOTS:
 
         // A folder that cannot be bookmarked changes nothing.
         const QByteArray bytesBefore = storedBytes();
-        const QString missing = m_dir->filePath(QStringLiteral("missing"));
+        const QString missing = m_temp->dir.filePath(QStringLiteral("missing"));
         QVERIFY(!store().addToRecents(missing));
         QCOMPARE(m_log, QStringList{QStringLiteral("Failed to create bookmark for recents: ") +
                                     LocalBookmarkService().create(missing).error.description()});
@@ -230,7 +227,7 @@ private Q_SLOTS:
         QCOMPARE(paths.size(), 20);
         QCOMPARE(paths.contains(opened), !evicted.isEmpty());
         if (evicted.size() == 3)
-            QVERIFY(!paths.contains(QDir(m_dir->path()).filePath(evicted)));
+            QVERIFY(!paths.contains(QDir(m_temp->dir.path()).filePath(evicted)));
         if (!reopenFirst && pinned < 20)
             QCOMPARE(paths[pinned], opened); // first among the unpinned
         QCOMPARE(pathsOf(stored()), paths);
@@ -254,7 +251,7 @@ private Q_SLOTS:
         QFETCH(QString, diskName);
         QFETCH(QString, storedName);
         QFETCH(bool, refreshed);
-        RecentFolder existing = record(QDir(m_dir->path()).filePath(storedName), 5, true);
+        RecentFolder existing = record(QDir(m_temp->dir.path()).filePath(storedName), 5, true);
         existing.bookmarkData = "old";
         existing.manualTag = QStringLiteral("Robots");
         existing.customColorHex = QStringLiteral("#00FF00");
@@ -396,7 +393,7 @@ private Q_SLOTS:
         const QString tree = folder(QStringLiteral("tree"));
         seed({record(tree, 5), record(QStringLiteral("/other"), 6)});
         QSignalSpy renewed(m_store.get(), &RecentFoldersStore::sidebarListIdChanged);
-        QSignalSpy written(m_preferences.get(), &Preferences::changed);
+        QSignalSpy written(&m_temp->preferences, &Preferences::changed);
         store().saveFolderState({QStringLiteral("/s")}, {}); // no folder open
         QVERIFY(written.isEmpty());
 
@@ -431,7 +428,7 @@ private Q_SLOTS:
         QCOMPARE(m_bookmarks.begins, 2);
         QCOMPARE(m_bookmarks.ends, 2);
 
-        const QString missing = m_dir->filePath(QStringLiteral("missing"));
+        const QString missing = m_temp->dir.filePath(QStringLiteral("missing"));
         QVERIFY(!store().saveLastFolderBookmark(missing));
         QCOMPARE(m_log, QStringList{QStringLiteral("Error creating bookmark: ") +
                                     LocalBookmarkService().create(missing).error.description()});
@@ -463,13 +460,13 @@ private Q_SLOTS:
         else if (kind == u"stale")
             bookmark = handWrittenBookmark(start);
         else if (kind == u"gone")
-            bookmark = handWrittenBookmark(m_dir->filePath(QStringLiteral("gone")));
+            bookmark = handWrittenBookmark(m_temp->dir.filePath(QStringLiteral("gone")));
         else if (kind == u"junk")
             bookmark = "junk";
         if (kind != u"none")
-            m_preferences->setBytes(PreferenceKeys::lastFolderBookmark, bookmark);
+            m_temp->preferences.setBytes(PreferenceKeys::lastFolderBookmark, bookmark);
 
-        RecentFoldersStore fresh(*m_preferences);
+        RecentFoldersStore fresh(m_temp->preferences);
         fresh.setPathPrefixes({});
         QCOMPARE(fresh.restoreLastFolder(), opens ? ViewMode::plexor : ViewMode::projects);
         QCOMPARE(pathsOf(fresh.recentFolders()), QStringList{start});
@@ -481,7 +478,7 @@ private Q_SLOTS:
             QVERIFY(m_log.isEmpty());
         } else {
             QVERIFY(!fresh.accessibleURL());
-            QVERIFY(!m_preferences->contains(QStringLiteral("lastFolderBookmark")));
+            QVERIFY(!m_temp->preferences.contains(QStringLiteral("lastFolderBookmark")));
             const QStringList expectedLog{
                 QStringLiteral("Error resolving startup bookmark: ") +
                 LocalBookmarkService().resolve(bookmark).error.localizedDescription};

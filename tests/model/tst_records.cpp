@@ -110,29 +110,18 @@ private Q_SLOTS:
             << QByteArray("[" + good +
                           R"(,{"id":"6F1C2A9E-0B3D-4E5F-8A7B-1C2D3E4F5A6B","bookmarkData":"",)"
                           R"("path":"/q","lastAccessed":1}])");
-        QTest::newRow("isPinned as a number")
-            << QByteArray(QByteArray(good).replace("\"isPinned\":false", "\"isPinned\":0"))
-                   .prepend('[')
-                   .append(']');
+        // The good element with one member changed, alone in a list.
+        const auto changed = [&good](const char* from, const char* to) {
+            return QByteArray(good).replace(from, to).prepend('[').append(']');
+        };
+        QTest::newRow("isPinned as a number") << changed("\"isPinned\":false", "\"isPinned\":0");
         QTest::newRow("lastAccessed as a string")
-            << QByteArray(QByteArray(good).replace("\"lastAccessed\":1", "\"lastAccessed\":\"1\""))
-                   .prepend('[')
-                   .append(']');
-        QTest::newRow("tag as a number")
-            << QByteArray(QByteArray(good).replace("}", ",\"manualTag\":3}"))
-                   .prepend('[')
-                   .append(']');
-        QTest::newRow("set holding a number")
-            << QByteArray(QByteArray(good).replace("}", ",\"savedSelectedPaths\":[\"a\",1]}"))
-                   .prepend('[')
-                   .append(']');
-        QTest::newRow("id not a UUID")
-            << QByteArray(QByteArray(good).replace("6F1C2A9E-", "XYZ-")).prepend('[').append(']');
+            << changed("\"lastAccessed\":1", "\"lastAccessed\":\"1\"");
+        QTest::newRow("tag as a number") << changed("}", ",\"manualTag\":3}");
+        QTest::newRow("set holding a number") << changed("}", ",\"savedSelectedPaths\":[\"a\",1]}");
+        QTest::newRow("id not a UUID") << changed("6F1C2A9E-", "XYZ-");
         QTest::newRow("bookmark not Base64")
-            << QByteArray(
-                   QByteArray(good).replace("\"bookmarkData\":\"\"", "\"bookmarkData\":\"%%\""))
-                   .prepend('[')
-                   .append(']');
+            << changed("\"bookmarkData\":\"\"", "\"bookmarkData\":\"%%\"");
         QTest::newRow("object instead of array") << good;
         QTest::newRow("element not an object") << QByteArray("[1]");
         QTest::newRow("truncated") << QByteArray("[" + good.left(20));

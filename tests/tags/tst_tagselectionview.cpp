@@ -1,3 +1,4 @@
+#include "TempPreferences.h"
 #include "model/Preferences.h"
 #include "tags/ColorWell.h"
 #include "tags/CustomTagManager.h"
@@ -14,10 +15,10 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -33,8 +34,7 @@ QString hexOf(const QColor& color)
 class TestTagSelectionView : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<Preferences> m_preferences;
+    std::optional<TempPreferences> m_temp;
     std::unique_ptr<CustomTagManager> m_tags;
     std::unique_ptr<TagSelectionView> m_sheet;
     std::unique_ptr<QSignalSpy> m_saved;
@@ -114,10 +114,8 @@ class TestTagSelectionView : public QObject {
 private Q_SLOTS:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_preferences =
-            std::make_unique<Preferences>(m_dir->filePath(QStringLiteral("CodePlexor.json")));
-        m_tags = std::make_unique<CustomTagManager>(*m_preferences);
+        m_temp.emplace();
+        m_tags = std::make_unique<CustomTagManager>(m_temp->preferences);
         m_chooserAskedWith.clear();
         m_chooserAnswer.reset();
     }
@@ -127,8 +125,7 @@ private Q_SLOTS:
         m_saved.reset();
         m_sheet.reset();
         m_tags.reset();
-        m_preferences.reset();
-        m_dir.reset();
+        m_temp.reset();
     }
 
     void opening_data()
@@ -393,7 +390,7 @@ private Q_SLOTS:
         QTest::mouseClick(part<QPushButton>(QStringLiteral("cancelButton")), Qt::LeftButton);
         QCOMPARE(m_saved->count(), 0);
         QCOMPARE(m_sheet->result(), int(QDialog::Rejected));
-        QVERIFY(CustomTagManager(*m_preferences).savedTags().isEmpty());
+        QVERIFY(CustomTagManager(m_temp->preferences).savedTags().isEmpty());
     }
 
     void editColor()

@@ -1,3 +1,4 @@
+#include "TempPreferences.h"
 #include "model/PreferenceKeys.h"
 #include "model/Preferences.h"
 #include "ui/UpdateFeed.h"
@@ -8,10 +9,10 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 using Outcome = UpdateCheckResult::Outcome;
@@ -187,8 +188,7 @@ Q_DECLARE_METATYPE(FeedServer::Answer)
 class TestUpdater : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<Preferences> m_preferences;
+    std::optional<TempPreferences> m_temp;
     std::unique_ptr<FeedServer> m_server;
     std::unique_ptr<CountingNetworkAccess> m_network;
     RecordingPresenter m_presenter;
@@ -201,7 +201,7 @@ class TestUpdater : public QObject {
         result.feedAddress = feedAddress;
         result.currentVersion = u"1.0"_s;
         result.buildNumber = u"1"_s;
-        result.preferences = m_preferences.get();
+        result.preferences = &m_temp->preferences;
         result.network = m_network.get();
         result.openUrl = [this](const QUrl& url) {
             m_opened.append(url);
@@ -253,8 +253,7 @@ class TestUpdater : public QObject {
 private Q_SLOTS:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_preferences = std::make_unique<Preferences>(m_dir->filePath(u"prefs.json"_s));
+        m_temp.emplace();
         m_server = std::make_unique<FeedServer>();
         QVERIFY(m_server->listen());
         m_network = std::make_unique<CountingNetworkAccess>();
@@ -267,8 +266,7 @@ private Q_SLOTS:
     {
         m_network.reset();
         m_server.reset();
-        m_preferences.reset();
-        m_dir.reset();
+        m_temp.reset();
     }
 
     void userCheckAnswers_data()
@@ -315,6 +313,9 @@ private Q_SLOTS:
         QTest::newRow("release page missing")
             << 200 << QByteArray("{\"tag_name\": \"v2.0\"}") << Outcome::Failed
             << ErrorKind::BadAnswer << u"html_url"_s;
+        QTest::newRow("answer too large")
+            << 200 << releaseJson(u"v9.0"_s, QString(UpdaterViewModel::maximumAnswerSize, u'x'))
+            << Outcome::Failed << ErrorKind::BadAnswer << u"larger"_s;
         QTest::newRow("HTTP 500") << 500 << QByteArray("{}") << Outcome::Failed
                                   << ErrorKind::HttpStatus << u"HTTP status 500"_s;
         QTest::newRow("HTTP 404") << 404 << QByteArray("{\"message\": \"Not Found\"}")
@@ -368,7 +369,7 @@ private Q_SLOTS:
             break;
         }
         // The server answered: that counts as a check, whatever the answer.
-        QCOMPARE(m_preferences->number(PreferenceKeys::lastUpdateCheckTime), testNow);
+        QCOMPARE(m_temp->preferences.number(PreferenceKeys::lastUpdateCheckTime), testNow);
         QVERIFY(m_opened.isEmpty());
     }
 
@@ -395,53 +396,44 @@ private Q_SLOTS:
         QCOMPARE(m_opened.size(), 1);
     }
 
-    void connectionRefused()
+    // Not reaching the server, or getting no answer from it, is no check: the next start tries
+    // again.
+    void noAnswer_data()
     {
-        QTcpServer closed;
-        QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
-        const quint16 port = closed.serverPort();
-        closed.close();
-        auto updater = makeUpdater(u"http://127.0.0.1:%1/latest"_s.arg(port));
-
-        const UpdateCheckResult result = runCheck(*updater);
-        QCOMPARE(result.outcome, Outcome::Failed);
-        QCOMPARE(result.error.kind(), ErrorKind::NetworkFailure);
-        QVERIFY2(result.error.message().contains(u"refused"_s, Qt::CaseInsensitive),
-                 qPrintable(result.error.message()));
-        QCOMPARE(m_presenter.shown, QStringList{u"failed"_s});
-        // Not reaching the server is no check: the next start tries again.
-        QVERIFY(!m_preferences->number(PreferenceKeys::lastUpdateCheckTime));
+        QTest::addColumn<bool>("serverListens");
+        QTest::addColumn<ErrorKind>("kind");
+        QTest::addColumn<QString>("messagePart");
+        QTest::newRow("connection refused") << false << ErrorKind::NetworkFailure << u"refused"_s;
+        QTest::newRow("server never answers") << true << ErrorKind::TimedOut << QString();
     }
 
-    void serverThatNeverAnswersTimesOut()
+    void noAnswer()
     {
+        QFETCH(bool, serverListens);
+        QFETCH(ErrorKind, kind);
+        QFETCH(QString, messagePart);
+        UpdaterViewModel::Options slow = options(m_server->url());
+        slow.timeout = std::chrono::milliseconds(300);
         FeedServer::Answer answer;
         answer.silent = true;
         m_server->setAnswer(answer);
-        UpdaterViewModel::Options slow = options(m_server->url());
-        slow.timeout = std::chrono::milliseconds(300);
+        QTcpServer closed;
+        if (!serverListens) {
+            QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
+            slow.feedAddress = u"http://127.0.0.1:%1/latest"_s.arg(closed.serverPort());
+            closed.close();
+        }
         UpdaterViewModel updater(slow);
         updater.setPresenter(&m_presenter);
 
         const UpdateCheckResult result = runCheck(updater);
         QCOMPARE(result.outcome, Outcome::Failed);
-        QCOMPARE(result.error.kind(), ErrorKind::TimedOut);
+        QCOMPARE(result.error.kind(), kind);
+        QVERIFY2(result.error.message().contains(messagePart, Qt::CaseInsensitive),
+                 qPrintable(result.error.message()));
         QCOMPARE(m_presenter.shown, QStringList{u"failed"_s});
-        QVERIFY(!m_preferences->number(PreferenceKeys::lastUpdateCheckTime));
+        QVERIFY(!m_temp->preferences.number(PreferenceKeys::lastUpdateCheckTime));
         QVERIFY(!updater.isChecking());
-    }
-
-    void answerTooLargeIsRefused()
-    {
-        FeedServer::Answer answer;
-        answer.body = releaseJson(u"v9.0"_s, QString(UpdaterViewModel::maximumAnswerSize, u'x'));
-        m_server->setAnswer(answer);
-        auto updater = makeUpdater(m_server->url());
-
-        const UpdateCheckResult result = runCheck(*updater);
-        QCOMPARE(result.outcome, Outcome::Failed);
-        QCOMPARE(result.error.kind(), ErrorKind::BadAnswer);
-        QVERIFY(result.error.message().contains(u"larger"_s));
     }
 
     void refusedAddressesSendNothing_data()
@@ -623,9 +615,10 @@ private Q_SLOTS:
         QFETCH(QVariant, lastCheck);
         QFETCH(bool, requests);
         if (enabled.isValid())
-            m_preferences->setBoolean(PreferenceKeys::enableAutomaticChecks, enabled.toBool());
+            m_temp->preferences.setBoolean(PreferenceKeys::enableAutomaticChecks, enabled.toBool());
         if (lastCheck.isValid())
-            m_preferences->setNumber(PreferenceKeys::lastUpdateCheckTime, lastCheck.toDouble());
+            m_temp->preferences.setNumber(PreferenceKeys::lastUpdateCheckTime,
+                                          lastCheck.toDouble());
         FeedServer::Answer answer;
         answer.body = releaseJson(u"1.0"_s);
         m_server->setAnswer(answer);
@@ -635,7 +628,7 @@ private Q_SLOTS:
         QCOMPARE(runAutomaticStart(*updater), requests);
         QCOMPARE(m_server->requestedPaths().size(), requests ? 1 : 0);
         if (requests) {
-            QCOMPARE(m_preferences->number(PreferenceKeys::lastUpdateCheckTime), testNow);
+            QCOMPARE(m_temp->preferences.number(PreferenceKeys::lastUpdateCheckTime), testNow);
             // Checked now: not again today.
             QVERIFY(!updater->isAutomaticCheckDue());
             QVERIFY(!runAutomaticStart(*updater));
@@ -643,7 +636,7 @@ private Q_SLOTS:
             QVERIFY(runAutomaticStart(*updater));
             QCOMPARE(m_server->requestedPaths().size(), 2);
         } else if (lastCheck.isValid()) {
-            QCOMPARE(m_preferences->number(PreferenceKeys::lastUpdateCheckTime),
+            QCOMPARE(m_temp->preferences.number(PreferenceKeys::lastUpdateCheckTime),
                      lastCheck.toDouble());
         }
     }
@@ -728,16 +721,16 @@ private Q_SLOTS:
         QVERIFY(updater->automaticallyChecksForUpdates());
 
         updater->setAutomaticallyChecksForUpdates(false);
-        QCOMPARE(m_preferences->boolean(PreferenceKeys::enableAutomaticChecks), false);
+        QCOMPARE(m_temp->preferences.boolean(PreferenceKeys::enableAutomaticChecks), false);
         QCOMPARE(changed.count(), 1);
         QCOMPARE(changed.first().first().toBool(), false);
         QVERIFY(!updater->automaticallyChecksForUpdates());
 
         // A change made elsewhere (the settings window writing the store) is announced too.
-        m_preferences->setBoolean(PreferenceKeys::enableAutomaticChecks, true);
+        m_temp->preferences.setBoolean(PreferenceKeys::enableAutomaticChecks, true);
         QCOMPARE(changed.count(), 2);
         QVERIFY(updater->automaticallyChecksForUpdates());
-        m_preferences->setText(PreferenceKeys::savedPrefixText, u"x"_s);
+        m_temp->preferences.setText(PreferenceKeys::savedPrefixText, u"x"_s);
         QCOMPARE(changed.count(), 2);
     }
 
@@ -772,7 +765,7 @@ private Q_SLOTS:
     void buildOptionsCarryThisBuildsVersion()
     {
         // The build's options use the user's store: keep it inside this test's folder.
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->path()));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_temp->dir.path()));
         const UpdaterViewModel::Options built = UpdaterViewModel::buildOptions();
         QCOMPARE(built.currentVersion, QStringLiteral(CODEPLEXOR_VERSION));
         QCOMPARE(built.buildNumber, QStringLiteral(CODEPLEXOR_BUILD_NUMBER));

@@ -3,10 +3,13 @@
 
 #include "engine/Notifications.h"
 #include "engine/PlexorWorkView.h"
+#include "engine/TokenEncoding.h"
 #include "model/Preferences.h"
 #include "platform/NotificationCenter.h"
+#include "ui/FileTreeModel.h"
 #include "ui/PlexorInputView.h"
 #include "ui/PlexorPreviewView.h"
+#include "ui/TokenCountText.h"
 
 #include <QSignalSpy>
 #include <QStackedWidget>
@@ -74,6 +77,30 @@ private Q_SLOTS:
         m_first.reset();
         m_preferences.reset();
         m_configDir.reset();
+    }
+
+    void tokenCountsReachTheScreens()
+    {
+        m_view->setSavedPaths(PathSet{m_first->path(QStringLiteral("one.c")),
+                                      m_first->path(QStringLiteral("dir/two.c"))},
+                              PathSet{m_first->path(QStringLiteral("dir"))});
+        m_view->setFolder(m_first->root(), m_first->root());
+        show();
+        PlexorInputView* input = m_view->inputView();
+        // "1\n" is two tokens.
+        QTRY_COMPARE(input->selectionSummary(), QStringLiteral("2 files \u00b7 4 tokens"));
+        const FileTreeModel* model = input->fileTreeModel();
+        for (const auto& node : m_view->viewModel().files()) {
+            const QVariant tokens = model->indexOf(node.get()).data(FileTreeModel::TokenCountRole);
+            QCOMPARE(tokens, node->isFolder() ? QVariant() : QVariant(qint64(2)));
+        }
+
+        // A changed file is counted again when the text is generated.
+        QVERIFY(m_first->add(QStringLiteral("one.c"), "Here are the files of my project."));
+        input->generate();
+        QTRY_COMPARE(input->selectionSummary(), QStringLiteral("2 files \u00b7 10 tokens"));
+        const qint64 whole = TokenEncoding::o200kBase().count(m_view->viewModel().generatedContent());
+        QTRY_COMPARE(m_view->previewView()->shownTokens(), TokenCountText::full(whole));
     }
 
     void theFirstShowingScansWithTheSavedSets()
