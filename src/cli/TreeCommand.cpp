@@ -45,9 +45,9 @@ PlexorTool::Command command()
                        "                 [--include GLOB]... [--changed] [--exclude GLOB]...\n"
                        "                 [--output FILE] [--tokens]"),
         QStringLiteral("Print the scanned tree of FOLDER, two spaces per level, folders "
-                       "ending in \"/\";\n      with --include, --changed or --exclude only the "
-                       "chosen files and their folders;\n      with --tokens each file's token "
-                       "count after a tab."),
+                       "ending in \"/\", folders first,\n      names in natural order; with "
+                       "--include, --changed or --exclude only the chosen\n      files and their "
+                       "folders; with --tokens each file's token count after a tab."),
         &run,
     };
 }

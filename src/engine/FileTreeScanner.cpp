@@ -21,7 +21,20 @@ bool isAscii(QByteArrayView bytes)
 
 FileTreeScanner::FileTreeScanner(Options options)
     : m_options(std::move(options))
+    , m_collator(nameCollator())
 {}
+
+QCollator FileTreeScanner::nameCollator()
+{
+    QLocale locale;
+    // Qt compares plainly (no numbers by value) under the C locale.
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    QCollator collator(locale);
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    return collator;
+}
 
 const QList<QByteArray>& FileTreeScanner::ignoredNames()
 {
@@ -119,7 +132,7 @@ FileItemList FileTreeScanner::scan(FolderWalk& walk, const QString& rootPath)
             folders[depth] = raw;
     }
 
-    prune(topLevel, nullptr);
+    pruneAndSort(topLevel, nullptr);
     return topLevel;
 }
 
@@ -135,16 +148,30 @@ void FileTreeScanner::leaveOutUndecodable(FolderWalk& walk, const QString& rootP
               QStringLiteral(": its name is not valid UTF-8."));
 }
 
-void FileTreeScanner::prune(FileItemList& list, FileItem* parent)
+bool FileTreeScanner::comesBefore(const FileItem& a, const FileItem& b) const
+{
+    if (a.isFolder() != b.isFolder())
+        return a.isFolder();
+    const int order = m_collator.compare(a.nameView(), b.nameView());
+    if (order != 0)
+        return order < 0;
+    return a.nameView().compare(b.nameView()) < 0;
+}
+
+void FileTreeScanner::pruneAndSort(FileItemList& list, FileItem* parent) const
 {
     for (const auto& node : list) {
         if (node->isFolder())
-            prune(node->m_children, node.get());
+            pruneAndSort(node->m_children, node.get());
     }
     // Every file in the tree already passed the file test when it was taken, so only folders
     // left empty are removed here.
     std::erase_if(list, [](const std::unique_ptr<FileItem>& node) {
         return node->isFolder() && node->m_children.empty();
     });
+    std::sort(list.begin(), list.end(),
+              [this](const std::unique_ptr<FileItem>& a, const std::unique_ptr<FileItem>& b) {
+                  return comesBefore(*a, *b);
+              });
     FileItem::adopt(list, parent);
 }

@@ -4,6 +4,7 @@
 #include "model/FileItem.h"
 
 #include <QByteArray>
+#include <QCollator>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -25,8 +26,10 @@ class GitWorkTree;
 // - an entry whose name is not valid UTF-8 is left out with what is below it, and logged
 //   ("Left out PATH: ...", the bad bytes escaped): its name could not be shown, stored or
 //   written faithfully, and a decoded stand-in could name another file.
-// Afterwards folders left without children (at any depth) are removed. The walk's order is kept:
-// nothing is sorted.
+// Afterwards folders left without children (at any depth) are removed, and every folder's
+// entries (and the top level) are sorted as Linux file managers show them: folders first, then
+// files, each in natural name order (nameCollator()). Names the collator holds equal ("a.c" and
+// "A.c") keep one fixed order by their characters.
 //
 // Names are compared in the file system's encoding, before any conversion to text, so entries
 // that are left out cost no string at all. An entry's parent is found from the walk's depth
@@ -57,11 +60,18 @@ public:
     // `base` joined with the UTF-8 `name` by one "/" (none is added when `base` ends with one).
     static QString joinPath(const QString& base, QByteArrayView name);
 
+    // The order of names: the user's locale, numbers by value, case ignored. Under the C (or
+    // POSIX) locale, which has no collation rules of its own, the common English rules apply.
+    static QCollator nameCollator();
+
 private:
     bool takesFile(QByteArrayView name) const;
     static void leaveOutUndecodable(FolderWalk& walk, const QString& rootPath);
-    static void prune(FileItemList& list, FileItem* parent);
+    // Removes the folders left empty below `list`, sorts every level and numbers the rows.
+    void pruneAndSort(FileItemList& list, FileItem* parent) const;
+    bool comesBefore(const FileItem& a, const FileItem& b) const;
 
     Options m_options;
     NodeIdSource m_ids;
+    QCollator m_collator;
 };

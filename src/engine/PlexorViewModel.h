@@ -66,8 +66,9 @@ public:
 
     // --- The tree ---------------------------------------------------------------------------
 
-    // Top-level nodes in walk order. Nodes stay valid until the next scan replaces the tree
-    // (announced by filesAboutToChange, then filesChanged).
+    // Top-level nodes, folders first, each level in natural name order (FileTreeScanner); the
+    // generated text lists and copies files in this tree order. Nodes stay valid until the next
+    // scan replaces the tree (announced by filesAboutToChange, then filesChanged).
     const FileItemList& files() const { return m_files; }
     QList<FileItem*> fileList() const;
 

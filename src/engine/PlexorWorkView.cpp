@@ -113,12 +113,16 @@ void PlexorWorkView::countFileTokens()
 
 void PlexorWorkView::refresh()
 {
-    m_engine->loadFiles(m_url);
+    load();
 }
 
 void PlexorWorkView::saveState()
 {
     m_engine->saveState([this](const PathSet& selected, const PathSet& expanded) {
+        // What is stored is what the project is opened with from now on, and what a rescan
+        // brings back.
+        m_savedSelectedPaths = selected;
+        m_savedExpandedPaths = expanded;
         Q_EMIT saveStateRequested(selected, expanded);
     });
 }

@@ -27,7 +27,9 @@ class TokenCounter;
 //
 // Scans: the first time the view is shown it loads its folder with the saved sets it holds then;
 // a later change of folder loads the new folder with the saved sets held at that moment (set
-// them before the folder). The screens' refresh loads without saved sets.
+// them before the folder). Saving the state makes the saved sets the engine's current selection
+// and expanded folders, so the screens' refresh (which always saves first: a type switch, the
+// show-all switch, "Refresh Folder") keeps them; entries that are gone or now filtered out drop.
 class PlexorWorkView : public QWidget {
     Q_OBJECT
 

@@ -95,14 +95,16 @@ private Q_SLOTS:
         QCOMPARE(shapeOfListing(run.out), QStringLiteral("notes.txt,src/[lib/[util.h],main.c]"));
     }
 
-    void treeLineFormat()
+    void treeLineFormatAndOrder()
     {
         TestTree tree;
-        QVERIFY(tree.add(QStringLiteral("a/b/c.c")));
+        QVERIFY(
+            tree.addAll({QStringLiteral("a/b/c.c"), QStringLiteral("B.c"), QStringLiteral("a.c"),
+                         QStringLiteral("z/x10.c"), QStringLiteral("z/x9.c")}));
         const Run run = plexor({QStringLiteral("tree"), QStringLiteral("app/")},
                                QFileInfo(tree.root()).absolutePath());
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, QByteArray("a/\n  b/\n    c.c\n"));
+        QCOMPARE(run.out, QByteArray("a/\n  b/\n    c.c\nz/\n  x9.c\n  x10.c\na.c\nB.c\n"));
     }
 
     void generatePrintsTheTextWithDefaults()

@@ -9,7 +9,6 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -62,22 +61,6 @@ class TestScan : public QObject {
             list.append(path.startsWith(root + u'/') ? path.mid(root.size() + 1) : path);
         list.sort();
         return list;
-    }
-
-    // The names of a folder's entries in the file system's own order.
-    static QStringList directoryOrder(const QString& folder)
-    {
-        QStringList names;
-        DIR* dir = ::opendir(QFile::encodeName(folder).constData());
-        if (!dir)
-            return names;
-        while (const dirent* entry = ::readdir(dir)) {
-            const QString name = QFile::decodeName(entry->d_name);
-            if (name != u"." && name != u"..")
-                names.append(name);
-        }
-        ::closedir(dir);
-        return names;
     }
 
 private Q_SLOTS:
@@ -249,30 +232,53 @@ private Q_SLOTS:
         QCOMPARE(sortedShape(engine->files()), QStringLiteral("open/[seen.c]"));
     }
 
-    void walkOrderIsKept()
+    void entriesAreSortedFoldersFirstInNaturalOrder_data()
     {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QString>("shape");
+        const QStringList project{QStringLiteral("main.py"),    QStringLiteral("src/x10.c"),
+                                  QStringLiteral("README.md"),  QStringLiteral("scripts/s.py"),
+                                  QStringLiteral("Tests/t.py"), QStringLiteral("src/x9.c"),
+                                  QStringLiteral("file10.c"),   QStringLiteral("file2.c"),
+                                  QStringLiteral("File1.c"),    QStringLiteral("b.c"),
+                                  QStringLiteral("A.c"),        QStringLiteral("a.c"),
+                                  QStringLiteral("src/x.c"),    QStringLiteral("src/lib/l.c")};
+        const QString projectShape =
+            QStringLiteral("scripts/[s.py],src/[lib/[l.c],x.c,x9.c,x10.c],Tests/[t.py],"
+                           "A.c,a.c,b.c,File1.c,file2.c,file10.c,main.py,README.md");
+        QTest::newRow("C locale: English rules") << QStringLiteral("C") << project << projectShape;
+        QTest::newRow("German") << QStringLiteral("de_DE") << project << projectShape;
+        const QStringList letters{QStringLiteral("z.c"), QStringLiteral("\u00e4.c"),
+                                  QStringLiteral("a.c")};
+        QTest::newRow("German a-umlaut beside a")
+            << QStringLiteral("de_DE") << letters << QStringLiteral("a.c,\u00e4.c,z.c");
+        QTest::newRow("Swedish a-umlaut after z")
+            << QStringLiteral("sv_SE") << letters << QStringLiteral("a.c,z.c,\u00e4.c");
+    }
+
+    void entriesAreSortedFoldersFirstInNaturalOrder()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QStringList, entries);
+        QFETCH(QString, shape);
         TestTree tree;
-        QStringList entries;
-        for (int i = 0; i < 40; ++i) {
-            const QString name = QString::number((i * 7919) % 1000);
-            entries.append(i % 3 == 0 ? QStringLiteral("dir%1/x.c").arg(name)
-                                      : QStringLiteral("f%1.c").arg(name));
-            entries.append(QStringLiteral("nested/n%1.c").arg(name));
-        }
         QVERIFY(tree.addAll(entries));
+        const QLocale previous;
+        QLocale::setDefault(QLocale(locale));
         auto engine = makeEngine();
         engine->loadFiles(tree.root());
-
-        QStringList topLevel;
-        for (const auto& node : engine->files())
-            topLevel.append(node->name());
-        QCOMPARE(topLevel, directoryOrder(tree.root()));
-        const FileItem* nested = findNode(engine->files(), tree.root(), QStringLiteral("nested"));
-        QVERIFY(nested);
-        QStringList inner;
-        for (const auto& node : nested->children())
-            inner.append(node->name());
-        QCOMPARE(inner, directoryOrder(nested->path()));
+        QLocale::setDefault(previous);
+        std::function<QString(const FileItemList&)> orderedShape = [&](const FileItemList& nodes) {
+            QStringList parts;
+            for (const auto& node : nodes) {
+                parts.append(node->name());
+                if (node->isFolder())
+                    parts.last() += QStringLiteral("/[") + orderedShape(node->children()) + u']';
+            }
+            return parts.join(u',');
+        };
+        QCOMPARE(orderedShape(engine->files()), shape);
     }
 
     void nodesKnowTheirPlace()

@@ -9,10 +9,12 @@
 #include "ui/FileTreeModel.h"
 #include "ui/PlexorInputView.h"
 #include "ui/PlexorPreviewView.h"
+#include "ui/TintedButton.h"
 #include "ui/TokenCountText.h"
 
 #include <QSignalSpy>
 #include <QStackedWidget>
+#include <QTreeView>
 #include <QtTest>
 
 #include <memory>
@@ -144,18 +146,51 @@ private Q_SLOTS:
         QCOMPARE(m_view->inputView()->url(), std::optional<QString>(m_second->root()));
     }
 
-    void refreshScansWithoutTheSavedSets()
+    void aRescanKeepsTheSelectionAndOpenFoldersJustSaved()
     {
-        m_view->setSavedPaths(PathSet{m_first->path(QStringLiteral("one.c"))}, std::nullopt);
+        QVERIFY(m_first->add(QStringLiteral("dir/notes.txt"), "n\n"));
+        const QString one = m_first->path(QStringLiteral("one.c"));
+        const QString two = m_first->path(QStringLiteral("dir/two.c"));
+        const QString dir = m_first->path(QStringLiteral("dir"));
+        const QString notes = m_first->path(QStringLiteral("dir/notes.txt"));
         m_view->setFolder(m_first->root(), m_first->root());
         show();
-        QCOMPARE(m_view->viewModel().selectedFiles().size(), 1);
+        PlexorViewModel& engine = m_view->viewModel();
+        PlexorInputView* input = m_view->inputView();
+        auto* tree = input->findChild<QTreeView*>(QStringLiteral("fileTree"));
+        auto* model = qobject_cast<FileTreeModel*>(tree->model());
+        QVERIFY(model);
+        engine.toggleSelection(
+            findNode(engine.files(), m_first->root(), QStringLiteral("one.c"))->id());
+        engine.toggleSelection(
+            findNode(engine.files(), m_first->root(), QStringLiteral("dir/two.c"))->id());
+        tree->expand(
+            model->indexOf(findNode(engine.files(), m_first->root(), QStringLiteral("dir"))));
         QList<PathSet> saved;
         connect(m_view.get(), &PlexorWorkView::saveStateRequested, this,
                 [&saved](const PathSet& selected, const PathSet&) { saved << selected; });
-        Q_EMIT m_view->inputView()->refreshRequested();
-        QVERIFY(m_view->viewModel().selectedFiles().isEmpty());
-        QVERIFY(saved.isEmpty());
+        auto click = [input](const QString& name) {
+            QTest::mouseClick(input->findChild<TintedButton*>(name), Qt::LeftButton);
+        };
+
+        // Adding a type rescans with what was just saved: ticks and the open folder stay.
+        click(QStringLiteral("fileType:.txt"));
+        QCOMPARE(saved, QList<PathSet>{(PathSet{one, two})});
+        QVERIFY(findNode(engine.files(), m_first->root(), QStringLiteral("dir/notes.txt")));
+        QCOMPARE(selectedPaths(engine), (QStringList{two, one}));
+        const FileItem* dirNode = findNode(engine.files(), m_first->root(), QStringLiteral("dir"));
+        QVERIFY(dirNode->isExpanded());
+        QVERIFY(tree->isExpanded(model->indexOf(dirNode)));
+
+        // Files now filtered out drop from the selection; the rest stays through a refresh.
+        click(QStringLiteral("fileType:.c"));
+        QVERIFY(selectedPaths(engine).isEmpty());
+        engine.toggleSelection(
+            findNode(engine.files(), m_first->root(), QStringLiteral("dir/notes.txt"))->id());
+        click(QStringLiteral("refreshFolderButton"));
+        QCOMPARE(saved.last(), PathSet{notes});
+        QCOMPARE(selectedPaths(engine), QStringList{notes});
+        QCOMPARE(PlexorViewModel::collectExpandedPaths(engine.files()), PathSet{dir});
     }
 
     void theShortcutSavesGeneratesCopiesAndShowsThePreview()
