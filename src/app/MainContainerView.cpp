@@ -277,7 +277,12 @@ void MainContainerView::browseFolder()
     const std::optional<QString> chosen = m_folderChooser.chooseFolder(this);
     if (!chosen)
         return;
-    selectFolder(*chosen);
+    openFolder(*chosen);
+}
+
+void MainContainerView::openFolder(const QString& folderPath)
+{
+    selectFolder(folderPath);
     setViewMode(ViewMode::plexor);
 }
 
@@ -295,13 +300,7 @@ void MainContainerView::handleDroppedItems(const QList<QUrl>& urls)
     if (first == urls.cend())
         return;
     const QString path = QDir::cleanPath(first->toLocalFile());
-    QMetaObject::invokeMethod(
-        this,
-        [this, path] {
-            selectFolder(path);
-            setViewMode(ViewMode::plexor);
-        },
-        Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this, path] { openFolder(path); }, Qt::QueuedConnection);
 }
 
 void MainContainerView::restoreLastFolder()

@@ -76,6 +76,8 @@ public:
     // Remembers `folderPath` in the recent folders and makes it the open folder. The main tab is
     // not shown by this alone.
     void selectFolder(const QString& folderPath);
+    // selectFolder, then the main tab: what choosing a folder in the chooser does.
+    void openFolder(const QString& folderPath);
     // Opens the first local file location among `urls` in the main tab, once the event loop is
     // back (as a drop's completion would); it is used as the folder without further checks.
     // Nothing happens when there is none.

@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
@@ -179,4 +180,16 @@ void VantorApp::show()
     if (!m_window->isVisible())
         m_window->resize(firstWindowSize);
     m_window->show();
+}
+
+void VantorApp::activate(const QString& folder)
+{
+    show();
+    if (m_window->isMinimized())
+        m_window->showNormal();
+    m_window->raise();
+    m_window->activateWindow();
+    // Requests come from other processes: only a folder is opened.
+    if (!folder.isEmpty() && QFileInfo(folder).isDir())
+        m_window->openFolder(folder);
 }

@@ -56,6 +56,10 @@ public:
 
     // Shows the main window at its first size.
     void show();
+    // What a launch of the application asks for: the main window shown in front and, when
+    // `folder` is an existing folder, that folder open in the main tab
+    // (MainContainerView::openFolder).
+    void activate(const QString& folder);
     // Opens the settings window, or brings it to the front when it is already open.
     void showSettings();
     void showAbout();

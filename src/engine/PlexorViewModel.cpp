@@ -568,6 +568,11 @@ void PlexorViewModel::setSuffixText(const QString& text)
 
 void PlexorViewModel::loadSavedTexts()
 {
+    // A value of another type reads as the default; it is kept before a keystroke replaces it.
+    if (!m_preferences.text(PreferenceKeys::savedPrefixText))
+        m_preferences.keepOriginal(QString(PreferenceKeys::savedPrefixText));
+    if (!m_preferences.text(PreferenceKeys::savedSuffixText))
+        m_preferences.keepOriginal(QString(PreferenceKeys::savedSuffixText));
     setPrefixText(
         m_preferences.text(PreferenceKeys::savedPrefixText).value_or(defaultPrefixText()));
     setSuffixText(

@@ -81,13 +81,20 @@ QString RecentFoldersStore::shortenedPath(const std::optional<QString>& folderPa
 
 void RecentFoldersStore::loadRecents()
 {
+    const QString key(PreferenceKeys::recentFoldersJson);
     const std::optional<QByteArray> stored = m_preferences.bytes(PreferenceKeys::recentFoldersJson);
-    if (!stored || stored->isEmpty())
+    if (!stored) {
+        // Another type reads as nothing stored, but is kept before the next save replaces it.
+        m_preferences.keepOriginal(key);
+        return;
+    }
+    if (stored->isEmpty())
         return;
     QString error;
     std::optional<QList<RecentFolder>> decoded = RecentFolderCodec::decode(*stored, &error);
     if (!decoded) {
         Log::line(loadFailedMessage + error);
+        m_preferences.keepOriginal(key);
         return;
     }
     m_recentFolders = std::move(*decoded);

@@ -77,7 +77,9 @@ public:
     QString shortenedPath(const std::optional<QString>& folderPath) const;
 
     // Replaces the list with the stored one, in stored order. Nothing stored: unchanged.
-    // Undecodable: logs "Error loading recents: " and keeps the list.
+    // Undecodable: logs "Error loading recents: " and keeps the list. A stored value that does
+    // not decode or has another type is kept aside before a save replaces it
+    // (Preferences::keepOriginal).
     void loadRecents();
     // Sorts the list into recents order, announces it and stores it.
     void saveRecents();

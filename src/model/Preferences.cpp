@@ -2,37 +2,54 @@
 
 #include "model/PreferenceFileFormat.h"
 
+#include "platform/Log.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
 #include <QRegularExpression>
-#include <QSettings>
-#include <QStandardPaths>
+#include <QSaveFile>
 
 namespace {
 
-bool readJsonFile(QIODevice& device, QSettings::SettingsMap& map)
+std::optional<QVariantMap> parseStore(const QByteArray& content)
 {
-    std::optional<QVariantMap> values = PreferenceFileFormat::read(device.readAll());
-    if (!values)
+    return PreferenceFileFormat::read(content);
+}
+
+QByteArray serializeStore(const QVariantMap& values)
+{
+    return PreferenceFileFormat::write(values);
+}
+
+// Replaces `filePath` with `content` through a new file renamed over it, so a reader (or a
+// crash) sees either the old file or the new one, never a part.
+bool replaceFile(const QString& filePath, const QByteArray& content)
+{
+    QSaveFile file(filePath);
+    if (!file.open(QIODevice::WriteOnly))
         return false;
-    map = std::move(*values);
-    return true;
+    if (file.write(content) != content.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }
 
-bool writeJsonFile(QIODevice& device, const QSettings::SettingsMap& map)
+// A free name beside `filePath` for a copy kept aside: ".corrupt-" and the time.
+QString nameAside(const QString& filePath)
 {
-    const QByteArray content = PreferenceFileFormat::write(map);
-    return device.write(content) == content.size();
-}
-
-QSettings::Format jsonFormat()
-{
-    static const QSettings::Format format =
-        QSettings::registerFormat(QStringLiteral("json"), readJsonFile, writeJsonFile);
-    return format;
+    const QString stamp =
+        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    QString target = filePath + QStringLiteral(".corrupt-") + stamp;
+    for (int n = 2; QFileInfo::exists(target); ++n)
+        target =
+            filePath + QStringLiteral(".corrupt-") + stamp + QLatin1Char('-') + QString::number(n);
+    return target;
 }
 
 // Removes what an interrupted atomic write leaves beside the file: the new file under the
@@ -51,27 +68,12 @@ void removeInterruptedWrites(const QString& filePath)
     }
 }
 
-// Moves a file that is not a JSON object aside so that no write replaces it, and returns where it
-// went (empty when the file is fine, missing, or could not be moved).
-QString preserveIfCorrupt(const QString& filePath)
+QByteArray readWholeFile(const QString& filePath)
 {
     QFile file(filePath);
-    if (!file.exists() || !file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly))
         return {};
-    const bool readable = PreferenceFileFormat::read(file.readAll()).has_value();
-    file.close();
-    if (readable)
-        return {};
-
-    const QString stamp =
-        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
-    QString target = filePath + QStringLiteral(".corrupt-") + stamp;
-    for (int n = 2; QFileInfo::exists(target); ++n)
-        target =
-            filePath + QStringLiteral(".corrupt-") + stamp + QLatin1Char('-') + QString::number(n);
-    if (!QFile::rename(filePath, target))
-        return {};
-    return target;
+    return file.readAll();
 }
 
 } // namespace
@@ -85,26 +87,33 @@ Preferences::Preferences(const QString& filePath, Access access, QObject* parent
     , m_filePath(filePath)
     , m_access(access)
 {
-    if (access == Access::ReadWrite) {
-        QDir().mkpath(QFileInfo(filePath).absolutePath());
-        m_preservedCorruptFile = preserveIfCorrupt(filePath);
-        // A writer killed in the middle of a save leaves its lock file behind: taking and
-        // releasing the lock removes one whose process is gone, and one left empty (killed
-        // before it named its process) is removed as it stands.
-        const QString lockPath = filePath + QStringLiteral(".lock");
-        QLockFile lock(lockPath);
-        if (lock.tryLock(0))
-            lock.unlock();
-        else if (QFileInfo(lockPath).size() == 0)
-            QFile::remove(lockPath);
-        removeInterruptedWrites(filePath);
-    }
-    m_settings = std::make_unique<QSettings>(filePath, jsonFormat());
+    m_saveTimer.setSingleShot(true);
+    m_saveTimer.setInterval(saveDelayMs);
+    connect(&m_saveTimer, &QTimer::timeout, this, &Preferences::flush);
+    load();
 }
 
 Preferences::~Preferences()
 {
     flush();
+}
+
+void Preferences::load()
+{
+    const QByteArray content = readWholeFile(m_filePath);
+    std::optional<QMap<QString, QVariant>> values = parseStore(content);
+    if (values) {
+        m_values = std::move(*values);
+    } else if (m_access == Access::ReadWrite) {
+        // Never overwritten: the unreadable file goes aside and the store starts empty.
+        const QString target = nameAside(m_filePath);
+        if (QFile::rename(m_filePath, target))
+            m_preservedCorruptFile = target;
+    }
+    if (m_access == Access::ReadWrite) {
+        QDir().mkpath(QFileInfo(m_filePath).absolutePath());
+        removeInterruptedWrites(m_filePath);
+    }
 }
 
 Preferences& Preferences::standard()
@@ -128,18 +137,18 @@ std::optional<QString> Preferences::text(QLatin1StringView key) const
 
 std::optional<QString> Preferences::text(const QString& key) const
 {
-    const QVariant value = m_settings->value(key);
-    if (value.typeId() != QMetaType::QString)
+    const QVariant stored = value(key);
+    if (stored.typeId() != QMetaType::QString)
         return std::nullopt;
-    return value.toString();
+    return stored.toString();
 }
 
 std::optional<QByteArray> Preferences::bytes(QLatin1StringView key) const
 {
-    const QVariant value = m_settings->value(QString(key));
-    if (value.typeId() != QMetaType::QByteArray)
+    const QVariant stored = value(QString(key));
+    if (stored.typeId() != QMetaType::QByteArray)
         return std::nullopt;
-    return value.toByteArray();
+    return stored.toByteArray();
 }
 
 std::optional<bool> Preferences::boolean(QLatin1StringView key) const
@@ -149,18 +158,18 @@ std::optional<bool> Preferences::boolean(QLatin1StringView key) const
 
 std::optional<bool> Preferences::boolean(const QString& key) const
 {
-    const QVariant value = m_settings->value(key);
-    if (value.typeId() != QMetaType::Bool)
+    const QVariant stored = value(key);
+    if (stored.typeId() != QMetaType::Bool)
         return std::nullopt;
-    return value.toBool();
+    return stored.toBool();
 }
 
 std::optional<double> Preferences::number(QLatin1StringView key) const
 {
-    const QVariant value = m_settings->value(QString(key));
-    if (value.typeId() != QMetaType::Double)
+    const QVariant stored = value(QString(key));
+    if (stored.typeId() != QMetaType::Double)
         return std::nullopt;
-    return value.toDouble();
+    return stored.toDouble();
 }
 
 void Preferences::setText(QLatin1StringView key, const QString& value)
@@ -197,32 +206,81 @@ void Preferences::write(const QString& key, const QVariant& value)
 {
     if (m_access == Access::ReadOnly)
         return;
-    m_settings->setValue(key, value);
-    m_settings->sync();
-    Q_EMIT changed(key);
+    m_values.insert(key, value);
+    markChanged(key);
 }
 
 void Preferences::remove(const QString& key)
 {
     if (m_access == Access::ReadOnly)
         return;
-    m_settings->remove(key);
-    m_settings->sync();
-    Q_EMIT changed(key);
+    m_values.remove(key);
+    markChanged(key);
 }
 
-void Preferences::flush()
+void Preferences::markChanged(const QString& key)
 {
-    if (m_access == Access::ReadWrite)
-        m_settings->sync();
+    if (m_keysToKeep.contains(key))
+        m_mustKeepOriginal = true;
+    m_dirty = true;
+    // Not restarted by later changes, so steady typing still reaches the file every interval.
+    if (!m_saveTimer.isActive())
+        m_saveTimer.start();
+    Q_EMIT changed(key);
 }
 
 bool Preferences::contains(const QString& key) const
 {
-    return m_settings->contains(key);
+    return m_values.contains(key);
 }
 
 QStringList Preferences::allKeys() const
 {
-    return m_settings->allKeys();
+    return m_values.keys();
+}
+
+void Preferences::keepOriginal(const QString& key)
+{
+    if (m_access == Access::ReadOnly || !m_values.contains(key))
+        return;
+    // The file still holds the value as it was read: whatever this store wrote since kept it.
+    if (m_keysToKeep.isEmpty())
+        m_originalContent = readWholeFile(m_filePath);
+    m_keysToKeep.insert(key);
+}
+
+// Writes the file as it was read beside it, before a write replaces a value marked with
+// keepOriginal. One copy keeps every marked value.
+bool Preferences::keepOriginalFile()
+{
+    const QString target = nameAside(m_filePath);
+    if (!replaceFile(target, m_originalContent)) {
+        Log::line(QStringLiteral("Error keeping a copy of the preferences before replacing a "
+                                 "value that could not be read, changes are not saved: ") +
+                  target);
+        return false;
+    }
+    Log::line(QStringLiteral("Kept a copy of the preferences before replacing a value that "
+                             "could not be read: ") +
+              target);
+    m_preservedCorruptFile = target;
+    m_keysToKeep.clear();
+    m_originalContent.clear();
+    m_mustKeepOriginal = false;
+    return true;
+}
+
+bool Preferences::flush()
+{
+    m_saveTimer.stop();
+    if (!m_dirty || m_access == Access::ReadOnly)
+        return true;
+    if (m_mustKeepOriginal && !keepOriginalFile())
+        return false;
+    if (!replaceFile(m_filePath, serializeStore(m_values))) {
+        Log::line(QStringLiteral("Error saving preferences: ") + m_filePath);
+        return false;
+    }
+    m_dirty = false;
+    return true;
 }

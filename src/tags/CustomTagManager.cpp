@@ -69,11 +69,14 @@ QLatin1StringView CustomTagManager::storageKey() const
 void CustomTagManager::loadTags()
 {
     const std::optional<QByteArray> stored = m_preferences.bytes(storageKey());
-    if (!stored)
+    std::optional<QList<CustomTagDefinition>> decoded;
+    if (stored)
+        decoded = CustomTagCodec::decode(*stored);
+    if (!decoded) {
+        // Kept (when present) before the next save replaces it.
+        m_preferences.keepOriginal(QString(storageKey()));
         return;
-    std::optional<QList<CustomTagDefinition>> decoded = CustomTagCodec::decode(*stored);
-    if (!decoded)
-        return;
+    }
     replaceTags(std::move(*decoded));
 }
 

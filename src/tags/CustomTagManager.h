@@ -16,7 +16,8 @@ class Preferences;
 // Unicode case folding, see UnicodeText::caselessKey) everywhere.
 //
 // Main thread only. Failures (stored data that does not decode) are silent: the list then starts
-// empty and the stored value is overwritten at the next change.
+// empty, and the next change replaces the stored value after the store kept a copy of the file
+// (Preferences::keepOriginal).
 class CustomTagManager : public QObject {
     Q_OBJECT
 

@@ -138,6 +138,10 @@ private Q_SLOTS:
         environment.insert(QStringLiteral("DISPLAY"), m_display);
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+        // Its own instance, never a hand-over to one the desktop runs.
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), config);
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                           QStringLiteral("unix:path=") + config + QStringLiteral("/no-bus"));
         environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
         app.setProcessEnvironment(environment);
         app.setProcessChannelMode(QProcess::ForwardedErrorChannel);

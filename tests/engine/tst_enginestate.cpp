@@ -361,6 +361,11 @@ private Q_SLOTS:
         m_preferences->setNumber(PreferenceKeys::savedPrefixText, 3);
         engine->loadSavedTexts();
         QCOMPARE(engine->prefixText(), PlexorViewModel::defaultPrefixText());
+        // ... and is kept aside before a save replaces it.
+        QVERIFY(m_preferences->preservedCorruptFile().isEmpty());
+        engine->savePrefix();
+        QVERIFY(m_preferences->flush());
+        QVERIFY(!m_preferences->preservedCorruptFile().isEmpty());
     }
 
     void saveAndResetWriteTheKeys()

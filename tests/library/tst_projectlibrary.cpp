@@ -166,6 +166,7 @@ private Q_SLOTS:
             RecentFolderCodec::encode({project(s(u"/x/Coding/Robots/arm"), {}, true),
                                        project(s(u"/a/web app"), s(u"Web")),
                                        project(s(u"/a/misc"), s(u""))}));
+        QVERIFY(temp.preferences.flush());
         const QString file = temp.preferences.filePath();
         QFile before(file);
         QVERIFY(before.open(QIODevice::ReadOnly));

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -102,8 +103,9 @@ class TestRecentFoldersStore : public QObject {
     }
 
     // The list as a fresh reader of the preference file sees it.
-    QList<RecentFolder> stored() const
+    QList<RecentFolder> stored()
     {
+        m_temp->preferences.flush();
         Preferences reader(m_temp->preferences.filePath(), Preferences::Access::ReadOnly);
         return RecentFolderCodec::decode(
                    reader.bytes(PreferenceKeys::recentFoldersJson).value_or(QByteArray()))
@@ -164,6 +166,34 @@ private Q_SLOTS:
         QCOMPARE(storedBytes(), corrupt);
         store().togglePin(store().recentFolders().first());
         QCOMPARE(stored().size(), 2);
+    }
+
+    void unusableStoredListIsKeptBeforeTheNextSave_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::newRow("record without members") << QByteArray(R"({"base64": "W3siaWQiOiJ4In1d"})");
+        QTest::newRow("text instead of bytes") << QByteArray(R"("[]")");
+    }
+
+    void unusableStoredListIsKeptBeforeTheNextSave()
+    {
+        QFETCH(QByteArray, value);
+        const QByteArray original = "{\"recentFoldersJson\": " + value + "}";
+        const QString path = m_temp->dir.filePath(QStringLiteral("unusable.json"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(original) == original.size());
+        file.close();
+        Preferences preferences(path);
+        m_store = std::make_unique<RecentFoldersStore>(preferences);
+        const auto forgetStore = qScopeGuard([this] { m_store.reset(); });
+
+        QCOMPARE(store().restoreLastFolder(), ViewMode::projects);
+        QVERIFY(store().addToRecents(folder(QStringLiteral("app"))));
+        QVERIFY(preferences.flush());
+        QFile kept(preferences.preservedCorruptFile());
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), original);
+        QVERIFY(m_log.last().endsWith(kept.fileName()));
     }
 
     void addingAFolder()

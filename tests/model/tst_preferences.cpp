@@ -1,5 +1,6 @@
 #include "model/PreferenceKeys.h"
 #include "model/Preferences.h"
+#include "platform/Log.h"
 
 #include <QDir>
 #include <QFile>
@@ -77,7 +78,10 @@ private Q_SLOTS:
             prefs.setNumber(PreferenceKeys::lastUpdateCheckTime, 12.25);
             QCOMPARE(spy.count(), 5);
             QCOMPARE(spy.first().first().toString(), QStringLiteral("savedPrefixText"));
-            // Written at once, before the object goes away.
+            // In memory at once, in the file once the interval is over.
+            QVERIFY(prefs.hasPendingChanges());
+            QVERIFY(readFile().isEmpty());
+            QTRY_VERIFY_WITH_TIMEOUT(!prefs.hasPendingChanges(), 5 * Preferences::saveDelayMs);
             const QJsonObject onDisk = readFile();
             QCOMPARE(onDisk.value(QStringLiteral("savedPrefixText")).toString(),
                      QStringLiteral("I\u2019m \"here\"\n"));
@@ -99,6 +103,7 @@ private Q_SLOTS:
         QCOMPARE(again.number(PreferenceKeys::lastUpdateCheckTime), 12.25);
 
         again.remove(QStringLiteral("savedSuffixText"));
+        QVERIFY(again.flush());
         QVERIFY(!again.contains(QStringLiteral("savedSuffixText")));
         QVERIFY(!readFile().contains(QStringLiteral("savedSuffixText")));
     }
@@ -119,6 +124,7 @@ private Q_SLOTS:
         QVERIFY(prefs.allKeys().contains(QStringLiteral("KeyboardShortcuts_x")));
 
         prefs.setText(PreferenceKeys::savedCustomTags, QStringLiteral("t"));
+        QVERIFY(prefs.flush());
         const QJsonObject onDisk = readFile();
         QCOMPARE(onDisk.value(QStringLiteral("savedPrefixText")).toDouble(), 42.0);
         QCOMPARE(onDisk.value(QStringLiteral("KeyboardShortcuts_x")).toArray().size(), 2);
@@ -146,12 +152,71 @@ private Q_SLOTS:
         QVERIFY(!prefs.preservedCorruptFile().isEmpty());
         QVERIFY(prefs.allKeys().isEmpty());
         prefs.setText(PreferenceKeys::savedPrefixText, QStringLiteral("new"));
+        QVERIFY(prefs.flush());
 
         QFile kept(prefs.preservedCorruptFile());
         QVERIFY(kept.open(QIODevice::ReadOnly));
         QCOMPARE(kept.readAll(), content);
         QCOMPARE(readFile().value(QStringLiteral("savedPrefixText")).toString(),
                  QStringLiteral("new"));
+    }
+
+    void unusableValueIsKeptBeforeItIsReplaced()
+    {
+        const QByteArray original(R"({ "recentFoldersJson": {"base64": "W3siaWQiOiJ4In1d"},
+                                       "savedPrefixText": 42 })");
+        writeFile(original);
+        QStringList log;
+        const Log::Sink previous = Log::setSink([&](const QString& line) { log << line; });
+        {
+            Preferences prefs(filePath());
+            prefs.keepOriginal(QStringLiteral("recentFoldersJson"));
+            prefs.keepOriginal(QStringLiteral("savedPrefixText"));
+            prefs.keepOriginal(QStringLiteral("absent"));
+            // A change elsewhere keeps the marked values in the file: nothing to copy yet.
+            prefs.setText(PreferenceKeys::savedSuffixText, QStringLiteral("s"));
+            prefs.remove(QStringLiteral("absent"));
+            QVERIFY(prefs.flush());
+            QVERIFY(prefs.preservedCorruptFile().isEmpty());
+
+            prefs.setBytes(PreferenceKeys::recentFoldersJson, "[]");
+            QVERIFY(prefs.flush());
+            const QString copy = prefs.preservedCorruptFile();
+            QVERIFY(copy.startsWith(filePath() + QStringLiteral(".corrupt-")));
+            QFile kept(copy);
+            QVERIFY(kept.open(QIODevice::ReadOnly));
+            QCOMPARE(kept.readAll(), original);
+            QCOMPARE(log.size(), 1);
+            QVERIFY(log.first().endsWith(copy));
+
+            // That copy holds the other marked value too; its replacement makes no second one.
+            prefs.setText(PreferenceKeys::savedPrefixText, QStringLiteral("p"));
+            QVERIFY(prefs.flush());
+            QCOMPARE(prefs.preservedCorruptFile(), copy);
+        }
+        Log::setSink(previous);
+        QCOMPARE(QDir(QFileInfo(filePath()).absolutePath()).entryList(QDir::Files).size(), 2);
+        QCOMPARE(readFile().value(QStringLiteral("savedPrefixText")).toString(),
+                 QStringLiteral("p"));
+    }
+
+    void leftoversOfInterruptedWritesGoAtStart()
+    {
+        const QDir folder(m_dir->filePath(QStringLiteral("CodePlexor")));
+        writeFile(R"({"savedPrefixText": "kept"})");
+        const QStringList others{QStringLiteral("CodePlexor.json"),
+                                 QStringLiteral("CodePlexor.json.corrupt-20260101T000000Z"),
+                                 QStringLiteral("CodePlexor.json.lock"),
+                                 QStringLiteral("CodePlexor.json.notes.txt")};
+        for (const QString& name : others.mid(1))
+            QFile(folder.filePath(name)).open(QIODevice::WriteOnly);
+        QFile(folder.filePath(QStringLiteral("CodePlexor.json.aBcXyZ"))).open(QIODevice::WriteOnly);
+
+        Preferences prefs(filePath());
+        QCOMPARE(prefs.text(PreferenceKeys::savedPrefixText), QStringLiteral("kept"));
+        QStringList left = folder.entryList(QDir::Files);
+        left.sort();
+        QCOMPARE(left, others);
     }
 
     void readOnlyStoreNeverChangesTheFile()
@@ -183,9 +248,11 @@ private Q_SLOTS:
     {
         Preferences prefs(filePath());
         prefs.setText(PreferenceKeys::savedPrefixText, QStringLiteral("one"));
+        QVERIFY(prefs.flush());
         struct stat before {};
         QCOMPARE(::stat(QFile::encodeName(filePath()).constData(), &before), 0);
         prefs.setText(PreferenceKeys::savedPrefixText, QStringLiteral("two"));
+        QVERIFY(prefs.flush());
         struct stat after {};
         QCOMPARE(::stat(QFile::encodeName(filePath()).constData(), &after), 0);
         // Replaced through a rename of a complete new file, never rewritten in place.

@@ -3,6 +3,7 @@
 #include "platform/FolderBookmark.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
+#include "platform/TerminationSignals.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -11,6 +12,8 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <csignal>
 
 class TestPlatform : public QObject {
     Q_OBJECT
@@ -135,6 +138,26 @@ private Q_SLOTS:
         Log::line(QStringLiteral("Error reading file /x: boom"));
         Log::setSink(previous);
         QCOMPARE(lines, QStringList{QStringLiteral("Error reading file /x: boom")});
+    }
+
+    void endingSignalsArriveThroughTheEventLoop_data()
+    {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("terminate") << SIGTERM;
+        QTest::newRow("interrupt") << SIGINT;
+        QTest::newRow("hang-up at logout") << SIGHUP;
+    }
+
+    void endingSignalsArriveThroughTheEventLoop()
+    {
+        QFETCH(int, signalNumber);
+        TerminationSignals watcher;
+        QSignalSpy requested(&watcher, &TerminationSignals::terminationRequested);
+        QCOMPARE(::raise(signalNumber), 0);
+        // Survived the signal; it is reported once the event loop runs.
+        QVERIFY(requested.isEmpty());
+        QVERIFY(requested.wait(5000));
+        QCOMPARE(requested.first().first().toInt(), signalNumber);
     }
 
     // A Wayland compositor ignores clipboard writes of a window in the back: there the text goes

@@ -54,6 +54,7 @@ class TestTags : public QObject {
     // A second store over the same file, to see what was written.
     std::optional<QList<CustomTagDefinition>> storedTags()
     {
+        m_temp->preferences.flush();
         Preferences reader(m_temp->preferences.filePath(), Preferences::Access::ReadOnly);
         const auto bytes = reader.bytes(PreferenceKeys::savedCustomTags);
         if (!bytes)
@@ -65,6 +66,24 @@ private Q_SLOTS:
     void init() { m_temp.emplace(); }
 
     void cleanup() { m_temp.reset(); }
+
+    void undecodableStoredTagsAreKeptBeforeTheNextSave()
+    {
+        const QByteArray original(R"({"savedCustomTags": {"base64": "W3sibmFtZSI6ImEifV0="}})");
+        const QString path = m_temp->dir.filePath(QStringLiteral("unusable.json"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(original) == original.size());
+        file.close();
+        Preferences preferences(path);
+
+        CustomTagManager manager(preferences);
+        QVERIFY(manager.savedTags().isEmpty());
+        manager.saveTag(QStringLiteral("New"), QStringLiteral("#112233"));
+        QVERIFY(preferences.flush());
+        QFile kept(preferences.preservedCorruptFile());
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), original);
+    }
 
     // --- Case-insensitive names --------------------------------------------------------------
 
@@ -440,6 +459,7 @@ private Q_SLOTS:
         shared.saveTag(QStringLiteral("Robots"), QStringLiteral("#0000FF"));
         QCOMPARE(TagRules::projectColor(project(QStringLiteral("/a/Coding/robots/x"))),
                  QColor(0, 0, 255));
+        QVERIFY(Preferences::standard().flush());
         Preferences reader(Preferences::defaultFilePath(), Preferences::Access::ReadOnly);
         QVERIFY(reader.bytes(PreferenceKeys::savedCustomTags));
         shared.deleteTag(QStringLiteral("robots"));

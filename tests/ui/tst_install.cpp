@@ -106,9 +106,11 @@ private Q_SLOTS:
         QVERIFY(entry.value(u"Categories"_s).split(u';').contains(u"Development"_s));
         // The window's class (the binary's name on X11) ties windows to this entry.
         QCOMPARE(entry.value(u"StartupWMClass"_s), u"codeplexor"_s);
-        const QString exec = entry.value(u"Exec"_s);
-        QCOMPARE(exec, u"codeplexor"_s);
-        QVERIFY(QFileInfo(installed(u"bin/"_s + exec)).isExecutable());
+        // The folder a file manager opens it with goes to the command line.
+        QCOMPARE(entry.value(u"Exec"_s), u"codeplexor %f"_s);
+        QVERIFY(QFileInfo(installed(u"bin/codeplexor"_s)).isExecutable());
+        QCOMPARE(entry.value(u"MimeType"_s), u"inode/directory;"_s);
+        QCOMPARE(entry.value(u"SingleMainWindow"_s), u"true"_s);
         QCOMPARE(entry.value(u"Icon"_s), iconName);
     }
 
@@ -185,10 +187,12 @@ private Q_SLOTS:
             QSKIP("desktop-file-validate is not installed (package desktop-file-utils)");
         const ProcessResult result =
             run(tool, {installed(u"share/applications/%1.desktop"_s.arg(appId))});
-        QVERIFY2(result.exitCode == 0, qPrintable(result.output));
-        // It reports errors and warnings on its output even where it exits with 0.
-        QVERIFY2(!result.output.contains(u"error:"_s) && !result.output.contains(u"warning:"_s),
-                 qPrintable(result.output));
+        // Every line it prints is a complaint (warnings too, where it exits with 0), except that
+        // validators of Desktop Entry 1.4 (Debian 12's) call the 1.5 key SingleMainWindow unknown.
+        QStringList complaints = result.output.split(u'\n', Qt::SkipEmptyParts);
+        complaints.removeIf(
+            [](const QString& line) { return line.contains(u"key \"SingleMainWindow\""_s); });
+        QVERIFY2(complaints.isEmpty(), qPrintable(result.output));
     }
 
     void metainfoValidates()
