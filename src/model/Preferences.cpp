@@ -21,11 +21,6 @@ std::optional<QVariantMap> parseStore(const QByteArray& content)
     return PreferenceFileFormat::read(content);
 }
 
-QByteArray serializeStore(const QVariantMap& values)
-{
-    return PreferenceFileFormat::write(values);
-}
-
 // Replaces `filePath` with `content` through a new file renamed over it, so a reader (or a
 // crash) sees either the old file or the new one, never a part.
 bool replaceFile(const QString& filePath, const QByteArray& content)
@@ -277,7 +272,7 @@ bool Preferences::flush()
         return true;
     if (m_mustKeepOriginal && !keepOriginalFile())
         return false;
-    if (!replaceFile(m_filePath, serializeStore(m_values))) {
+    if (!replaceFile(m_filePath, PreferenceFileFormat::write(m_values))) {
         Log::line(QStringLiteral("Error saving preferences: ") + m_filePath);
         return false;
     }

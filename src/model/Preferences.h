@@ -73,9 +73,6 @@ public:
     void setBoolean(const QString& key, bool value);
 
     void remove(const QString& key);
-    // Writes every change made so far to the file now (atomically: a reader sees the old file
-    // or the new one, never a part). Does nothing for a read-only store.
-    void flush();
     bool contains(const QString& key) const;
     QStringList allKeys() const;
 
