@@ -56,12 +56,46 @@ endforeach()
 install(FILES "${PROJECT_SOURCE_DIR}/LICENSE"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/codeplexor" RENAME copyright)
 
+# --- Manual pages and the package's change log -----------------------------------------------
+# Debian wants both compressed with gzip -9n (no name or time stamp, so the bytes are the same
+# on every build).
+
+find_program(CODEPLEXOR_GZIP gzip REQUIRED)
+set(codeplexor_package_contact "Code Plexor developers <maintainers@codeplexor.org>")
+set(codeplexor_compressed_docs)
+foreach(page codeplexor plexor)
+    set(compressed "${PROJECT_BINARY_DIR}/data/man/${page}.1.gz")
+    add_custom_command(
+        OUTPUT "${compressed}"
+        COMMAND ${CMAKE_COMMAND} -E make_directory "${PROJECT_BINARY_DIR}/data/man"
+        COMMAND ${CODEPLEXOR_GZIP} -9n -c "${codeplexor_data_dir}/man/${page}.1" > "${compressed}"
+        DEPENDS "${codeplexor_data_dir}/man/${page}.1"
+        VERBATIM)
+    list(APPEND codeplexor_compressed_docs "${compressed}")
+    install(FILES "${compressed}" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+endforeach()
+
+configure_file("${codeplexor_data_dir}/changelog.Debian.in"
+               "${PROJECT_BINARY_DIR}/data/changelog.Debian" @ONLY)
+set(codeplexor_changelog "${PROJECT_BINARY_DIR}/data/changelog.Debian.gz")
+add_custom_command(
+    OUTPUT "${codeplexor_changelog}"
+    COMMAND ${CODEPLEXOR_GZIP} -9n -c "${PROJECT_BINARY_DIR}/data/changelog.Debian"
+            > "${codeplexor_changelog}"
+    DEPENDS "${PROJECT_BINARY_DIR}/data/changelog.Debian"
+    VERBATIM)
+list(APPEND codeplexor_compressed_docs "${codeplexor_changelog}")
+install(FILES "${codeplexor_changelog}" DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/codeplexor")
+install(FILES "${codeplexor_data_dir}/lintian-overrides"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/lintian/overrides" RENAME codeplexor)
+add_custom_target(codeplexor_docs ALL DEPENDS ${codeplexor_compressed_docs})
+
 # --- Debian package ------------------------------------------------------------------------
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME codeplexor)
 set(CPACK_PACKAGE_VENDOR "Code Plexor developers")
-set(CPACK_PACKAGE_CONTACT "Code Plexor developers")
+set(CPACK_PACKAGE_CONTACT "${codeplexor_package_contact}")
 set(CPACK_PACKAGE_VERSION "${CODEPLEXOR_VERSION_TEXT}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "Gathers a project's source files into one text for an AI assistant")

@@ -207,7 +207,18 @@ void RecorderLineEdit::deferKeyFocus()
 void RecorderLineEdit::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
-    startCapturing();
+    // The focus a window gives when it opens or comes back only shows the field; the user starts
+    // recording by picking it (Tab, a click, Space or Enter). So Escape and the window's keys
+    // keep working in a window that opens on this field.
+    if (event->reason() != Qt::ActiveWindowFocusReason)
+        startCapturing();
+}
+
+void RecorderLineEdit::mousePressEvent(QMouseEvent* event)
+{
+    QLineEdit::mousePressEvent(event);
+    if (hasFocus())
+        startCapturing();
 }
 
 void RecorderLineEdit::focusOutEvent(QFocusEvent* event)
@@ -251,6 +262,15 @@ bool RecorderLineEdit::event(QEvent* event)
         deferKeyFocus();
     else if (event->type() == QEvent::WindowDeactivate)
         removeFocus();
+    // Idle with the focus: Space or Enter starts recording.
+    if (!m_capturing && event->type() == QEvent::KeyPress && hasFocus()) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier &&
+            (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+            startCapturing();
+            return true;
+        }
+    }
     if (m_capturing) {
         switch (event->type()) {
         case QEvent::ShortcutOverride:
@@ -313,7 +333,8 @@ bool RecorderLineEdit::handleKeyPress(QKeyEvent* event)
     if (noModifiers && special == SpecialKey::tab)
         return false;
     if (noModifiers && keyCode == Key::escape.rawValue) {
-        removeFocus();
+        // Cancelled: the field keeps the focus, so the keyboard stays where the user was.
+        stopCapturing();
         return true;
     }
     if (noModifiers && (special == SpecialKey::deleteKey || special == SpecialKey::deleteForward)) {
@@ -372,7 +393,8 @@ void RecorderLineEdit::accept(const Shortcut& shortcut)
     if (m_onChange)
         m_onChange(shortcut);
     Q_EMIT shortcutChanged(shortcut);
-    removeFocus();
+    // Recorded: the field keeps the focus (idle), so the user can go on from it with Tab.
+    stopCapturing();
 }
 
 } // namespace KeyboardShortcuts

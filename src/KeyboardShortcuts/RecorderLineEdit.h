@@ -16,10 +16,13 @@ namespace KeyboardShortcuts {
 struct Alert;
 
 // The field in which the user records the shortcut of a name. It shows the stored shortcut as
-// the platform writes it (for example "Ctrl+Shift+K") or a placeholder. While it has the focus it
-// captures keys: the next combination with a modifier (or a function key alone) becomes the
-// name's shortcut, unless a menu item or another program already uses it. Escape cancels, Tab
-// moves on, Backspace and Delete clear. Global shortcut actions are suspended while it captures.
+// the platform writes it (for example "Ctrl+Shift+K") or a placeholder. Picked by the user (Tab,
+// a click, or Space or Enter while it has the focus) it captures keys: the next combination with
+// a modifier (or a function key alone) becomes the name's shortcut, unless a menu item or another
+// program already uses it. Escape cancels, Tab moves on, Backspace and Delete clear; after a
+// recording or a cancel the field keeps the focus without capturing. The focus a window gives it
+// when the window opens does not start capturing. Global shortcut actions are suspended while it
+// captures.
 //
 // While capturing it holds the keyboard grab, so combinations that other programs (or this one)
 // hold as hot keys reach it too. A stored shortcut that the system refused shows with a warning
@@ -67,6 +70,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:

@@ -78,7 +78,7 @@ MainContainerView::MainContainerView(Preferences& preferences, Clipboard& clipbo
     buildToolBar();
     buildProjectsScreen();
 
-    m_toggleSidebar = new QAction(QStringLiteral("Show Sidebar"), this);
+    m_toggleSidebar = new QAction(QStringLiteral("Show &Sidebar"), this);
     m_toggleSidebar->setObjectName(QStringLiteral("toggleSidebarAction"));
     m_toggleSidebar->setCheckable(true);
     m_toggleSidebar->setChecked(true);

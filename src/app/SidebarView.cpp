@@ -81,7 +81,7 @@ SidebarView::SidebarView(const RecentFoldersStore& store, QWidget* parent)
     rebuild();
 }
 
-QWidget* SidebarView::makeRow(const RecentFolder& folder, bool isSelected)
+SidebarRow* SidebarView::makeRow(const RecentFolder& folder, bool isSelected)
 {
     return new SidebarRow(folder, isSelected);
 }
@@ -120,7 +120,8 @@ void SidebarView::addItem(QWidget* widget, bool selectable)
 {
     auto* item = new QListWidgetItem(m_list);
     item->setFlags(selectable ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags);
-    item->setSizeHint(widget->sizeHint());
+    // Only the height: every row takes the list's width, never more (no sideways scrolling).
+    item->setSizeHint(QSize(1, widget->sizeHint().height()));
     m_list->setItemWidget(item, widget);
     // The row widgets only show; clicks reach the list.
     widget->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -162,13 +163,14 @@ void SidebarView::addProject(const RecentFolder& folder)
     const bool selected = m_store.isOpenFolder(folder);
     if (selected)
         m_highlighted.append(folder.id);
-    QWidget* row = inset(makeRow(folder, selected), 1, 1);
-    addItem(row, true);
+    SidebarRow* row = makeRow(folder, selected);
+    addItem(inset(row, 1, 1), true);
     QListWidgetItem* item = m_list->item(m_list->count() - 1);
     item->setData(ProjectIdRole, folder.id);
     item->setData(Qt::AccessibleTextRole, ProjectLibrary::displayName(folder));
     item->setData(Qt::AccessibleDescriptionRole, ProjectLibrary::displayPath(folder));
-    item->setToolTip(ProjectLibrary::displayPath(folder));
+    // The row's texts may end in "…"; the tooltip holds them whole.
+    item->setToolTip(row->fullText());
 }
 
 int SidebarView::rowOf(const QUuid& id) const

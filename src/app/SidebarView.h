@@ -12,6 +12,7 @@ class QListWidget;
 class QListWidgetItem;
 class ProjectContextMenu;
 class RecentFoldersStore;
+class SidebarRow;
 class TintedButton;
 
 // The main window's sidebar: the remembered projects under the heading "Projects", pinned ones
@@ -61,7 +62,7 @@ protected:
 private:
     void rebuild();
     // The row widget of one project.
-    QWidget* makeRow(const RecentFolder& folder, bool isSelected);
+    SidebarRow* makeRow(const RecentFolder& folder, bool isSelected);
     void addHeading();
     void addCaption(const QString& text, int topPadding);
     void addDivider();

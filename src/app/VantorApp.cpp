@@ -48,7 +48,7 @@ VantorApp::VantorApp(QObject* parent)
     : QObject(parent)
 {
     attachGlobalShortcut();
-    createUpdater(nullptr);
+    createUpdater(nullptr, std::nullopt);
     m_window = std::make_unique<MainContainerView>();
     m_updateDialogs->setParentWindow(m_window.get());
     buildMenus();
@@ -56,11 +56,11 @@ VantorApp::VantorApp(QObject* parent)
 }
 
 VantorApp::VantorApp(Preferences& preferences, Clipboard& clipboard, FolderChooser& folderChooser,
-                     QObject* parent)
+                     const std::optional<QString>& feedAddress, QObject* parent)
     : QObject(parent)
 {
     attachGlobalShortcut();
-    createUpdater(&preferences);
+    createUpdater(&preferences, feedAddress);
     m_window = std::make_unique<MainContainerView>(preferences, clipboard, folderChooser);
     m_updateDialogs->setParentWindow(m_window.get());
     buildMenus();
@@ -87,11 +87,13 @@ void VantorApp::attachGlobalShortcut()
     });
 }
 
-void VantorApp::createUpdater(Preferences* preferences)
+void VantorApp::createUpdater(Preferences* preferences, const std::optional<QString>& feedAddress)
 {
     UpdaterViewModel::Options options = UpdaterViewModel::buildOptions();
     if (preferences)
         options.preferences = preferences;
+    if (feedAddress)
+        options.feedAddress = *feedAddress;
     m_updater = std::make_unique<UpdaterViewModel>(std::move(options));
     m_updateDialogs = std::make_unique<UpdateDialogs>();
     m_updater->setPresenter(m_updateDialogs.get());
@@ -120,16 +122,19 @@ void VantorApp::buildMenus()
 
     m_helpMenu = bar->addMenu(QStringLiteral("&Help"));
     m_helpMenu->setObjectName(QStringLiteral("helpMenu"));
-    m_about = m_helpMenu->addAction(QStringLiteral("About Code Plexor"));
+    m_about = m_helpMenu->addAction(QStringLiteral("&About Code Plexor"));
     m_about->setObjectName(QStringLiteral("aboutAction"));
     m_about->setMenuRole(QAction::AboutRole);
     connect(m_about, &QAction::triggered, this, &VantorApp::showAbout);
-    m_helpMenu->addSeparator();
-    m_checkForUpdates = m_helpMenu->addAction(QStringLiteral("Check for Updates..."));
-    m_checkForUpdates->setObjectName(QStringLiteral("checkForUpdatesAction"));
-    m_checkForUpdates->setMenuRole(QAction::ApplicationSpecificRole);
-    connect(m_checkForUpdates, &QAction::triggered, m_updater.get(),
-            &UpdaterViewModel::checkForUpdates);
+    // A build without an update feed is updated by whatever installed it: no command for it.
+    if (m_updater->hasFeed()) {
+        m_helpMenu->addSeparator();
+        m_checkForUpdates = m_helpMenu->addAction(QStringLiteral("Check for &Updates..."));
+        m_checkForUpdates->setObjectName(QStringLiteral("checkForUpdatesAction"));
+        m_checkForUpdates->setMenuRole(QAction::ApplicationSpecificRole);
+        connect(m_checkForUpdates, &QAction::triggered, m_updater.get(),
+                &UpdaterViewModel::checkForUpdates);
+    }
 }
 
 void VantorApp::buildToolbar()
@@ -172,7 +177,8 @@ void VantorApp::showAbout()
 
 void VantorApp::startAutomaticChecks()
 {
-    m_updater->startAutomaticChecks();
+    if (m_updater->hasFeed())
+        m_updater->startAutomaticChecks();
 }
 
 void VantorApp::show()

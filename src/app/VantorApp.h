@@ -4,6 +4,7 @@
 #include <QPointer>
 
 #include <memory>
+#include <optional>
 
 class Clipboard;
 class FolderChooser;
@@ -17,9 +18,9 @@ class UpdaterViewModel;
 
 // The application entry: the objects that live for the whole run, the main window and its
 // menus. File holds "Settings..." and "Quit"; View holds the sidebar's show/hide command; Help
-// holds "About Code Plexor" and "Check for Updates...". Commands of other parts of the
-// application go into these menus (fileMenu(), before settingsAction()) or into menus of their
-// own on mainWindow().menuBar().
+// holds "About Code Plexor" and, in a build with an update feed, "Check for Updates...". Commands
+// of other parts of the application go into these menus (fileMenu(), before settingsAction()) or
+// into menus of their own on mainWindow().menuBar().
 //
 // Before the window is built it installs the desktop's global-shortcut backend, attaches the
 // release of the "generateProject" shortcut (posting "triggerGenerateFromShortcut") and creates
@@ -34,9 +35,10 @@ public:
 
     // Over the user's preferences, the desktop clipboard and the desktop's folder dialog.
     explicit VantorApp(QObject* parent = nullptr);
-    // All services must outlive the application object.
+    // All services must outlive the application object. `feedAddress` replaces the update feed
+    // this build was made with (an empty one: a build without update checks).
     VantorApp(Preferences& preferences, Clipboard& clipboard, FolderChooser& folderChooser,
-              QObject* parent = nullptr);
+              const std::optional<QString>& feedAddress = std::nullopt, QObject* parent = nullptr);
     ~VantorApp() override;
 
     MainContainerView& mainWindow() const { return *m_window; }
@@ -48,6 +50,7 @@ public:
     // The toolbar's gear button; opens the same window as settingsAction().
     QAction* settingsToolbarAction() const { return m_settingsToolbar; }
     QAction* aboutAction() const { return m_about; }
+    // Null in a build without an update feed.
     QAction* checkForUpdatesAction() const { return m_checkForUpdates; }
 
     UpdaterViewModel& updaterViewModel() const { return *m_updater; }
@@ -68,7 +71,7 @@ public:
 
 private:
     void attachGlobalShortcut();
-    void createUpdater(Preferences* preferences);
+    void createUpdater(Preferences* preferences, const std::optional<QString>& feedAddress);
     void buildMenus();
     void buildToolbar();
 

@@ -151,9 +151,11 @@ void ProjectCard::applyStyle()
     m_pinBadge->setPixmap(pinBadgePixmap(Theme::font(Theme::TextStyle::caption), ratio));
 
     m_name->setFont(Theme::font(Theme::TextStyle::headline));
-    Theme::setTextColor(m_name, Theme::primaryText());
+    // The card's face is the text background.
+    const QColor face = Theme::textBackground();
+    Theme::setTextColor(m_name, Theme::primaryText(), face);
     m_path->setFont(Theme::font(Theme::TextStyle::caption2));
-    Theme::setTextColor(m_path, Theme::secondaryText());
+    Theme::setTextColor(m_path, Theme::secondaryText(), face);
 
     m_tagBadge->setFont(TagStyle::systemFont(10, QFont::Bold));
     Badge::Style badge;
@@ -161,10 +163,11 @@ void ProjectCard::applyStyle()
     badge.backgroundOpacity = 0.1;
     badge.padding = QMargins(6, 2, 6, 2);
     badge.cornerRadius = 4;
+    badge.underlay = face;
     m_tagBadge->setBadgeStyle(badge);
 
     m_date->setFont(Theme::font(Theme::TextStyle::caption2));
-    Theme::setTextColor(m_date, Theme::withOpacity(Theme::secondaryText(), 0.7));
+    Theme::setTextColor(m_date, Theme::withOpacity(Theme::secondaryText(), 0.7), face);
     update();
 }
 

@@ -5,12 +5,12 @@ ProjectContextMenu::ProjectContextMenu(const RecentFolder& folder, QWidget* pare
     , m_folder(folder)
 {
     setObjectName(QStringLiteral("projectContextMenu"));
-    m_showInFinder = addNamedAction(QStringLiteral("Show in File Manager"), showInFinderName);
+    m_showInFinder = addNamedAction(QStringLiteral("Show in &File Manager"), showInFinderName);
     addSeparator();
-    m_togglePin = addNamedAction(folder.isPinned ? QStringLiteral("Unpin") : QStringLiteral("Pin"),
-                                 togglePinName);
-    m_assignTag = addNamedAction(QStringLiteral("Assign Tag..."), assignTagName);
-    m_remove = addNamedAction(QStringLiteral("Remove"), removeName);
+    m_togglePin = addNamedAction(
+        folder.isPinned ? QStringLiteral("Un&pin") : QStringLiteral("&Pin"), togglePinName);
+    m_assignTag = addNamedAction(QStringLiteral("Assign &Tag..."), assignTagName);
+    m_remove = addNamedAction(QStringLiteral("&Remove"), removeName);
 
     connect(m_showInFinder, &QAction::triggered, this,
             [this] { Q_EMIT showInFinderRequested(m_folder); });

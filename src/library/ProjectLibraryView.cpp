@@ -74,6 +74,9 @@ ProjectLibraryView::ProjectLibraryView(CustomTagManager& tags, QWidget* parent)
     m_scrollArea->setWidgetResizable(true);
     m_scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scrollArea->setBackgroundRole(QPalette::Window);
+    // Not a Tab stop of its own (it would show no focus): the cards and controls inside are,
+    // and the area scrolls to whichever has the focus.
+    m_scrollArea->setFocusPolicy(Qt::NoFocus);
 
     m_content->setObjectName(QStringLiteral("libraryContent"));
     m_content->setBackgroundRole(QPalette::Window);

@@ -5,6 +5,7 @@
 #include "tags/TagRules.h"
 #include "tags/TagStyle.h"
 #include "ui/Badge.h"
+#include "ui/ColorContrast.h"
 #include "ui/ElidedLabel.h"
 #include "ui/SymbolIcon.h"
 #include "ui/Theme.h"
@@ -34,7 +35,7 @@ SidebarRow::SidebarRow(const RecentFolder& folder, bool isSelected, CustomTagMan
     , m_isSelected(isSelected)
     , m_tags(&tags)
     , m_icon(new QLabel(this))
-    , m_name(new QLabel(ProjectLibrary::displayName(folder), this))
+    , m_name(new ElidedLabel(ProjectLibrary::displayName(folder), Qt::ElideRight, this))
     , m_tagBadge(new Badge(tagText(), this))
     , m_path(new ElidedLabel(ProjectLibrary::displayPath(folder), Qt::ElideMiddle, this))
 {
@@ -44,10 +45,11 @@ SidebarRow::SidebarRow(const RecentFolder& folder, bool isSelected, CustomTagMan
                              tagText());
     m_icon->setObjectName(QStringLiteral("rowIcon"));
     m_name->setObjectName(QStringLiteral("projectName"));
-    m_name->setTextFormat(Qt::PlainText);
+    // The row takes the sidebar's width: a long name, tag or path ends in "…" (the list's
+    // tooltip holds them whole).
     m_name->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    m_name->setMinimumWidth(0);
     m_tagBadge->setObjectName(QStringLiteral("tagBadge"));
+    m_tagBadge->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
     m_path->setObjectName(QStringLiteral("projectPath"));
 
     auto* row = new QHBoxLayout(this);
@@ -89,6 +91,17 @@ QColor SidebarRow::projectColor() const
                   : TagRules::keywordColor(TagRules::effectiveTag(m_folder));
 }
 
+QString SidebarRow::fullText() const
+{
+    return ProjectLibrary::displayName(m_folder) + u'\n' + tagText() + u'\n' +
+           ProjectLibrary::displayPath(m_folder);
+}
+
+QColor SidebarRow::selectionTint()
+{
+    return Theme::withOpacity(Theme::accent(), 0.2);
+}
+
 QSize SidebarRow::sizeHint() const
 {
     return QSize(220, QWidget::sizeHint().height());
@@ -113,7 +126,11 @@ void SidebarRow::applyStyle()
 
     m_name->setFont(
         Theme::font(Theme::TextStyle::body, m_isSelected ? QFont::DemiBold : QFont::Medium));
-    Theme::setTextColor(m_name, m_isSelected ? selectedText : Theme::primaryText());
+    // What the texts lie on: the selection tint (see paintEvent) or the sidebar.
+    const QColor background =
+        m_isSelected ? ColorContrast::composite(selectionTint(), Theme::controlBackground())
+                     : Theme::controlBackground();
+    Theme::setTextColor(m_name, m_isSelected ? selectedText : Theme::primaryText(), background);
 
     const QColor color = projectColor();
     m_tagBadge->setFont(TagStyle::systemFont(9, QFont::Bold));
@@ -124,11 +141,13 @@ void SidebarRow::applyStyle()
     badge.cornerRadius = 4;
     if (whiteText)
         badge.textColor = Qt::white;
+    badge.underlay = background;
     m_tagBadge->setBadgeStyle(badge);
 
     m_path->setFont(Theme::font(Theme::TextStyle::caption2));
     Theme::setTextColor(m_path,
-                        whiteText ? Theme::withOpacity(Qt::white, 0.8) : Theme::secondaryText());
+                        whiteText ? Theme::withOpacity(Qt::white, 0.8) : Theme::secondaryText(),
+                        background);
     update();
 }
 
@@ -140,7 +159,7 @@ void SidebarRow::paintEvent(QPaintEvent*)
     painter.setRenderHint(QPainter::Antialiasing);
     QPainterPath shape;
     shape.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
-    painter.fillPath(shape, Theme::withOpacity(Theme::accent(), 0.2));
+    painter.fillPath(shape, selectionTint());
 }
 
 void SidebarRow::changeEvent(QEvent* event)

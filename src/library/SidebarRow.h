@@ -33,6 +33,9 @@ public:
     // The project's colour (the badge background's hue).
     QColor projectColor() const;
 
+    // Three lines: the name, "#" and the tag, the path; for the row's tooltip.
+    QString fullText() const;
+
     QSize sizeHint() const override;
 
 protected:
@@ -40,13 +43,15 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // The accent colour that fills the row of the open project.
+    static QColor selectionTint();
     void applyStyle();
 
     RecentFolder m_folder;
     bool m_isSelected;
     QPointer<CustomTagManager> m_tags;
     QLabel* m_icon;
-    QLabel* m_name;
+    ElidedLabel* m_name;
     Badge* m_tagBadge;
     ElidedLabel* m_path;
 };

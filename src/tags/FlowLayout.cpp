@@ -114,11 +114,12 @@ QSize FlowLayout::sizeHint() const
 
 QSize FlowLayout::minimumSize() const
 {
-    // Narrow enough for the widest single item; the height follows from heightForWidth.
+    // Narrow enough for the widest single item at its least size (an item too wide for a line
+    // is narrowed, see setGeometry); the height follows from heightForWidth.
     QSize size;
     for (QLayoutItem* item : m_items) {
         if (!item->isEmpty())
-            size = size.expandedTo(item->sizeHint());
+            size = size.expandedTo(item->minimumSize());
     }
     const QMargins margins = contentsMargins();
     return size + QSize(margins.left() + margins.right(), margins.top() + margins.bottom());
@@ -136,6 +137,11 @@ void FlowLayout::setGeometry(const QRect& rect)
         const QPointF position = arrangement.positions.at(index++);
         const QPoint topLeft = inner.topLeft() + QPoint(int(std::lround(position.x())),
                                                         int(std::lround(position.y())));
-        item->setGeometry(QRect(topLeft, item->sizeHint()));
+        // An item wider than the line (alone on it) is narrowed to the line, down to its least
+        // width, rather than cut off at the edge.
+        QSize size = item->sizeHint();
+        size.setWidth(std::max(item->minimumSize().width(),
+                               std::min(size.width(), inner.right() + 1 - topLeft.x())));
+        item->setGeometry(QRect(topLeft, size));
     }
 }

@@ -3,10 +3,15 @@
 #include "tags/TagStyle.h"
 #include "ui/Theme.h"
 
+#include <cmath>
+
 #include <QEvent>
+#include <QFontMetricsF>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QToolTip>
 
 namespace {
 
@@ -24,7 +29,8 @@ TagChip::TagChip(const QString& name, const QColor& color, QWidget* parent)
     setAccessibleName(name);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_Hover);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    // Never wider than its name; narrower when the line is (see minimumSizeHint).
+    setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
     setFont(TagStyle::systemFont(12, QFont::Medium));
 }
 
@@ -44,14 +50,23 @@ void TagChip::setSelected(bool selected)
 
 QSize TagChip::sizeHint() const
 {
-    const QFontMetrics metrics(font());
-    return QSize(metrics.horizontalAdvance(text()) + 2 * horizontalPadding,
-                 metrics.height() + 2 * verticalPadding);
+    // Rounded up, with a pixel to spare: a rounded-down advance would end the name in "…".
+    const QFontMetricsF metrics(font());
+    return QSize(int(std::ceil(metrics.horizontalAdvance(text()))) + 1 + 2 * horizontalPadding,
+                 int(std::ceil(metrics.height())) + 2 * verticalPadding);
 }
 
 QSize TagChip::minimumSizeHint() const
 {
-    return sizeHint();
+    // Narrower than its text, the chip ends the name in "…".
+    const QFontMetrics metrics(font());
+    return QSize(metrics.horizontalAdvance(QStringLiteral("\u2026")) + 2 * horizontalPadding,
+                 sizeHint().height());
+}
+
+QString TagChip::shownText() const
+{
+    return fontMetrics().elidedText(text(), Qt::ElideRight, width() - 2 * horizontalPadding);
 }
 
 void TagChip::paintEvent(QPaintEvent*)
@@ -64,15 +79,21 @@ void TagChip::paintEvent(QPaintEvent*)
     capsule.addRoundedRect(box, box.height() / 2, box.height() / 2);
 
     const bool hovered = underMouse() && isEnabled();
-    painter.fillPath(capsule, Theme::withOpacity(m_color, isDown() ? 0.3 : hovered ? 0.22 : 0.15));
+    const qreal tint = isDown() ? 0.3 : hovered ? 0.22 : 0.15;
+    painter.fillPath(capsule, Theme::withOpacity(m_color, tint));
     if (m_selected)
         painter.strokePath(capsule, QPen(m_color, outlineWidth));
     else if (hasFocus())
         painter.strokePath(capsule, QPen(Theme::accent(), 1.5, Qt::DotLine));
 
-    painter.setPen(m_color);
+    painter.setPen(shownColors(tint).text);
     painter.setFont(font());
-    painter.drawText(rect(), Qt::AlignCenter, text());
+    painter.drawText(rect(), Qt::AlignCenter, shownText());
+}
+
+ColorContrast::TintedText TagChip::shownColors(qreal tintOpacity) const
+{
+    return ColorContrast::tinted(m_color, tintOpacity, palette().color(QPalette::Window));
 }
 
 void TagChip::keyPressEvent(QKeyEvent* event)
@@ -95,6 +116,14 @@ void TagChip::changeEvent(QEvent* event)
 
 bool TagChip::event(QEvent* event)
 {
+    // The whole name, while the chip shows it shortened.
+    if (event->type() == QEvent::ToolTip) {
+        if (shownText() != text())
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text(), this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
     if (event->type() == QEvent::HoverEnter || event->type() == QEvent::HoverLeave)
         update();
     return QAbstractButton::event(event);

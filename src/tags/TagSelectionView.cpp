@@ -145,6 +145,8 @@ void TagSelectionView::buildLayout()
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Not a Tab stop of its own: the chips and fields inside are, and the area follows the focus.
+    scroll->setFocusPolicy(Qt::NoFocus);
     auto* column = new QWidget;
     column->setObjectName(QStringLiteral("tagColumn"));
     auto* columnLayout = new QVBoxLayout(column);
@@ -232,6 +234,8 @@ void TagSelectionView::buildLayout()
     preview->addWidget(m_previewLabel);
     m_previewChip = new Badge(QString(), m_previewRow);
     m_previewChip->setObjectName(QStringLiteral("previewChip"));
+    // A long name ends in "…" instead of widening the sheet.
+    m_previewChip->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
     preview->addWidget(m_previewChip);
     preview->addStretch();
     fieldAndPreview->addWidget(m_previewRow);
@@ -359,9 +363,9 @@ QMenu* TagSelectionView::createChipMenu(const QString& name, QWidget* parent)
 {
     auto* menu = new QMenu(parent ? parent : this);
     menu->setObjectName(QStringLiteral("tagChipMenu"));
-    QAction* edit = menu->addAction(QStringLiteral("Edit Color"));
+    QAction* edit = menu->addAction(QStringLiteral("&Edit Color"));
     edit->setObjectName(QStringLiteral("editColor"));
-    QAction* remove = menu->addAction(QStringLiteral("Delete Tag"));
+    QAction* remove = menu->addAction(QStringLiteral("&Delete Tag"));
     remove->setObjectName(QStringLiteral("deleteTag"));
     connect(edit, &QAction::triggered, this, [this, name] { editColor(name); });
     connect(remove, &QAction::triggered, this, [this, name] { m_tagManager.deleteTag(name); });

@@ -18,6 +18,15 @@ void Badge::setBadgeStyle(const Style& style)
     update();
 }
 
+ColorContrast::TintedText Badge::shownColors() const
+{
+    const QColor tint = m_style.backgroundColor.isValid() ? m_style.backgroundColor : m_style.color;
+    const QColor underlay =
+        m_style.underlay.isValid() ? m_style.underlay : palette().color(QPalette::Window);
+    return ColorContrast::tinted(tint, m_style.backgroundOpacity, underlay,
+                                 m_style.textColor.isValid() ? m_style.textColor : m_style.color);
+}
+
 QSize Badge::sizeHint() const
 {
     const QFontMetrics metrics(font());
@@ -28,7 +37,12 @@ QSize Badge::sizeHint() const
 
 QSize Badge::minimumSizeHint() const
 {
-    return sizeHint();
+    // Room for the padding and an ellipsis: a badge whose size policy allows it shrinks to that,
+    // ending its text in "…". (The default policy keeps the full size.)
+    const QFontMetrics metrics(font());
+    return QSize(metrics.horizontalAdvance(QStringLiteral("\u2026")) + m_style.padding.left() +
+                     m_style.padding.right(),
+                 sizeHint().height());
 }
 
 void Badge::paintEvent(QPaintEvent*)
@@ -42,13 +56,13 @@ void Badge::paintEvent(QPaintEvent*)
     QPainterPath shape;
     shape.addRoundedRect(box, radius, radius);
 
-    QColor background = m_style.backgroundColor.isValid() ? m_style.backgroundColor : m_style.color;
-    background.setAlphaF(background.alphaF() * m_style.backgroundOpacity);
-    painter.fillPath(shape, background);
+    QColor tint = m_style.backgroundColor.isValid() ? m_style.backgroundColor : m_style.color;
+    tint.setAlphaF(tint.alphaF() * m_style.backgroundOpacity);
+    painter.fillPath(shape, tint);
     if (m_style.outlineWidth > 0)
         painter.strokePath(shape, QPen(m_style.color, m_style.outlineWidth));
 
-    painter.setPen(m_style.textColor.isValid() ? m_style.textColor : m_style.color);
+    painter.setPen(shownColors().text);
     painter.setFont(font());
     const QRect textRect = rect().marginsRemoved(m_style.padding);
     painter.drawText(textRect, Qt::AlignCenter,

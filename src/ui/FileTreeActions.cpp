@@ -13,8 +13,8 @@ FileTreeActions::FileTreeActions(QTreeView* tree, FileTreeModel* model, PlexorVi
     , m_tree(tree)
     , m_model(model)
     , m_engine(engine)
-    , m_selectAll(new QAction(tr("Select All Files"), this))
-    , m_deselectAll(new QAction(tr("Deselect All"), this))
+    , m_selectAll(new QAction(tr("Select &All Files"), this))
+    , m_deselectAll(new QAction(tr("Deselect A&ll"), this))
 {
     m_selectAll->setObjectName(QStringLiteral("selectAllFilesAction"));
     m_selectAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
@@ -39,11 +39,11 @@ QMenu* FileTreeActions::menuFor(const QModelIndex& index) const
     menu->setObjectName(QStringLiteral("fileTreeMenu"));
     const FileItem* node = m_model->node(index);
     if (node && node->isFolder()) {
-        QAction* selectInside = menu->addAction(tr("Select Files Inside"));
+        QAction* selectInside = menu->addAction(tr("&Select Files Inside"));
         selectInside->setObjectName(QStringLiteral("selectFilesInsideAction"));
         connect(selectInside, &QAction::triggered, this,
                 [this, node] { m_engine.select(PlexorViewModel::filesInside(*node)); });
-        QAction* deselectInside = menu->addAction(tr("Deselect Files Inside"));
+        QAction* deselectInside = menu->addAction(tr("&Deselect Files Inside"));
         deselectInside->setObjectName(QStringLiteral("deselectFilesInsideAction"));
         connect(deselectInside, &QAction::triggered, this,
                 [this, node] { m_engine.deselect(PlexorViewModel::filesInside(*node)); });

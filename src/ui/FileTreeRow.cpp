@@ -31,10 +31,16 @@ void FileTreeRow::paint(QPainter* painter, const QStyleOptionViewItem& option,
     if (selected)
         painter->fillPath(shape, Theme::accent());
     // The keyboard's current row, while the tree has the focus.
+    // Inside the row's own rectangle, pen and antialiasing included: the view repaints only that
+    // rectangle when the current row moves, and anything outside it would stay on screen.
     if (option.state & QStyle::State_HasFocus) {
         QColor ring = selected ? QColor(Qt::white) : Theme::accent();
         ring.setAlphaF(0.8);
-        painter->strokePath(shape, QPen(ring, 1.5));
+        const qreal inset = ringWidth / 2 + 0.5;
+        QPainterPath ringShape;
+        ringShape.addRoundedRect(QRectF(option.rect).adjusted(inset, inset, -inset, -inset),
+                                 cornerRadius - inset, cornerRadius - inset);
+        painter->strokePath(ringShape, QPen(ring, ringWidth));
     }
 
     const QRect content = option.rect.adjusted(horizontalPadding, verticalPadding,
@@ -49,12 +55,14 @@ void FileTreeRow::paint(QPainter* painter, const QStyleOptionViewItem& option,
     const QVariant tokens = index.data(FileTreeModel::TokenCountRole);
     if (tokens.isValid()) {
         const QString count = TokenCountText::compact(tokens.toLongLong());
-        painter->setPen(selected ? QColor(Qt::white) : Theme::secondaryText());
+        painter->setPen(selected ? Theme::readable(Qt::white, Theme::accent())
+                                 : Theme::readable(Theme::secondaryText()));
         painter->drawText(textRect, Qt::AlignRight | Qt::AlignVCenter, count);
         textRect.setRight(textRect.right() - option.fontMetrics.horizontalAdvance(count)
                           - iconSpacing * 2);
     }
-    painter->setPen(selected ? QColor(Qt::white) : Theme::primaryText());
+    painter->setPen(selected ? Theme::readable(Qt::white, Theme::accent())
+                             : Theme::readable(Theme::primaryText()));
     const QString name = index.data(Qt::DisplayRole).toString();
     painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,
                       option.fontMetrics.elidedText(name, Qt::ElideMiddle, textRect.width()));

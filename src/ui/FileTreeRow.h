@@ -18,6 +18,7 @@ public:
     static constexpr int verticalPadding = 4;
     static constexpr int horizontalPadding = 8;
     static constexpr int cornerRadius = 6;
+    static constexpr qreal ringWidth = 1.5;
     static constexpr int iconSize = 16;
     static constexpr int iconSpacing = 6;
 

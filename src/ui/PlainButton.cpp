@@ -1,5 +1,6 @@
 #include "ui/PlainButton.h"
 
+#include "ui/ColorContrast.h"
 #include "ui/Theme.h"
 
 #include <QEvent>
@@ -42,11 +43,17 @@ void PlainButton::paintEvent(QPaintEvent*)
     QPainterPath shape;
     shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius, cornerRadius);
     const QColor color = m_color();
-    if (isEnabled() && (isDown() || underMouse()))
-        painter.fillPath(shape, Theme::withOpacity(color, isDown() ? 0.18 : 0.1));
+    QColor background = Theme::controlBackground();
+    if (isEnabled() && (isDown() || underMouse())) {
+        const QColor tint = Theme::withOpacity(color, isDown() ? 0.18 : 0.1);
+        painter.fillPath(shape, tint);
+        background = ColorContrast::composite(tint, background);
+    }
     if (hasFocus())
         painter.strokePath(shape, QPen(Theme::accent(), 1.5));
-    painter.setPen(isEnabled() ? color : Theme::withOpacity(color, 0.4));
+    // A disabled button is faded on purpose; an enabled one reads well.
+    painter.setPen(isEnabled() ? Theme::readable(color, background)
+                               : Theme::withOpacity(color, 0.4));
     painter.setFont(font());
     painter.drawText(rect(), Qt::AlignCenter, text());
 }

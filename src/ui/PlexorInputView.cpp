@@ -84,6 +84,8 @@ PlexorInputView::PlexorInputView(PlexorViewModel& engine, QWidget* parent)
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Not a Tab stop of its own: the controls inside are, and the area follows the focus.
+    scroll->setFocusPolicy(Qt::NoFocus);
     auto* content = new QWidget(scroll);
     content->setObjectName(QStringLiteral("inputContent"));
     auto* column = new QVBoxLayout(content);
@@ -123,6 +125,8 @@ PlexorInputView::PlexorInputView(PlexorViewModel& engine, QWidget* parent)
     filesStep->addWidget(buildStep(Symbol::circle2, QStringLiteral("Files:"), fileButtons));
     filesStep->addWidget(m_treeFilter);
     filesStep->addWidget(m_tree, 1);
+    // The filter sits above the tree; Tab reaches it first.
+    setTabOrder(m_treeFilter, m_tree);
     column->addLayout(filesStep, 1);
 
     QWidget* suffixMarker =
@@ -513,6 +517,13 @@ void PlexorInputView::rebuildFileTypeButtons()
         m_typeButtons->layout()->addWidget(button);
         m_typeButtonList.append(button);
     }
+    // Made after the rest of the screen, the buttons would come last in the Tab order; they
+    // follow "All", where they sit.
+    QWidget* previous = m_showAll;
+    for (TintedButton* button : std::as_const(m_typeButtonList)) {
+        setTabOrder(previous, button);
+        previous = button;
+    }
     applyColors();
 }
 
@@ -654,7 +665,9 @@ void PlexorInputView::applyColors()
 
     m_folderIcon->setPixmap(symbolPixmap(Symbol::folderFill, Theme::accent(), 16, ratio));
     Theme::setTextAndInputColor(m_folderLine, Theme::secondaryText());
-    Theme::setTextAndInputColor(m_divider, Theme::separator());
+    QPalette line = m_divider->palette();
+    line.setColor(QPalette::WindowText, Theme::separator());
+    m_divider->setPalette(line);
     Theme::setTextAndInputColor(m_fileTypesCaption, Theme::secondaryText());
     Theme::setTextAndInputColor(m_selectionSummary, Theme::secondaryText());
     for (QLabel* icon : std::as_const(m_stepSymbols))

@@ -275,6 +275,8 @@ void PlexorPreviewView::applyColors()
     badge.backgroundOpacity = 0.35;
     badge.padding = QMargins(6, 6, 6, 6);
     badge.cornerRadius = 6;
+    // The badge floats over the editor.
+    badge.underlay = Theme::textBackground();
     m_countBadge->setBadgeStyle(badge);
     badge.color = NamedColors::color(NamedColor::blue);
     m_tokenBadge->setBadgeStyle(badge);

@@ -60,8 +60,8 @@ void ProminentButton::paintEvent(QPaintEvent*)
     }
 
     QColor textColor = palette().color(QPalette::Active, QPalette::HighlightedText);
-    if (!isEnabled())
-        textColor = Theme::withOpacity(textColor, 0.6);
+    // A disabled button is faded on purpose; an enabled one reads well.
+    textColor = isEnabled() ? Theme::readable(textColor, fill) : Theme::withOpacity(textColor, 0.6);
     painter.setPen(textColor);
     painter.setFont(font());
     painter.drawText(rect(), Qt::AlignCenter, text());

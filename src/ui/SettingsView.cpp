@@ -8,9 +8,11 @@
 #include "ui/Theme.h"
 #include "ui/UpdaterViewModel.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -36,8 +38,14 @@ QLabel* sectionHeader(const QString& text, QWidget* parent)
 
 } // namespace
 
+QString SettingsView::updatedByInstallerText()
+{
+    return QStringLiteral("This build is updated through the way it was installed, for example "
+                          "your package manager.");
+}
+
 SettingsView::SettingsView(UpdaterViewModel& updater, QWidget* parent)
-    : QWidget(parent, Qt::Window)
+    : QWidget(parent, Qt::Dialog)
     , m_updater(updater)
 {
     setObjectName(QStringLiteral("settingsWindow"));
@@ -78,19 +86,21 @@ SettingsView::SettingsView(UpdaterViewModel& updater, QWidget* parent)
 
     // Updates.
     layout->addWidget(sectionHeader(QStringLiteral("Updates"), this));
-    m_automaticChecks = new QCheckBox(QStringLiteral("Automatically check for updates"), this);
-    m_automaticChecks->setObjectName(QStringLiteral("automaticChecksToggle"));
-    m_automaticChecks->setAccessibleName(m_automaticChecks->text());
-    m_automaticChecks->setChecked(m_updater.automaticallyChecksForUpdates());
-    connect(m_automaticChecks, &QCheckBox::toggled, &m_updater,
-            &UpdaterViewModel::setAutomaticallyChecksForUpdates);
-    // The stored value may change elsewhere (another window, a reset of the preferences).
-    connect(&m_updater, &UpdaterViewModel::automaticChecksChanged, m_automaticChecks,
-            [this](bool enabled) {
-                const QSignalBlocker blocker(m_automaticChecks);
-                m_automaticChecks->setChecked(enabled);
-            });
-    layout->addWidget(m_automaticChecks);
+    if (m_updater.hasFeed()) {
+        m_automaticChecks = new QCheckBox(QStringLiteral("Automatically check for updates"), this);
+        m_automaticChecks->setObjectName(QStringLiteral("automaticChecksToggle"));
+        m_automaticChecks->setAccessibleName(m_automaticChecks->text());
+        m_automaticChecks->setChecked(m_updater.automaticallyChecksForUpdates());
+        connect(m_automaticChecks, &QCheckBox::toggled, &m_updater,
+                &UpdaterViewModel::setAutomaticallyChecksForUpdates);
+        // The stored value may change elsewhere (another window, a reset of the preferences).
+        connect(&m_updater, &UpdaterViewModel::automaticChecksChanged, m_automaticChecks,
+                [this](bool enabled) {
+                    const QSignalBlocker blocker(m_automaticChecks);
+                    m_automaticChecks->setChecked(enabled);
+                });
+        layout->addWidget(m_automaticChecks);
+    }
 
     auto* versionRow = new QHBoxLayout;
     versionRow->setSpacing(6);
@@ -105,19 +115,76 @@ SettingsView::SettingsView(UpdaterViewModel& updater, QWidget* parent)
     m_version->setVisible(!m_version->text().isEmpty());
     versionRow->addWidget(m_version);
     versionRow->addStretch(1);
-    m_checkNow = new QPushButton(QStringLiteral("Check Now"), this);
-    m_checkNow->setObjectName(QStringLiteral("checkNowButton"));
-    m_checkNow->setAccessibleName(m_checkNow->text());
-    m_checkNow->setAutoDefault(false);
-    m_checkNow->setEnabled(!m_updater.isChecking());
-    connect(m_checkNow, &QPushButton::clicked, &m_updater, &UpdaterViewModel::checkForUpdates);
-    connect(&m_updater, &UpdaterViewModel::checkingChanged, m_checkNow,
-            [this](bool checking) { m_checkNow->setEnabled(!checking); });
-    versionRow->addWidget(m_checkNow);
+    if (m_updater.hasFeed()) {
+        m_checkNow = new QPushButton(QStringLiteral("Check Now"), this);
+        m_checkNow->setObjectName(QStringLiteral("checkNowButton"));
+        m_checkNow->setAccessibleName(m_checkNow->text());
+        m_checkNow->setAutoDefault(false);
+        m_checkNow->setEnabled(!m_updater.isChecking());
+        connect(m_checkNow, &QPushButton::clicked, &m_updater, &UpdaterViewModel::checkForUpdates);
+        connect(&m_updater, &UpdaterViewModel::checkingChanged, m_checkNow,
+                [this](bool checking) { m_checkNow->setEnabled(!checking); });
+        versionRow->addWidget(m_checkNow);
+    }
     layout->addLayout(versionRow);
+    if (!m_updater.hasFeed()) {
+        m_updatedByInstaller = new QLabel(updatedByInstallerText(), this);
+        m_updatedByInstaller->setObjectName(QStringLiteral("updatedByInstallerLabel"));
+        m_updatedByInstaller->setWordWrap(true);
+        m_updatedByInstaller->setFont(Theme::font(Theme::TextStyle::caption));
+        layout->addWidget(m_updatedByInstaller);
+    }
     layout->addStretch(1);
 
+    // Top to bottom, whatever order the controls were made in.
+    QWidget* previous = m_recorder->field();
+    for (QWidget* next :
+         {static_cast<QWidget*>(m_automaticChecks), static_cast<QWidget*>(m_checkNow)}) {
+        if (!next)
+            continue;
+        setTabOrder(previous, next);
+        previous = next;
+    }
+    // The window's first focus: the field shows the focus but records only once the user asks
+    // (a click, Space or Enter), so Escape and Ctrl+W still close the window.
+    m_recorder->field()->setFocus(Qt::ActiveWindowFocusReason);
+
+    auto* closeAction = new QAction(QStringLiteral("Close"), this);
+    closeAction->setObjectName(QStringLiteral("closeSettingsAction"));
+    QList<QKeySequence> closeKeys{QKeySequence(Qt::CTRL | Qt::Key_W)};
+    for (const QKeySequence& key : QKeySequence::keyBindings(QKeySequence::Close)) {
+        if (!closeKeys.contains(key))
+            closeKeys.append(key);
+    }
+    closeAction->setShortcuts(closeKeys);
+    connect(closeAction, &QAction::triggered, this, &QWidget::close);
+    addAction(closeAction);
+
     applyColors();
+}
+
+void SettingsView::keyPressEvent(QKeyEvent* event)
+{
+    // Escape that no control used (the recorder uses it while recording) closes the window.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void SettingsView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_placed)
+        return;
+    m_placed = true;
+    // Centred on the window that opened it, the first time; later the user's place is kept.
+    if (QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(owner->frameGeometry().center());
+        move(frame.topLeft());
+    }
 }
 
 void SettingsView::updateShortcutStatus()
@@ -156,4 +223,6 @@ void SettingsView::applyColors()
     // Set on the children only, so this window's own palette change does not loop back here.
     Theme::setTextAndInputColor(m_caption, Theme::secondaryText());
     Theme::setTextAndInputColor(m_version, Theme::secondaryText());
+    if (m_updatedByInstaller)
+        Theme::setTextAndInputColor(m_updatedByInstaller, Theme::secondaryText());
 }

@@ -1,5 +1,7 @@
 #include "ui/Theme.h"
 
+#include "ui/ColorContrast.h"
+
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QWidget>
@@ -95,18 +97,24 @@ QString cssColor(const QColor& color)
         .arg(QString::number(color.alphaF(), 'f', 3));
 }
 
-void setTextColor(QWidget* widget, const QColor& color)
+QColor readable(const QColor& text, const QColor& background)
+{
+    return ColorContrast::readable(text, background.isValid() ? background : controlBackground());
+}
+
+void setTextColor(QWidget* widget, const QColor& color, const QColor& background)
 {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::WindowText, readable(color, background));
     widget->setPalette(palette);
 }
 
-void setTextAndInputColor(QWidget* widget, const QColor& color)
+void setTextAndInputColor(QWidget* widget, const QColor& color, const QColor& background)
 {
+    const QColor shown = readable(color, background);
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    palette.setColor(QPalette::Text, color);
+    palette.setColor(QPalette::WindowText, shown);
+    palette.setColor(QPalette::Text, shown);
     widget->setPalette(palette);
 }
 

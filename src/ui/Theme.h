@@ -24,10 +24,16 @@ QColor withOpacity(const QColor& color, qreal opacity);
 // The colour as a style sheet value, "rgba(r, g, b, a)".
 QString cssColor(const QColor& color);
 
-// Gives `widget` its own text colour (the palette's window text role).
-void setTextColor(QWidget* widget, const QColor& color);
+// `text` as it must be drawn over `background` (the window background when invalid) to read
+// well: the same hue, darker or lighter where needed (see ColorContrast::readable).
+QColor readable(const QColor& text, const QColor& background = QColor());
+
+// Gives `widget` its own text colour (the palette's window text role): `color`, made readable
+// on `background` (the window background when invalid).
+void setTextColor(QWidget* widget, const QColor& color, const QColor& background = QColor());
 // The same, and also the colour of text typed into the widget (the text role).
-void setTextAndInputColor(QWidget* widget, const QColor& color);
+void setTextAndInputColor(QWidget* widget, const QColor& color,
+                          const QColor& background = QColor());
 
 // True when the window background is darker than its text.
 bool isDark();

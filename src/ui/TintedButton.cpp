@@ -1,5 +1,6 @@
 #include "ui/TintedButton.h"
 
+#include "ui/ColorContrast.h"
 #include "ui/Theme.h"
 
 #include <QPainter>
@@ -107,24 +108,29 @@ void TintedButton::paintEvent(QPaintEvent*)
     const QRectF box = QRectF(rect()).adjusted(1, 1, -1, -1);
     QPainterPath shape;
     shape.addRoundedRect(box, m_cornerRadius, m_cornerRadius);
+    // What shows behind the text, to keep the text readable on it.
+    QColor background = Theme::controlBackground();
+    const auto fillWith = [&](const QColor& color) {
+        painter.fillPath(shape, color);
+        background = ColorContrast::composite(color, background);
+    };
     if (look.filled) {
-        QColor fill = look.fill.isValid() ? look.fill : palette().color(QPalette::Button);
-        fill = Theme::withOpacity(fill, look.fillOpacity);
-        painter.fillPath(shape, fill);
+        const QColor fill = look.fill.isValid() ? look.fill : palette().color(QPalette::Button);
+        fillWith(Theme::withOpacity(fill, look.fillOpacity));
     }
     // Hover and press darken (or, on a dark palette, lighten) whatever lies below.
     const QColor overlay = Theme::primaryText();
     if (isEnabled() && isDown())
-        painter.fillPath(shape, Theme::withOpacity(overlay, 0.16));
+        fillWith(Theme::withOpacity(overlay, 0.16));
     else if (isEnabled() && underMouse())
-        painter.fillPath(shape, Theme::withOpacity(overlay, 0.07));
+        fillWith(Theme::withOpacity(overlay, 0.07));
     if (look.outlined)
         painter.strokePath(shape, QPen(Theme::withOpacity(Theme::primaryText(), 0.22), 1));
     if (hasFocus())
         painter.strokePath(shape, QPen(Theme::withOpacity(Theme::accent(), 0.85), 2));
 
-    const QColor textColor =
-        look.text.isValid() ? look.text : palette().color(QPalette::ButtonText);
+    const QColor textColor = Theme::readable(
+        look.text.isValid() ? look.text : palette().color(QPalette::ButtonText), background);
     const QFontMetrics metrics = fontMetrics();
     const int textWidth = int(std::ceil(QFontMetricsF(font()).horizontalAdvance(text()))) + 1;
     const int symbolWidth = m_symbol ? symbolSize() + (text().isEmpty() ? 0 : symbolSpacing) : 0;

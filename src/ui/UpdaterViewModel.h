@@ -82,6 +82,10 @@ public:
     // the view model or be replaced before it goes.
     void setPresenter(UpdatePresenter* presenter);
 
+    // False in a build without an update feed: such a build is updated by whatever installed
+    // it, and offers no update checks.
+    bool hasFeed() const { return !m_options.feedAddress.trimmed().isEmpty(); }
+
     const QString& currentVersion() const { return m_options.currentVersion; }
     const QString& buildNumber() const { return m_options.buildNumber; }
     // "1.0 (1)": the version, a blank and the build number in parentheses; empty unless both

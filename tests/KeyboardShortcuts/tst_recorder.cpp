@@ -59,7 +59,11 @@ class TestRecorder : public QObject {
 
     void capture()
     {
-        field->setFocus(Qt::MouseFocusReason);
+        // A field that kept the focus (after a recording) starts again with Space.
+        if (field->hasFocus())
+            QTest::keyClick(field, Qt::Key_Space);
+        else
+            field->setFocus(Qt::MouseFocusReason);
         QTRY_VERIFY(field->isCapturing());
     }
 
@@ -134,6 +138,26 @@ private Q_SLOTS:
         QTest::qWait(20);
         QVERIFY(!otherRecorder->field()->isCapturing());
         QVERIFY(!isDispatchSuspended());
+    }
+
+    void theWindowsFocusShowsTheFieldAndSpaceStartsCapturing()
+    {
+        QWidget other;
+        auto* otherRecorder = new Recorder(name, {}, &other);
+        RecorderLineEdit* otherField = otherRecorder->field();
+        otherField->setFocus(Qt::ActiveWindowFocusReason);
+        other.show();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QTRY_VERIFY(otherField->hasFocus());
+        QVERIFY(!otherField->isCapturing());
+        QTest::keyClick(otherField, Qt::Key_Space);
+        QVERIFY(otherField->isCapturing());
+        // Escape cancels; the focus stays in the field.
+        QTest::keyClick(otherField, Qt::Key_Escape);
+        QVERIFY(!otherField->isCapturing());
+        QVERIFY(otherField->hasFocus());
+        QTest::keyClick(otherField, Qt::Key_Return);
+        QVERIFY(otherField->isCapturing());
     }
 
     void capturingSuspendsActions()
@@ -211,8 +235,9 @@ private Q_SLOTS:
         QCOMPARE(changed.size(), 1);
         QCOMPARE(field->text(), QtKeyMapping::shownText(expected));
         QVERIFY(field->cancelButton()->isVisible());
+        // Recorded, the field keeps the focus without capturing.
         QVERIFY(!field->isCapturing());
-        QVERIFY(!field->hasFocus());
+        QVERIFY(field->hasFocus());
         // Accepting registers the hot key through the module.
         QCOMPARE(f->backend->heldShortcuts(), QList{expected});
         QVERIFY(alerts->shown.isEmpty());

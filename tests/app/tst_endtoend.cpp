@@ -1,3 +1,4 @@
+#include "SeededProject.h"
 #include "engine/PlexorViewModel.h"
 
 #include <QDir>
@@ -109,17 +110,10 @@ private Q_SLOTS:
         QVERIFY(writeFile(project + QStringLiteral("/notes.txt"), "not selected\n"));
 
         // A remembered project with one selected file, opened at start.
-        const QByteArray bookmark = QJsonDocument(QJsonObject{{QStringLiteral("path"), project}})
-                                        .toJson(QJsonDocument::Compact);
-        const QJsonObject record{
-            {QStringLiteral("id"), QStringLiteral("6F1C2B6E-3D0A-4C2E-9E51-2D8F6A4B7C10")},
-            {QStringLiteral("bookmarkData"), QString::fromLatin1(bookmark.toBase64())},
-            {QStringLiteral("path"), project},
-            {QStringLiteral("isPinned"), false},
-            {QStringLiteral("lastAccessed"), 800000000.0},
-            {QStringLiteral("savedSelectedPaths"), QJsonArray{file}},
-            {QStringLiteral("savedExpandedPaths"),
-             QJsonArray{QString(project + QStringLiteral("/src"))}}};
+        const QByteArray bookmark = SeededProject::bookmark(project);
+        QJsonObject record = SeededProject::record(project, QJsonArray{file});
+        record.insert(QStringLiteral("savedExpandedPaths"),
+                      QJsonArray{QString(project + QStringLiteral("/src"))});
         const QByteArray recents = QJsonDocument(QJsonArray{record}).toJson(QJsonDocument::Compact);
         const QJsonObject preferences{
             {QStringLiteral("recentFoldersJson"), bytes(recents)},

@@ -1,6 +1,8 @@
 #include "engine/FakeServices.h"
 #include "engine/TestTree.h"
 
+#include "TabOrder.h"
+
 #include "app/FolderChooser.h"
 #include "app/MainContainerView.h"
 #include "app/SidebarView.h"
@@ -9,6 +11,7 @@
 #include "engine/PlexorWorkView.h"
 #include "library/ProjectCard.h"
 #include "library/ProjectContextMenu.h"
+#include "library/ProjectLibrary.h"
 #include "library/ProjectLibraryView.h"
 #include "library/RecentFoldersStore.h"
 #include "library/SidebarRow.h"
@@ -18,6 +21,8 @@
 #include "platform/NotificationCenter.h"
 #include "tags/CustomTagManager.h"
 #include "tags/TagSelectionView.h"
+#include "ui/ElidedLabel.h"
+#include "ui/FileTreeActions.h"
 #include "ui/FileTreeModel.h"
 #include "ui/PlexorInputView.h"
 #include "ui/PlexorPreviewView.h"
@@ -36,8 +41,10 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QTemporaryDir>
 #include <QToolBar>
 #include <QTreeView>
 #include <QtTest>
@@ -215,7 +222,7 @@ class TestMainWindow : public QObject {
     {
         std::unique_ptr<QMenu> menu(m_window->sidebar()->buildContextMenu(folder));
         for (QAction* action : menu->actions()) {
-            if (action->text() == text) {
+            if (QString(action->text()).remove(u'&') == text) {
                 action->trigger();
                 return;
             }
@@ -420,7 +427,8 @@ private Q_SLOTS:
             std::unique_ptr<QMenu> menu(window.sidebar()->buildContextMenu(other));
             QStringList texts;
             for (QAction* action : menu->actions())
-                texts << (action->isSeparator() ? QStringLiteral("--") : action->text());
+                texts << (action->isSeparator() ? QStringLiteral("--")
+                                                : QString(action->text()).remove(u'&'));
             QCOMPARE(texts, (QStringList{QStringLiteral("Show in File Manager"), QStringLiteral("--"),
                                          QStringLiteral("Pin"), QStringLiteral("Assign Tag..."),
                                          QStringLiteral("Remove")}));
@@ -763,6 +771,41 @@ private Q_SLOTS:
         QVERIFY(!app.mainWindow().toggleSidebarAction()->isChecked());
     }
 
+    void everyMenuItemHasItsOwnAccessLetter()
+    {
+        VantorApp app(*m_preferences, m_clipboard, m_chooser,
+                      QStringLiteral("https://x.invalid/f"));
+        openWindow();
+        chooseFolder(m_project->root());
+        RecentFolder project = *record(m_project->root());
+        std::unique_ptr<QMenu> rowMenu(m_window->sidebar()->buildContextMenu(project));
+        project.isPinned = true;
+        std::unique_ptr<QMenu> pinnedMenu(m_window->sidebar()->buildContextMenu(project));
+        TagSelectionView sheet(QString(), std::nullopt, CustomTagManager::shared());
+        std::unique_ptr<QMenu> chipMenu(sheet.createChipMenu(QStringLiteral("mine")));
+
+        PlexorInputView* input = m_window->workView()->inputView();
+        const QModelIndex folderRow = treeIndex(m_project->path(QStringLiteral("src")));
+        QVERIFY(folderRow.isValid());
+        std::unique_ptr<QMenu> treeMenu(input->fileTreeActions()->menuFor(folderRow));
+        QList<QMenu*> menus{rowMenu.get(), pinnedMenu.get(), chipMenu.get(), treeMenu.get()};
+        for (QAction* action : app.mainWindow().menuBar()->actions())
+            menus << action->menu();
+        for (QMenu* menu : std::as_const(menus)) {
+            QSet<QChar> letters;
+            for (QAction* action : menu->actions()) {
+                if (action->isSeparator())
+                    continue;
+                const QString text = action->text();
+                const qsizetype marker = text.indexOf(u'&');
+                QVERIFY2(marker >= 0 && marker + 1 < text.size(), qPrintable(text));
+                const QChar letter = text.at(marker + 1).toLower();
+                QVERIFY2(!letters.contains(letter), qPrintable(text));
+                letters.insert(letter);
+            }
+        }
+    }
+
     // Checked through the interface assistive tools read. Buttons the application draws show
     // their text as it stands, "&" included; others have at least a name (icon-only ones too).
     void everyControlIsNamedAsItReads()
@@ -789,6 +832,59 @@ private Q_SLOTS:
         window.setViewMode(ViewMode::plexor);
         QVERIFY(!find<QPlainTextEdit>(QStringLiteral("prefixEditor"))->accessibleName().isEmpty());
         QVERIFY(!find<QTreeView>(QStringLiteral("fileTree"))->accessibleName().isEmpty());
+    }
+
+    void longSidebarRowsEndInAnEllipsis()
+    {
+        MainContainerView& window = openWindow();
+        QTemporaryDir parent;
+        const QString folder = parent.filePath(
+            QStringLiteral("a-project-folder-whose-name-is-much-wider-than-any-sidebar"));
+        QVERIFY(QDir().mkpath(folder));
+        chooseFolder(folder);
+        QVERIFY(record(folder));
+        const RecentFolder project = *record(folder);
+        const QString tag = QStringLiteral("a-tag-that-is-also-far-too-long-for-the-row");
+        window.store().applyTag(project, tag, QStringLiteral("#FF9500"));
+        QListWidget* list = window.sidebar()->list();
+        QTRY_VERIFY(sidebarRow(project.id) && sidebarRow(project.id)->tagText().contains(tag));
+        QCoreApplication::processEvents();
+
+        SidebarRow* row = sidebarRow(project.id);
+        QCOMPARE(list->horizontalScrollBar()->maximum(), 0);
+        QVERIFY(row->mapTo(list->viewport(), QPoint(row->width(), 0)).x() <=
+                list->viewport()->width());
+        for (QWidget* part : row->findChildren<QWidget*>()) {
+            if (part->isVisible())
+                QVERIFY2(part->geometry().right() < row->width(), qPrintable(part->objectName()));
+        }
+        QVERIFY(row->findChild<ElidedLabel*>(QStringLiteral("projectName"))->isElided());
+        QVERIFY(row->findChild<ElidedLabel*>(QStringLiteral("projectPath"))->isElided());
+        // The whole texts are in the row's tooltip.
+        const QString tip = list->item(window.sidebar()->rowOf(project.id))->toolTip();
+        for (const QString& whole : QStringList{ProjectLibrary::displayName(project), u'#' + tag,
+                                                ProjectLibrary::displayPath(project)})
+            QVERIFY2(tip.contains(whole), qPrintable(tip));
+    }
+
+    void tabFollowsEveryScreenTopToBottom()
+    {
+        MainContainerView& window = openWindow();
+        // Tall enough that every screen shows whole.
+        window.resize(1000, 1400);
+        chooseFolder(m_other->root());
+        chooseFolder(m_project->root());
+        for (ViewMode mode : {ViewMode::projects, ViewMode::plexor, ViewMode::preview}) {
+            window.setViewMode(mode);
+            QCoreApplication::processEvents();
+            QWidget* screen = mode == ViewMode::projects
+                                  ? static_cast<QWidget*>(window.projectsScreen())
+                              : mode == ViewMode::plexor
+                                  ? static_cast<QWidget*>(window.workView()->inputView())
+                                  : static_cast<QWidget*>(window.workView()->previewView());
+            const QStringList problems = tabOrderProblems(screen);
+            QVERIFY2(problems.isEmpty(), qPrintable(rawValue(mode) + u": " + problems.join(u"; ")));
+        }
     }
 };
 

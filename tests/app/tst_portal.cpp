@@ -1,4 +1,5 @@
 #include "FakeShortcutsPortal.h"
+#include "SeededProject.h"
 #include "engine/FakeServices.h"
 
 #include "KeyboardShortcuts/KeyboardShortcuts.h"
@@ -81,15 +82,8 @@ private Q_SLOTS:
         file.write("int x;\n");
         file.close();
         // A remembered project with one selected file, opened at start.
-        const QByteArray bookmark = QJsonDocument(QJsonObject{{QStringLiteral("path"), project}})
-                                        .toJson(QJsonDocument::Compact);
-        const QJsonObject record{
-            {QStringLiteral("id"), QStringLiteral("6F1C2B6E-3D0A-4C2E-9E51-2D8F6A4B7C10")},
-            {QStringLiteral("bookmarkData"), QString::fromLatin1(bookmark.toBase64())},
-            {QStringLiteral("path"), project},
-            {QStringLiteral("isPinned"), false},
-            {QStringLiteral("lastAccessed"), 800000000.0},
-            {QStringLiteral("savedSelectedPaths"), QJsonArray{m_file}}};
+        const QByteArray bookmark = SeededProject::bookmark(project);
+        const QJsonObject record = SeededProject::record(project, QJsonArray{m_file});
         const QJsonObject values{
             {QStringLiteral("recentFoldersJson"),
              bytes(QJsonDocument(QJsonArray{record}).toJson(QJsonDocument::Compact))},

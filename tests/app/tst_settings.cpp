@@ -48,8 +48,11 @@ class TestSettings : public QObject {
     FakeClipboard m_clipboard;
     NoFolderChooser m_chooser;
 
+    // A feed that is never asked unless a test starts a check.
+    static QString unusedFeed() { return u"https://updates.codeplexor.invalid/feed.json"_s; }
+
     UpdaterViewModel::Options options(const QString& version, const QString& build,
-                                      const QString& feed = {})
+                                      const QString& feed = unusedFeed())
     {
         UpdaterViewModel::Options result;
         result.feedAddress = feed;
@@ -269,20 +272,78 @@ private Q_SLOTS:
 
     void checkForUpdatesFollowsTheAboutItem()
     {
-        VantorApp app(*m_preferences, m_clipboard, m_chooser);
+        VantorApp app(*m_preferences, m_clipboard, m_chooser, unusedFeed());
         const QList<QAction*> actions = app.helpMenu()->actions();
         const qsizetype about = actions.indexOf(app.aboutAction());
         const qsizetype check = actions.indexOf(app.checkForUpdatesAction());
         QVERIFY(about >= 0);
         QVERIFY(check > about);
-        QCOMPARE(app.aboutAction()->text(), u"About Code Plexor"_s);
+        QCOMPARE(app.aboutAction()->text(), u"&About Code Plexor"_s);
         QCOMPARE(app.aboutAction()->menuRole(), QAction::AboutRole);
-        QCOMPARE(app.checkForUpdatesAction()->text(), u"Check for Updates..."_s);
+        QCOMPARE(app.checkForUpdatesAction()->text(), u"Check for &Updates..."_s);
         QVERIFY(app.checkForUpdatesAction()->shortcut().isEmpty());
         QCOMPARE(app.checkForUpdatesAction()->menuRole(), QAction::ApplicationSpecificRole);
 
         app.aboutAction()->trigger();
         QTRY_VERIFY(app.mainWindow().findChild<QDialog*>(QStringLiteral("aboutDialog")));
+    }
+
+    void aBuildWithoutAFeedOffersNoUpdateChecks()
+    {
+        UpdaterViewModel updater(options(u"1.0"_s, u"1"_s, QString()));
+        SettingsView view(updater);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(!view.automaticChecksToggle() && !view.checkNowButton());
+        QVERIFY(view.findChildren<QCheckBox*>().isEmpty());
+        QVERIFY(view.findChildren<QPushButton*>().isEmpty());
+        auto* line = view.findChild<QLabel*>(u"updatedByInstallerLabel"_s);
+        QVERIFY(line && line->isVisible());
+        QCOMPARE(line->text(), SettingsView::updatedByInstallerText());
+        QVERIFY(view.versionLabel()->isVisible());
+
+        VantorApp app(*m_preferences, m_clipboard, m_chooser, QString());
+        QCOMPARE(app.checkForUpdatesAction(), nullptr);
+        for (QAction* action : app.helpMenu()->actions())
+            QVERIFY2(!action->text().contains(u"Update"_s), qPrintable(action->text()));
+    }
+
+    void theSettingsWindowBelongsToTheMainWindow()
+    {
+        VantorApp app(*m_preferences, m_clipboard, m_chooser, unusedFeed());
+        app.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&app.mainWindow()));
+        app.mainWindow().move(40, 30);
+
+        for (const QKeySequence& closing :
+             {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+            app.showSettings();
+            QPointer<SettingsView> view = app.settingsWindow();
+            QVERIFY(QTest::qWaitForWindowActive(view));
+            // A dialog of the main window, centred on it.
+            QCOMPARE(view->windowType(), Qt::Dialog);
+            QCOMPARE(view->parentWidget(), &app.mainWindow());
+            QVERIFY((view->frameGeometry().center() - app.mainWindow().frameGeometry().center())
+                        .manhattanLength() <= 2);
+
+            // The first focus is the shortcut field, idle; Tab goes top to bottom.
+            auto* field = view->shortcutRecorder()->field();
+            QTRY_COMPARE(QApplication::focusWidget(), field);
+            QVERIFY(!field->isCapturing());
+            // Escape closes from the field at once; Ctrl+W after a walk through the window.
+            if (closing == QKeySequence(Qt::CTRL | Qt::Key_W)) {
+                QList<QWidget*> order{field};
+                for (int i = 0; i < 2; ++i) {
+                    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                    order << QApplication::focusWidget();
+                }
+                QCOMPARE(order, (QList<QWidget*>{field, view->automaticChecksToggle(),
+                                                 view->checkNowButton()}));
+            }
+
+            QTest::keySequence(QApplication::focusWidget(), closing);
+            QTRY_VERIFY(!view);
+        }
     }
 
     void releasingTheShortcutPostsTheGenerateNotification()

@@ -168,10 +168,11 @@ private Q_SLOTS:
         ProjectContextMenu menu(folder);
         QStringList texts;
         for (QAction* action : menu.actions())
-            texts << (action->isSeparator() ? QStringLiteral("---") : action->text());
-        QCOMPARE(texts, (QStringList{QStringLiteral("Show in File Manager"), QStringLiteral("---"),
-                                     pinLabel, QStringLiteral("Assign Tag..."),
-                                     QStringLiteral("Remove")}));
+            texts << (action->isSeparator() ? QStringLiteral("---")
+                                            : QString(action->text()).remove(u'&'));
+        QCOMPARE(texts,
+                 (QStringList{QStringLiteral("Show in File Manager"), QStringLiteral("---"), pinLabel,
+                              QStringLiteral("Assign Tag..."), QStringLiteral("Remove")}));
 
         using Signal = void (ProjectContextMenu::*)(const RecentFolder&);
         const QList<std::pair<QAction*, Signal>> wiring{
@@ -217,7 +218,7 @@ private Q_SLOTS:
         SidebarRow row(project(QStringLiteral("/home/a/Coding/Swift/app")), false, *m_tags);
         row.setSelected(selected);
         QCOMPARE(row.accessibleName(), QStringLiteral("app"));
-        auto* name = row.findChild<QLabel*>(QStringLiteral("projectName"));
+        auto* name = row.findChild<ElidedLabel*>(QStringLiteral("projectName"));
         auto* badge = row.findChild<Badge*>(QStringLiteral("tagBadge"));
         auto* path = row.findChild<ElidedLabel*>(QStringLiteral("projectPath"));
         QCOMPARE(badge->text(), QStringLiteral("#Swift"));
@@ -225,15 +226,24 @@ private Q_SLOTS:
         QCOMPARE(badge->badgeStyle().backgroundOpacity, selected ? 0.3 : 0.15);
         QCOMPARE(name->font().weight(), selected ? QFont::DemiBold : QFont::Medium);
 
-        // White text on the selection only where it reads: on a dark sidebar.
+        // White text on the selection only on a dark sidebar; every text reads on what lies
+        // behind it (the selection tint or the sidebar).
         const bool white = selected && dark;
+        const QColor background =
+            selected ? ColorContrast::composite(Theme::withOpacity(Theme::accent(), 0.2),
+                                                Theme::controlBackground())
+                     : Theme::controlBackground();
         QCOMPARE(name->palette().color(QPalette::WindowText),
-                 white ? QColor(Qt::white) : Theme::primaryText());
-        QCOMPARE(path->palette().color(QPalette::WindowText),
-                 white ? Theme::withOpacity(Qt::white, 0.8) : Theme::secondaryText());
-        QCOMPARE(badge->badgeStyle().textColor.isValid() ? badge->badgeStyle().textColor
-                                                         : badge->badgeStyle().color,
-                 white ? QColor(Qt::white) : NamedColors::color(NamedColor::orange));
+                 Theme::readable(white ? QColor(Qt::white) : Theme::primaryText(), background));
+        QCOMPARE(badge->badgeStyle().textColor.isValid(), white);
+        for (const QColor& text : {name->palette().color(QPalette::WindowText),
+                                   path->palette().color(QPalette::WindowText)})
+            QVERIFY(ColorContrast::ratio(text, background) >= ColorContrast::minimumTextRatio);
+        const ColorContrast::TintedText tag = badge->shownColors();
+        QVERIFY(ColorContrast::ratio(tag.text, tag.background) >= ColorContrast::minimumTextRatio);
+        QCOMPARE(tag.background,
+                 ColorContrast::composite(
+                     NamedColors::color(NamedColor::orange, selected ? 0.3 : 0.15), background));
 
         // The selection tint is painted only for the selected row.
         row.resize(240, row.sizeHint().height());

@@ -1,3 +1,4 @@
+#include "TabOrder.h"
 #include "TempPreferences.h"
 #include "model/Preferences.h"
 #include "tags/ColorWell.h"
@@ -14,6 +15,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -235,6 +237,39 @@ private Q_SLOTS:
                  NamedColors::color(NamedColor::gray));
     }
 
+    void longNamesFitTheSheet()
+    {
+        const QString longName =
+            QStringLiteral("a-custom-tag-with-a-name-far-too-long-for-one-line-"
+                           "of-the-sheet-whatever-its-width");
+        seed({{longName, QStringLiteral("#FFCC00")}});
+        open(longName + QStringLiteral("-preview"));
+        m_sheet->resize(420, 560);
+        QCoreApplication::processEvents();
+        auto* scroll = part<QScrollArea>(QStringLiteral("tagScrollArea"));
+        QVERIFY(scroll->widget()->width() <= scroll->viewport()->width());
+
+        TagChip* longChip = chip(QStringLiteral("myTagChip"), longName);
+        QVERIFY(longChip->shownText().endsWith(u'\u2026'));
+        auto* preview = part<Badge>(QStringLiteral("previewChip"));
+        QVERIFY(preview->isVisible());
+        for (QWidget* shown : {static_cast<QWidget*>(longChip), static_cast<QWidget*>(preview)}) {
+            const int right = shown->mapTo(scroll->viewport(), QPoint(shown->width(), 0)).x();
+            QVERIFY2(right <= scroll->viewport()->width(), qPrintable(shown->objectName()));
+        }
+        // Short names stay whole, and every chip's text reads on its tint.
+        TagChip* javaScript =
+            chip(QStringLiteral("suggestedTagChip"), QStringLiteral("JavaScript"));
+        QCOMPARE(javaScript->shownText(), QStringLiteral("JavaScript"));
+        for (TagChip* each : m_sheet->findChildren<TagChip*>()) {
+            const ColorContrast::TintedText colors = each->shownColors();
+            QVERIFY2(ColorContrast::ratio(colors.text, colors.background) >= 4.5,
+                     qPrintable(each->text()));
+        }
+        QVERIFY2(tabOrderProblems(m_sheet.get()).isEmpty(),
+                 qPrintable(tabOrderProblems(m_sheet.get()).join(u"; ")));
+    }
+
     void chipsReportAndClose_data()
     {
         QTest::addColumn<QString>("objectName");
@@ -360,7 +395,7 @@ private Q_SLOTS:
         std::unique_ptr<QMenu> menu(m_sheet->createChipMenu(QStringLiteral("client")));
         QStringList texts;
         for (QAction* action : menu->actions())
-            texts << action->text();
+            texts << QString(action->text()).remove(u'&');
         QCOMPARE(texts, (QStringList{QStringLiteral("Edit Color"), QStringLiteral("Delete Tag")}));
 
         menu->findChild<QAction*>(QStringLiteral("deleteTag"))->trigger();

@@ -232,6 +232,41 @@ private Q_SLOTS:
                  std::max(option.fontMetrics.height(), int(FileTreeRow::iconSize)) +
                      2 * FileTreeRow::verticalPadding);
     }
+
+    void theFocusRingStaysInsideTheRow()
+    {
+        // The view repaints only the row's rectangle when the current row moves; a ring reaching
+        // past it would stay on screen.
+        m_engine->loadFiles(m_tree->root());
+        FileTreeModel model(*m_engine);
+        FileTreeRow row;
+        QStyleOptionViewItem option;
+        option.rect = QRect(10, 10, 200, 30);
+        option.state |= QStyle::State_HasFocus;
+        option.font = QApplication::font();
+        option.fontMetrics = QFontMetrics(option.font);
+        const QModelIndex first = model.index(0, 0);
+        for (bool selected : {false, true}) {
+            if (selected)
+                model.toggleSelection(first);
+            QImage image(220, 50, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            QPainter painter(&image);
+            row.paint(&painter, option, first);
+            painter.end();
+            int inside = 0;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    const bool drawn = image.pixelColor(x, y).alpha() > 0;
+                    if (option.rect.contains(x, y))
+                        inside += drawn;
+                    else
+                        QVERIFY2(!drawn, qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+                }
+            }
+            QVERIFY(inside > 0);
+        }
+    }
 };
 
 QTEST_MAIN(TestFileTree)

@@ -478,8 +478,8 @@ private Q_SLOTS:
         QTreeView* tree = m_view->fileTree();
         FileTreeModel* model = m_view->fileTreeModel();
         FileTreeActions* actions = m_view->fileTreeActions();
-        QCOMPARE(actions->selectAllAction()->text(), QStringLiteral("Select All Files"));
-        QCOMPARE(actions->deselectAllAction()->text(), QStringLiteral("Deselect All"));
+        QCOMPARE(actions->selectAllAction()->text(), QStringLiteral("Select &All Files"));
+        QCOMPARE(actions->deselectAllAction()->text(), QStringLiteral("Deselect A&ll"));
         const auto selectedNames = [this] {
             QStringList names;
             for (const FileItem* node : m_engine->collectSelectedItems())
@@ -509,7 +509,7 @@ private Q_SLOTS:
         const std::unique_ptr<QMenu> folderMenu(actions->menuFor(libIndex));
         QStringList texts;
         for (QAction* action : folderMenu->actions())
-            texts.append(action->text());
+            texts.append(QString(action->text()).remove(u'&'));
         QCOMPARE(texts,
                  (QStringList{QStringLiteral("Select Files Inside"),
                               QStringLiteral("Deselect Files Inside"), QString(),

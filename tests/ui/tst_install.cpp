@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
@@ -178,6 +179,44 @@ private Q_SLOTS:
         const QByteArray text = copyright.readAll();
         QVERIFY(text.startsWith("MIT License"));
         QVERIFY(text.contains("Code Plexor developers"));
+    }
+
+    void manualPagesFollowTheHelp()
+    {
+        for (const QString& page : {u"codeplexor"_s, u"plexor"_s})
+            QVERIFY2(QFile::exists(installed(u"share/man/man1/%1.1.gz"_s.arg(page))),
+                     qPrintable(page));
+        const ProcessResult page =
+            run(u"gzip"_s, {u"-dc"_s, installed(u"share/man/man1/plexor.1.gz"_s)});
+        QCOMPARE(page.exitCode, 0);
+        // The page writes "-" as "\\-".
+        const QString manual = QString(page.output).replace(u"\\-"_s, u"-"_s);
+        const ProcessResult help = run(installed(u"bin/plexor"_s), {u"--help"_s});
+        QCOMPARE(help.exitCode, 0);
+
+        // Every command and option that --help names, the page describes.
+        QStringList named;
+        static const QRegularExpression command(u"^  plexor (\\w+)"_s,
+                                                QRegularExpression::MultilineOption);
+        for (const QRegularExpressionMatch& match : command.globalMatch(help.output))
+            named << u".B "_s + match.captured(1);
+        static const QRegularExpression option(u"(?<![\\w-])(--?[a-z][a-z-]*)"_s);
+        for (const QRegularExpressionMatch& match : option.globalMatch(help.output))
+            named << match.captured(1);
+        QVERIFY(named.contains(u".B projects"_s) && named.contains(u"--select"_s));
+        for (const QString& name : std::as_const(named))
+            QVERIFY2(manual.contains(name), qPrintable(name));
+    }
+
+    void packageChangeLogIsInstalled()
+    {
+        const ProcessResult log =
+            run(u"gzip"_s, {u"-dc"_s, installed(u"share/doc/codeplexor/changelog.Debian.gz"_s)});
+        QCOMPARE(log.exitCode, 0);
+        QVERIFY2(
+            log.output.startsWith(u"codeplexor ("_s + QStringLiteral(CODEPLEXOR_VERSION) + u'-'),
+            qPrintable(log.output));
+        QVERIFY(log.output.contains(u" -- Code Plexor developers <"_s));
     }
 
     void desktopEntryValidates()

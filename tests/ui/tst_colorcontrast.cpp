@@ -1,0 +1,123 @@
+#include "tags/NamedColors.h"
+#include "tags/TagRules.h"
+#include "ui/ColorContrast.h"
+
+#include <QtTest>
+
+namespace {
+
+// Every text colour the screens can be given: the named colours at the opacities the screens
+// use, the keyword colours of tags, the palettes' text colours and, for custom tags, a grid
+// through the whole colour cube, opaque and half transparent (the colour picker allows it).
+QList<QColor> textColors()
+{
+    QList<QColor> colors;
+    for (NamedColor name : NamedColors::all()) {
+        for (double opacity : {1.0, 0.8, 0.7, 0.6, 0.5})
+            colors << NamedColors::color(name, opacity);
+    }
+    QStringList tags = TagRules::suggestedTags();
+    tags << QStringLiteral("uncategorized") << QStringLiteral("Robots")
+         << QStringLiteral("circuitpython") << QStringLiteral("bash") << QStringLiteral("adobe")
+         << QStringLiteral("applescript") << QStringLiteral("chrome")
+         << QStringLiteral("home automation") << QStringLiteral("wordpress");
+    for (const QString& tag : std::as_const(tags))
+        colors << TagRules::keywordColor(tag);
+    colors << QColor(Qt::white) << QColor(Qt::black) << QColor(0xec, 0xec, 0xee)
+           << QColor(0x98, 0x98, 0x9d) << QColor(0, 0, 0, 128) << QColor(255, 255, 255, 128);
+    for (int r = 0; r < 256; r += 51) {
+        for (int g = 0; g < 256; g += 51) {
+            for (int b = 0; b < 256; b += 51) {
+                colors << QColor(r, g, b) << QColor(r, g, b, 128);
+            }
+        }
+    }
+    return colors;
+}
+
+// The opacities of the tints behind coloured text: none (plain text), chips at rest, hovered and
+// pressed, badges, the preview chip, the count badge, the prominent buttons.
+const QList<double> tintOpacities{0.0, 0.1, 0.15, 0.2, 0.22, 0.3, 0.35, 0.4, 0.6, 1.0};
+
+double hueDistance(const QColor& a, const QColor& b)
+{
+    const double d = std::abs(a.hsvHueF() - b.hsvHueF());
+    return std::min(d, 1.0 - d);
+}
+
+} // namespace
+
+class TestColorContrast : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void ratio()
+    {
+        QCOMPARE(ColorContrast::ratio(Qt::black, Qt::white), 21.0);
+        QCOMPARE(ColorContrast::ratio(Qt::white, Qt::black), 21.0);
+        QCOMPARE(ColorContrast::ratio(QColor(0x77, 0x77, 0x77), QColor(0x77, 0x77, 0x77)), 1.0);
+        // The suggested "JavaScript" chip as it was: yellow on its own tint over white.
+        const QColor yellow = NamedColors::color(NamedColor::yellow);
+        const QColor tint =
+            ColorContrast::composite(NamedColors::color(NamedColor::yellow, 0.15), Qt::white);
+        QVERIFY(ColorContrast::ratio(yellow, tint) < 1.5);
+        QCOMPARE(ColorContrast::composite(QColor(0, 0, 0, 0), Qt::white), QColor(Qt::white));
+    }
+
+    void everyTextReadsOnItsBackground_data()
+    {
+        QTest::addColumn<QColor>("underlay");
+        const QColor lightAccent(0x30, 0x8c, 0xc6);
+        const QColor darkAccent(0x0a, 0x84, 0xff);
+        QTest::newRow("light window") << QColor(0xef, 0xef, 0xef);
+        QTest::newRow("light text background") << QColor(Qt::white);
+        QTest::newRow("light selected row") << ColorContrast::composite(
+            QColor(lightAccent.red(), lightAccent.green(), lightAccent.blue(), 51),
+            QColor(0xef, 0xef, 0xef));
+        QTest::newRow("light accent") << lightAccent;
+        QTest::newRow("dark window") << QColor(0x2b, 0x2b, 0x2e);
+        QTest::newRow("dark text background") << QColor(0x1e, 0x1e, 0x20);
+        QTest::newRow("gtk dark window") << QColor(0x35, 0x35, 0x35);
+        QTest::newRow("dark selected row") << ColorContrast::composite(
+            QColor(darkAccent.red(), darkAccent.green(), darkAccent.blue(), 51),
+            QColor(0x2b, 0x2b, 0x2e));
+        QTest::newRow("dark accent") << darkAccent;
+        QTest::newRow("middle grey") << QColor(0x77, 0x77, 0x77);
+    }
+
+    void everyTextReadsOnItsBackground()
+    {
+        QFETCH(QColor, underlay);
+        int checked = 0;
+        for (const QColor& color : textColors()) {
+            for (double opacity : tintOpacities) {
+                const ColorContrast::TintedText pair =
+                    ColorContrast::tinted(color, opacity, underlay);
+                const double ratio = ColorContrast::ratio(pair.text, pair.background);
+                const QString what = QStringLiteral("%1 at %2: %3 on %4 is %5")
+                                         .arg(color.name(QColor::HexArgb))
+                                         .arg(opacity)
+                                         .arg(pair.text.name(), pair.background.name())
+                                         .arg(ratio);
+                QVERIFY2(ratio >= ColorContrast::minimumTextRatio, qPrintable(what));
+                QCOMPARE(pair.text.alpha(), 255);
+
+                // The hue stays wherever the text keeps a visible colour.
+                const QColor shown = ColorContrast::composite(color, pair.background);
+                const int chroma =
+                    std::max({pair.text.red(), pair.text.green(), pair.text.blue()}) -
+                    std::min({pair.text.red(), pair.text.green(), pair.text.blue()});
+                if (shown.hsvSaturationF() > 0.2 && chroma >= 48)
+                    QVERIFY2(hueDistance(shown, pair.text) < 0.03, qPrintable(what));
+                // A text that already reads is left as it shows.
+                if (ColorContrast::ratio(shown, pair.background) >= 4.6)
+                    QCOMPARE(pair.text.rgb(), QColor(shown.rgb()).rgb());
+                ++checked;
+            }
+        }
+        QVERIFY(checked > 4000);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestColorContrast)
+#include "tst_colorcontrast.moc"
