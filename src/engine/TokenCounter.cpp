@@ -20,6 +20,9 @@ TokenCounter::TokenCounter(QObject* parent)
 {
     // One thread for the text, one for the files: a long text never holds up the file counts.
     m_pool.setMaxThreadCount(2);
+    // Counting is background work: on Linux the idle class runs it only when no other thread
+    // wants the processor, so the main thread never waits behind a worker to paint or answer.
+    m_pool.setThreadPriority(QThread::IdlePriority);
 }
 
 TokenCounter::~TokenCounter()

@@ -16,20 +16,14 @@ namespace {
 const Shortcut commandShiftK(Key::k, EventModifierFlag::command | EventModifierFlag::shift);
 const Shortcut optionF5(Key::f5, EventModifierFlag::option);
 
-// A window that records the key events that reach it.
+// A window that counts the key events that reach it.
 class KeyWindow : public QWindow {
 public:
-    QStringList received;
+    int received = 0;
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override
-    {
-        received.append(u"press"_qs + QString::number(event->key()));
-    }
-    void keyReleaseEvent(QKeyEvent* event) override
-    {
-        received.append(u"release"_qs + QString::number(event->key()));
-    }
+    void keyPressEvent(QKeyEvent*) override { ++received; }
+    void keyReleaseEvent(QKeyEvent*) override { ++received; }
 };
 
 } // namespace
@@ -55,7 +49,7 @@ private Q_SLOTS:
 
     void actionsRunInAttachOrder()
     {
-        const Name name(QStringLiteral("one"));
+        const Name name(u"one"_qs);
         setShortcut(commandShiftK, name);
         onKeyUp(name, record(u"first"_qs));
         onKeyUp(name, record(u"second"_qs));
@@ -64,8 +58,15 @@ private Q_SLOTS:
         QCOMPARE(ran, QStringList{u"down"_qs});
         QVERIFY(f->backend->release(commandShiftK));
         QCOMPARE(ran, (QStringList{u"down"_qs, u"first"_qs, u"second"_qs}));
-        // One hot key for the name, however many actions.
+        // One hot key for the name, however many actions; another name with the same shortcut
+        // runs too.
         QCOMPARE(f->backend->held.size(), size_t(1));
+        const Name second(u"second"_qs);
+        setShortcut(commandShiftK, second);
+        onKeyDown(second, record(u"second down"_qs));
+        ran.clear();
+        f->backend->press(commandShiftK);
+        QCOMPARE(ran, (QStringList{u"down"_qs, u"second down"_qs}));
     }
 
     void attachingWithoutShortcutRegistersNothingUntilSet()
@@ -81,47 +82,30 @@ private Q_SLOTS:
         QCOMPARE(ran, QStringList{u"generate"_qs});
     }
 
-    void twoNamesWithOneShortcutBothRun()
+    // Presses that must not run the action: while the recorder suspends dispatch, for an id
+    // nobody registered, and after the stored shortcut changed behind the module's back.
+    void pressesThatRunNothing()
     {
-        const Name first(QStringLiteral("first"));
-        const Name second(QStringLiteral("second"));
-        setShortcut(commandShiftK, first);
-        setShortcut(commandShiftK, second);
-        onKeyDown(first, record(u"first"_qs));
-        onKeyDown(second, record(u"second"_qs));
-        f->backend->press(commandShiftK);
-        QCOMPARE(ran, (QStringList{u"first"_qs, u"second"_qs}));
-    }
-
-    void storedValueIsReadAtEveryPress()
-    {
-        const Name name(QStringLiteral("one"));
-        setShortcut(commandShiftK, name);
-        onKeyDown(name, record(u"one"_qs));
-        // Changed behind the module's back: the hot key still fires, but the name no longer
-        // has that shortcut.
-        f->preferences.setText(name.preferenceKey(), QString::fromUtf8(optionF5.toJson()));
-        f->backend->press(commandShiftK);
-        QVERIFY(ran.isEmpty());
-    }
-
-    void suspendedDispatchKeepsTheHotKey()
-    {
-        const Name name(QStringLiteral("one"));
+        const Name name(u"one"_qs);
         setShortcut(commandShiftK, name);
         onKeyDown(name, record(u"one"_qs));
         setDispatchSuspended(true);
         QVERIFY(f->backend->press(commandShiftK));
         QVERIFY(ran.isEmpty());
         setDispatchSuspended(false);
+        Q_EMIT f->backend->hotKeyPressed(999999);
+        QVERIFY(ran.isEmpty());
         f->backend->press(commandShiftK);
         QCOMPARE(ran, QStringList{u"one"_qs});
+        f->preferences.setText(name.preferenceKey(), QString::fromUtf8(optionF5.toJson()));
+        f->backend->press(commandShiftK);
+        QCOMPARE(ran.size(), 1);
     }
 
     void disablingAndEnablingReRegisters()
     {
-        const Name first(QStringLiteral("first"));
-        const Name second(QStringLiteral("second"));
+        const Name first(u"first"_qs);
+        const Name second(u"second"_qs);
         setShortcut(commandShiftK, first);
         setShortcut(optionF5, second);
         onKeyDown(first, record(u"first"_qs));
@@ -129,10 +113,14 @@ private Q_SLOTS:
 
         setEnabled(false);
         QVERIFY(!isEnabled());
-        QVERIFY(!isEnabled(first));
-        QVERIFY(f->backend->held.empty());
+        QVERIFY(!isEnabled(first) && f->backend->held.empty());
         // The table keeps them; the set of active shortcuts too.
         QCOMPARE(CarbonKeyboardShortcuts::shared().hotKeys().size(), 2);
+        // An open menu does not match keys for disabled hot keys either.
+        setMenuTracking(true);
+        QVERIFY(!CarbonKeyboardShortcuts::shared().handleRawKeyEvent(EventType::keyDown,
+                                                                     commandShiftK));
+        setMenuTracking(false);
 
         f->backend->refused.insert(optionF5);
         setEnabled(true);
@@ -151,7 +139,7 @@ private Q_SLOTS:
     void refusedRegistrationIsLoggedAndStillStored()
     {
         f->backend->refused.insert(commandShiftK);
-        const Name name(QStringLiteral("one"));
+        const Name name(u"one"_qs);
         setShortcut(commandShiftK, name);
         QCOMPARE(f->logLines, QStringList{u"Error registering hotkey Ctrl+Shift+K: 10"_qs});
         QCOMPARE(getShortcut(name), std::optional(commandShiftK));
@@ -161,19 +149,19 @@ private Q_SLOTS:
 
     void enableAndDisableNames()
     {
-        const Name name(QStringLiteral("one"));
+        const Name name(u"one"_qs);
         setShortcut(commandShiftK, name);
         disable({name});
         QVERIFY(f->backend->held.empty());
         QVERIFY(!isEnabled(name));
-        enable({name, Name(QStringLiteral("nothingStored"))});
+        enable({name, Name(u"nothingStored"_qs)});
         QCOMPARE(f->backend->heldShortcuts(), QList{commandShiftK});
     }
 
     void removingHandlers()
     {
-        const Name first(QStringLiteral("first"));
-        const Name second(QStringLiteral("second"));
+        const Name first(u"first"_qs);
+        const Name second(u"second"_qs);
         setShortcut(commandShiftK, first);
         setShortcut(optionF5, second);
         onKeyDown(first, record(u"first"_qs));
@@ -194,7 +182,7 @@ private Q_SLOTS:
 
     void actionsDieWithTheirContext()
     {
-        const Name name(QStringLiteral("one"));
+        const Name name(u"one"_qs);
         setShortcut(commandShiftK, name);
         auto context = std::make_unique<QObject>();
         onKeyDown(name, context.get(), record(u"context"_qs));
@@ -206,7 +194,7 @@ private Q_SLOTS:
 
     void eventStreams()
     {
-        const Name name(QStringLiteral("one"));
+        const Name name(u"one"_qs);
         setShortcut(commandShiftK, name);
         disable({name});
         auto both = eventStream(name);
@@ -232,18 +220,9 @@ private Q_SLOTS:
         QVERIFY(f->backend->held.empty());
     }
 
-    void unknownIdsAreIgnored()
-    {
-        const Name name(QStringLiteral("one"));
-        setShortcut(commandShiftK, name);
-        onKeyDown(name, record(u"one"_qs));
-        Q_EMIT f->backend->hotKeyPressed(999999);
-        QVERIFY(ran.isEmpty());
-    }
-
     void openPopupMatchesKeysItself()
     {
-        const Name name(QStringLiteral("one"));
+        const Name name(u"one"_qs);
         setShortcut(commandShiftK, name);
         onKeyDown(name, record(u"down"_qs));
         onKeyUp(name, record(u"up"_qs));
@@ -263,12 +242,12 @@ private Q_SLOTS:
         QKeyEvent release(QEvent::KeyRelease, Qt::Key_K, Qt::NoModifier);
         QCoreApplication::sendEvent(&popup, &release);
         QCOMPARE(ran, (QStringList{u"down"_qs, u"up"_qs}));
-        QVERIFY(popup.received.isEmpty());
+        QCOMPARE(popup.received, 0);
 
         // Other keys reach the menu.
         QKeyEvent other(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
         QCoreApplication::sendEvent(&popup, &other);
-        QCOMPARE(popup.received.size(), 1);
+        QCOMPARE(popup.received, 1);
 
         popup.hide();
         QVERIFY(!isMenuTracking());
@@ -281,7 +260,7 @@ private Q_SLOTS:
         plain.show();
         QKeyEvent again(QEvent::KeyPress, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
         QCoreApplication::sendEvent(&plain, &again);
-        QCOMPARE(plain.received.size(), 1);
+        QCOMPARE(plain.received, 1);
         QCOMPARE(ran.size(), 3);
     }
 
@@ -291,21 +270,6 @@ private Q_SLOTS:
         const PlatformBackend platform = PlatformBackend::create();
         QVERIFY(dynamic_cast<NullHotKeyBackend*>(platform.hotKeys.get()));
         QVERIFY(!platform.layout);
-    }
-
-    void disabledHotKeysIgnoreOpenMenus()
-    {
-        const Name name(QStringLiteral("one"));
-        setShortcut(commandShiftK, name);
-        onKeyDown(name, record(u"down"_qs));
-        setEnabled(false);
-        setMenuTracking(true);
-        QVERIFY(!CarbonKeyboardShortcuts::shared().handleRawKeyEvent(EventType::keyDown,
-                                                                     commandShiftK));
-        QVERIFY(ran.isEmpty());
-        setMenuTracking(false);
-        setEnabled(true);
-        QCOMPARE(f->backend->heldShortcuts(), QList{commandShiftK});
     }
 };
 

@@ -33,44 +33,14 @@ class TestShortcutModel : public QObject {
 private Q_SLOTS:
     void cleanup() { KeyboardLayout::setCurrent(nullptr); }
 
-    void keyConstants()
+    // Every named key has a code of its own.
+    void keyCodesAreUnique()
     {
-        const auto keys = namedKeys();
-        QCOMPARE(keys.size(), size_t(113));
-        QCOMPARE(keys.front().name, QLatin1StringView("a"));
-        QCOMPARE(keys.back().name, QLatin1StringView("keypadPlus"));
         QSet<qint64> codes;
-        for (const NamedKey& named : keys)
+        for (const NamedKey& named : namedKeys())
             codes.insert(named.key.rawValue);
-        QCOMPARE(codes.size(), 113);
-
-        QCOMPARE(Key::a.rawValue, 0);
-        QCOMPARE(Key::s.rawValue, 1);
-        QCOMPARE(Key::b.rawValue, 11);
-        QCOMPARE(Key::zero.rawValue, 29);
-        QCOMPARE(Key::one.rawValue, 18);
-        QCOMPARE(Key::backtick.rawValue, 50);
-        QCOMPARE(Key::function.rawValue, 63);
-        QCOMPARE(Key::rightCommand.rawValue, 54);
-        QCOMPARE(Key::rightOption.rawValue, 61);
-        QCOMPARE(Key::mute.rawValue, 74);
-        QCOMPARE(Key::volumeUp.rawValue, 72);
-        QCOMPARE(Key::volumeDown.rawValue, 73);
-        QCOMPARE(Key::f17.rawValue, 64);
-        QCOMPARE(Key::keypad8.rawValue, 91);
-        QCOMPARE(Key::keypad9.rawValue, 92);
-    }
-
-    void specialKeyTable()
-    {
-        QCOMPARE(specialKeyRows().size(), size_t(53));
-        int expectedIndex = 0;
-        for (const SpecialKeyRow& row : specialKeyRows()) {
-            QCOMPARE(int(row.key), expectedIndex++);
-            QCOMPARE(specialKeyByKeyCode(row.keyCode), std::optional(row.key));
-        }
+        QCOMPARE(codes.size(), qsizetype(namedKeys().size()));
         QVERIFY(!specialKeyByKeyCode(Key::a.rawValue));
-        QVERIFY(!specialKeyByKeyCode(Key::mute.rawValue));
         QVERIFY(!specialKeyByKeyCode(-1));
     }
 
@@ -80,18 +50,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("menu");
         QTest::addColumn<bool>("hasMenu");
-        QTest::newRow("return") << qint64(36) << u"\u21A9"_qs << u"\u21A9"_qs << true;
-        QTest::newRow("delete") << qint64(51) << u"\u232B"_qs << u"\u232B"_qs << true;
-        QTest::newRow("help") << qint64(114) << u"?\u20DD"_qs << u"?\u20DD"_qs << true;
         QTest::newRow("space") << qint64(49) << u"Space"_qs << u" "_qs << true;
-        QTest::newRow("leftArrow") << qint64(123) << u"\u2190"_qs << u"\u2190"_qs << true;
         QTest::newRow("f1") << qint64(122) << u"F1"_qs << u"\uF704"_qs << true;
-        QTest::newRow("f17") << qint64(64) << u"F17"_qs << u"\uF714"_qs << true;
-        QTest::newRow("f20") << qint64(90) << u"F20"_qs << u"\uF717"_qs << true;
         QTest::newRow("keypad0") << qint64(82) << u"0\u20E3"_qs << QString() << false;
-        QTest::newRow("keypadClear") << qint64(71) << u"\u2612\u20E3"_qs << QString() << false;
-        QTest::newRow("keypadEnter") << qint64(76) << u"\u21A9\u20E3"_qs << QString() << false;
-        QTest::newRow("keypadMultiply") << qint64(67) << u"*\u20E3"_qs << QString() << false;
     }
 
     void specialKeyTexts()
@@ -134,15 +95,6 @@ private Q_SLOTS:
         QCOMPARE(normalizedCarbonModifiers(carbon | 0x4000), carbon);
     }
 
-    void symbolicRepresentationOrder()
-    {
-        QCOMPARE(ks_symbolicRepresentation(0), QString());
-        QCOMPARE(ks_symbolicRepresentation(commandFlag | shiftFlag), u"\u21E7\u2318"_qs);
-        QCOMPARE(ks_symbolicRepresentation(functionFlag | commandFlag | shiftFlag | optionFlag |
-                                           controlFlag | EventModifierFlag::capsLock),
-                 u"\u2303\u2325\u21E7\u2318\U0001F310\uFE0E"_qs);
-    }
-
     void constructorsNormaliseButStoredRecordsKeepBits()
     {
         const Shortcut made(0, 0x4100);
@@ -160,44 +112,48 @@ private Q_SLOTS:
         QCOMPARE(fromKey.modifiers(), commandFlag | shiftFlag);
     }
 
-    void jsonForm()
-    {
-        QCOMPARE(Shortcut(Key::k, commandFlag | shiftFlag).toJson(),
-                 QByteArray(R"({"carbonKeyCode":40,"carbonModifiers":768})"));
-        const auto reversed = Shortcut::fromJson(R"({"carbonModifiers":768,"carbonKeyCode":40})");
-        QCOMPARE(reversed, std::optional(Shortcut(40, 768)));
-        const auto extra =
-            Shortcut::fromJson(R"( {"carbonKeyCode":40, "carbonModifiers":768, "x":true} )");
-        QCOMPARE(extra, std::optional(Shortcut(40, 768)));
-        const auto large =
-            Shortcut::fromJson(R"({"carbonKeyCode":9007199254740993,"carbonModifiers":-1})");
-        QVERIFY(large);
-        QCOMPARE(large->carbonKeyCode(), Q_INT64_C(9007199254740993));
-        QCOMPARE(large->carbonModifiers(), qint64(-1));
-        QCOMPARE(Shortcut::fromJson(large->toJson()), large);
-    }
-
-    void malformedJson_data()
+    // The stored form: written as below; read in any member order, with other members, and
+    // with numbers beyond 32 bits; anything else reads as none.
+    void storedForm_data()
     {
         QTest::addColumn<QByteArray>("json");
-        QTest::newRow("number") << QByteArray("40");
-        QTest::newRow("not json") << QByteArray("{carbonKeyCode:40");
-        QTest::newRow("false") << QByteArray("false");
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("missing modifiers") << QByteArray(R"({"carbonKeyCode":40})");
-        QTest::newRow("missing key code") << QByteArray(R"({"carbonModifiers":256})");
-        QTest::newRow("text member")
-            << QByteArray(R"({"carbonKeyCode":"40","carbonModifiers":256})");
-        QTest::newRow("fraction") << QByteArray(R"({"carbonKeyCode":40.5,"carbonModifiers":256})");
-        QTest::newRow("null member")
-            << QByteArray(R"({"carbonKeyCode":null,"carbonModifiers":256})");
-        QTest::newRow("array") << QByteArray(R"([40,256])");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<qint64>("keyCode");
+        QTest::addColumn<qint64>("modifiers");
+        const auto row = [](const char* name, const char* json, bool valid = false,
+                            qint64 keyCode = 0, qint64 modifiers = 0) {
+            QTest::newRow(name) << QByteArray(json) << valid << keyCode << modifiers;
+        };
+        row("as written", R"({"carbonKeyCode":40,"carbonModifiers":768})", true, 40, 768);
+        row("reversed", R"({"carbonModifiers":768,"carbonKeyCode":40})", true, 40, 768);
+        row("other members", R"( {"carbonKeyCode":40, "carbonModifiers":768, "x":true} )", true, 40,
+            768);
+        row("large", R"({"carbonKeyCode":9007199254740993,"carbonModifiers":-1})", true,
+            Q_INT64_C(9007199254740993), -1);
+        row("number", "40");
+        row("not json", "{carbonKeyCode:40");
+        row("empty", "");
+        row("missing modifiers", R"({"carbonKeyCode":40})");
+        row("text member", R"({"carbonKeyCode":"40","carbonModifiers":256})");
+        row("fraction", R"({"carbonKeyCode":40.5,"carbonModifiers":256})");
+        row("array", "[40,256]");
     }
 
-    void malformedJson()
+    void storedForm()
     {
         QFETCH(QByteArray, json);
-        QVERIFY(!Shortcut::fromJson(json));
+        QFETCH(bool, valid);
+        QFETCH(qint64, keyCode);
+        QFETCH(qint64, modifiers);
+        const std::optional<Shortcut> read = Shortcut::fromJson(json);
+        QCOMPARE(read.has_value(), valid);
+        if (!read)
+            return;
+        QCOMPARE(read->carbonKeyCode(), keyCode);
+        QCOMPARE(read->carbonModifiers(), modifiers);
+        QCOMPARE(Shortcut::fromJson(read->toJson()), read);
+        QCOMPARE(Shortcut(Key::k, commandFlag | shiftFlag).toJson(),
+                 QByteArray(R"({"carbonKeyCode":40,"carbonModifiers":768})"));
     }
 
     void description_data()
@@ -209,18 +165,15 @@ private Q_SLOTS:
             << qint64(40) << (commandFlag | shiftFlag) << u"\u21E7\u2318K"_qs;
         QTest::newRow("control-option-space")
             << qint64(49) << (controlFlag | optionFlag) << u"\u2303\u2325Space"_qs;
-        QTest::newRow("command-f5") << qint64(96) << commandFlag << u"\u2318F5"_qs;
         QTest::newRow("everything-f1")
             << qint64(122) << (commandFlag | shiftFlag | optionFlag | controlFlag | functionFlag)
             << u"\u2303\u2325\u21E7\u2318\U0001F310\uFE0EF1"_qs;
         QTest::newRow("shift-a stays unshifted") << qint64(0) << shiftFlag << u"\u21E7A"_qs;
         QTest::newRow("two characters") << qint64(2) << commandFlag << u"\u2318"_qs + replacement;
-        QTest::newRow("no character") << qint64(3) << commandFlag << u"\u2318"_qs + replacement;
         QTest::newRow("combining mark is one character")
             << qint64(4) << commandFlag << u"\u2318E\u0301"_qs;
         QTest::newRow("out of range")
             << qint64(100000) << commandFlag << u"\u2318"_qs + replacement;
-        QTest::newRow("negative") << qint64(-5) << commandFlag << u"\u2318"_qs + replacement;
     }
 
     void description()
@@ -236,16 +189,10 @@ private Q_SLOTS:
         QCOMPARE(Shortcut(keyCode, carbonModifiersFromEventFlags(flags)).description(), expected);
     }
 
-    void descriptionWithoutLayout()
+    void specialKeysNeedNoLayout()
     {
         QCOMPARE(Shortcut(Key::k, commandFlag).description(), u"\u2318"_qs + replacement);
-        QVERIFY(!Shortcut(Key::k, commandFlag).nsMenuItemKeyEquivalent());
-        // Special keys need no layout.
         QCOMPARE(Shortcut(Key::f5, commandFlag).description(), u"\u2318F5"_qs);
-    }
-
-    void specialKeysNeverAskTheLayout()
-    {
         auto layout = FakeKeyboardLayout::us();
         FakeKeyboardLayout* fake = layout.get();
         KeyboardLayout::setCurrent(std::move(layout));
@@ -254,7 +201,6 @@ private Q_SLOTS:
             Shortcut(row.keyCode, 0x100).nsMenuItemKeyEquivalent();
         }
         QCOMPARE(fake->lookups, 0);
-        QVERIFY(!layoutCharacter(Key::space.rawValue));
         Shortcut(Key::k, commandFlag).description();
         QCOMPARE(fake->lookups, 1);
     }
@@ -263,7 +209,6 @@ private Q_SLOTS:
     {
         KeyboardLayout::setCurrent(FakeKeyboardLayout::us());
         QCOMPARE(Shortcut(Key::k, commandFlag).nsMenuItemKeyEquivalent(), std::optional(u"k"_qs));
-        QCOMPARE(Shortcut(Key::f1, 0).nsMenuItemKeyEquivalent(), std::optional(u"\uF704"_qs));
         QCOMPARE(Shortcut(Key::space, commandFlag).nsMenuItemKeyEquivalent(),
                  std::optional(u" "_qs));
         QVERIFY(!Shortcut(Key::keypad5, commandFlag).nsMenuItemKeyEquivalent());
@@ -340,41 +285,26 @@ private Q_SLOTS:
     {
         QTest::addColumn<qint64>("keyCode");
         QTest::addColumn<quint64>("flags");
-        QTest::addColumn<QString>("portable");
-        QTest::addColumn<QString>("native");
+        QTest::addColumn<QString>("text");
         QTest::newRow("command-shift-k")
-            << qint64(40) << (commandFlag | shiftFlag) << u"Ctrl+Shift+K"_qs << u"Ctrl+Shift+K"_qs;
-        QTest::newRow("control is meta")
-            << qint64(40) << controlFlag << u"Meta+K"_qs << u"Meta+K"_qs;
-        QTest::newRow("option is alt") << qint64(122) << optionFlag << u"Alt+F1"_qs << u"Alt+F1"_qs;
-        QTest::newRow("keypad") << qint64(91) << commandFlag << u"Ctrl+Num+8"_qs
-                                << u"Ctrl+Num+8"_qs;
-        QTest::newRow("backspace")
-            << qint64(51) << commandFlag << u"Ctrl+Backspace"_qs << u"Ctrl+Backspace"_qs;
-        QTest::newRow("forward delete")
-            << qint64(117) << commandFlag << u"Ctrl+Del"_qs << u"Ctrl+Del"_qs;
+            << qint64(40) << (commandFlag | shiftFlag) << u"Ctrl+Shift+K"_qs;
+        QTest::newRow("control is meta") << qint64(40) << controlFlag << u"Meta+K"_qs;
+        QTest::newRow("option is alt") << qint64(122) << optionFlag << u"Alt+F1"_qs;
+        QTest::newRow("keypad") << qint64(91) << commandFlag << u"Ctrl+Num+8"_qs;
+        QTest::newRow("backspace") << qint64(51) << commandFlag << u"Ctrl+Backspace"_qs;
+        QTest::newRow("forward delete") << qint64(117) << commandFlag << u"Ctrl+Del"_qs;
     }
 
     void toQtCombination()
     {
         QFETCH(qint64, keyCode);
         QFETCH(quint64, flags);
-        QFETCH(QString, portable);
-        QFETCH(QString, native);
+        QFETCH(QString, text);
         const Shortcut shortcut(keyCode, carbonModifiersFromEventFlags(flags));
-        QCOMPARE(QtKeyMapping::toKeySequence(shortcut).toString(QKeySequence::PortableText),
-                 portable);
-        QCOMPARE(QtKeyMapping::shownText(shortcut), native);
-        const auto back =
-            QtKeyMapping::fromKeyCombination(*QtKeyMapping::toKeyCombination(shortcut));
-        QCOMPARE(back, std::optional(shortcut));
-    }
-
-    void functionModifierHasNoQtCombination()
-    {
-        const Shortcut shortcut(Key::f1, functionFlag | commandFlag);
-        QVERIFY(!QtKeyMapping::toKeyCombination(shortcut));
-        QVERIFY(QtKeyMapping::toKeySequence(shortcut).isEmpty());
+        QCOMPARE(QtKeyMapping::toKeySequence(shortcut).toString(QKeySequence::PortableText), text);
+        QCOMPARE(QtKeyMapping::shownText(shortcut), text);
+        QCOMPARE(QtKeyMapping::fromKeyCombination(*QtKeyMapping::toKeyCombination(shortcut)),
+                 std::optional(shortcut));
     }
 
     void linuxNamesOnly_data()
@@ -385,13 +315,11 @@ private Q_SLOTS:
         QTest::newRow("key without a Qt name")
             << qint64(93) << (commandFlag | shiftFlag) << u"Ctrl+Shift+Key 93"_qs;
         QTest::newRow("code out of range") << qint64(70000) << commandFlag << u"Ctrl+Key 70000"_qs;
-        QTest::newRow("negative code") << qint64(-1) << quint64(0) << u"Key -1"_qs;
-        QTest::newRow("function modifier") << Key::f1.rawValue << (functionFlag | commandFlag)
-                                           << u"Fn+Ctrl+F1"_qs;
+        QTest::newRow("function modifier")
+            << Key::f1.rawValue << (functionFlag | commandFlag) << u"Fn+Ctrl+F1"_qs;
         QTest::newRow("function and an unnamed key")
             << qint64(93) << functionFlag << u"Fn+Key 93"_qs;
-        QTest::newRow("letter without a layout")
-            << Key::k.rawValue << controlFlag << u"Meta+K"_qs;
+        QTest::newRow("letter without a layout") << Key::k.rawValue << controlFlag << u"Meta+K"_qs;
     }
 
     void linuxNamesOnly()
@@ -399,8 +327,11 @@ private Q_SLOTS:
         QFETCH(qint64, keyCode);
         QFETCH(quint64, flags);
         QFETCH(QString, shown);
-        QCOMPARE(QtKeyMapping::shownText(Shortcut(keyCode, carbonModifiersFromEventFlags(flags))),
-                 shown);
+        const Shortcut shortcut(keyCode, carbonModifiersFromEventFlags(flags));
+        QCOMPARE(QtKeyMapping::shownText(shortcut), shown);
+        // Fn has no Qt counterpart: no key sequence rather than a wrong one.
+        if (flags & functionFlag)
+            QVERIFY(QtKeyMapping::toKeySequence(shortcut).isEmpty());
     }
 
     // Keymaps compiled from the system's layout data, as the X server would hold them.
@@ -434,18 +365,6 @@ private Q_SLOTS:
             QSKIP("the keyboard layout data (xkb-data) is not installed");
         KeyboardLayout::setCurrent(std::make_unique<XkbKeyboardLayout>(layouts, activeGroup));
         QCOMPARE(layoutCharacter(keyCode), std::optional(character));
-    }
-
-    void xkbNamesAndMenuKeysAgree()
-    {
-        if (!QFileInfo::exists(u"/usr/share/X11/xkb/symbols/ru"_qs))
-            QSKIP("the keyboard layout data (xkb-data) is not installed");
-        KeyboardLayout::setCurrent(std::make_unique<XkbKeyboardLayout>(u"ru,us"_qs, 0));
-        QCOMPARE(QtKeyMapping::shownText(Shortcut(Key::j, commandFlag | shiftFlag)),
-                 u"Ctrl+Shift+J"_qs);
-        QCOMPARE(Shortcut(Key::q, commandFlag).nsMenuItemKeyEquivalent(), std::optional(u"q"_qs));
-        KeyboardLayout::setCurrent(std::make_unique<XkbKeyboardLayout>(u"de"_qs, 0));
-        QCOMPARE(QtKeyMapping::shownText(Shortcut(Key::backtick, commandFlag)), u"Ctrl+^"_qs);
     }
 
     void layoutNamesTheKey()

@@ -22,112 +22,72 @@ private Q_SLOTS:
     void init() { f = std::make_unique<ModuleFixture>(); }
     void cleanup() { f.reset(); }
 
-    void applicationName()
+    void applicationNameStartsEmpty()
     {
         const Name& name = Names::generateProject();
-        QCOMPARE(name.rawValue(), u"generateProject"_qs);
-        QVERIFY(!name.defaultShortcut());
-        QCOMPARE(name.preferenceKey(), u"KeyboardShortcuts_generateProject"_qs);
         QVERIFY(!getShortcut(name));
         QVERIFY(f->preferences.allKeys().isEmpty());
         QVERIFY(f->backend->calls.isEmpty());
+        // Names are the same name whatever their default.
+        QCOMPARE(Name(u"x"_qs), Name(u"x"_qs, optionF5));
+        QCOMPARE(qHash(Name(u"x"_qs)), qHash(Name(u"x"_qs, optionF5)));
     }
 
-    void namesCompareByRawValue()
+    void setReplaceAndClear()
     {
-        const Name plain(QStringLiteral("x"));
-        const Name withDefault(QStringLiteral("x"), optionF5);
-        QCOMPARE(plain, withDefault);
-        QCOMPARE(qHash(plain), qHash(withDefault));
-        QVERIFY(plain != Name(QStringLiteral("y")));
-    }
-
-    void setStoresRegistersAndNotifies()
-    {
-        const Name name(QStringLiteral("one"));
+        const Name name(u"one"_qs);
         setShortcut(commandShiftK, name);
         QCOMPARE(f->preferences.text(u"KeyboardShortcuts_one"_qs),
                  std::optional(u"{\"carbonKeyCode\":40,\"carbonModifiers\":768}"_qs));
         QCOMPARE(getShortcut(name), std::optional(commandShiftK));
-        QCOMPARE(Shortcut::fromName(name), std::optional(commandShiftK));
         QCOMPARE(f->backend->heldShortcuts(), QList{commandShiftK});
-        QCOMPARE(activeHotKeyShortcuts(), QSet{commandShiftK});
         QCOMPARE(f->changes, QStringList{u"one"_qs});
-    }
 
-    void settingTheSameShortcutAgainRegistersAfresh()
-    {
-        const Name name(QStringLiteral("one"));
-        name.setShortcut(commandShiftK);
+        // The same shortcut again registers afresh, under a new id.
         const quint32 firstId = f->backend->held.begin()->first;
         f->backend->calls.clear();
-        f->changes.clear();
-        name.setShortcut(commandShiftK);
-        QCOMPARE(f->backend->held.size(), size_t(1));
-        const quint32 secondId = f->backend->held.begin()->first;
-        QVERIFY(secondId != firstId);
-        const QStringList expected{
-            u"unregister %1"_qs.arg(firstId),
-            u"register %1 {\"carbonKeyCode\":40,\"carbonModifiers\":768}"_qs.arg(secondId)};
-        QCOMPARE(f->backend->calls, expected);
-        QCOMPARE(f->changes, QStringList{u"one"_qs});
-        QCOMPARE(name.shortcut(), std::optional(commandShiftK));
-    }
-
-    void replacingUnregistersTheOldShortcut()
-    {
-        const Name name(QStringLiteral("one"));
         setShortcut(commandShiftK, name);
+        const quint32 secondId = f->backend->held.begin()->first;
+        QCOMPARE(f->backend->calls,
+                 (QStringList{u"unregister %1"_qs.arg(firstId),
+                              u"register %1 {\"carbonKeyCode\":40,\"carbonModifiers\":768}"_qs.arg(
+                                  secondId)}));
+
         setShortcut(optionF5, name);
         QCOMPARE(f->backend->heldShortcuts(), QList{optionF5});
         QCOMPARE(activeHotKeyShortcuts(), QSet{optionF5});
-    }
 
-    void clearingWithoutDefaultRemovesTheKey()
-    {
-        const Name name(QStringLiteral("one"));
-        setShortcut(commandShiftK, name);
+        // Clearing without a default removes the key; nothing left to clear: no notification.
         f->changes.clear();
         setShortcut(std::nullopt, name);
         QVERIFY(!f->preferences.contains(name.preferenceKey()));
-        QVERIFY(f->backend->held.empty());
-        QVERIFY(activeHotKeyShortcuts().isEmpty());
-        QCOMPARE(f->changes, QStringList{u"one"_qs});
-
-        // Nothing left to clear: no write, no notification.
-        f->changes.clear();
+        QVERIFY(f->backend->held.empty() && activeHotKeyShortcuts().isEmpty());
         setShortcut(std::nullopt, name);
-        QVERIFY(f->changes.isEmpty());
+        QCOMPARE(f->changes, QStringList{u"one"_qs});
     }
 
     void defaultIsAppliedOnceAndClearingKeepsItAway()
     {
         {
-            const Name name(QStringLiteral("withDefault"), optionF5);
+            const Name name(u"withDefault"_qs, optionF5);
             QCOMPARE(getShortcut(name), std::optional(optionF5));
             QCOMPARE(f->backend->heldShortcuts(), QList{optionF5});
             setShortcut(std::nullopt, name);
             QCOMPARE(f->preferences.boolean(name.preferenceKey()), std::optional(false));
-            QVERIFY(!getShortcut(name));
         }
         f->changes.clear();
         // Made again (the next start): the cleared state stays.
-        const Name again(QStringLiteral("withDefault"), optionF5);
+        const Name again(u"withDefault"_qs, optionF5);
         QVERIFY(!getShortcut(again));
-        QVERIFY(f->changes.isEmpty());
-        QVERIFY(f->backend->held.empty());
-
+        QVERIFY(f->changes.isEmpty() && f->backend->held.empty());
         // Only reset brings it back.
         reset({again});
         QCOMPARE(getShortcut(again), std::optional(optionF5));
         QCOMPARE(f->changes, QStringList{u"withDefault"_qs});
-    }
 
-    void aDefaultDoesNotReplaceAValueOfAnotherType()
-    {
+        // A default does not replace a value of another type.
         f->preferences.setNumber(QLatin1StringView("KeyboardShortcuts_typed"), 3);
-        const Name name(QStringLiteral("typed"), optionF5);
-        QVERIFY(!getShortcut(name));
+        QVERIFY(!getShortcut(Name(u"typed"_qs, optionF5)));
         QCOMPARE(f->preferences.number(QLatin1StringView("KeyboardShortcuts_typed")),
                  std::optional(3.0));
     }
@@ -137,7 +97,6 @@ private Q_SLOTS:
         QTest::addColumn<QVariant>("stored");
         QTest::newRow("number") << QVariant(12.0);
         QTest::newRow("true") << QVariant(true);
-        QTest::newRow("malformed") << QVariant(u"{\"carbonKeyCode\":"_qs);
         QTest::newRow("one member") << QVariant(u"{\"carbonKeyCode\":40}"_qs);
         QTest::newRow("bytes") << QVariant(
             QByteArray(R"({"carbonKeyCode":40,"carbonModifiers":768})"));
@@ -147,20 +106,15 @@ private Q_SLOTS:
     {
         QFETCH(QVariant, stored);
         const QLatin1StringView key("KeyboardShortcuts_odd");
-        switch (stored.typeId()) {
-        case QMetaType::Double:
+        if (stored.typeId() == QMetaType::Double)
             f->preferences.setNumber(key, stored.toDouble());
-            break;
-        case QMetaType::Bool:
+        else if (stored.typeId() == QMetaType::Bool)
             f->preferences.setBoolean(key, stored.toBool());
-            break;
-        case QMetaType::QByteArray:
+        else if (stored.typeId() == QMetaType::QByteArray)
             f->preferences.setBytes(key, stored.toByteArray());
-            break;
-        default:
+        else
             f->preferences.setText(key, stored.toString());
-        }
-        const Name name(QStringLiteral("odd"));
+        const Name name(u"odd"_qs);
         QVERIFY(!getShortcut(name));
         // Clearing what cannot be read changes nothing.
         setShortcut(std::nullopt, name);
@@ -168,34 +122,28 @@ private Q_SLOTS:
         QVERIFY(f->changes.isEmpty());
     }
 
-    void resetWithoutDefaultRemovesAndNotifies()
+    void resetAndResetAll()
     {
-        const Name name(QStringLiteral("one"));
-        setShortcut(commandShiftK, name);
+        const Name one(u"one"_qs);
+        setShortcut(commandShiftK, one);
+        setShortcut(optionF5, Name(u"two"_qs));
         f->changes.clear();
-        reset({name});
-        QVERIFY(!f->preferences.contains(name.preferenceKey()));
-        QVERIFY(f->backend->held.empty());
-        QCOMPARE(f->changes, QStringList{u"one"_qs});
+        reset({one});
+        QVERIFY(!f->preferences.contains(one.preferenceKey()));
+        QCOMPARE(f->backend->heldShortcuts(), QList{optionF5});
         // Even with nothing to remove, a reset announces itself.
-        reset({name});
-        QCOMPARE(f->changes.size(), 2);
-    }
+        reset({one});
+        QCOMPARE(f->changes, (QStringList{u"one"_qs, u"one"_qs}));
 
-    void resetAllFindsEveryPrefixedKey()
-    {
-        setShortcut(commandShiftK, Name(QStringLiteral("one")));
-        setShortcut(optionF5, Name(QStringLiteral("two")));
+        // resetAll finds every prefixed key, and only those.
         f->preferences.setBoolean(u"KeyboardShortcuts_three"_qs, false);
         f->preferences.setText(u"savedPrefixText"_qs, u"kept"_qs);
         f->changes.clear();
         resetAll();
         QCOMPARE(f->preferences.allKeys(), QStringList{u"savedPrefixText"_qs});
-        QVERIFY(f->backend->held.empty());
-        QVERIFY(activeHotKeyShortcuts().isEmpty());
+        QVERIFY(f->backend->held.empty() && activeHotKeyShortcuts().isEmpty());
         f->changes.sort();
-        QCOMPARE(f->changes, (QStringList{u"one"_qs, u"three"_qs, u"two"_qs}));
-
+        QCOMPARE(f->changes, (QStringList{u"three"_qs, u"two"_qs}));
         f->changes.clear();
         resetAll();
         QVERIFY(f->changes.isEmpty());
@@ -203,8 +151,8 @@ private Q_SLOTS:
 
     void clearingOneOfTwoNamesWithTheSameShortcut()
     {
-        const Name first(QStringLiteral("first"));
-        const Name second(QStringLiteral("second"));
+        const Name first(u"first"_qs);
+        const Name second(u"second"_qs);
         setShortcut(commandShiftK, first);
         setShortcut(commandShiftK, second);
         QCOMPARE(f->backend->held.size(), size_t(1));
@@ -216,7 +164,6 @@ private Q_SLOTS:
         // Attaching an action to the second name registers it again.
         onKeyUp(second, [] {});
         QCOMPARE(f->backend->heldShortcuts(), QList{commandShiftK});
-        QVERIFY(isEnabled(second));
     }
 };
 

@@ -13,7 +13,7 @@
 
 namespace {
 
-const QString service = QStringLiteral("org.freedesktop.FileManager1");
+const QString serviceName = QStringLiteral("org.freedesktop.FileManager1");
 const QString objectPath = QStringLiteral("/org/freedesktop/FileManager1");
 
 // Stands in for a file manager on the bus. With `answers` false it takes calls and never
@@ -111,58 +111,48 @@ private Q_SLOTS:
         QCOMPARE(fallback.opened.size(), 1);
     }
 
-    void aFileManagerOnTheBusShowsTheFolder()
+    // A file manager on the bus shows the folder; without one, or when it never answers, the
+    // fallback opens it.
+    void revealingThroughTheBus_data()
     {
+        QTest::addColumn<int>("service"); // 0 none, 1 answers, 2 never answers
+        QTest::addColumn<int>("timeout");
+        QTest::newRow("a file manager answers") << 1 << 5000;
+        QTest::newRow("no file manager") << 0 << 5000;
+        QTest::newRow("a file manager that never answers times out") << 2 << 300;
+    }
+
+    void revealingThroughTheBus()
+    {
+        QFETCH(int, service);
+        QFETCH(int, timeout);
         if (m_address.isEmpty())
             QSKIP("dbus-daemon is not installed");
         QDBusConnection serviceBus = connect();
-        QVERIFY(serviceBus.isConnected());
-        FakeFileManagerService fake(true);
-        QVERIFY(serviceBus.registerObject(objectPath, &fake, QDBusConnection::ExportAllSlots));
-        QVERIFY(serviceBus.registerService(service));
-
+        FakeFileManagerService fake(service == 1);
+        if (service) {
+            QVERIFY(serviceBus.registerObject(objectPath, &fake, QDBusConnection::ExportAllSlots));
+            QVERIFY(serviceBus.registerService(serviceName));
+        }
         Fallback fallback;
         {
-            DesktopFileManager manager(connect(), fallback.opener(), 5000);
-            manager.revealFolder(QStringLiteral("/home/a/Caf\u00E9 #1"));
+            DesktopFileManager manager(connect(), fallback.opener(), timeout);
+            manager.revealFolder(u"/home/a/Caf\u00E9 #1"_qs);
+            QVERIFY(fallback.opened.isEmpty()); // any answer comes through the event loop
+            const QList<QUrl> expected{QUrl::fromLocalFile(u"/home/a/Caf\u00E9 #1"_qs)};
+            if (service == 1) {
+                QTRY_COMPARE(fake.calls.size(), 1);
+                // The answer arrives after the call; give it the chance to (wrongly) fall back.
+                QTest::qWait(100);
+            } else {
+                QTRY_COMPARE_WITH_TIMEOUT(fallback.opened, expected, 5000);
+            }
         }
-        QTRY_COMPARE(fake.calls.size(), 1);
-        QCOMPARE(fake.calls.first(),
-                 QStringList{QStringLiteral("file:///home/a/Caf%C3%A9%20%231")});
-        QCOMPARE(fake.startupIds.first(), QString());
-        // The answer arrives after the call; give it the chance to (wrongly) fall back.
-        QTest::qWait(100);
-        QVERIFY(fallback.opened.isEmpty());
-        serviceBus.unregisterService(service);
-        serviceBus.unregisterObject(objectPath);
-    }
-
-    void noFileManagerOnTheBusFallsBack()
-    {
-        if (m_address.isEmpty())
-            QSKIP("dbus-daemon is not installed");
-        Fallback fallback;
-        DesktopFileManager manager(connect(), fallback.opener(), 5000);
-        manager.revealFolder(QStringLiteral("/srv/x"));
-        QVERIFY(fallback.opened.isEmpty()); // the answer comes through the event loop
-        QTRY_COMPARE(fallback.opened, QList<QUrl>{QUrl::fromLocalFile(QStringLiteral("/srv/x"))});
-    }
-
-    void aFileManagerThatNeverAnswersTimesOut()
-    {
-        if (m_address.isEmpty())
-            QSKIP("dbus-daemon is not installed");
-        QDBusConnection serviceBus = connect();
-        FakeFileManagerService fake(false);
-        QVERIFY(serviceBus.registerObject(objectPath, &fake, QDBusConnection::ExportAllSlots));
-        QVERIFY(serviceBus.registerService(service));
-
-        Fallback fallback;
-        DesktopFileManager manager(connect(), fallback.opener(), 300);
-        manager.revealFolder(QStringLiteral("/srv/slow"));
-        QTRY_COMPARE_WITH_TIMEOUT(fallback.opened.size(), 1, 5000);
-        QCOMPARE(fake.calls.size(), 1);
-        serviceBus.unregisterService(service);
+        QCOMPARE(fallback.opened.isEmpty(), service == 1);
+        QCOMPARE(fake.calls, service ? QList<QStringList>{{u"file:///home/a/Caf%C3%A9%20%231"_qs}}
+                                     : QList<QStringList>{});
+        QCOMPARE(fake.startupIds, service ? QStringList{QString()} : QStringList{});
+        serviceBus.unregisterService(serviceName);
         serviceBus.unregisterObject(objectPath);
     }
 };

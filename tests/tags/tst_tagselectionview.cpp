@@ -1,8 +1,8 @@
 #include "TabOrder.h"
 #include "TempPreferences.h"
-#include "model/Preferences.h"
 #include "tags/ColorWell.h"
 #include "tags/CustomTagManager.h"
+#include "tags/FlowLayout.h"
 #include "tags/NamedColors.h"
 #include "tags/TagChip.h"
 #include "tags/TagRules.h"
@@ -31,6 +31,8 @@ QString hexOf(const QColor& color)
     return CustomTagManager::hexFromColor(color).value_or(QString());
 }
 
+const QString gray = hexOf(NamedColors::color(NamedColor::gray));
+
 } // namespace
 
 class TestTagSelectionView : public QObject {
@@ -49,8 +51,7 @@ class TestTagSelectionView : public QObject {
             m_tags->saveTag(name, hex);
     }
 
-    TagSelectionView& open(const QString& currentTag,
-                           const std::optional<QString>& currentHex = std::nullopt)
+    void open(const QString& currentTag, const std::optional<QString>& currentHex = std::nullopt)
     {
         m_sheet = std::make_unique<TagSelectionView>(currentTag, currentHex, *m_tags);
         m_sheet->setColorChooser([this](const QColor& initial, QWidget*) {
@@ -59,10 +60,9 @@ class TestTagSelectionView : public QObject {
         });
         m_saved = std::make_unique<QSignalSpy>(m_sheet.get(), &TagSelectionView::saved);
         m_sheet->show();
-        return *m_sheet;
     }
 
-    template <typename T>
+    template <typename T = QWidget>
     T* part(const QString& name) const
     {
         T* found = m_sheet->findChild<T*>(name);
@@ -71,12 +71,12 @@ class TestTagSelectionView : public QObject {
         return found;
     }
 
-    QLineEdit* field() const { return part<QLineEdit>(QStringLiteral("customTagField")); }
-    QPushButton* primary() const { return part<QPushButton>(QStringLiteral("saveButton")); }
-    QString heading() const { return part<QLabel>(QStringLiteral("customTagHeading"))->text(); }
-    QPushButton* removeButton() const
+    QLineEdit* field() const { return part<QLineEdit>(u"customTagField"_qs); }
+    QPushButton* primary() const { return part<QPushButton>(u"saveButton"_qs); }
+    QString heading() const { return part<QLabel>(u"customTagHeading"_qs)->text(); }
+    void clickColorWell()
     {
-        return m_sheet->findChild<QPushButton*>(QStringLiteral("removeTagButton"));
+        QTest::mouseClick(part<ColorWell>(u"tagColorButton"_qs), Qt::LeftButton);
     }
 
     QStringList chipNames(const QString& objectName) const
@@ -108,9 +108,9 @@ class TestTagSelectionView : public QObject {
     QStringList report() const
     {
         if (m_saved->count() != 1)
-            return {QStringLiteral("reports: %1").arg(m_saved->count())};
+            return {u"reports: %1"_qs.arg(m_saved->count())};
         const auto hex = m_saved->at(0).at(1).value<std::optional<QString>>();
-        return {m_saved->at(0).at(0).toString(), hex.value_or(QStringLiteral("none"))};
+        return {m_saved->at(0).at(0).toString(), hex.value_or(u"none"_qs)};
     }
 
 private Q_SLOTS:
@@ -130,55 +130,66 @@ private Q_SLOTS:
         m_temp.reset();
     }
 
+    // The flow of chips: left to right, wrapping before an item that would pass the width.
+    void flowArrangement_data()
+    {
+        using Positions = QList<QPointF>;
+        QTest::addColumn<double>("limit"); // negative: no width proposed
+        QTest::addColumn<QList<QSizeF>>("sizes");
+        QTest::addColumn<Positions>("positions");
+        QTest::addColumn<QSizeF>("size");
+        const QList<QSizeF> three(3, QSizeF(40, 20));
+        QTest::newRow("wraps at 100")
+            << 100.0 << three << Positions{{0, 0}, {48, 0}, {0, 28}} << QSizeF(100, 48);
+        QTest::newRow("no width: one line, trailing spacing")
+            << -1.0 << three << Positions{{0, 0}, {48, 0}, {96, 0}} << QSizeF(144, 20);
+        QTest::newRow("no children") << 100.0 << QList<QSizeF>{} << Positions{} << QSizeF(100, 0);
+        QTest::newRow("line height is the tallest on the line")
+            << 100.0 << QList<QSizeF>{{40, 10}, {40, 30}, {40, 20}}
+            << Positions{{0, 0}, {48, 0}, {0, 38}} << QSizeF(100, 58);
+        QTest::newRow("an item wider than the limit stays first on its line")
+            << 50.0 << QList<QSizeF>{{120, 10}, {10, 10}} << Positions{{0, 0}, {0, 18}}
+            << QSizeF(50, 28);
+        QTest::newRow("exact fit does not wrap") << 88.0 << QList<QSizeF>{{40, 20}, {40, 20}}
+                                                 << Positions{{0, 0}, {48, 0}} << QSizeF(88, 20);
+    }
+
+    void flowArrangement()
+    {
+        QFETCH(double, limit);
+        QFETCH(QList<QSizeF>, sizes);
+        QFETCH(QList<QPointF>, positions);
+        QFETCH(QSizeF, size);
+        const auto result =
+            FlowLayout::arrange(limit < 0 ? std::nullopt : std::optional<qreal>(limit), sizes, 8);
+        QCOMPARE(result.positions, positions);
+        QCOMPARE(result.size, size);
+    }
+
     void opening_data()
     {
         QTest::addColumn<Tags>("saved");
         QTest::addColumn<QString>("currentTag");
         QTest::addColumn<QString>("currentHex"); // empty: none
-        QTest::addColumn<QString>("fieldText");
-        QTest::addColumn<QString>("heading");
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<bool>("enabled");
-        QTest::addColumn<bool>("removable");
-        QTest::addColumn<bool>("customMode");
+        QTest::addColumn<QString>("fieldText");  // empty: not in custom mode
+        QTest::addColumn<bool>("editing");       // a saved tag: "Edit Tag Color"
         QTest::addColumn<QString>("colour");
-
-        const Tags client{{QStringLiteral("Client"), QStringLiteral("#E05A00")}};
-        const QString gray = hexOf(NamedColors::color(NamedColor::gray));
-        const QString create = QStringLiteral("Create Custom Tag");
-        const QString edit = QStringLiteral("Edit Tag Color");
-        const QString saveLabel = QStringLiteral("Save Custom Tag");
-        const QString update = QStringLiteral("Update & Assign");
-
+        const Tags client{{u"Client"_qs, u"#E05A00"_qs}};
         QTest::newRow("uncategorized")
-            << client << QStringLiteral("uncategorized") << QString() << QString() << create
-            << saveLabel << false << false << false << gray;
-        QTest::newRow("no tag") << client << QString() << QString() << QString() << create
-                                << saveLabel << false << false << false << gray;
-        QTest::newRow("saved custom tag")
-            << client << QStringLiteral("Client") << QString() << QStringLiteral("Client") << edit
-            << update << true << true << true << QStringLiteral("#E05A00");
+            << client << u"uncategorized"_qs << QString() << QString() << false << gray;
+        QTest::newRow("no tag") << client << QString() << QString() << QString() << false << gray;
         QTest::newRow("saved custom tag in another case, own colour ignored")
-            << client << QStringLiteral("CLIENT") << QStringLiteral("#0000FF")
-            << QStringLiteral("CLIENT") << edit << update << true << true << true
-            << QStringLiteral("#E05A00");
+            << client << u"CLIENT"_qs << u"#0000FF"_qs << u"CLIENT"_qs << true << u"#E05A00"_qs;
         QTest::newRow("suggested tag without a colour")
-            << client << QStringLiteral("Swift") << QString() << QStringLiteral("Swift") << create
-            << saveLabel << true << true << true << gray;
+            << client << u"Swift"_qs << QString() << u"Swift"_qs << false << gray;
         QTest::newRow("suggested tag with its own colour")
-            << client << QStringLiteral("Swift") << QStringLiteral("#00FF00")
-            << QStringLiteral("Swift") << create << saveLabel << true << true << true
-            << QStringLiteral("#00FF00");
-        QTest::newRow("other tag: keyword colour")
-            << client << QStringLiteral("golang") << QString() << QStringLiteral("golang") << create
-            << saveLabel << true << true << true << hexOf(NamedColors::color(NamedColor::cyan));
+            << client << u"Swift"_qs << u"#00FF00"_qs << u"Swift"_qs << false << u"#00FF00"_qs;
         QTest::newRow("other tag, unreadable colour: keyword colour")
-            << client << QStringLiteral("micropython") << QStringLiteral("#12")
-            << QStringLiteral("micropython") << create << saveLabel << true << true << true
+            << client << u"micropython"_qs << u"#12"_qs << u"micropython"_qs << false
             << hexOf(NamedColors::color(NamedColor::teal));
         QTest::newRow("saved tag with an unreadable colour keeps gray")
-            << Tags{{QStringLiteral("Odd"), QStringLiteral("nonsense")}} << QStringLiteral("Odd")
-            << QString() << QStringLiteral("Odd") << edit << update << true << true << true << gray;
+            << Tags{{u"Odd"_qs, u"nonsense"_qs}} << u"Odd"_qs << QString() << u"Odd"_qs << true
+            << gray;
     }
 
     void opening()
@@ -187,81 +198,72 @@ private Q_SLOTS:
         QFETCH(QString, currentTag);
         QFETCH(QString, currentHex);
         QFETCH(QString, fieldText);
-        QFETCH(QString, heading);
-        QFETCH(QString, button);
-        QFETCH(bool, enabled);
-        QFETCH(bool, removable);
-        QFETCH(bool, customMode);
+        QFETCH(bool, editing);
         QFETCH(QString, colour);
-
         seed(saved);
-        open(currentTag, currentHex.isEmpty() ? std::nullopt : std::optional<QString>(currentHex));
+        open(currentTag, currentHex.isEmpty() ? std::nullopt : std::optional(currentHex));
+        const bool custom = !fieldText.isEmpty();
         QCOMPARE(field()->text(), fieldText);
-        QCOMPARE(field()->placeholderText(), QStringLiteral("Enter custom tag..."));
-        QCOMPARE(this->heading(), heading);
-        QCOMPARE(primary()->text(), button);
-        QCOMPARE(primary()->isEnabled(), enabled);
-        QCOMPARE(bool(removeButton()), removable);
-        QCOMPARE(m_sheet->isCustomMode(), customMode);
+        QCOMPARE(heading(), editing ? u"Edit Tag Color"_qs : u"Create Custom Tag"_qs);
+        QCOMPARE(primary()->text(), editing ? u"Update & Assign"_qs : u"Save Custom Tag"_qs);
+        QCOMPARE(primary()->isEnabled(), custom);
+        QCOMPARE(bool(m_sheet->findChild<QPushButton*>(u"removeTagButton"_qs)), custom);
+        QCOMPARE(m_sheet->isCustomMode(), custom);
         QCOMPARE(hexOf(m_sheet->customColor()), colour);
-
-        auto* well = part<ColorWell>(QStringLiteral("tagColorButton"));
-        QCOMPARE(well->accessibleName(), QStringLiteral("Tag Color"));
+        auto* well = part<ColorWell>(u"tagColorButton"_qs);
         QCOMPARE(well->color(), m_sheet->customColor());
-        QCOMPARE(well->drawOpacity(), customMode ? 1.0 : 0.5);
-        QCOMPARE(part<QWidget>(QStringLiteral("previewRow"))->isVisible(),
-                 customMode && !fieldText.isEmpty());
-        // Opening reports nothing.
+        QCOMPARE(well->drawOpacity(), custom ? 1.0 : 0.5);
+        QCOMPARE(part(u"previewRow"_qs)->isVisible(), custom);
         QCOMPARE(m_saved->count(), 0);
     }
 
     void sections()
     {
-        open(QStringLiteral("uncategorized"));
+        open(u"uncategorized"_qs);
         // No custom tags: no "My Tags" section; the suggested tags in their order.
-        QVERIFY(!part<QWidget>(QStringLiteral("myTagsSection"))->isVisible());
-        QCOMPARE(chipNames(QStringLiteral("suggestedTagChip")), TagRules::suggestedTags());
-        QCOMPARE(chip(QStringLiteral("suggestedTagChip"), QStringLiteral("Python"))->chipColor(),
+        QVERIFY(!part(u"myTagsSection"_qs)->isVisible());
+        QCOMPARE(chipNames(u"suggestedTagChip"_qs), TagRules::suggestedTags());
+        QCOMPARE(chip(u"suggestedTagChip"_qs, u"Python"_qs)->chipColor(),
                  NamedColors::color(NamedColor::blue));
-
         // Saved tags appear at once, in stored order, coloured by their text (gray if unreadable).
-        seed({{QStringLiteral("Zeta"), QStringLiteral("#00FF00")},
-              {QStringLiteral("alpha"), QStringLiteral("bad")}});
-        QVERIFY(part<QWidget>(QStringLiteral("myTagsSection"))->isVisible());
-        QCOMPARE(part<QLabel>(QStringLiteral("myTagsLabel"))->text(), QStringLiteral("My Tags"));
-        QCOMPARE(chipNames(QStringLiteral("myTagChip")),
-                 (QStringList{QStringLiteral("Zeta"), QStringLiteral("alpha")}));
-        QCOMPARE(chip(QStringLiteral("myTagChip"), QStringLiteral("Zeta"))->chipColor(),
-                 QColor(0, 255, 0));
-        QCOMPARE(chip(QStringLiteral("myTagChip"), QStringLiteral("alpha"))->chipColor(),
+        seed({{u"Zeta"_qs, u"#00FF00"_qs}, {u"alpha"_qs, u"bad"_qs}});
+        QVERIFY(part(u"myTagsSection"_qs)->isVisible());
+        QCOMPARE(chipNames(u"myTagChip"_qs), (QStringList{u"Zeta"_qs, u"alpha"_qs}));
+        QCOMPARE(chip(u"myTagChip"_qs, u"Zeta"_qs)->chipColor(), QColor(0, 255, 0));
+        QCOMPARE(chip(u"myTagChip"_qs, u"alpha"_qs)->chipColor(),
                  NamedColors::color(NamedColor::gray));
     }
 
     void longNamesFitTheSheet()
     {
-        const QString longName =
-            QStringLiteral("a-custom-tag-with-a-name-far-too-long-for-one-line-"
-                           "of-the-sheet-whatever-its-width");
-        seed({{longName, QStringLiteral("#FFCC00")}});
-        open(longName + QStringLiteral("-preview"));
+        const QString longName = u"a-custom-tag-with-a-name-far-too-long-for-one-line-"
+                                 "of-the-sheet-whatever-its-width"_qs;
+        seed({{longName, u"#FFCC00"_qs}});
+        open(longName + u"-preview"_qs);
         m_sheet->resize(420, 560);
         QCoreApplication::processEvents();
-        auto* scroll = part<QScrollArea>(QStringLiteral("tagScrollArea"));
+        auto* scroll = part<QScrollArea>(u"tagScrollArea"_qs);
         QVERIFY(scroll->widget()->width() <= scroll->viewport()->width());
-
-        TagChip* longChip = chip(QStringLiteral("myTagChip"), longName);
+        TagChip* longChip = chip(u"myTagChip"_qs, longName);
         QVERIFY(longChip->shownText().endsWith(u'\u2026'));
-        auto* preview = part<Badge>(QStringLiteral("previewChip"));
+        auto* preview = part<Badge>(u"previewChip"_qs);
         QVERIFY(preview->isVisible());
         for (QWidget* shown : {static_cast<QWidget*>(longChip), static_cast<QWidget*>(preview)}) {
             const int right = shown->mapTo(scroll->viewport(), QPoint(shown->width(), 0)).x();
             QVERIFY2(right <= scroll->viewport()->width(), qPrintable(shown->objectName()));
         }
+        // Chips are placed where the flow measured them: none overlaps another.
+        const QList<TagChip*> chips = m_sheet->findChildren<TagChip*>();
+        for (TagChip* a : chips) {
+            for (TagChip* b : chips) {
+                const QRect ra(a->mapTo(m_sheet.get(), QPoint()), a->size());
+                const QRect rb(b->mapTo(m_sheet.get(), QPoint()), b->size());
+                QVERIFY2(a == b || !ra.intersects(rb), qPrintable(a->text() + u'/' + b->text()));
+            }
+        }
         // Short names stay whole, and every chip's text reads on its tint.
-        TagChip* javaScript =
-            chip(QStringLiteral("suggestedTagChip"), QStringLiteral("JavaScript"));
-        QCOMPARE(javaScript->shownText(), QStringLiteral("JavaScript"));
-        for (TagChip* each : m_sheet->findChildren<TagChip*>()) {
+        QCOMPARE(chip(u"suggestedTagChip"_qs, u"JavaScript"_qs)->shownText(), u"JavaScript"_qs);
+        for (TagChip* each : chips) {
             const ColorContrast::TintedText colors = each->shownColors();
             QVERIFY2(ColorContrast::ratio(colors.text, colors.background) >= 4.5,
                      qPrintable(each->text()));
@@ -274,93 +276,85 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("objectName");
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QString>("hex");
+        QTest::addColumn<bool>("byKeyboard");
         QTest::newRow("suggested: no colour")
-            << QStringLiteral("suggestedTagChip") << QStringLiteral("Python")
-            << QStringList{QStringLiteral("Python"), QStringLiteral("none")};
+            << u"suggestedTagChip"_qs << u"Python"_qs << u"none"_qs << false;
         QTest::newRow("my tag: its colour text")
-            << QStringLiteral("myTagChip") << QStringLiteral("Client")
-            << QStringList{QStringLiteral("Client"), QStringLiteral("#E05A00")};
+            << u"myTagChip"_qs << u"Client"_qs << u"#E05A00"_qs << false;
+        // Enter picks the focused chip, not the sheet's primary button.
+        QTest::newRow("Enter on a chip")
+            << u"suggestedTagChip"_qs << u"Go"_qs << u"none"_qs << true;
     }
 
     void chipsReportAndClose()
     {
         QFETCH(QString, objectName);
         QFETCH(QString, name);
-        QFETCH(QStringList, expected);
-        seed({{QStringLiteral("Client"), QStringLiteral("#E05A00")}});
-        open(QStringLiteral("Swift"));
-        QTest::mouseClick(chip(objectName, name), Qt::LeftButton);
-        QCOMPARE(report(), expected);
+        QFETCH(QString, hex);
+        QFETCH(bool, byKeyboard);
+        seed({{u"Client"_qs, u"#E05A00"_qs}});
+        open(u"Swift"_qs);
+        TagChip* picked = chip(objectName, name);
+        if (byKeyboard) {
+            picked->setFocus();
+            field()->setText(u"typed"_qs);
+            QTest::keyClick(picked, Qt::Key_Return);
+        } else {
+            QTest::mouseClick(picked, Qt::LeftButton);
+        }
+        QCOMPARE(report(), (QStringList{name, hex}));
         QVERIFY(!m_sheet->isVisible());
         QCOMPARE(m_sheet->result(), int(QDialog::Accepted));
-        QCOMPARE(m_sheet->selectedTag(), name);
-        QVERIFY(!m_sheet->isCustomMode());
-        QVERIFY(chip(objectName, name)->isSelected());
+        QVERIFY(picked->isSelected());
         // Picking a tag does not change the store.
-        QCOMPARE(savedNames(), QStringList{QStringLiteral("Client")});
-    }
-
-    void chipFromTheKeyboard()
-    {
-        open(QStringLiteral("uncategorized"));
-        TagChip* go = chip(QStringLiteral("suggestedTagChip"), QStringLiteral("Go"));
-        go->setFocus();
-        // Enter picks the focused chip, not the sheet's primary button.
-        field()->setText(QStringLiteral("typed"));
-        QTest::keyClick(go, Qt::Key_Return);
-        QCOMPARE(report(), (QStringList{QStringLiteral("Go"), QStringLiteral("none")}));
-        QVERIFY(m_tags->savedTags().isEmpty());
+        QCOMPARE(savedNames(), QStringList{u"Client"_qs});
     }
 
     void customTagSavedThenRenamedByCase()
     {
-        seed({{QStringLiteral("Alpha"), QStringLiteral("#111111")}});
-        open(QStringLiteral("uncategorized"));
-        QTest::keyClicks(field(), QStringLiteral("  Firmware "));
+        seed({{u"Alpha"_qs, u"#111111"_qs}});
+        open(u"uncategorized"_qs);
+        QTest::keyClicks(field(), u"  Firmware "_qs);
         QVERIFY(m_sheet->isCustomMode());
-        QCOMPARE(primary()->text(), QStringLiteral("Save Custom Tag"));
-        auto* preview = part<Badge>(QStringLiteral("previewChip"));
-        QVERIFY(preview->isVisible());
-        QCOMPARE(preview->text(), QStringLiteral("#  Firmware "));
-
+        auto* preview = part<Badge>(u"previewChip"_qs);
+        QCOMPARE(preview->text(), u"#  Firmware "_qs);
         // The colour chooser starts from the current colour; its answer shows at once.
         m_chooserAnswer = QColor(0x12, 0x34, 0x56);
-        QTest::mouseClick(part<ColorWell>(QStringLiteral("tagColorButton")), Qt::LeftButton);
+        clickColorWell();
         QCOMPARE(m_chooserAskedWith, QList<QColor>{NamedColors::color(NamedColor::gray)});
         QCOMPARE(preview->badgeStyle().color, QColor(0x12, 0x34, 0x56));
-        QCOMPARE(part<ColorWell>(QStringLiteral("tagColorButton"))->color(),
-                 QColor(0x12, 0x34, 0x56));
-
         QTest::mouseClick(primary(), Qt::LeftButton);
-        QCOMPARE(report(), (QStringList{QStringLiteral("Firmware"), QStringLiteral("#123456")}));
+        QCOMPARE(report(), (QStringList{u"Firmware"_qs, u"#123456"_qs}));
         QVERIFY(!m_sheet->isVisible());
-        QCOMPARE(savedNames(), (QStringList{QStringLiteral("Alpha"), QStringLiteral("Firmware")}));
-        m_tags->saveTag(QStringLiteral("Zeta"), QStringLiteral("#222222"));
+        m_tags->saveTag(u"Zeta"_qs, u"#222222"_qs);
 
-        // A new sheet: typing the saved name in another case finds it.
-        open(QStringLiteral("uncategorized"));
-        QTest::keyClicks(field(), QStringLiteral("FIRMWARE"));
-        QCOMPARE(heading(), QStringLiteral("Edit Tag Color"));
-        QCOMPARE(primary()->text(), QStringLiteral("Update & Assign"));
-        QCOMPARE(hexOf(m_sheet->customColor()), QStringLiteral("#123456"));
+        // A new sheet: typing the saved name in another case finds it and renames it in place.
+        open(u"uncategorized"_qs);
+        QTest::keyClicks(field(), u"FIRMWARE"_qs);
+        QCOMPARE(heading(), u"Edit Tag Color"_qs);
+        QCOMPARE(hexOf(m_sheet->customColor()), u"#123456"_qs);
         QTest::keyClick(field(), Qt::Key_Return);
-        QCOMPARE(report(), (QStringList{QStringLiteral("FIRMWARE"), QStringLiteral("#123456")}));
-        QCOMPARE(savedNames(), (QStringList{QStringLiteral("Alpha"), QStringLiteral("FIRMWARE"),
-                                            QStringLiteral("Zeta")}));
+        QCOMPARE(report(), (QStringList{u"FIRMWARE"_qs, u"#123456"_qs}));
+        QCOMPARE(savedNames(), (QStringList{u"Alpha"_qs, u"FIRMWARE"_qs, u"Zeta"_qs}));
 
-        // A cancelled chooser leaves the colour as it was.
-        open(QStringLiteral("uncategorized"));
-        QTest::keyClicks(field(), QStringLiteral("x"));
+        // A cancelled chooser leaves the colour as it was; a colour without text saves as gray.
+        open(u"uncategorized"_qs);
+        QTest::keyClicks(field(), u"Odd"_qs);
         m_chooserAnswer.reset();
-        QTest::mouseClick(part<ColorWell>(QStringLiteral("tagColorButton")), Qt::LeftButton);
+        clickColorWell();
         QCOMPARE(m_sheet->customColor(), NamedColors::color(NamedColor::gray));
+        m_chooserAnswer = QColor();
+        clickColorWell();
+        QTest::mouseClick(primary(), Qt::LeftButton);
+        QCOMPARE(report(), (QStringList{u"Odd"_qs, u"#808080"_qs}));
+        QCOMPARE(m_tags->colorHexForTag(u"Odd"_qs), u"#808080"_qs);
     }
 
     void blankNames()
     {
-        open(QStringLiteral("uncategorized"));
-        QTest::keyClicks(field(), QStringLiteral("  "));
+        open(u"uncategorized"_qs);
+        QTest::keyClicks(field(), u"  "_qs);
         // Enabled as typed, but saving a blank name does nothing and the sheet stays.
         QVERIFY(primary()->isEnabled());
         QTest::mouseClick(primary(), Qt::LeftButton);
@@ -368,91 +362,58 @@ private Q_SLOTS:
         QCOMPARE(m_saved->count(), 0);
         QVERIFY(m_sheet->isVisible());
         QVERIFY(m_tags->savedTags().isEmpty());
-
-        // Emptying the field disables the button again.
         field()->clear();
         QVERIFY(!primary()->isEnabled());
-        QVERIFY(!part<QWidget>(QStringLiteral("previewRow"))->isVisible());
     }
 
-    void colourWithoutText()
+    void chipMenu()
     {
-        // A picked colour that gives no colour text is saved and reported as the fallback.
-        open(QStringLiteral("uncategorized"));
-        QTest::keyClicks(field(), QStringLiteral("Odd"));
-        m_chooserAnswer = QColor();
-        QTest::mouseClick(part<ColorWell>(QStringLiteral("tagColorButton")), Qt::LeftButton);
-        QTest::mouseClick(primary(), Qt::LeftButton);
-        QCOMPARE(report(), (QStringList{QStringLiteral("Odd"), QStringLiteral("#808080")}));
-        QCOMPARE(m_tags->colorHexForTag(QStringLiteral("Odd")), QStringLiteral("#808080"));
-    }
-
-    void deleteTag()
-    {
-        seed({{QStringLiteral("Client"), QStringLiteral("#E05A00")},
-              {QStringLiteral("Robots"), QStringLiteral("#20A060")}});
-        open(QStringLiteral("Client"));
-        std::unique_ptr<QMenu> menu(m_sheet->createChipMenu(QStringLiteral("client")));
+        seed({{u"Client"_qs, u"#E05A00"_qs}, {u"Robots"_qs, u"#20A060"_qs}});
+        open(u"Client"_qs);
+        std::unique_ptr<QMenu> menu(m_sheet->createChipMenu(u"Robots"_qs));
         QStringList texts;
         for (QAction* action : menu->actions())
             texts << QString(action->text()).remove(u'&');
-        QCOMPARE(texts, (QStringList{QStringLiteral("Edit Color"), QStringLiteral("Delete Tag")}));
+        QCOMPARE(texts, (QStringList{u"Edit Color"_qs, u"Delete Tag"_qs}));
+        // "Edit Color" puts the tag in the field, nothing is reported.
+        menu->findChild<QAction*>(u"editColor"_qs)->trigger();
+        QCOMPARE(field()->text(), u"Robots"_qs);
+        QCOMPARE(hexOf(m_sheet->customColor()), u"#20A060"_qs);
+        QCOMPARE(heading(), u"Edit Tag Color"_qs);
 
-        menu->findChild<QAction*>(QStringLiteral("deleteTag"))->trigger();
-        // The chip goes at once; the field and the report are untouched.
-        QCOMPARE(chipNames(QStringLiteral("myTagChip")), QStringList{QStringLiteral("Robots")});
-        QCOMPARE(savedNames(), QStringList{QStringLiteral("Robots")});
-        QCOMPARE(field()->text(), QStringLiteral("Client"));
-        QCOMPARE(heading(), QStringLiteral("Create Custom Tag"));
-        QCOMPARE(m_saved->count(), 0);
-        QVERIFY(m_sheet->isVisible());
-
-        // Through the chip's own popup menu: the last tag goes with its section.
-        TagChip* robots = chip(QStringLiteral("myTagChip"), QStringLiteral("Robots"));
+        // "Delete Tag" from the chip's own popup menu: the chip goes at once, field untouched.
+        TagChip* robots = chip(u"myTagChip"_qs, u"Robots"_qs);
         QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(5, 5),
                                 robots->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(robots, &event);
         auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         QVERIFY(popup);
-        popup->findChild<QAction*>(QStringLiteral("deleteTag"))->trigger();
+        popup->findChild<QAction*>(u"deleteTag"_qs)->trigger();
         popup->close();
-        QVERIFY(chipNames(QStringLiteral("myTagChip")).isEmpty());
-        QVERIFY(!part<QWidget>(QStringLiteral("myTagsSection"))->isVisible());
-        QVERIFY(m_tags->savedTags().isEmpty());
+        QCOMPARE(chipNames(u"myTagChip"_qs), QStringList{u"Client"_qs});
+        QCOMPARE(field()->text(), u"Robots"_qs);
+        QCOMPARE(heading(), u"Create Custom Tag"_qs);
+        // The last tag goes with its section.
+        menu.reset(m_sheet->createChipMenu(u"client"_qs));
+        menu->findChild<QAction*>(u"deleteTag"_qs)->trigger();
+        QVERIFY(!part(u"myTagsSection"_qs)->isVisible());
         QTest::qWait(0);
 
         // Deletions stay even when the sheet is then cancelled.
-        QTest::mouseClick(part<QPushButton>(QStringLiteral("cancelButton")), Qt::LeftButton);
+        QTest::mouseClick(part<QPushButton>(u"cancelButton"_qs), Qt::LeftButton);
         QCOMPARE(m_saved->count(), 0);
         QCOMPARE(m_sheet->result(), int(QDialog::Rejected));
         QVERIFY(CustomTagManager(m_temp->preferences).savedTags().isEmpty());
     }
 
-    void editColor()
-    {
-        seed({{QStringLiteral("Client"), QStringLiteral("#E05A00")},
-              {QStringLiteral("Robots"), QStringLiteral("#20A060")}});
-        open(QStringLiteral("Swift"));
-        std::unique_ptr<QMenu> menu(m_sheet->createChipMenu(QStringLiteral("Robots")));
-        menu->findChild<QAction*>(QStringLiteral("editColor"))->trigger();
-        QCOMPARE(field()->text(), QStringLiteral("Robots"));
-        QVERIFY(m_sheet->isCustomMode());
-        QCOMPARE(hexOf(m_sheet->customColor()), QStringLiteral("#20A060"));
-        QCOMPARE(heading(), QStringLiteral("Edit Tag Color"));
-        QCOMPARE(primary()->text(), QStringLiteral("Update & Assign"));
-        QVERIFY(!chip(QStringLiteral("myTagChip"), QStringLiteral("Robots"))->isSelected());
-        QCOMPARE(m_saved->count(), 0);
-    }
-
     void forAProject()
     {
         RecentFolder project;
-        project.path = QStringLiteral("/home/a/Coding/Robots/arm");
-        project.customColorHex = QStringLiteral("#00FF00");
+        project.path = u"/home/a/Coding/Robots/arm"_qs;
+        project.customColorHex = u"#00FF00"_qs;
         QPointer<TagSelectionView> sheet = TagSelectionView::forProject(project, *m_tags, nullptr);
-        QCOMPARE(sheet->findChild<QLineEdit*>(QStringLiteral("customTagField"))->text(),
-                 QStringLiteral("Robots"));
-        QCOMPARE(hexOf(sheet->customColor()), QStringLiteral("#00FF00"));
+        QCOMPARE(sheet->findChild<QLineEdit*>(u"customTagField"_qs)->text(), u"Robots"_qs);
+        QCOMPARE(hexOf(sheet->customColor()), u"#00FF00"_qs);
         sheet->open();
         sheet->reject();
         QTRY_VERIFY(sheet.isNull());
@@ -460,13 +421,12 @@ private Q_SLOTS:
 
     void removeAndCancel()
     {
-        open(QStringLiteral("Swift"), QStringLiteral("#FF0000"));
-        QCOMPARE(removeButton()->text(), QStringLiteral("Remove Tag"));
-        QTest::mouseClick(removeButton(), Qt::LeftButton);
-        QCOMPARE(report(), (QStringList{QString(), QStringLiteral("none")}));
+        open(u"Swift"_qs, u"#FF0000"_qs);
+        QTest::mouseClick(part<QPushButton>(u"removeTagButton"_qs), Qt::LeftButton);
+        QCOMPARE(report(), (QStringList{QString(), u"none"_qs}));
         QCOMPARE(m_sheet->result(), int(QDialog::Accepted));
 
-        open(QStringLiteral("Swift"));
+        open(u"Swift"_qs);
         QTest::keyClick(field(), Qt::Key_Escape);
         QVERIFY(!m_sheet->isVisible());
         QCOMPARE(m_sheet->result(), int(QDialog::Rejected));
