@@ -182,7 +182,7 @@ private Q_SLOTS:
         QFETCH(quint64, flags);
         QFETCH(QString, expected);
         auto layout = FakeKeyboardLayout::us();
-        layout->setText(Key::d.rawValue, QStringLiteral("ab"));
+        layout->setText(Key::d.rawValue, u"ab"_qs);
         layout->setText(Key::f.rawValue, QString());
         layout->setText(Key::h.rawValue, u"e\u0301"_qs);
         KeyboardLayout::setCurrent(std::move(layout));
@@ -371,8 +371,8 @@ private Q_SLOTS:
     {
         // A layout that puts "x" on the K position: the key code stays, the name follows.
         auto layout = FakeKeyboardLayout::us();
-        layout->setText(Key::k.rawValue, QStringLiteral("x"));
-        layout->setText(Key::x.rawValue, QStringLiteral("k"));
+        layout->setText(Key::k.rawValue, u"x"_qs);
+        layout->setText(Key::x.rawValue, u"k"_qs);
         KeyboardLayout::setCurrent(std::move(layout));
         const Shortcut shortcut(Key::k, commandFlag);
         QCOMPARE(QtKeyMapping::shownText(shortcut), u"Ctrl+X"_qs);

@@ -13,8 +13,8 @@
 
 namespace {
 
-const QString serviceName = QStringLiteral("org.freedesktop.FileManager1");
-const QString objectPath = QStringLiteral("/org/freedesktop/FileManager1");
+const QString serviceName = u"org.freedesktop.FileManager1"_qs;
+const QString objectPath = u"/org/freedesktop/FileManager1"_qs;
 
 // Stands in for a file manager on the bus. With `answers` false it takes calls and never
 // replies, like a file manager that hangs.
@@ -67,19 +67,17 @@ class TestFileManager : public QObject {
 
     QDBusConnection connect()
     {
-        return QDBusConnection::connectToBus(m_address,
-                                             QStringLiteral("test-%1").arg(++m_connections));
+        return QDBusConnection::connectToBus(m_address, u"test-%1"_qs.arg(++m_connections));
     }
 
 private Q_SLOTS:
     void initTestCase()
     {
-        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+        const QString daemon = QStandardPaths::findExecutable(u"dbus-daemon"_qs);
         if (daemon.isEmpty())
             return;
         m_daemon = std::make_unique<QProcess>();
-        m_daemon->start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                 QStringLiteral("--print-address=1")});
+        m_daemon->start(daemon, {u"--session"_qs, u"--nofork"_qs, u"--print-address=1"_qs});
         QVERIFY(m_daemon->waitForStarted(5000));
         QElapsedTimer waited;
         waited.start();
@@ -101,13 +99,12 @@ private Q_SLOTS:
     {
         // The test runs with a session-bus address that leads nowhere, so the default
         // constructor's bus is not connected; the fallback must still be reached, at once.
-        if (!qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS")
-                 .contains(QStringLiteral("nonexistent")))
+        if (!qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS").contains(u"nonexistent"_qs))
             QSKIP("needs DBUS_SESSION_BUS_ADDRESS pointing nowhere (set by the test registration)");
         QVERIFY(!QDBusConnection::sessionBus().isConnected());
         Fallback fallback;
         DesktopFileManager manager(QDBusConnection::sessionBus(), fallback.opener(), 200);
-        manager.revealFolder(QStringLiteral("/tmp"));
+        manager.revealFolder(u"/tmp"_qs);
         QCOMPARE(fallback.opened.size(), 1);
     }
 

@@ -326,6 +326,7 @@ private Q_SLOTS:
     void sharedManagerUsesTheUsersStore()
     {
         CustomTagManager& shared = CustomTagManager::shared();
+        QCOMPARE(&shared, &CustomTagManager::shared());
         shared.saveTag(u"Robots"_qs, u"#0000FF"_qs);
         QCOMPARE(TagRules::projectColor(project(u"/a/Coding/robots/x"_qs)), QColor(0, 0, 255));
         QVERIFY(
