@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
@@ -75,6 +76,15 @@ public:
     {
         return std::all_of(relatives.cbegin(), relatives.cend(),
                            [this](const QString& relative) { return add(relative); });
+    }
+
+    // The full paths of `relatives`, as saved selections hold them.
+    QSet<QString> paths(const QStringList& relatives) const
+    {
+        QSet<QString> full;
+        for (const QString& relative : relatives)
+            full.insert(path(relative));
+        return full;
     }
 
     bool link(const QString& relative, const QString& target) const

@@ -71,22 +71,13 @@ private Q_SLOTS:
                  matches);
     }
 
-    void refusesWhatCannotMatch_data()
-    {
-        QTest::addColumn<QString>("pattern");
-        QTest::newRow("empty") << QString();
-        QTest::newRow("blank") << QStringLiteral("  ");
-        QTest::newRow("negation") << QStringLiteral("!*.c");
-        QTest::newRow("slash alone") << QStringLiteral("/");
-        QTest::newRow("unclosed class") << QStringLiteral("[ab.c");
-    }
-
     void refusesWhatCannotMatch()
     {
-        QFETCH(QString, pattern);
-        QString error;
-        QVERIFY(!PathPattern::parse(pattern, &error));
-        QVERIFY(!error.isEmpty());
+        for (const char* pattern : {"", "  ", "!*.c", "/", "[ab.c"}) {
+            QString error;
+            QVERIFY2(!PathPattern::parse(QString::fromUtf8(pattern), &error), pattern);
+            QVERIFY(!error.isEmpty());
+        }
     }
 };
 

@@ -1,10 +1,7 @@
-#include "FakeServices.h"
+#include "TestEngine.h"
 #include "TestTree.h"
 
-#include "engine/PlexorViewModel.h"
-#include "model/Preferences.h"
 #include "platform/Log.h"
-#include "platform/PosixFolderWalk.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -13,6 +10,8 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -24,10 +23,8 @@ public:
     {
         ::getrlimit(RLIMIT_NOFILE, &m_saved);
         int limit = 0;
-        for (int found = 0; found < free; ++limit) {
-            if (::fcntl(limit, F_GETFD) < 0)
-                ++found;
-        }
+        for (int found = 0; found < free; ++limit)
+            found += ::fcntl(limit, F_GETFD) < 0;
         rlimit lowered = m_saved;
         lowered.rlim_cur = static_cast<rlim_t>(limit);
         ::setrlimit(RLIMIT_NOFILE, &lowered);
@@ -40,104 +37,63 @@ private:
     rlimit m_saved{};
 };
 
+// Collects the log lines written during its lifetime.
+struct LogCapture {
+    QStringList lines;
+    Log::Sink previous = Log::setSink([this](const QString& line) { lines << line; });
+    ~LogCapture() { Log::setSink(previous); }
+};
+
+// Every node in pre-order, as `root`-relative paths ("dir/" for folders).
+QStringList preOrder(const FileItemList& nodes, const QString& root)
+{
+    QStringList out;
+    for (const auto& node : nodes) {
+        out << node->path().mid(root.size() + 1) + (node->isFolder() ? u"/"_s : QString());
+        out << preOrder(node->children(), root);
+    }
+    return out;
+}
+
 } // namespace
 
 class TestScan : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_configDir;
-    std::unique_ptr<Preferences> m_preferences;
-    FakeClipboard m_clipboard;
-
-    std::unique_ptr<PlexorViewModel> makeEngine()
-    {
-        return std::make_unique<PlexorViewModel>(*m_preferences, m_clipboard);
-    }
-
-    static QStringList relativePaths(const QSet<QString>& paths, const QString& root)
-    {
-        QStringList list;
-        for (const QString& path : paths)
-            list.append(path.startsWith(root + u'/') ? path.mid(root.size() + 1) : path);
-        list.sort();
-        return list;
-    }
-
 private Q_SLOTS:
-    void init()
-    {
-        m_configDir = std::make_unique<QTemporaryDir>();
-        m_preferences =
-            std::make_unique<Preferences>(m_configDir->filePath(QStringLiteral("prefs.json")));
-    }
-
-    void cleanup()
-    {
-        m_preferences.reset();
-        m_configDir.reset();
-    }
-
     void scanRules_data()
     {
         QTest::addColumn<QStringList>("entries");
         QTest::addColumn<QStringList>("switches");
         QTest::addColumn<bool>("showAll");
         QTest::addColumn<QString>("expected");
-
-        const QStringList readme{QStringLiteral("README.txt"), QStringLiteral("docs/")};
-        QTest::newRow("text files off, empty folder pruned")
-            << readme << QStringList() << false << QString();
-        QTest::newRow("text files on") << readme << QStringList{QStringLiteral("+.txt")} << false
-                                       << QStringLiteral("README.txt");
-        QTest::newRow("all files still prune empty folders")
-            << readme << QStringList() << true << QStringLiteral("README.txt");
-
-        QTest::newRow("ignored names at any depth, files and folders")
-            << QStringList{QStringLiteral("src/.git/config"),
-                           QStringLiteral("src/.git/hooks/pre-commit.py"),
-                           QStringLiteral("src/main.c"),
-                           QStringLiteral("node_modules"),
-                           QStringLiteral("lib/node_modules/pkg/index.js"),
-                           QStringLiteral("Pods/Thing/x.swift"),
-                           QStringLiteral(".build/debug/y.swift"),
-                           QStringLiteral(".vscode/settings.json"),
-                           QStringLiteral(".gitignore"),
-                           QStringLiteral("deep/.gitignore/inner.c"),
-                           QStringLiteral("pods/kept.swift")}
-            << QStringList() << true << QStringLiteral("pods/[kept.swift],src/[main.c]");
-
-        QTest::newRow("extension test is a case-sensitive suffix")
-            << QStringList{QStringLiteral("App.SWIFT"),   QStringLiteral("types.d.ts"),
-                           QStringLiteral("View.Swift"),  QStringLiteral("util.hpp"),
-                           QStringLiteral("engine.cpp"),  QStringLiteral("config.yml"),
-                           QStringLiteral("config.yaml"), QStringLiteral("sketch.ino"),
-                           QStringLiteral("notes.md"),    QStringLiteral("notes.txt"),
-                           QStringLiteral("tsconfig")}
-            << QStringList() << false
-            << QStringLiteral("config.yaml,engine.cpp,notes.md,sketch.ino,types.d.ts");
-
-        QTest::newRow("switched-off and added types")
-            << QStringList{QStringLiteral("a.md"), QStringLiteral("b.rs"), QStringLiteral("c.c")}
-            << QStringList{QStringLiteral("-.md"), QStringLiteral("+.rs")} << false
-            << QStringLiteral("b.rs,c.c");
-
-        QTest::newRow(".DS_Store endings, folder contents dropped")
-            << QStringList{QStringLiteral(".DS_Store"), QStringLiteral("notes.DS_Store"),
-                           QStringLiteral("Bundle.DS_Store/inner.c"),
-                           QStringLiteral("Bundle.DS_Store/deeper/more.c"),
-                           QStringLiteral("keep.c")}
-            << QStringList() << true << QStringLiteral("keep.c");
-
-        const QStringList hidden{QStringLiteral(".env"), QStringLiteral(".github/ci.yaml")};
-        QTest::newRow("hidden folder walked, hidden file by type")
-            << hidden << QStringList() << false << QStringLiteral(".github/[ci.yaml]");
-        QTest::newRow("hidden file with all files")
-            << hidden << QStringList() << true << QStringLiteral(".env,.github/[ci.yaml]");
-
-        QTest::newRow("folders holding only empty folders are pruned")
-            << QStringList{QStringLiteral("a/b/c/"), QStringLiteral("a/d/e.txt"),
-                           QStringLiteral("f/g/h.c"), QStringLiteral("f/i/")}
-            << QStringList() << false << QStringLiteral("f/[g/[h.c]]");
+        const auto row = [](const char* name, const char* entries, const char* switches,
+                            bool showAll, const char* expected) {
+            QTest::newRow(name) << pathList(entries) << pathList(switches) << showAll
+                                << QString::fromUtf8(expected);
+        };
+        row("text files off, empty folder pruned", "README.txt,docs/", "", false, "");
+        row("text files on", "README.txt,docs/", "+.txt", false, "README.txt");
+        row("all files still prune empty folders", "README.txt,docs/", "", true, "README.txt");
+        row("ignored names at any depth, files and folders",
+            "src/.git/config,src/.git/hooks/pre-commit.py,src/main.c,node_modules,"
+            "lib/node_modules/pkg/index.js,Pods/Thing/x.swift,.build/debug/y.swift,"
+            ".vscode/settings.json,.gitignore,deep/.gitignore/inner.c,pods/kept.swift",
+            "", true, "pods/[kept.swift],src/[main.c]");
+        row("extension test is a case-sensitive suffix",
+            "App.SWIFT,types.d.ts,View.Swift,util.hpp,engine.cpp,config.yml,config.yaml,"
+            "sketch.ino,notes.md,notes.txt,tsconfig",
+            "", false, "config.yaml,engine.cpp,notes.md,sketch.ino,types.d.ts");
+        row("switched-off and added types", "a.md,b.rs,c.c", "-.md,+.rs", false, "b.rs,c.c");
+        row(".DS_Store endings, folder contents dropped",
+            ".DS_Store,notes.DS_Store,Bundle.DS_Store/inner.c,Bundle.DS_Store/deeper/more.c,keep.c",
+            "", true, "keep.c");
+        row("hidden folder walked, hidden file by type", ".env,.github/ci.yaml", "", false,
+            ".github/[ci.yaml]");
+        row("hidden file with all files", ".env,.github/ci.yaml", "", true,
+            ".env,.github/[ci.yaml]");
+        row("folders holding only empty folders are pruned", "a/b/c/,a/d/e.txt,f/g/h.c,f/i/", "",
+            false, "f/[g/[h.c]]");
     }
 
     void scanRules()
@@ -146,10 +102,10 @@ private Q_SLOTS:
         QFETCH(QStringList, switches);
         QFETCH(bool, showAll);
         QFETCH(QString, expected);
-
         TestTree tree;
         QVERIFY(tree.addAll(entries));
-        auto engine = makeEngine();
+        TestEngine rig;
+        auto engine = rig.make();
         for (const QString& typeSwitch : switches)
             engine->setFileTypeEnabled(typeSwitch.mid(1), typeSwitch.startsWith(u'+'));
         engine->setShowAllFiles(showAll);
@@ -157,281 +113,151 @@ private Q_SLOTS:
         QCOMPARE(sortedShape(engine->files()), expected);
     }
 
-    void ignoredFoldersAreNotDescended()
+    // Ignored folders and links to folders are not descended into; a folder ending in .DS_Store
+    // is left out without cutting the walk, so its contents come by and drop for lack of it. A
+    // folder that cannot be read is skipped silently.
+    void walkSkipsIgnoredFoldersAndLinks()
     {
         TestTree tree;
-        QVERIFY(tree.addAll({QStringLiteral("src/.git/config"),
-                             QStringLiteral("src/.git/objects/ab/cdef"),
-                             QStringLiteral("node_modules/pkg/index.js"),
-                             QStringLiteral("node_modules/pkg/lib/util.js"),
-                             QStringLiteral("Odd.DS_Store/inside.c"), QStringLiteral("src/main.c"),
-                             QStringLiteral("src/.gitignore")}));
-        QStringList yielded;
-        QStringList skipped;
-        auto engine = makeEngine();
-        engine->setWalkFactory([&] { return std::make_unique<RecordingWalk>(&yielded, &skipped); });
-        engine->loadFiles(tree.root());
-
-        skipped.sort();
-        QCOMPARE(skipped, (QStringList{QStringLiteral("node_modules"), QStringLiteral("src/.git"),
-                                       QStringLiteral("src/.gitignore")}));
-        for (const QString& rel : std::as_const(yielded)) {
-            QVERIFY2(!rel.startsWith(QStringLiteral("src/.git/")), qPrintable(rel));
-            QVERIFY2(!rel.startsWith(QStringLiteral("node_modules/")), qPrintable(rel));
-        }
-        // A folder ending in .DS_Store is left out without cutting the walk: its contents still
-        // come by and are dropped for lack of their folder.
-        QVERIFY(yielded.contains(QStringLiteral("Odd.DS_Store/inside.c")));
-        QCOMPARE(sortedShape(engine->files()), QStringLiteral("src/[main.c]"));
-    }
-
-    void linksAreFollowedForTheTestButNotDescended()
-    {
-        TestTree tree;
-        QVERIFY(tree.addAll({QStringLiteral("real/a.c")}));
-        QVERIFY(tree.link(QStringLiteral("linked"), tree.path(QStringLiteral("real"))));
-        QVERIFY(tree.link(QStringLiteral("alias.c"), tree.path(QStringLiteral("real/a.c"))));
-        QVERIFY(tree.link(QStringLiteral("dangling.c"), tree.path(QStringLiteral("gone.c"))));
-        QStringList yielded;
-        QStringList skipped;
-        auto engine = makeEngine();
-        engine->setWalkFactory([&] { return std::make_unique<RecordingWalk>(&yielded, &skipped); });
-        engine->loadFiles(tree.root());
-
-        QVERIFY(yielded.contains(QStringLiteral("linked")));
-        QVERIFY(!yielded.contains(QStringLiteral("linked/a.c")));
-        // The link to a folder is a folder with nothing found under it, so it is pruned; a link
-        // to a file and a dangling link both count as files.
-        QCOMPARE(sortedShape(engine->files()), QStringLiteral("alias.c,dangling.c,real/[a.c]"));
-    }
-
-    void rootReachedThroughALink()
-    {
-        TestTree tree;
-        QVERIFY(tree.add(QStringLiteral("main.c")));
-        const QString linkedRoot = tree.root() + QStringLiteral("-link");
-        QVERIFY(QFile::link(tree.root(), linkedRoot));
-        auto engine = makeEngine();
-        engine->loadFiles(linkedRoot);
-        QCOMPARE(sortedShape(engine->files()), QStringLiteral("main.c"));
-        QCOMPARE(engine->files().front()->path(), linkedRoot + QStringLiteral("/main.c"));
-        QFile::remove(linkedRoot);
-    }
-
-    void unreadableFoldersAreSkippedSilently()
-    {
-        if (::geteuid() == 0)
-            QSKIP("Running as root: folder permissions do not stop root from reading.");
-        TestTree tree;
-        QVERIFY(tree.addAll({QStringLiteral("secret/hidden.c"), QStringLiteral("open/seen.c")}));
-        const QByteArray secret = QFile::encodeName(tree.path(QStringLiteral("secret")));
+        QVERIFY(tree.addAll(pathList("src/.git/objects/ab/cdef,node_modules/pkg/lib/util.js,"
+                                     "Odd.DS_Store/inside.c,src/main.c,src/.gitignore,real/a.c,"
+                                     "secret/hidden.c")));
+        const QByteArray secret = QFile::encodeName(tree.path(u"secret"_s));
         QCOMPARE(::chmod(secret.constData(), 0), 0);
-        auto engine = makeEngine();
+        QVERIFY(tree.link(u"linked"_s, tree.path(u"real"_s)));
+        QVERIFY(tree.link(u"alias.c"_s, tree.path(u"real/a.c"_s)));
+        QVERIFY(tree.link(u"dangling.c"_s, tree.path(u"gone.c"_s)));
+        QStringList yielded;
+        QStringList skipped;
+        TestEngine rig;
+        auto engine = rig.make();
+        engine->setWalkFactory([&] { return std::make_unique<RecordingWalk>(&yielded, &skipped); });
         engine->loadFiles(tree.root());
+        skipped.sort();
+        QCOMPARE(skipped, pathList("node_modules,src/.git,src/.gitignore"));
+        for (const QString& rel : std::as_const(yielded))
+            QVERIFY2(!rel.contains(u".git/"_s) && !rel.startsWith(u"node_modules/"_s) &&
+                         !rel.startsWith(u"linked/"_s),
+                     qPrintable(rel));
+        QVERIFY(yielded.contains(u"Odd.DS_Store/inside.c"_s));
         ::chmod(secret.constData(), 0755);
-        QCOMPARE(sortedShape(engine->files()), QStringLiteral("open/[seen.c]"));
+        // Folder permissions do not stop root from reading.
+        const QString readable = ::geteuid() == 0 ? u",secret/[hidden.c]"_s : QString();
+        QCOMPARE(sortedShape(engine->files()),
+                 u"alias.c,dangling.c,real/[a.c]"_s + readable + u",src/[main.c]"_s);
+
+        // A root reached through a link keeps the link's path.
+        const QString linkedRoot = tree.root() + u"-link"_s;
+        QVERIFY(QFile::link(tree.path(u"real"_s), linkedRoot));
+        engine->loadFiles(linkedRoot);
+        QCOMPARE(engine->files().front()->path(), linkedRoot + u"/a.c"_s);
+        QFile::remove(linkedRoot);
     }
 
     void entriesAreSortedFoldersFirstInNaturalOrder_data()
     {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QStringList>("entries");
-        QTest::addColumn<QString>("shape");
-        const QStringList project{QStringLiteral("main.py"),    QStringLiteral("src/x10.c"),
-                                  QStringLiteral("README.md"),  QStringLiteral("scripts/s.py"),
-                                  QStringLiteral("Tests/t.py"), QStringLiteral("src/x9.c"),
-                                  QStringLiteral("file10.c"),   QStringLiteral("file2.c"),
-                                  QStringLiteral("File1.c"),    QStringLiteral("b.c"),
-                                  QStringLiteral("A.c"),        QStringLiteral("a.c"),
-                                  QStringLiteral("src/x.c"),    QStringLiteral("src/lib/l.c")};
-        const QString projectShape =
-            QStringLiteral("scripts/[s.py],src/[lib/[l.c],x.c,x9.c,x10.c],Tests/[t.py],"
-                           "A.c,a.c,b.c,File1.c,file2.c,file10.c,main.py,README.md");
-        QTest::newRow("C locale: English rules") << QStringLiteral("C") << project << projectShape;
-        QTest::newRow("German") << QStringLiteral("de_DE") << project << projectShape;
-        const QStringList letters{QStringLiteral("z.c"), QStringLiteral("\u00e4.c"),
-                                  QStringLiteral("a.c")};
-        QTest::newRow("German a-umlaut beside a")
-            << QStringLiteral("de_DE") << letters << QStringLiteral("a.c,\u00e4.c,z.c");
-        QTest::newRow("Swedish a-umlaut after z")
-            << QStringLiteral("sv_SE") << letters << QStringLiteral("a.c,z.c,\u00e4.c");
+        QTest::addColumn<QString>("order");
+        const QStringList project = pathList("main.py,src/x10.c,README.md,scripts/s.py,Tests/t.py,"
+                                             "src/x9.c,file10.c,file2.c,File1.c,b.c,A.c,a.c,"
+                                             "src/x.c,src/lib/l.c");
+        const QString order = u"scripts/,scripts/s.py,src/,src/lib/,src/lib/l.c,src/x.c,src/x9.c,"
+                              u"src/x10.c,Tests/,Tests/t.py,A.c,a.c,b.c,File1.c,file2.c,file10.c,"
+                              u"main.py,README.md"_s;
+        QTest::newRow("C locale: English rules") << u"C"_s << project << order;
+        QTest::newRow("German") << u"de_DE"_s << project << order;
+        const QStringList letters{u"z.c"_s, u"\u00e4.c"_s, u"a.c"_s};
+        QTest::newRow("German a-umlaut beside a") << u"de_DE"_s << letters << u"a.c,\u00e4.c,z.c"_s;
+        QTest::newRow("Swedish a-umlaut after z") << u"sv_SE"_s << letters << u"a.c,z.c,\u00e4.c"_s;
     }
 
     void entriesAreSortedFoldersFirstInNaturalOrder()
     {
         QFETCH(QString, locale);
         QFETCH(QStringList, entries);
-        QFETCH(QString, shape);
+        QFETCH(QString, order);
         TestTree tree;
         QVERIFY(tree.addAll(entries));
         const QLocale previous;
         QLocale::setDefault(QLocale(locale));
-        auto engine = makeEngine();
+        TestEngine rig;
+        auto engine = rig.make();
         engine->loadFiles(tree.root());
         QLocale::setDefault(previous);
-        std::function<QString(const FileItemList&)> orderedShape = [&](const FileItemList& nodes) {
-            QStringList parts;
-            for (const auto& node : nodes) {
-                parts.append(node->name());
-                if (node->isFolder())
-                    parts.last() += QStringLiteral("/[") + orderedShape(node->children()) + u']';
-            }
-            return parts.join(u',');
-        };
-        QCOMPARE(orderedShape(engine->files()), shape);
-    }
-
-    void nodesKnowTheirPlace()
-    {
-        TestTree tree;
-        QVERIFY(tree.addAll({QStringLiteral("a/empty/"), QStringLiteral("a/b.c"),
-                             QStringLiteral("a/c/d.h"), QStringLiteral("e.c")}));
-        auto engine = makeEngine();
-        engine->loadFiles(tree.root() + QStringLiteral("//"));
-        std::function<void(const FileItemList&, FileItem*)> check = [&](const FileItemList& nodes,
-                                                                        FileItem* parent) {
-            for (int row = 0; row < static_cast<int>(nodes.size()); ++row) {
-                const FileItem& node = *nodes[static_cast<size_t>(row)];
-                QCOMPARE(node.parent(), parent);
-                QCOMPARE(node.row(), row);
-                QCOMPARE(node.hasChildList(), node.isFolder());
-                QVERIFY(!node.path().contains(QStringLiteral("//")));
-                QCOMPARE(node.path(), (parent ? parent->path() : tree.root()) + u'/' + node.name());
-                QVERIFY(!node.isExpanded());
-                check(node.children(), const_cast<FileItem*>(&node));
-            }
-        };
-        check(engine->files(), nullptr);
-        QCOMPARE(sortedShape(engine->files()), QStringLiteral("a/[b.c,c/[d.h]],e.c"));
+        QCOMPARE(preOrder(engine->files(), tree.root()).join(u','), order);
     }
 
     void savedSelectionAndExpansionComeBack()
     {
         TestTree tree;
-        QVERIFY(tree.addAll({QStringLiteral("a.swift"), QStringLiteral("src/b.c"),
-                             QStringLiteral("src/inner/c.h")}));
+        QVERIFY(tree.addAll(pathList("a.swift,src/b.c,src/inner/c.h")));
         const QString root = tree.root();
-        const QSet<QString> selected{tree.path(QStringLiteral("a.swift")),
-                                     tree.path(QStringLiteral("gone.swift")),
-                                     tree.path(QStringLiteral("src"))};
-        const QSet<QString> expanded{tree.path(QStringLiteral("src/inner")),
-                                     tree.path(QStringLiteral("src/inner/c.h")),
-                                     tree.path(QStringLiteral("nope"))};
-        auto engine = makeEngine();
-        engine->loadFiles(root, selected, expanded);
-
-        const FileItem* a = findNode(engine->files(), root, QStringLiteral("a.swift"));
-        const FileItem* src = findNode(engine->files(), root, QStringLiteral("src"));
-        QVERIFY(a && src);
+        const QSet<QString> selected = tree.paths(pathList("a.swift,gone.swift,src"));
+        TestEngine rig;
+        auto engine = rig.make();
+        // A root given with trailing slashes still makes the paths the saved sets hold.
+        engine->loadFiles(root + u"//"_s, selected,
+                          tree.paths(pathList("src/inner,src/inner/c.h,nope")));
+        const FileItem* a = findNode(engine->files(), root, u"a.swift"_s);
+        const FileItem* src = findNode(engine->files(), root, u"src"_s);
         QCOMPARE(engine->selectedFiles(), (QSet<QUuid>{a->id(), src->id()}));
         QVERIFY(!src->isExpanded());
-        QVERIFY(findNode(engine->files(), root, QStringLiteral("src/inner"))->isExpanded());
-        QVERIFY(findNode(engine->files(), root, QStringLiteral("src/inner/c.h"))->isExpanded());
+        QVERIFY(findNode(engine->files(), root, u"src/inner"_s)->isExpanded());
 
         // Saving keeps only paths of the current tree, folders included; expanded folders are
         // found inside collapsed ones.
-        QStringList savedSelected;
-        QStringList savedExpanded;
+        QSet<QString> savedSelected, savedExpanded;
         engine->saveState([&](const QSet<QString>& s, const QSet<QString>& e) {
-            savedSelected = relativePaths(s, root);
-            savedExpanded = relativePaths(e, root);
+            savedSelected = s;
+            savedExpanded = e;
         });
-        QCOMPARE(savedSelected, (QStringList{QStringLiteral("a.swift"), QStringLiteral("src")}));
-        QCOMPARE(savedExpanded,
-                 (QStringList{QStringLiteral("src/inner"), QStringLiteral("src/inner/c.h")}));
+        QCOMPARE(savedSelected, tree.paths(pathList("a.swift,src")));
+        QCOMPARE(savedExpanded, tree.paths(pathList("src/inner,src/inner/c.h")));
 
-        // Empty saved sets and none both give an empty selection.
+        // Every scan makes new nodes; no saved sets, or empty ones, give an empty selection.
+        const QUuid before = a->id();
         engine->loadFiles(root, QSet<QString>(), QSet<QString>());
         QVERIFY(engine->selectedFiles().isEmpty());
         engine->loadFiles(root, selected);
-        QCOMPARE(engine->selectedFiles().size(), 2);
         engine->loadFiles(root);
         QVERIFY(engine->selectedFiles().isEmpty());
+        QVERIFY(findNode(engine->files(), root, u"a.swift"_s)->id() != before);
     }
 
-    void everyScanMakesNewNodes()
+    void refusedOrVanishedFolders()
     {
         TestTree tree;
-        QVERIFY(tree.addAll({QStringLiteral("a.c"), QStringLiteral("b/c.c")}));
-        auto engine = makeEngine();
-        QSignalSpy aboutToChange(engine.get(), &PlexorViewModel::filesAboutToChange);
-        QSignalSpy changed(engine.get(), &PlexorViewModel::filesChanged);
-        QStringList order;
-        connect(engine.get(), &PlexorViewModel::filesAboutToChange, this,
-                [&] { order.append(QStringLiteral("about")); });
-        connect(engine.get(), &PlexorViewModel::filesChanged, this,
-                [&] { order.append(QStringLiteral("changed")); });
-
-        engine->loadFiles(tree.root());
-        const FileItem* first = findNode(engine->files(), tree.root(), QStringLiteral("a.c"));
-        QVERIFY(first);
-        const QUuid firstId = first->id();
-        QCOMPARE(firstId.version(), QUuid::Random);
-        QCOMPARE(firstId.variant(), QUuid::DCE);
-        engine->loadFiles(tree.root());
-        const FileItem* second = findNode(engine->files(), tree.root(), QStringLiteral("a.c"));
-        QCOMPARE(second->path(), tree.path(QStringLiteral("a.c")));
-        QVERIFY(second->id() != firstId);
-        QCOMPARE(order, (QStringList{QStringLiteral("about"), QStringLiteral("changed"),
-                                     QStringLiteral("about"), QStringLiteral("changed")}));
-
-        // Ids are unique within one tree as well.
-        QSet<QUuid> ids;
-        std::function<void(const FileItemList&)> collect = [&](const FileItemList& nodes) {
-            for (const auto& node : nodes) {
-                ids.insert(node->id());
-                collect(node->children());
-            }
-        };
-        collect(engine->files());
-        QCOMPARE(ids.size(), 3);
-    }
-
-    void refusedAccessChangesNothing()
-    {
-        TestTree tree;
-        QVERIFY(tree.addAll({QStringLiteral("a.c"), QStringLiteral("b.c")}));
+        QVERIFY(tree.addAll(pathList("a.c,b.c")));
         ScopedBookmarkService bookmarks;
-        auto engine = makeEngine();
-        engine->loadFiles(tree.root(), QSet<QString>{tree.path(QStringLiteral("a.c"))});
+        TestEngine rig;
+        auto engine = rig.make();
+        engine->loadFiles(tree.root(), tree.paths({u"a.c"_s}));
         QCOMPARE(bookmarks.service.begun, 1);
         QCOMPARE(bookmarks.service.ended, 1);
         const FileItem* before = engine->files().front().get();
         const QSet<QUuid> selection = engine->selectedFiles();
         QCOMPARE(selection.size(), 1);
 
+        // Refused access, or no folder at all: nothing changes.
         bookmarks.service.refuse = true;
         QSignalSpy changed(engine.get(), &PlexorViewModel::filesChanged);
-        QVERIFY(tree.add(QStringLiteral("new.c")));
+        QVERIFY(tree.add(u"new.c"_s));
         engine->loadFiles(tree.root());
+        bookmarks.service.refuse = false;
+        engine->loadFiles(std::nullopt);
         QCOMPARE(changed.count(), 0);
         QCOMPARE(engine->files().front().get(), before);
         QCOMPARE(engine->selectedFiles(), selection);
         QCOMPARE(bookmarks.service.ended, 1);
 
-        // No folder at all: nothing happens and no access is asked for.
-        bookmarks.service.refuse = false;
-        engine->loadFiles(std::nullopt);
-        QCOMPARE(bookmarks.service.begun, 1);
-        QCOMPARE(changed.count(), 0);
-    }
-
-    void vanishedFolderEmptiesTreeButKeepsSelection()
-    {
-        TestTree tree;
-        QVERIFY(tree.add(QStringLiteral("a.c")));
-        auto engine = makeEngine();
-        engine->loadFiles(tree.root(), QSet<QString>{tree.path(QStringLiteral("a.c"))});
-        QCOMPARE(engine->selectedFiles().size(), 1);
-        QSignalSpy changed(engine.get(), &PlexorViewModel::filesChanged);
-        engine->loadFiles(tree.root() + QStringLiteral("/missing"));
-        QCOMPARE(changed.count(), 1);
-        QVERIFY(engine->files().empty());
-        QCOMPARE(engine->selectedFiles().size(), 1);
-        engine->loadFiles(tree.path(QStringLiteral("a.c")));
-        QVERIFY(engine->files().empty());
-        engine->loadFiles(QString());
-        QVERIFY(engine->files().empty());
+        // A folder that is gone, or a file: an empty tree, the selection kept.
+        for (const QString& path : {tree.path(u"missing"_s), tree.path(u"a.c"_s), QString()}) {
+            engine->loadFiles(path);
+            QVERIFY(engine->files().empty());
+        }
+        QCOMPARE(changed.count(), 3);
+        QCOMPARE(engine->selectedFiles(), selection);
     }
 
     void namesThatAreNotUtf8AreLeftOutAndLogged()
@@ -445,29 +271,28 @@ private Q_SLOTS:
         QVERIFY(tree.addRaw("d\xE9/inner\xFF/"));
         QVERIFY(tree.addRaw("over\xC0\xAF.c"));
         QVERIFY(tree.addRaw("off\xE9.txt"));
-        QVERIFY(tree.add(QStringLiteral("src/caf\u00e9.c")));
-        QStringList log;
-        const Log::Sink previous = Log::setSink([&log](const QString& line) { log << line; });
-        auto engine = makeEngine();
-        const QString kept = tree.path(QStringLiteral("k\uFFFD.c"));
-        engine->loadFiles(tree.root(), QSet<QString>{kept});
+        QVERIFY(tree.add(u"src/caf\u00e9.c"_s));
+        LogCapture log;
+        TestEngine rig;
+        auto engine = rig.make();
+        engine->loadFiles(tree.root(), tree.paths({u"k\uFFFD.c"_s}));
         engine->generateContent(tree.root());
-        Log::setSink(previous);
 
-        QCOMPARE(sortedShape(engine->files()), QStringLiteral("k\uFFFD.c,src/[caf\u00e9.c]"));
+        QCOMPARE(sortedShape(engine->files()), u"k\uFFFD.c,src/[caf\u00e9.c]"_s);
         // One line per entry left out (a folder's contents are not walked), none for a file the
         // type switches leave out anyway.
-        log.sort();
-        const QString end = QStringLiteral(": its name is not valid UTF-8.");
-        const QString start = QStringLiteral("Left out ") + tree.root();
-        QCOMPARE(log, (QStringList{start + QStringLiteral("/d\\xE9") + end,
-                                   start + QStringLiteral("/k\\xE9.c") + end,
-                                   start + QStringLiteral("/over\\xC0\\xAF.c") + end}));
+        log.lines.sort();
+        const QString start = u"Left out "_s + tree.root();
+        const QString end = u": its name is not valid UTF-8."_s;
+        QCOMPARE(log.lines, (QStringList{start + u"/d\\xE9"_s + end, start + u"/k\\xE9.c"_s + end,
+                                         start + u"/over\\xC0\\xAF.c"_s + end}));
         const QString text = engine->generatedContent();
-        QCOMPARE(text.count(QStringLiteral("\n\nA\n\n")), 1);
-        QVERIFY(!text.contains(QStringLiteral("\n\nB\n\n")));
+        QCOMPARE(text.count(u"\n\nA\n\n"_s), 1);
+        QVERIFY(!text.contains(u"\n\nB\n\n"_s));
     }
 
+    // Every level holds a file and the next level; every tenth also holds, on both sides of
+    // the next level in any directory order, a folder only reached after the walk comes back up.
     void deepTreesAreWalkedWhateverTheDescriptors_data()
     {
         QTest::addColumn<int>("freeDescriptors");
@@ -478,99 +303,47 @@ private Q_SLOTS:
     void deepTreesAreWalkedWhateverTheDescriptors()
     {
         QFETCH(int, freeDescriptors);
-        // Every level holds a file and the next level; every tenth also holds, on both sides
-        // of the next level in any directory order, a folder that is only reached after the
-        // walk comes back up.
         TestTree tree;
         QStringList expected;
         QString level;
-        for (int depth = 0; depth < 80; ++depth) {
-            QStringList entries{QStringLiteral("f%1.c").arg(depth)};
+        for (int depth = 0; depth <= 80; ++depth) {
+            QStringList entries{depth == 80 ? u"deep.c"_s : u"f%1.c"_s.arg(depth)};
             if (depth % 10 == 0)
-                entries << QStringLiteral("a%1/s.c").arg(depth)
-                        << QStringLiteral("z%1/s.c").arg(depth);
+                entries << u"a%1/s.c"_s.arg(depth) << u"z%1/s.c"_s.arg(depth);
             for (const QString& relative : std::as_const(entries)) {
                 QVERIFY(tree.add(level + relative));
                 expected << level + relative;
             }
-            level += QStringLiteral("l%1/").arg(depth);
+            level += u"l%1/"_s.arg(depth);
         }
-        QVERIFY(tree.add(level + QStringLiteral("deep.c")));
-        expected << level + QStringLiteral("deep.c");
-        expected.sort();
-
-        auto engine = makeEngine();
-        QStringList log;
-        const Log::Sink previous = Log::setSink([&log](const QString& line) { log << line; });
+        TestEngine rig;
+        auto engine = rig.make();
+        LogCapture log;
         {
             std::optional<DescriptorLimit> limit;
             if (freeDescriptors > 0)
                 limit.emplace(freeDescriptors);
             engine->loadFiles(tree.root());
         }
-        Log::setSink(previous);
-
-        QStringList files;
-        std::function<void(const FileItemList&)> collect = [&](const FileItemList& nodes) {
-            for (const auto& node : nodes) {
-                if (!node->isFolder())
-                    files << node->path().mid(tree.root().size() + 1);
-                collect(node->children());
-            }
-        };
-        collect(engine->files());
+        QStringList files = preOrder(engine->files(), tree.root());
+        files.removeIf([](const QString& path) { return path.endsWith(u'/'); });
         files.sort();
+        expected.sort();
         QCOMPARE(files, expected);
-        QCOMPARE(log, QStringList());
-    }
+        QCOMPARE(log.lines, QStringList());
 
-    void walkWithoutDescriptorsToSpareSaysSo()
-    {
-        TestTree tree;
-        QVERIFY(tree.addAll({QStringLiteral("top.c"), QStringLiteral("sub/inner.c")}));
-        QStringList log;
-        const Log::Sink previous = Log::setSink([&log](const QString& line) { log << line; });
-        auto engine = makeEngine();
+        // Without a descriptor to spare, a subfolder is left out and the log says so.
+        TestTree flat;
+        QVERIFY(flat.addAll(pathList("top.c,sub/inner.c")));
+        log.lines.clear();
         {
             const DescriptorLimit limit(1);
-            engine->loadFiles(tree.root());
+            engine->loadFiles(flat.root());
         }
-        Log::setSink(previous);
-        QCOMPARE(sortedShape(engine->files()), QStringLiteral("top.c"));
-        QCOMPARE(log, QStringList{QStringLiteral("Could not open folder ") + tree.root() +
-                                  QStringLiteral("/sub: too many open files; its contents are "
-                                                 "left out.")});
-    }
-
-    void walkYieldsPreOrderWithConsistentPaths()
-    {
-        TestTree tree;
-        QVERIFY(tree.addAll({QStringLiteral("a/b/c/d.txt"), QStringLiteral("a/e.txt"),
-                             QStringLiteral(".hidden/f"), QStringLiteral("g"),
-                             QStringLiteral("caf\u00e9/\u00fc.c")}));
-        PosixFolderWalk walk;
-        QVERIFY(!walk.start(tree.path(QStringLiteral("g"))));
-        QVERIFY(!walk.start(tree.path(QStringLiteral("missing"))));
-        QVERIFY(walk.start(tree.root()));
-        QStringList seen;
-        while (walk.next()) {
-            const QString rel = QString::fromUtf8(walk.relativePath());
-            const QString name = QString::fromUtf8(walk.name());
-            QVERIFY(rel.endsWith(name));
-            QCOMPARE(walk.depth(), static_cast<int>(rel.count(u'/')));
-            const qsizetype slash = rel.lastIndexOf(u'/');
-            if (slash > 0)
-                QVERIFY2(seen.contains(rel.left(slash)), qPrintable(rel));
-            QCOMPARE(walk.isFolder(), QFileInfo(tree.path(rel)).isDir());
-            if (rel == u"a/b")
-                walk.skipDescendants();
-            seen.append(rel);
-        }
-        seen.sort();
-        QCOMPARE(seen, (QStringList{QStringLiteral(".hidden"), QStringLiteral(".hidden/f"),
-                                    QStringLiteral("a"), QStringLiteral("a/b"),
-                                    QStringLiteral("a/e.txt"), QStringLiteral("caf\u00e9"),
-                                    QStringLiteral("caf\u00e9/\u00fc.c"), QStringLiteral("g")}));
+        QCOMPARE(sortedShape(engine->files()), u"top.c"_s);
+        QCOMPARE(log.lines,
+                 QStringList{u"Could not open folder "_s + flat.root() +
+                             u"/sub: too many open files; its contents are left out."_s});
     }
 };
 

@@ -23,7 +23,8 @@ private Q_SLOTS:
         TestTree tree;
         QVERIFY(tree.add(QStringLiteral("a.md"), "Here are the files of my project."));
         QVERIFY(tree.add(QStringLiteral("b.txt"), "caf\xe9"));
-        const QStringList paths{tree.path(QStringLiteral("a.md")), tree.path(QStringLiteral("b.txt")),
+        const QStringList paths{tree.path(QStringLiteral("a.md")),
+                                tree.path(QStringLiteral("b.txt")),
                                 tree.path(QStringLiteral("missing"))};
         TokenCounter counter;
         QVERIFY(countAndWait(counter, paths));

@@ -54,33 +54,27 @@ private Q_SLOTS:
     void ratio()
     {
         QCOMPARE(ColorContrast::ratio(Qt::black, Qt::white), 21.0);
-        QCOMPARE(ColorContrast::ratio(Qt::white, Qt::black), 21.0);
         QCOMPARE(ColorContrast::ratio(QColor(0x77, 0x77, 0x77), QColor(0x77, 0x77, 0x77)), 1.0);
-        // The suggested "JavaScript" chip as it was: yellow on its own tint over white.
-        const QColor yellow = NamedColors::color(NamedColor::yellow);
-        const QColor tint =
-            ColorContrast::composite(NamedColors::color(NamedColor::yellow, 0.15), Qt::white);
-        QVERIFY(ColorContrast::ratio(yellow, tint) < 1.5);
         QCOMPARE(ColorContrast::composite(QColor(0, 0, 0, 0), Qt::white), QColor(Qt::white));
     }
 
     void everyTextReadsOnItsBackground_data()
     {
         QTest::addColumn<QColor>("underlay");
-        const QColor lightAccent(0x30, 0x8c, 0xc6);
-        const QColor darkAccent(0x0a, 0x84, 0xff);
-        QTest::newRow("light window") << QColor(0xef, 0xef, 0xef);
+        const QColor lightWindow(0xef, 0xef, 0xef), lightAccent(0x30, 0x8c, 0xc6);
+        const QColor darkWindow(0x2b, 0x2b, 0x2e), darkAccent(0x0a, 0x84, 0xff);
+        const auto selected = [](QColor accent, const QColor& window) {
+            accent.setAlpha(51);
+            return ColorContrast::composite(accent, window);
+        };
+        QTest::newRow("light window") << lightWindow;
         QTest::newRow("light text background") << QColor(Qt::white);
-        QTest::newRow("light selected row") << ColorContrast::composite(
-            QColor(lightAccent.red(), lightAccent.green(), lightAccent.blue(), 51),
-            QColor(0xef, 0xef, 0xef));
+        QTest::newRow("light selected row") << selected(lightAccent, lightWindow);
         QTest::newRow("light accent") << lightAccent;
-        QTest::newRow("dark window") << QColor(0x2b, 0x2b, 0x2e);
+        QTest::newRow("dark window") << darkWindow;
         QTest::newRow("dark text background") << QColor(0x1e, 0x1e, 0x20);
         QTest::newRow("gtk dark window") << QColor(0x35, 0x35, 0x35);
-        QTest::newRow("dark selected row") << ColorContrast::composite(
-            QColor(darkAccent.red(), darkAccent.green(), darkAccent.blue(), 51),
-            QColor(0x2b, 0x2b, 0x2e));
+        QTest::newRow("dark selected row") << selected(darkAccent, darkWindow);
         QTest::newRow("dark accent") << darkAccent;
         QTest::newRow("middle grey") << QColor(0x77, 0x77, 0x77);
     }

@@ -1,8 +1,6 @@
-#include "engine/FakeServices.h"
+#include "engine/TestEngine.h"
 #include "engine/TestTree.h"
 
-#include "engine/PlexorViewModel.h"
-#include "model/Preferences.h"
 #include "ui/FileTreeModel.h"
 #include "ui/FileTreeRow.h"
 
@@ -35,35 +33,37 @@ QModelIndex findIndex(const QAbstractItemModel& model, const QString& path,
 
 } // namespace
 
+using namespace Qt::StringLiterals;
+
 class TestFileTree : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_configDir;
-    std::unique_ptr<Preferences> m_preferences;
-    FakeClipboard m_clipboard;
-    std::unique_ptr<TestTree> m_tree;
+    TestTree m_tree;
+    std::unique_ptr<TestEngine> m_rig;
     std::unique_ptr<PlexorViewModel> m_engine;
 
+    QModelIndex find(const QAbstractItemModel& model, const char* relative) const
+    {
+        return findIndex(model, m_tree.path(QString::fromUtf8(relative)));
+    }
+
 private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_tree.addAll(pathList("README.md,src/main.c,src/util/strings.h,"
+                                       "src/util/strings.c,docs/a.md,notes.txt")));
+    }
+
     void init()
     {
-        m_configDir = std::make_unique<QTemporaryDir>();
-        m_preferences =
-            std::make_unique<Preferences>(m_configDir->filePath(QStringLiteral("prefs.json")));
-        m_tree = std::make_unique<TestTree>();
-        QVERIFY(m_tree->addAll({QStringLiteral("README.md"), QStringLiteral("src/main.c"),
-                                QStringLiteral("src/util/strings.h"),
-                                QStringLiteral("src/util/strings.c"), QStringLiteral("docs/a.md"),
-                                QStringLiteral("notes.txt")}));
-        m_engine = std::make_unique<PlexorViewModel>(*m_preferences, m_clipboard);
+        m_rig = std::make_unique<TestEngine>();
+        m_engine = m_rig->make();
     }
 
     void cleanup()
     {
         m_engine.reset();
-        m_tree.reset();
-        m_preferences.reset();
-        m_configDir.reset();
+        m_rig.reset();
     }
 
     void modelFollowsScansExpansionAndRescans()
@@ -75,24 +75,24 @@ private Q_SLOTS:
         QVERIFY(!model.hasChildren());
 
         QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
-        m_engine->loadFiles(m_tree->root(), PathSet{m_tree->path(QStringLiteral("src/main.c"))},
-                            PathSet{m_tree->path(QStringLiteral("src"))});
+        m_engine->loadFiles(m_tree.root(), m_tree.paths({u"src/main.c"_s}),
+                            m_tree.paths({u"src"_s}));
         QCOMPARE(resets.size(), 1);
         // README.md, docs, src at the top (notes.txt is switched off).
         QCOMPARE(model.rowCount(), 3);
 
-        const QModelIndex src = findIndex(model, m_tree->path(QStringLiteral("src")));
+        const QModelIndex src = find(model, "src");
         QVERIFY(src.isValid());
         QVERIFY(model.hasChildren(src));
         QCOMPARE(model.rowCount(src), 2);
         QCOMPARE(src.data(FileTreeModel::ExpandedRole).toBool(), true);
         QCOMPARE(src.data(FileTreeModel::IsFolderRole).toBool(), true);
-        const QModelIndex util = findIndex(model, m_tree->path(QStringLiteral("src/util")));
+        const QModelIndex util = find(model, "src/util");
         QCOMPARE(util.parent(), src);
-        QCOMPARE(util.data(Qt::DisplayRole).toString(), QStringLiteral("util"));
-        QCOMPARE(util.data(Qt::AccessibleTextRole).toString(), QStringLiteral("util"));
+        QCOMPARE(util.data(Qt::DisplayRole).toString(), u"util"_s);
+        QCOMPARE(util.data(Qt::AccessibleTextRole).toString(), u"util"_s);
 
-        const QModelIndex mainC = findIndex(model, m_tree->path(QStringLiteral("src/main.c")));
+        const QModelIndex mainC = find(model, "src/main.c");
         QVERIFY(!model.hasChildren(mainC));
         QVERIFY(model.flags(mainC).testFlag(Qt::ItemNeverHasChildren));
         QCOMPARE(mainC.data(FileTreeModel::SelectedRole).toBool(), true);
@@ -109,26 +109,19 @@ private Q_SLOTS:
         QCOMPARE(util.data(FileTreeModel::ExpandedRole).toBool(), true);
 
         // A rescan without saved sets: a new tree, nothing selected or open.
-        m_engine->loadFiles(m_tree->root());
+        m_engine->loadFiles(m_tree.root());
         QCOMPARE(resets.size(), 2);
-        const QModelIndex srcAgain = findIndex(model, m_tree->path(QStringLiteral("src")));
+        const QModelIndex srcAgain = find(model, "src");
         QCOMPARE(srcAgain.data(FileTreeModel::ExpandedRole).toBool(), false);
-        const QModelIndex mainAgain = findIndex(model, m_tree->path(QStringLiteral("src/main.c")));
+        const QModelIndex mainAgain = find(model, "src/main.c");
         QCOMPARE(mainAgain.data(FileTreeModel::SelectedRole).toBool(), false);
-    }
 
-    void indexesOutsideTheTreeAreInvalid()
-    {
-        FileTreeModel model(*m_engine);
-        m_engine->loadFiles(m_tree->root());
-        QVERIFY(!model.index(3, 0).isValid());
-        QVERIFY(!model.index(-1, 0).isValid());
-        QVERIFY(!model.index(0, 1).isValid());
-        const QModelIndex src = findIndex(model, m_tree->path(QStringLiteral("src")));
-        QVERIFY(!model.index(2, 0, src).isValid());
-        QCOMPARE(model.rowCount(src.siblingAtColumn(0)), 2);
-        QVERIFY(!model.parent(QModelIndex()).isValid());
-        QVERIFY(model.node(QModelIndex()) == nullptr);
+        // Filtered, only the folders holding found files are rows, each in its place.
+        model.setFilterQuery(u"strings"_s);
+        QCOMPARE(model.rowCount(), 1);
+        QCOMPARE(model.rowCount(find(model, "src")), 1);
+        QCOMPARE(model.rowCount(find(model, "src/util")), 2);
+        QCOMPARE(find(model, "src/util/strings.c").parent(), find(model, "src/util"));
     }
 
     void selectionChangesAreAnnouncedPerRow()
@@ -136,10 +129,9 @@ private Q_SLOTS:
         FileTreeModel model(*m_engine);
         QAbstractItemModelTester tester(&model,
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
-        m_engine->loadFiles(m_tree->root());
-        const QModelIndex strings =
-            findIndex(model, m_tree->path(QStringLiteral("src/util/strings.h")));
-        const QModelIndex docs = findIndex(model, m_tree->path(QStringLiteral("docs")));
+        m_engine->loadFiles(m_tree.root());
+        const QModelIndex strings = find(model, "src/util/strings.h");
+        const QModelIndex docs = find(model, "docs");
 
         QSignalSpy changes(&model, &QAbstractItemModel::dataChanged);
         QVERIFY(model.setData(strings, true, FileTreeModel::SelectedRole));
@@ -168,7 +160,7 @@ private Q_SLOTS:
 
     void clickingRowsTogglesOnlyThatNode()
     {
-        m_engine->loadFiles(m_tree->root());
+        m_engine->loadFiles(m_tree.root());
         QTreeView view;
         view.setItemDelegate(new FileTreeRow(&view));
         view.setSelectionMode(QAbstractItemView::NoSelection);
@@ -179,9 +171,9 @@ private Q_SLOTS:
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
 
-        const QModelIndex src = findIndex(model, m_tree->path(QStringLiteral("src")));
+        const QModelIndex src = find(model, "src");
         view.expand(src);
-        const QModelIndex mainC = findIndex(model, m_tree->path(QStringLiteral("src/main.c")));
+        const QModelIndex mainC = find(model, "src/main.c");
 
         // A folder row selects the folder alone.
         QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(src).center());
@@ -204,67 +196,37 @@ private Q_SLOTS:
         QCOMPARE(m_engine->selectedFiles(), (QSet<QUuid>{model.node(mainC)->id()}));
     }
 
-    void rowsShowTheirSelection()
+    // A selected row is filled with the highlight colour; with the focus ring, nothing is drawn
+    // past the row's rectangle: the view repaints only that when the current row moves.
+    void rowsShowTheirSelectionInsideTheirRectangle()
     {
-        m_engine->loadFiles(m_tree->root());
+        m_engine->loadFiles(m_tree.root());
         FileTreeModel model(*m_engine);
-        FileTreeRow row;
-        QStyleOptionViewItem option;
-        option.rect = QRect(0, 0, 200, row.sizeHint(option, model.index(0, 0)).height());
-        option.font = QApplication::font();
-        option.fontMetrics = QFontMetrics(option.font);
         const QModelIndex first = model.index(0, 0);
-
-        const auto render = [&] {
-            QImage image(option.rect.size(), QImage::Format_ARGB32_Premultiplied);
-            image.fill(Qt::transparent);
-            QPainter painter(&image);
-            row.paint(&painter, option, first);
-            return image;
-        };
-        // The middle of the row's right half holds no text: only the background is there.
-        const QPoint background(option.rect.width() - 10, option.rect.height() / 2);
-        QCOMPARE(render().pixelColor(background).alpha(), 0);
-        model.toggleSelection(first);
-        const QColor selected = render().pixelColor(background);
-        QCOMPARE(selected.rgb(), QApplication::palette().color(QPalette::Highlight).rgb());
-        QCOMPARE(option.rect.height(),
-                 std::max(option.fontMetrics.height(), int(FileTreeRow::iconSize)) +
-                     2 * FileTreeRow::verticalPadding);
-    }
-
-    void theFocusRingStaysInsideTheRow()
-    {
-        // The view repaints only the row's rectangle when the current row moves; a ring reaching
-        // past it would stay on screen.
-        m_engine->loadFiles(m_tree->root());
-        FileTreeModel model(*m_engine);
         FileTreeRow row;
         QStyleOptionViewItem option;
-        option.rect = QRect(10, 10, 200, 30);
         option.state |= QStyle::State_HasFocus;
         option.font = QApplication::font();
         option.fontMetrics = QFontMetrics(option.font);
-        const QModelIndex first = model.index(0, 0);
+        option.rect = QRect(10, 10, 200, row.sizeHint(option, first).height());
+        // The middle of the row's right half holds no text: only the background is there.
+        const QPoint background(option.rect.right() - 10, option.rect.center().y());
         for (bool selected : {false, true}) {
             if (selected)
                 model.toggleSelection(first);
-            QImage image(220, 50, QImage::Format_ARGB32_Premultiplied);
+            QImage image(option.rect.adjusted(-10, -10, 10, 10).size(),
+                         QImage::Format_ARGB32_Premultiplied);
             image.fill(Qt::transparent);
             QPainter painter(&image);
             row.paint(&painter, option, first);
             painter.end();
-            int inside = 0;
+            QCOMPARE(image.pixelColor(background).rgba(),
+                     selected ? QApplication::palette().color(QPalette::Highlight).rgba() : 0u);
             for (int y = 0; y < image.height(); ++y) {
-                for (int x = 0; x < image.width(); ++x) {
-                    const bool drawn = image.pixelColor(x, y).alpha() > 0;
-                    if (option.rect.contains(x, y))
-                        inside += drawn;
-                    else
-                        QVERIFY2(!drawn, qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
-                }
+                for (int x = 0; x < image.width(); ++x)
+                    QVERIFY2(option.rect.contains(x, y) || image.pixelColor(x, y).alpha() == 0,
+                             qPrintable(u"%1,%2"_s.arg(x).arg(y)));
             }
-            QVERIFY(inside > 0);
         }
     }
 };

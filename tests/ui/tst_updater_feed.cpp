@@ -1,10 +1,13 @@
 #include "ui/UpdateFeed.h"
 #include "ui/UpdateRelease.h"
+#include "ui/VersionNumber.h"
 
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
 
+// What the update check reads from the feed: the addresses it may contact, the release record
+// and the version numbers it compares.
 class TestUpdaterFeed : public QObject {
     Q_OBJECT
 
@@ -13,29 +16,31 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("address");
         QTest::addColumn<bool>("allowed");
-
-        QTest::newRow("https") << u"https://updates.example.org/releases/latest"_s << true;
-        QTest::newRow("https upper-case scheme") << u"HTTPS://example.org/latest"_s << true;
-        QTest::newRow("https with port") << u"https://example.org:8443/latest"_s << true;
-        QTest::newRow("http loopback") << u"http://127.0.0.1:8080/latest"_s << true;
-        QTest::newRow("http loopback range") << u"http://127.45.6.7/latest"_s << true;
-        QTest::newRow("http localhost") << u"http://localhost:9000/latest"_s << true;
-        QTest::newRow("http LOCALHOST.") << u"http://LOCALHOST./latest"_s << true;
-        QTest::newRow("http ipv6 loopback") << u"http://[::1]:9000/latest"_s << true;
-        QTest::newRow("http public address") << u"http://203.0.113.5/latest"_s << false;
-        QTest::newRow("http private address") << u"http://192.168.1.20/latest"_s << false;
-        QTest::newRow("http name") << u"http://example.org/latest"_s << false;
-        QTest::newRow("http loopback-looking name") << u"http://127.0.0.1.nip.example/x"_s << false;
-        QTest::newRow("http localhost subdomain") << u"http://localhost.example.org/x"_s << false;
+        const auto row = [](const char* name, const char* address, bool allowed) {
+            QTest::newRow(name) << QString::fromUtf8(address) << allowed;
+        };
+        row("https", "https://updates.example.org/releases/latest", true);
+        row("https upper-case scheme", "HTTPS://example.org/latest", true);
+        row("https with port", "https://example.org:8443/latest", true);
+        row("http loopback", "http://127.0.0.1:8080/latest", true);
+        row("http loopback range", "http://127.45.6.7/latest", true);
+        row("http localhost", "http://localhost:9000/latest", true);
+        row("http LOCALHOST.", "http://LOCALHOST./latest", true);
+        row("http ipv6 loopback", "http://[::1]:9000/latest", true);
         // The address reads "127.1" as 127.0.0.1, which is what is then contacted.
-        QTest::newRow("http short loopback form") << u"http://127.1/latest"_s << true;
-        QTest::newRow("http unspecified address") << u"http://0.0.0.0/latest"_s << false;
-        QTest::newRow("http ipv6 other") << u"http://[2001:db8::1]/latest"_s << false;
-        QTest::newRow("file") << u"file:///etc/hostname"_s << false;
-        QTest::newRow("ftp") << u"ftp://example.org/latest"_s << false;
-        QTest::newRow("no host") << u"https:///latest"_s << false;
-        QTest::newRow("relative") << u"/releases/latest"_s << false;
-        QTest::newRow("empty") << QString() << false;
+        row("http short loopback form", "http://127.1/latest", true);
+        row("http public address", "http://203.0.113.5/latest", false);
+        row("http private address", "http://192.168.1.20/latest", false);
+        row("http name", "http://example.org/latest", false);
+        row("http loopback-looking name", "http://127.0.0.1.nip.example/x", false);
+        row("http localhost subdomain", "http://localhost.example.org/x", false);
+        row("http unspecified address", "http://0.0.0.0/latest", false);
+        row("http ipv6 other", "http://[2001:db8::1]/latest", false);
+        row("file", "file:///etc/hostname", false);
+        row("ftp", "ftp://example.org/latest", false);
+        row("no host", "https:///latest", false);
+        row("relative", "/releases/latest", false);
+        row("empty", "", false);
     }
 
     void allowedAddresses()
@@ -45,66 +50,113 @@ private Q_SLOTS:
         QCOMPARE(UpdateFeed::isAllowedAddress(QUrl(address, QUrl::StrictMode)), allowed);
     }
 
-    void releaseMembers()
-    {
-        QString problem;
-        const auto release = UpdateRelease::fromJson(
-            "{\"tag_name\":\"v1.4.2\",\"html_url\":\"https://example.org/r/v1.4.2\","
-            "\"body\":\"Fixes\\r\\n- one\",\"assets\":[{\"name\":\"x.deb\"}],\"prerelease\":false}",
-            &problem);
-        QVERIFY2(release, qPrintable(problem));
-        QCOMPARE(release->tagName(), u"v1.4.2"_s);
-        QCOMPARE(release->version().toString(), u"1.4.2"_s);
-        QCOMPARE(release->pageUrl(), QUrl(u"https://example.org/r/v1.4.2"_s));
-        QCOMPARE(release->notes(), u"Fixes\r\n- one"_s);
-    }
-
-    void releaseNotesMayBeMissing_data()
+    // A release is read, or refused with a problem that names the field at fault.
+    void releaseRecord_data()
     {
         QTest::addColumn<QByteArray>("json");
-        QTest::newRow("absent") << QByteArray(
-            "{\"tag_name\":\"2\",\"html_url\":\"https://e.org/r\"}");
-        QTest::newRow("null") << QByteArray(
-            "{\"tag_name\":\"2\",\"html_url\":\"https://e.org/r\",\"body\":null}");
+        QTest::addColumn<QString>("notesOrProblem");
+        QTest::addColumn<bool>("read");
+        const auto row = [](const char* name, const char* fields, const QString& text, bool read) {
+            QTest::newRow(name) << "{\"tag_name\":\"2\"," + QByteArray(fields) << text << read;
+        };
+        row("notes kept as written", "\"html_url\":\"https://e.org/r\",\"body\":\"a\\r\\n- b\"}",
+            u"a\r\n- b"_s, true);
+        row("notes absent", "\"html_url\":\"https://e.org/r\"}", QString(), true);
+        row("notes null", "\"html_url\":\"https://e.org/r\",\"body\":null}", QString(), true);
+        row("notes not text", "\"html_url\":\"https://e.org/r\",\"body\":7}", u"\u201cbody\u201d"_s,
+            false);
+        row("page over http", "\"html_url\":\"http://e.org/r\"}", u"html_url"_s, false);
+        row("page is a local file", "\"html_url\":\"file:///home\"}", u"html_url"_s, false);
+        row("page not text", "\"html_url\":[\"https://e.org\"]}", u"html_url"_s, false);
+        row("trailing garbage", "\"html_url\":\"https://e.org\"} x", u"not valid JSON"_s, false);
+        QTest::newRow("blank tag")
+            << QByteArray("{\"tag_name\":\"  \",\"html_url\":\"https://e.org\"}") << u"tag_name"_s
+            << false;
     }
 
-    void releaseNotesMayBeMissing()
+    void releaseRecord()
     {
         QFETCH(QByteArray, json);
+        QFETCH(QString, notesOrProblem);
+        QFETCH(bool, read);
         QString problem;
         const auto release = UpdateRelease::fromJson(json, &problem);
-        QVERIFY2(release, qPrintable(problem));
-        QVERIFY(release->notes().isEmpty());
+        QCOMPARE(bool(release), read);
+        if (!read) {
+            QVERIFY2(problem.contains(notesOrProblem), qPrintable(problem));
+            return;
+        }
+        QCOMPARE(release->notes(), notesOrProblem);
+        QCOMPARE(release->tagName(), u"2"_s);
+        QCOMPARE(release->version().toString(), u"2"_s);
+        QCOMPARE(release->pageUrl(), QUrl(u"https://e.org/r"_s));
     }
 
-    void releaseRefused_data()
+    // Each row's left version is older than (-1) or equal to (0) its right one.
+    void versionOrder_data()
     {
-        QTest::addColumn<QByteArray>("json");
-        QTest::addColumn<QString>("problem");
-
-        QTest::newRow("notes not text")
-            << QByteArray("{\"tag_name\":\"2\",\"html_url\":\"https://e.org/r\",\"body\":7}")
-            << u"\u201cbody\u201d"_s;
-        QTest::newRow("blank tag")
-            << QByteArray("{\"tag_name\":\"  \",\"html_url\":\"https://e.org\"}") << u"tag_name"_s;
-        QTest::newRow("page over http")
-            << QByteArray("{\"tag_name\":\"2\",\"html_url\":\"http://e.org/r\"}") << u"html_url"_s;
-        QTest::newRow("page is a local file")
-            << QByteArray("{\"tag_name\":\"2\",\"html_url\":\"file:///home\"}") << u"html_url"_s;
-        QTest::newRow("page not text")
-            << QByteArray("{\"tag_name\":\"2\",\"html_url\":[\"https://e.org\"]}") << u"html_url"_s;
-        QTest::newRow("trailing garbage")
-            << QByteArray("{\"tag_name\":\"2\",\"html_url\":\"https://e.org\"} x")
-            << u"not valid JSON"_s;
+        QTest::addColumn<QString>("left");
+        QTest::addColumn<QString>("right");
+        QTest::addColumn<int>("order");
+        const auto row = [](const char* name, const char* left, const char* right, int order) {
+            QTest::newRow(name) << QString::fromUtf8(left) << QString::fromUtf8(right) << order;
+        };
+        row("minor numerically", "1.9", "1.10", -1);
+        row("patch numerically", "1.2.9", "1.2.10", -1);
+        row("major beats minor", "1.99", "2.0", -1);
+        row("v prefix either side", "v1.2", "1.3", -1);
+        row("extra component", "1.2", "1.2.1", -1);
+        row("four components", "1.2.3.4", "1.2.3.5", -1);
+        row("beyond 64 bits", "1.18446744073709551615", "1.18446744073709551616", -1);
+        row("pre-release before release", "1.2-beta", "1.2", -1);
+        row("pre-release after lower release", "1.1.9", "1.2-alpha", -1);
+        row("pre-release without dash", "1.2b3", "1.2", -1);
+        row("alpha before beta", "1.2-alpha", "1.2-beta", -1);
+        row("shorter suffix first", "1.2-alpha", "1.2-alpha.1", -1);
+        row("suffix numbers numerically", "1.2-beta.2", "1.2-beta.10", -1);
+        row("glued suffix numbers", "1.2rc9", "1.2rc10", -1);
+        row("rc after beta", "1.2-beta.10", "1.2-rc.1", -1);
+        row("suffix case ignored, number decides", "1.2-RC1", "1.2-rc2", -1);
+        row("numeric piece before word", "1.2-1", "1.2-alpha", -1);
+        row("pre-release of missing component", "1.2-rc1", "1.2.0.1", -1);
+        row("missing components are zero", "1.2", "1.2.0.0", 0);
+        row("v prefix", "v1.0", "1", 0);
+        row("capital V", "V2.1", "2.1.0", 0);
+        row("leading zeros", "01.002", "1.2", 0);
+        row("build metadata ignored", "1.2+linux.7", "1.2", 0);
+        row("suffix case", "1.2-Beta.1", "1.2-beta.1", 0);
+        row("suffix separators", "1.2rc1", "1.2-rc.1", 0);
+        row("surrounding blanks", "  1.4\n", "1.4", 0);
     }
 
-    void releaseRefused()
+    void versionOrder()
     {
-        QFETCH(QByteArray, json);
-        QFETCH(QString, problem);
-        QString found;
-        QVERIFY(!UpdateRelease::fromJson(json, &found));
-        QVERIFY2(found.contains(problem), qPrintable(found));
+        QFETCH(QString, left);
+        QFETCH(QString, right);
+        QFETCH(int, order);
+        const auto a = VersionNumber::parse(left);
+        const auto b = VersionNumber::parse(right);
+        QVERIFY(a && b);
+        QCOMPARE(VersionNumber::compare(*a, *b), order);
+        QCOMPARE(VersionNumber::compare(*b, *a), -order);
+    }
+
+    void versionText()
+    {
+        for (const char* text :
+             {"", "v", "latest", ".1", "1..2", "1.", "1.2-", "1.2 beta", "-1.2", "1.2/3"})
+            QVERIFY2(!VersionNumber::parse(QString::fromUtf8(text)), text);
+        // Shown as written, less the "v" and the build metadata.
+        const auto version = VersionNumber::parse(u"v007.2.0-rc1+x"_s);
+        QVERIFY(version);
+        QCOMPARE(version->components(), (QStringList{u"7"_s, u"2"_s, u"0"_s}));
+        QCOMPARE(version->preRelease(), u"rc1"_s);
+        QVERIFY(version->isPreRelease());
+        QCOMPARE(version->toString(), u"007.2.0-rc1"_s);
+        const auto dotted = VersionNumber::parse(u"1.2.beta"_s);
+        QCOMPARE(dotted->components(), (QStringList{u"1"_s, u"2"_s}));
+        QCOMPARE(dotted->toString(), u"1.2.beta"_s);
+        QVERIFY(!VersionNumber::parse(u"1.2"_s)->isPreRelease());
     }
 };
 

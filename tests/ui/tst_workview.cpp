@@ -1,10 +1,9 @@
-#include "engine/FakeServices.h"
+#include "engine/TestEngine.h"
 #include "engine/TestTree.h"
 
 #include "engine/Notifications.h"
 #include "engine/PlexorWorkView.h"
 #include "engine/TokenEncoding.h"
-#include "model/Preferences.h"
 #include "platform/NotificationCenter.h"
 #include "ui/FileTreeModel.h"
 #include "ui/PlexorInputView.h"
@@ -39,12 +38,12 @@ void postShortcut()
 
 } // namespace
 
+using namespace Qt::StringLiterals;
+
 class TestWorkView : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_configDir;
-    std::unique_ptr<Preferences> m_preferences;
-    FakeClipboard m_clipboard;
+    std::unique_ptr<TestEngine> m_rig;
     std::unique_ptr<TestTree> m_first;
     std::unique_ptr<TestTree> m_second;
     std::unique_ptr<PlexorWorkView> m_view;
@@ -59,17 +58,14 @@ class TestWorkView : public QObject {
 private Q_SLOTS:
     void init()
     {
-        m_configDir = std::make_unique<QTemporaryDir>();
-        m_preferences =
-            std::make_unique<Preferences>(m_configDir->filePath(QStringLiteral("prefs.json")));
-        m_clipboard.calls.clear();
+        m_rig = std::make_unique<TestEngine>();
         m_first = std::make_unique<TestTree>();
-        QVERIFY(m_first->add(QStringLiteral("one.c"), "1\n"));
-        QVERIFY(m_first->add(QStringLiteral("dir/two.c"), "2\n"));
+        QVERIFY(m_first->add(u"one.c"_s, "1\n"));
+        QVERIFY(m_first->add(u"dir/two.c"_s, "2\n"));
         m_second = std::make_unique<TestTree>();
-        QVERIFY(m_second->add(QStringLiteral("three.py"), "3\n"));
-        QVERIFY(m_second->add(QStringLiteral("four.md"), "4\n"));
-        m_view = std::make_unique<PlexorWorkView>(*m_preferences, m_clipboard);
+        QVERIFY(m_second->add(u"three.py"_s, "3\n"));
+        QVERIFY(m_second->add(u"four.md"_s, "4\n"));
+        m_view = std::make_unique<PlexorWorkView>(m_rig->store.preferences, m_rig->clipboard);
     }
 
     void cleanup()
@@ -77,20 +73,18 @@ private Q_SLOTS:
         m_view.reset();
         m_second.reset();
         m_first.reset();
-        m_preferences.reset();
-        m_configDir.reset();
+        m_rig.reset();
     }
 
     void tokenCountsReachTheScreens()
     {
-        m_view->setSavedPaths(PathSet{m_first->path(QStringLiteral("one.c")),
-                                      m_first->path(QStringLiteral("dir/two.c"))},
-                              PathSet{m_first->path(QStringLiteral("dir"))});
+        m_view->setSavedPaths(m_first->paths(pathList("one.c,dir/two.c")),
+                              m_first->paths({u"dir"_s}));
         m_view->setFolder(m_first->root(), m_first->root());
         show();
         PlexorInputView* input = m_view->inputView();
         // "1\n" is two tokens.
-        QTRY_COMPARE(input->selectionSummary(), QStringLiteral("2 files \u00b7 4 tokens"));
+        QTRY_COMPARE(input->selectionSummary(), u"2 files \u00b7 4 tokens"_s);
         const FileTreeModel* model = input->fileTreeModel();
         for (const auto& node : m_view->viewModel().files()) {
             const QVariant tokens = model->indexOf(node.get()).data(FileTreeModel::TokenCountRole);
@@ -98,74 +92,60 @@ private Q_SLOTS:
         }
 
         // A changed file is counted again when the text is generated.
-        QVERIFY(m_first->add(QStringLiteral("one.c"), "Here are the files of my project."));
+        QVERIFY(m_first->add(u"one.c"_s, "Here are the files of my project."));
         input->generate();
-        QTRY_COMPARE(input->selectionSummary(), QStringLiteral("2 files \u00b7 10 tokens"));
-        const qint64 whole = TokenEncoding::o200kBase().count(m_view->viewModel().generatedContent());
+        QTRY_COMPARE(input->selectionSummary(), u"2 files \u00b7 10 tokens"_s);
+        const qint64 whole =
+            TokenEncoding::o200kBase().count(m_view->viewModel().generatedContent());
         QTRY_COMPARE(m_view->previewView()->shownTokens(), TokenCountText::full(whole));
     }
 
-    void theFirstShowingScansWithTheSavedSets()
+    void eachNewFolderIsScannedOnceWithItsSavedSets()
     {
-        m_view->setSavedPaths(PathSet{m_first->path(QStringLiteral("dir/two.c"))},
-                              PathSet{m_first->path(QStringLiteral("dir"))});
+        m_view->setSavedPaths(m_first->paths({u"dir/two.c"_s}), m_first->paths({u"dir"_s}));
         m_view->setFolder(m_first->root(), m_first->root());
-        QVERIFY(m_view->viewModel().files().empty());
+        PlexorViewModel* engine = &m_view->viewModel();
+        QVERIFY(engine->files().empty());
         show();
-        QCOMPARE(selectedPaths(m_view->viewModel()),
-                 QStringList{m_first->path(QStringLiteral("dir/two.c"))});
-        QCOMPARE(PlexorViewModel::collectExpandedPaths(m_view->viewModel().files()),
-                 PathSet{m_first->path(QStringLiteral("dir"))});
+        QCOMPARE(selectedPaths(*engine), QStringList{m_first->path(u"dir/two.c"_s)});
+        QCOMPARE(PlexorViewModel::collectExpandedPaths(engine->files()),
+                 m_first->paths({u"dir"_s}));
 
-        // Showing again (after being hidden) does not scan again.
-        QSignalSpy scans(&m_view->viewModel(), &PlexorViewModel::filesChanged);
+        // Showing again, or the same folder again: no new scan.
+        QSignalSpy scans(engine, &PlexorViewModel::filesChanged);
         m_view->hide();
         m_view->show();
-        QVERIFY(scans.isEmpty());
-    }
-
-    void aNewFolderScansInTheSameEngineWithItsSavedSets()
-    {
-        m_view->setFolder(m_first->root(), m_first->root());
-        show();
-        PlexorViewModel* engine = &m_view->viewModel();
-        engine->setFileTypeEnabled(QStringLiteral(".md"), false);
-        QSignalSpy scans(engine, &PlexorViewModel::filesChanged);
-
-        // The same folder again: nothing to do.
         m_view->setFolder(m_first->root(), m_first->root());
         QVERIFY(scans.isEmpty());
 
-        m_view->setSavedPaths(PathSet{m_second->path(QStringLiteral("three.py"))}, std::nullopt);
+        // Another folder is scanned in the same engine, whose switches stay: no Markdown.
+        engine->setFileTypeEnabled(u".md"_s, false);
+        m_view->setSavedPaths(m_second->paths({u"three.py"_s}), std::nullopt);
         m_view->setFolder(m_second->root(), m_second->root());
         QCOMPARE(scans.size(), 1);
         QCOMPARE(&m_view->viewModel(), engine);
-        QCOMPARE(selectedPaths(*engine), QStringList{m_second->path(QStringLiteral("three.py"))});
-        // The switches stayed: no Markdown.
+        QCOMPARE(selectedPaths(*engine), QStringList{m_second->path(u"three.py"_s)});
         QCOMPARE(engine->files().size(), size_t(1));
         QCOMPARE(m_view->inputView()->url(), std::optional<QString>(m_second->root()));
     }
 
     void aRescanKeepsTheSelectionAndOpenFoldersJustSaved()
     {
-        QVERIFY(m_first->add(QStringLiteral("dir/notes.txt"), "n\n"));
-        const QString one = m_first->path(QStringLiteral("one.c"));
-        const QString two = m_first->path(QStringLiteral("dir/two.c"));
-        const QString dir = m_first->path(QStringLiteral("dir"));
-        const QString notes = m_first->path(QStringLiteral("dir/notes.txt"));
+        QVERIFY(m_first->add(u"dir/notes.txt"_s, "n\n"));
+        const QString one = m_first->path(u"one.c"_s);
+        const QString two = m_first->path(u"dir/two.c"_s);
+        const QString dir = m_first->path(u"dir"_s);
+        const QString notes = m_first->path(u"dir/notes.txt"_s);
         m_view->setFolder(m_first->root(), m_first->root());
         show();
         PlexorViewModel& engine = m_view->viewModel();
         PlexorInputView* input = m_view->inputView();
-        auto* tree = input->findChild<QTreeView*>(QStringLiteral("fileTree"));
+        auto* tree = input->findChild<QTreeView*>(u"fileTree"_s);
         auto* model = qobject_cast<FileTreeModel*>(tree->model());
         QVERIFY(model);
-        engine.toggleSelection(
-            findNode(engine.files(), m_first->root(), QStringLiteral("one.c"))->id());
-        engine.toggleSelection(
-            findNode(engine.files(), m_first->root(), QStringLiteral("dir/two.c"))->id());
-        tree->expand(
-            model->indexOf(findNode(engine.files(), m_first->root(), QStringLiteral("dir"))));
+        engine.toggleSelection(findNode(engine.files(), m_first->root(), u"one.c"_s)->id());
+        engine.toggleSelection(findNode(engine.files(), m_first->root(), u"dir/two.c"_s)->id());
+        tree->expand(model->indexOf(findNode(engine.files(), m_first->root(), u"dir"_s)));
         QList<PathSet> saved;
         connect(m_view.get(), &PlexorWorkView::saveStateRequested, this,
                 [&saved](const PathSet& selected, const PathSet&) { saved << selected; });
@@ -174,20 +154,19 @@ private Q_SLOTS:
         };
 
         // Adding a type rescans with what was just saved: ticks and the open folder stay.
-        click(QStringLiteral("fileType:.txt"));
+        click(u"fileType:.txt"_s);
         QCOMPARE(saved, QList<PathSet>{(PathSet{one, two})});
-        QVERIFY(findNode(engine.files(), m_first->root(), QStringLiteral("dir/notes.txt")));
+        QVERIFY(findNode(engine.files(), m_first->root(), u"dir/notes.txt"_s));
         QCOMPARE(selectedPaths(engine), (QStringList{two, one}));
-        const FileItem* dirNode = findNode(engine.files(), m_first->root(), QStringLiteral("dir"));
+        const FileItem* dirNode = findNode(engine.files(), m_first->root(), u"dir"_s);
         QVERIFY(dirNode->isExpanded());
         QVERIFY(tree->isExpanded(model->indexOf(dirNode)));
 
         // Files now filtered out drop from the selection; the rest stays through a refresh.
-        click(QStringLiteral("fileType:.c"));
+        click(u"fileType:.c"_s);
         QVERIFY(selectedPaths(engine).isEmpty());
-        engine.toggleSelection(
-            findNode(engine.files(), m_first->root(), QStringLiteral("dir/notes.txt"))->id());
-        click(QStringLiteral("refreshFolderButton"));
+        engine.toggleSelection(findNode(engine.files(), m_first->root(), u"dir/notes.txt"_s)->id());
+        click(u"refreshFolderButton"_s);
         QCOMPARE(saved.last(), PathSet{notes});
         QCOMPARE(selectedPaths(engine), QStringList{notes});
         QCOMPARE(PlexorViewModel::collectExpandedPaths(engine.files()), PathSet{dir});
@@ -195,38 +174,35 @@ private Q_SLOTS:
 
     void theShortcutSavesGeneratesCopiesAndShowsThePreview()
     {
-        m_view->setSavedPaths(PathSet{m_first->path(QStringLiteral("one.c"))}, std::nullopt);
+        m_view->setSavedPaths(m_first->paths({u"one.c"_s}), std::nullopt);
         m_view->setFolder(m_first->root(), m_first->root());
         show();
         PlexorViewModel& engine = m_view->viewModel();
         QStringList events;
         connect(m_view.get(), &PlexorWorkView::saveStateRequested, this,
                 [&](const PathSet& selected, const PathSet&) {
-                    events << QStringLiteral("save %1 %2")
-                                  .arg(selected.size())
+                    events << u"save %1 %2"_s.arg(selected.size())
                                   .arg(engine.generatedContent().isEmpty());
                 });
         connect(&engine, &PlexorViewModel::justCopiedChanged, this, [&](bool raised) {
             if (raised)
-                events << QStringLiteral("copied");
+                events << u"copied"_s;
         });
         connect(m_view.get(), &PlexorWorkView::generated, this,
                 [&](const std::optional<QString>& url) {
-                    events << QStringLiteral("generated ") + url.value_or(QString());
+                    events << u"generated "_s + url.value_or(QString());
                 });
         connect(m_view.get(), &PlexorWorkView::viewModeChanged, this,
-                [&](ViewMode mode) { events << QStringLiteral("mode ") + rawValue(mode); });
+                [&](ViewMode mode) { events << u"mode "_s + rawValue(mode); });
         connect(&engine, &PlexorViewModel::justRegeneratedChanged, this, [&](bool raised) {
             if (raised)
-                events << QStringLiteral("regenerated");
+                events << u"regenerated"_s;
         });
 
         postShortcut();
-        QCOMPARE(events,
-                 (QStringList{QStringLiteral("save 1 1"), QStringLiteral("copied"),
-                              QStringLiteral("generated ") + m_first->root(),
-                              QStringLiteral("mode Preview"), QStringLiteral("regenerated")}));
-        QVERIFY(m_clipboard.calls.last().contains(QStringLiteral("app/one.c")));
+        QCOMPARE(events, (QStringList{u"save 1 1"_s, u"copied"_s, u"generated "_s + m_first->root(),
+                                      u"mode Preview"_s, u"regenerated"_s}));
+        QVERIFY(m_rig->clipboard.calls.last().contains(u"app/one.c"_s));
         QCOMPARE(m_view->viewMode(), ViewMode::preview);
         QCOMPARE(m_view->findChild<QStackedWidget*>()->currentWidget(), m_view->previewView());
         QTRY_VERIFY_WITH_TIMEOUT(!engine.justRegenerated(), 4000);
@@ -237,24 +213,19 @@ private Q_SLOTS:
         QVERIFY(!engine.generatedContent().isEmpty());
     }
 
-    void theShortcutWithoutAFolderDoesNothing()
+    void theShortcutWithoutAFolderOrAViewDoesNothing()
     {
         show();
-        m_view->viewModel().setGeneratedContent(QStringLiteral("earlier"));
+        m_view->viewModel().setGeneratedContent(u"earlier"_s);
         QSignalSpy saves(m_view.get(), &PlexorWorkView::saveStateRequested);
         postShortcut();
-        QVERIFY(m_clipboard.calls.isEmpty());
         QVERIFY(saves.isEmpty());
         QVERIFY(!m_view->viewModel().justCopied());
         QCOMPARE(m_view->viewMode(), ViewMode::plexor);
-    }
-
-    void aDiscardedViewNoLongerAnswers()
-    {
-        show();
+        m_view->setFolder(m_first->root(), m_first->root());
         m_view.reset();
         postShortcut();
-        QVERIFY(m_clipboard.calls.isEmpty());
+        QVERIFY(m_rig->clipboard.calls.isEmpty());
     }
 };
 
