@@ -1,7 +1,6 @@
 #include "TestEngine.h"
 #include "TestTree.h"
 
-#include "platform/Log.h"
 #include "platform/TextFileReader.h"
 
 #include <QSignalSpy>
@@ -45,8 +44,7 @@ class TestGeneration : public QObject {
     TestTree m_tree;
     std::unique_ptr<TestEngine> m_rig;
     std::unique_ptr<PlexorViewModel> m_engine;
-    QStringList m_log;
-    Log::Sink m_previousSink;
+    std::unique_ptr<LogCapture> m_log;
 
 private Q_SLOTS:
     void initTestCase()
@@ -65,13 +63,12 @@ private Q_SLOTS:
         m_engine = m_rig->make();
         m_engine->setPrefixText(u"P"_s);
         m_engine->setSuffixText(u"S"_s);
-        m_log.clear();
-        m_previousSink = Log::setSink([this](const QString& line) { m_log.append(line); });
+        m_log = std::make_unique<LogCapture>();
     }
 
     void cleanup()
     {
-        Log::setSink(m_previousSink);
+        m_log.reset();
         m_engine.reset();
         m_rig.reset();
     }
@@ -119,7 +116,7 @@ private Q_SLOTS:
         engine->generateContent(m_tree.root() + u'/');
         QCOMPARE(changed.count(), 1);
         QCOMPARE(engine->generatedContent().toUtf8(), expected);
-        QCOMPARE(m_log, QStringList());
+        QCOMPARE(m_log->lines, QStringList());
     }
 
     void unreadableFilesAreLoggedAndLeftOut_data()
@@ -157,10 +154,10 @@ private Q_SLOTS:
         // Both paths are listed; only the good file has a block.
         QCOMPARE(m_engine->generatedContent(),
                  u"P\n\napp/bad.c\napp/good.c"_s + block(u"app/good.c"_s, u"fine"_s) + end);
-        QCOMPARE(m_log.size(), 1);
-        QVERIFY2(m_log.first().startsWith(u"Error reading file "_s + bad + u": "_s) &&
-                     m_log.first().contains(reason),
-                 qPrintable(m_log.first()));
+        QCOMPARE(m_log->lines.size(), 1);
+        QVERIFY2(m_log->lines.first().startsWith(u"Error reading file "_s + bad + u": "_s) &&
+                     m_log->lines.first().contains(reason),
+                 qPrintable(m_log->lines.first()));
     }
 
     void streamedTextEqualsTheGeneratedText()
