@@ -85,6 +85,9 @@ private Q_SLOTS:
         QVERIFY(src.isValid());
         QVERIFY(model.hasChildren(src));
         QCOMPARE(model.rowCount(src), 2);
+        // Rows past the last, and other columns, are no index.
+        QVERIFY(!model.index(3, 0).isValid() && !model.index(2, 0, src).isValid());
+        QVERIFY(!model.index(0, 1).isValid() && !model.index(-1, 0).isValid());
         QCOMPARE(src.data(FileTreeModel::ExpandedRole).toBool(), true);
         QCOMPARE(src.data(FileTreeModel::IsFolderRole).toBool(), true);
         const QModelIndex util = find(model, "src/util");

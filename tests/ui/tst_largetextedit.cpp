@@ -7,6 +7,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 class TestLargeTextEdit : public QObject {
     Q_OBJECT
 
@@ -37,28 +39,25 @@ private Q_SLOTS:
         QTest::addColumn<QKeySequence>("keys");
         QTest::addColumn<QString>("expected");
 
-        const QString mixed = QStringLiteral("a\u00a0b\r\n\tc\u2028d\r\n");
-        QTest::newRow("typing keeps no-break spaces, CR LF, U+2028, tabs and the last newline")
-            << mixed << 7 << QKeySequence(Qt::Key_X)
-            << QStringLiteral("a\u00a0b\r\n\tcx\u2028d\r\n");
-        QTest::newRow("Enter inserts a line feed")
-            << mixed << 3 << QKeySequence(Qt::Key_Return)
-            << QStringLiteral("a\u00a0b\n\r\n\tc\u2028d\r\n");
-        QTest::newRow("Backspace at a line start removes the whole CR LF")
-            << mixed << 5 << QKeySequence(Qt::Key_Backspace)
-            << QStringLiteral("a\u00a0b\tc\u2028d\r\n");
-        QTest::newRow("Delete at a line end removes the whole CR LF")
-            << mixed << 3 << QKeySequence(Qt::Key_Delete)
-            << QStringLiteral("a\u00a0b\tc\u2028d\r\n");
-        QTest::newRow("Backspace removes a letter with its combining accent")
-            << QStringLiteral("ae\u0301") << 3 << QKeySequence(Qt::Key_Backspace)
-            << QStringLiteral("a");
-        QTest::newRow("a cursor inside a CR LF pair stands before it")
-            << QStringLiteral("ab\r\ncd") << 3 << QKeySequence(Qt::Key_X)
-            << QStringLiteral("abx\r\ncd");
-        QTest::newRow("Right over a line end skips the whole CR LF")
-            << QStringLiteral("ab\r\ncd") << 2 << QKeySequence(Qt::Key_Right, Qt::Key_X)
-            << QStringLiteral("ab\r\nxcd");
+        const auto row = [](const char* name, const QString& text, int cursor,
+                            const QKeySequence& keys, const QString& expected) {
+            QTest::newRow(name) << text << cursor << keys << expected;
+        };
+        const QString mixed = u"a\u00a0b\r\n\tc\u2028d\r\n"_s;
+        row("typing keeps no-break spaces, CR LF, U+2028, tabs and the last newline", mixed, 7,
+            Qt::Key_X, u"a\u00a0b\r\n\tcx\u2028d\r\n"_s);
+        row("Enter inserts a line feed", mixed, 3, Qt::Key_Return,
+            u"a\u00a0b\n\r\n\tc\u2028d\r\n"_s);
+        row("Backspace at a line start removes the whole CR LF", mixed, 5, Qt::Key_Backspace,
+            u"a\u00a0b\tc\u2028d\r\n"_s);
+        row("Delete at a line end removes the whole CR LF", mixed, 3, Qt::Key_Delete,
+            u"a\u00a0b\tc\u2028d\r\n"_s);
+        row("Backspace removes a letter with its combining accent", u"ae\u0301"_s, 3,
+            Qt::Key_Backspace, u"a"_s);
+        row("a cursor inside a CR LF pair stands before it", u"ab\r\ncd"_s, 3, Qt::Key_X,
+            u"abx\r\ncd"_s);
+        row("Right over a line end skips the whole CR LF", u"ab\r\ncd"_s, 2,
+            QKeySequence(Qt::Key_Right, Qt::Key_X), u"ab\r\nxcd"_s);
     }
 
     void keysChangeOnlyWhatTheyTouch()
@@ -76,31 +75,31 @@ private Q_SLOTS:
 
     void clipboardAndUndoKeepExactText()
     {
-        show(QStringLiteral("one\r\ntwo\u00a0\r\nthree"));
+        show(u"one\r\ntwo\u00a0\r\nthree"_s);
         // A selection across a CR LF copies it as it is.
         m_edit->setCursorPosition(2);
         m_edit->setCursorPosition(8, true);
         QTest::keyClick(m_edit.get(), Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("e\r\ntwo"));
+        QCOMPARE(QGuiApplication::clipboard()->text(), u"e\r\ntwo"_s);
         // Cut, then paste it back elsewhere: the pair comes back with it.
         QTest::keyClick(m_edit.get(), Qt::Key_X, Qt::ControlModifier);
-        QCOMPARE(m_text, QStringLiteral("on\u00a0\r\nthree"));
+        QCOMPARE(m_text, u"on\u00a0\r\nthree"_s);
         m_edit->setCursorPosition(m_text.size());
         QTest::keyClick(m_edit.get(), Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(m_text, QStringLiteral("on\u00a0\r\nthreee\r\ntwo"));
+        QCOMPARE(m_text, u"on\u00a0\r\nthreee\r\ntwo"_s);
         // Undo takes both steps back to the exact start.
         QTest::keyClick(m_edit.get(), Qt::Key_Z, Qt::ControlModifier);
         QTest::keyClick(m_edit.get(), Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(m_text, QStringLiteral("one\r\ntwo\u00a0\r\nthree"));
+        QCOMPARE(m_text, u"one\r\ntwo\u00a0\r\nthree"_s);
         QTest::keyClick(m_edit.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(m_text, QStringLiteral("on\u00a0\r\nthree"));
+        QCOMPARE(m_text, u"on\u00a0\r\nthree"_s);
     }
 
     void aLargeTextScrollsToTheCursorAndHitsWhereItPaints()
     {
         QString text;
         for (int line = 0; line < 200'000; ++line)
-            text += QStringLiteral("line %1 of a long text\n").arg(line);
+            text += u"line %1 of a long text\n"_s.arg(line);
         show(text);
         QCOMPARE(m_edit->lineCount(), 200'001);
         QTest::keyClick(m_edit.get(), Qt::Key_End, Qt::ControlModifier);
@@ -124,7 +123,7 @@ private Q_SLOTS:
 
     void accessibleAsEditableText()
     {
-        show(QStringLiteral("ab\r\ncd"));
+        show(u"ab\r\ncd"_s);
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(m_edit.get());
         QVERIFY(accessible);
         QCOMPARE(accessible->role(), QAccessible::EditableText);
@@ -132,11 +131,11 @@ private Q_SLOTS:
         QAccessibleTextInterface* text = accessible->textInterface();
         QVERIFY(text);
         QCOMPARE(text->characterCount(), 6);
-        QCOMPARE(text->text(1, 5), QStringLiteral("b\r\nc"));
-        accessible->editableTextInterface()->insertText(4, QStringLiteral("X"));
-        QCOMPARE(m_text, QStringLiteral("ab\r\nXcd"));
+        QCOMPARE(text->text(1, 5), u"b\r\nc"_s);
+        accessible->editableTextInterface()->insertText(4, u"X"_s);
+        QCOMPARE(m_text, u"ab\r\nXcd"_s);
         text->setSelection(0, 0, 2);
-        QCOMPARE(m_edit->selectedText(), QStringLiteral("ab"));
+        QCOMPARE(m_edit->selectedText(), u"ab"_s);
     }
 };
 
