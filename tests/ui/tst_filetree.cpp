@@ -105,6 +105,7 @@ private Q_SLOTS:
         QSignalSpy changes(&model, &QAbstractItemModel::dataChanged);
         QSignalSpy expansions(&model, &FileTreeModel::expansionChanged);
         m_engine->setExpanded(model.node(util), true);
+        m_engine->setExpanded(model.node(util), true);
         QCOMPARE(changes.size(), 1);
         QCOMPARE(changes.first().at(0).toModelIndex(), util);
         QCOMPARE(expansions.size(), 1);
