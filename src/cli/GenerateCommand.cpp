@@ -93,41 +93,48 @@ PlexorTool::Command command()
     };
 }
 
-int run(PlexorTool& tool, const QStringList& arguments)
+std::optional<QString> parseArguments(PlexorTool& tool, const QStringList& arguments,
+                                      Arguments& parsed)
 {
-    ScanArguments scan;
-    SelectionArguments selection;
     CommandLineParser parser;
-    scan.addOptionsTo(parser);
-    selection.addOptionsTo(parser, true);
+    parsed.scan.addOptionsTo(parser);
+    parsed.selection.addOptionsTo(parser, true);
     tool.addOutputOption(parser);
-    bool count = false;
-    parser.addFlag(QStringLiteral("--count"), &count);
-    std::optional<QString> project;
+    parser.addFlag(QStringLiteral("--count"), &parsed.count);
     parser.addOption(QStringLiteral("--project"),
-                     [&project](const QString& value) -> std::optional<QString> {
+                     [&parsed](const QString& value) -> std::optional<QString> {
                          if (value.isEmpty())
                              return QStringLiteral("empty project name");
-                         if (project)
+                         if (parsed.project)
                              return QStringLiteral("--project given twice");
-                         project = value;
+                         parsed.project = value;
                          return std::nullopt;
                      });
     if (auto error = parser.parse(arguments))
+        return error;
+    if (!parsed.project)
+        return parsed.scan.takeFolder(parser.positionals());
+    if (!parser.positionals().isEmpty())
+        return QStringLiteral("give either FOLDER or --project, not both");
+    if (!parsed.selection.isEmpty())
+        return QStringLiteral("--select, --select-all, --include, --changed and --exclude cannot "
+                              "be combined with --project, which uses the project's saved "
+                              "selection");
+    return std::nullopt;
+}
+
+int run(PlexorTool& tool, const QStringList& arguments)
+{
+    Arguments parsed;
+    if (auto error = parseArguments(tool, arguments, parsed))
         return tool.usageError(*error);
-    if (project) {
-        if (!parser.positionals().isEmpty())
-            return tool.usageError(QStringLiteral("give either FOLDER or --project, not both"));
-        if (!selection.isEmpty())
-            return tool.usageError(QStringLiteral(
-                "--select, --select-all, --include, --changed and --exclude cannot be "
-                "combined with --project, which uses the project's saved "
-                "selection"));
+    ScanArguments& scan = parsed.scan;
+    SelectionArguments& selection = parsed.selection;
+    const bool count = parsed.count;
+    if (parsed.project) {
         Preferences preferences(Preferences::defaultFilePath(), Preferences::Access::ReadOnly);
-        return runProject(tool, scan, *project, preferences, count);
+        return runProject(tool, scan, *parsed.project, preferences, count);
     }
-    if (auto error = scan.takeFolder(parser.positionals()))
-        return tool.usageError(*error);
     if (auto error = scan.checkFolder())
         return tool.failure(*error);
     if (auto error = selection.readChangedFiles(scan.folder))

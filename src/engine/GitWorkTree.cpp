@@ -172,7 +172,8 @@ bool GitWorkTree::ignores(QByteArrayView relativePath, bool isFolder)
 
 std::optional<QSet<QString>> GitWorkTree::changedFiles(QString* error)
 {
-    git_status_options options = GIT_STATUS_OPTIONS_INIT;
+    git_status_options options;
+    git_status_options_init(&options, GIT_STATUS_OPTIONS_VERSION);
     options.show = GIT_STATUS_SHOW_INDEX_AND_WORKDIR;
     options.flags = GIT_STATUS_OPT_INCLUDE_UNTRACKED | GIT_STATUS_OPT_RECURSE_UNTRACKED_DIRS |
                     GIT_STATUS_OPT_RENAMES_HEAD_TO_INDEX | GIT_STATUS_OPT_EXCLUDE_SUBMODULES;

@@ -63,6 +63,10 @@ void JsonWriter::value(double number)
     if (!std::isfinite(number)) {
         // JSON has no form for these; 0 keeps the document readable.
         m_out += '0';
+    } else if (number == 0) {
+        // Negative zero would read back as plain zero, so writing it as "-0" would make the
+        // same value give different bytes on the next save.
+        m_out += '0';
     } else {
         char buffer[64];
         const auto result = std::to_chars(buffer, buffer + sizeof buffer, number);
@@ -74,12 +78,44 @@ void JsonWriter::value(double number)
 void JsonWriter::writeString(const QString& text)
 {
     static const char hex[] = "0123456789abcdef";
-    const QByteArray utf8 = text.toUtf8();
-    m_out.reserve(m_out.size() + utf8.size() + 2);
+    const auto escape = [this](char16_t unit) {
+        m_out += "\\u";
+        for (int shift = 12; shift >= 0; shift -= 4)
+            m_out += hex[(unit >> shift) & 0xF];
+    };
+    const auto appendUtf8 = [this](char32_t point) {
+        if (point < 0x800) {
+            m_out += char(0xC0 | (point >> 6));
+        } else {
+            if (point < 0x10000) {
+                m_out += char(0xE0 | (point >> 12));
+            } else {
+                m_out += char(0xF0 | (point >> 18));
+                m_out += char(0x80 | ((point >> 12) & 0x3F));
+            }
+            m_out += char(0x80 | ((point >> 6) & 0x3F));
+        }
+        m_out += char(0x80 | (point & 0x3F));
+    };
+    m_out.reserve(m_out.size() + text.size() + 2);
     m_out += '"';
-    for (const char c : utf8) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (byte) {
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t unit = text.at(i).unicode();
+        if (unit >= 0x80) {
+            if (QChar::isHighSurrogate(unit) && i + 1 < size && text.at(i + 1).isLowSurrogate()) {
+                appendUtf8(QChar::surrogateToUcs4(unit, text.at(i + 1).unicode()));
+                ++i;
+            } else if (QChar::isSurrogate(unit)) {
+                // A surrogate without its partner has no UTF-8 form; the escape keeps it, so
+                // the text reads back exactly as it was.
+                escape(unit);
+            } else {
+                appendUtf8(unit);
+            }
+            continue;
+        }
+        switch (unit) {
         case '"':
             m_out += "\\\"";
             break;
@@ -105,13 +141,10 @@ void JsonWriter::writeString(const QString& text)
             m_out += "\\f";
             break;
         default:
-            if (byte < 0x20) {
-                m_out += "\\u00";
-                m_out += hex[byte >> 4];
-                m_out += hex[byte & 0xF];
-            } else {
-                m_out += c;
-            }
+            if (unit < 0x20)
+                escape(unit);
+            else
+                m_out += char(unit);
         }
     }
     m_out += '"';

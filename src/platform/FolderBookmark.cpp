@@ -26,16 +26,24 @@ BookmarkError folderError(int code, const QString& message)
     return BookmarkError{code, message};
 }
 
+BookmarkError missingFolder(const QString& path)
+{
+    return folderError(BookmarkService::FolderMissing,
+                       QStringLiteral("The folder \u201C%1\u201D doesn\u2019t exist.").arg(path));
+}
+
 // Checks that `path` names a readable folder and fills its identity.
 std::optional<BookmarkError> inspectFolder(const QString& path, struct stat* info)
 {
+    // A name with a NUL character cannot exist; the system call would look at the shorter name
+    // before it instead.
+    if (path.contains(QChar(0)))
+        return missingFolder(path);
     const QByteArray native = QFile::encodeName(path);
     if (::stat(native.constData(), info) != 0) {
         const int saved = errno;
         if (saved == ENOENT || saved == ENOTDIR)
-            return folderError(
-                BookmarkService::FolderMissing,
-                QStringLiteral("The folder \u201C%1\u201D doesn\u2019t exist.").arg(path));
+            return missingFolder(path);
         return folderError(BookmarkService::FolderUnreadable,
                            QStringLiteral("The folder \u201C%1\u201D couldn\u2019t be opened: %2")
                                .arg(path, QString::fromLocal8Bit(std::strerror(saved))));

@@ -25,6 +25,12 @@ std::optional<UpdateRelease> UpdateRelease::fromJson(const QByteArray& json, QSt
     const QJsonValue tag = object.value(QLatin1StringView("tag_name"));
     if (!tag.isString() || tag.toString().trimmed().isEmpty())
         return fail(QStringLiteral("it has no release tag (\u201ctag_name\u201d)"));
+    // A tag is a version number of a few characters; a longer one is not quoted back to the user
+    // nor shown as a version.
+    if (const qsizetype length = tag.toString().size(); length > maximumTagLength)
+        return fail(QStringLiteral("the release tag is %1 characters long (at most %2 are read)")
+                        .arg(length)
+                        .arg(maximumTagLength));
     const std::optional<VersionNumber> version = VersionNumber::parse(tag.toString());
     if (!version)
         return fail(QStringLiteral("the release tag \u201c%1\u201d is not a version number")

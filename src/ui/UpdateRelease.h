@@ -19,6 +19,9 @@
 // Every other member is ignored.
 class UpdateRelease {
 public:
+    // The longest "tag_name" accepted.
+    static constexpr qsizetype maximumTagLength = 100;
+
     // None, with `problem` describing why, when `json` is not such an object.
     static std::optional<UpdateRelease> fromJson(const QByteArray& json, QString* problem);
 

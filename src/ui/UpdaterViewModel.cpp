@@ -139,6 +139,7 @@ void UpdaterViewModel::startCheck(Origin origin)
     m_origin = origin;
     m_abortReason = AbortReason::None;
     m_refusedRedirect.clear();
+    m_redirects = 0;
 
     const QString address = m_options.feedAddress.trimmed();
     if (address.isEmpty()) {
@@ -171,6 +172,7 @@ void UpdaterViewModel::startCheck(Origin origin)
             target.scheme().compare(QLatin1StringView("https"), Qt::CaseInsensitive) != 0 &&
             !UpdateFeed::isLoopbackHost(reply->url().host());
         if (UpdateFeed::isAllowedAddress(target) && !downgrade) {
+            ++m_redirects;
             Q_EMIT reply->redirectAllowed();
             return;
         }
@@ -228,6 +230,16 @@ void UpdaterViewModel::replyFinished(QNetworkReply* reply)
     }
 
     const int statusCode = status.toInt();
+    // A feed that keeps redirecting ends with the network layer giving up: with its error, or
+    // with the status of an interim or redirect answer and no release.
+    const bool interimStatus = statusCode < 200 || (statusCode >= 300 && statusCode < 400);
+    if (reply->error() == QNetworkReply::TooManyRedirectsError ||
+        (m_redirects > 0 && status.isValid() && interimStatus)) {
+        finishWithError(UpdateError(
+            UpdateError::Kind::NetworkFailure,
+            QStringLiteral("it redirected %1 times without an answer").arg(m_redirects)));
+        return;
+    }
     if (status.isValid() && (statusCode < 200 || statusCode > 299)) {
         finishWithError(UpdateError(
             UpdateError::Kind::HttpStatus,

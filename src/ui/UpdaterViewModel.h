@@ -141,6 +141,8 @@ private:
     UpdateCheckResult::Origin m_origin = UpdateCheckResult::Origin::User;
     AbortReason m_abortReason = AbortReason::None;
     QUrl m_refusedRedirect;
+    // Redirects followed by the running check.
+    int m_redirects = 0;
     QTimer m_timeoutTimer;
     QTimer m_scheduleTimer;
 };

@@ -1,3 +1,4 @@
+#include "HostileTree.h"
 #include "PlexorProcess.h"
 #include "engine/TestTree.h"
 
@@ -5,6 +6,8 @@
 #include "model/Preferences.h"
 
 #include <QtTest>
+
+#include <grp.h>
 
 namespace {
 
@@ -282,6 +285,60 @@ private Q_SLOTS:
         QCOMPARE(run.out, QByteArray());
         QVERIFY2(run.err.startsWith("plexor: argument \"k\\xE9.c\" is not valid UTF-8"),
                  run.err.constData());
+    }
+
+    // Every odd kind of entry at once. As root, plexor runs as "nobody", for whom the locked
+    // entries are locked.
+    void hostileTree()
+    {
+        const HostileTree tree;
+        QVERIFY2(tree.isValid(), qPrintable(tree.error()));
+        const auto unprivileged = [this](const QStringList& arguments) {
+            QProcess process;
+            PlexorProcess::prepare(process, m_config->path(), {});
+            if (::geteuid() == 0) {
+                process.setChildProcessModifier([] {
+                    const gid_t nobody = 65534;
+                    if (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 ||
+                        ::setuid(nobody) != 0)
+                        ::_exit(125);
+                });
+            }
+            process.start(QStringLiteral(PLEXOR_BINARY), arguments);
+            return PlexorProcess::finish(process);
+        };
+        const QString all = QStringLiteral("--all-files");
+
+        const Run listing = unprivileged({QStringLiteral("tree"), tree.root(), all});
+        QCOMPARE(listing.exitCode, 0);
+        for (const char* name : {"-dash.c", " space.c", "tab\there.c", "back\\slash.c", "end.c",
+                                 "outside.c", "pipe.c", "sock.c"})
+            QVERIFY2(listing.out.contains(name), name);
+        QVERIFY(!listing.out.contains("inside.c"));
+
+        const Run run = unprivileged({QStringLiteral("generate"), tree.root(), all,
+                                      QStringLiteral("--select-all")});
+        QCOMPARE(run.exitCode, 0);
+        const QByteArray project = QFile::encodeName(QFileInfo(tree.root()).fileName());
+        for (const QString& file : tree.readableFiles()) {
+            const QByteArray name = file.toUtf8();
+            QVERIFY2(run.out.contains(QByteArray('\n' + project + '/' + name + '\n' + rule +
+                                                 "\n\n" + HostileTree::content(name))),
+                     qPrintable(file));
+        }
+        QVERIFY(run.out.contains(QByteArray("/outside.c\n" + rule + "\n\n<<outside>>\n")));
+        // Nothing else was read: not the locked file, not the files behind names that are not
+        // UTF-8, and nothing twice.
+        QCOMPARE(run.out.count("<<"), tree.readableFiles().size() + 1);
+        // One line for each entry that could not be read.
+        QStringList unread;
+        const QByteArray lead = "Error reading file " + QFile::encodeName(tree.root()) + '/';
+        for (const QByteArray& line : run.err.split('\n')) {
+            if (line.startsWith(lead))
+                unread.append(QString::fromUtf8(line.mid(lead.size()).split(':').first()));
+        }
+        unread.sort();
+        QCOMPARE(unread, HostileTree::unreadableFiles());
     }
 
     void exitCodes_data()

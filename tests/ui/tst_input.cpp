@@ -1,3 +1,4 @@
+#include "HostileTree.h"
 #include "engine/FakeServices.h"
 #include "engine/TestTree.h"
 
@@ -235,6 +236,26 @@ private Q_SLOTS:
         m_view->generate();
         QVERIFY(m_events.isEmpty());
         QVERIFY(m_clipboard.calls.isEmpty());
+    }
+
+    // Every odd kind of entry at once: the tree shows and every file it lists generates, with
+    // nothing blocking on the FIFO or the socket.
+    void hostileTreeShowsAndGenerates()
+    {
+        const HostileTree hostile;
+        QVERIFY2(hostile.isValid(), qPrintable(hostile.error()));
+        show();
+        m_engine->setShowAllFiles(true);
+        m_view->setFolder(hostile.root(), hostile.root());
+        m_engine->loadFiles(hostile.root());
+        QVERIFY(m_view->fileTreeModel()->rowCount() > 10);
+        m_view->fileTreeActions()->selectAllAction()->trigger();
+        QTest::mouseClick(find<TintedButton>(QStringLiteral("generateButton")), Qt::LeftButton);
+        const QString text = m_engine->generatedContent();
+        for (const QString& file : hostile.readableFiles())
+            QVERIFY2(text.contains(QString::fromUtf8(HostileTree::content(file.toUtf8()))),
+                     qPrintable(file));
+        QVERIFY(m_clipboard.calls.join(u'\n').contains(QStringLiteral("<<plain.c>>")));
     }
 
     void prefixAndSuffixEditorsStoreEveryEdit()

@@ -36,6 +36,14 @@ public:
         bool silent = false;
         // Answers after this long.
         int delayMs = 0;
+        // Sends no Content-Length: the body ends when the connection closes.
+        bool noLength = false;
+        // Sends only this many bytes of the body, then closes the connection.
+        int closeAfter = -1;
+        // Sends the body one byte a second.
+        bool drip = false;
+        // Redirects back and forth between two paths.
+        bool redirectLoop = false;
     };
 
     FeedServer()
@@ -72,7 +80,9 @@ private:
         const QByteArray path = requestLine.value(1);
         m_paths.append(path);
         m_buffers.remove(socket);
-        const Answer answer = m_answers.value(path, m_defaultAnswer);
+        Answer answer = m_answers.value(path, m_defaultAnswer);
+        if (answer.redirectLoop)
+            answer.location = path == "/loop/a" ? "/loop/b" : "/loop/a";
         if (answer.silent)
             return;
         const QPointer<QTcpSocket> target(socket);
@@ -82,13 +92,30 @@ private:
             QByteArray response =
                 "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' + answer.reason + "\r\n";
             response += "Content-Type: application/json\r\n";
-            response += "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
+            if (!answer.noLength)
+                response += "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
             if (!answer.location.isEmpty())
                 response += "Location: " + answer.location + "\r\n";
-            response += "Connection: close\r\n\r\n" + answer.body;
+            response += "Connection: close\r\n\r\n";
+            if (answer.drip) {
+                target->write(response);
+                dripBody(target, answer.body);
+                return;
+            }
+            response += answer.closeAfter >= 0 ? answer.body.left(answer.closeAfter) : answer.body;
             target->write(response);
             target->disconnectFromHost();
         });
+    }
+
+    static void dripBody(QTcpSocket* socket, const QByteArray& body)
+    {
+        auto* timer = new QTimer(socket);
+        QObject::connect(timer, &QTimer::timeout, socket, [socket, body, sent = qsizetype(0)]() mutable {
+            if (sent < body.size())
+                socket->write(body.mid(sent++, 1));
+        });
+        timer->start(1000);
     }
 
     QTcpServer m_server;
@@ -155,6 +182,8 @@ constexpr double testNow = 820000000.0;
 constexpr double day = UpdaterViewModel::automaticCheckInterval;
 
 } // namespace
+
+Q_DECLARE_METATYPE(FeedServer::Answer)
 
 class TestUpdater : public QObject {
     Q_OBJECT
@@ -470,6 +499,77 @@ private Q_SLOTS:
         QCOMPARE(result.error.kind(), ErrorKind::RefusedAddress);
         QVERIFY(result.error.message().contains(u"192.0.2.10"_s));
         QCOMPARE(m_server->requestedPaths().size(), 3);
+    }
+
+    void hostileFeeds_data()
+    {
+        QTest::addColumn<FeedServer::Answer>("answer");
+        QTest::addColumn<ErrorKind>("kind");
+        QTest::addColumn<QString>("messagePart");
+
+        const QByteArray release = releaseJson(u"v9.0"_s);
+        FeedServer::Answer overCap;
+        overCap.body = releaseJson(u"v9.0"_s, QString(UpdaterViewModel::maximumAnswerSize, u'x'));
+        overCap.noLength = true;
+        QTest::newRow("body over the cap, no length given")
+            << overCap << ErrorKind::BadAnswer << u"larger than"_s;
+        FeedServer::Answer drip;
+        drip.body = release;
+        drip.drip = true;
+        QTest::newRow("one byte a second") << drip << ErrorKind::TimedOut << u"did not answer"_s;
+        FeedServer::Answer toHttp;
+        toHttp.status = 302;
+        toHttp.location = "http://updates.example.org/latest";
+        QTest::newRow("redirect to plain http")
+            << toHttp << ErrorKind::RefusedAddress << u"http://updates.example.org/latest"_s;
+        FeedServer::Answer loop;
+        loop.status = 302;
+        loop.redirectLoop = true;
+        QTest::newRow("redirect loop") << loop << ErrorKind::NetworkFailure << u"redirect"_s;
+        FeedServer::Answer cut;
+        cut.body = release;
+        cut.closeAfter = 10;
+        QTest::newRow("connection closed mid-body")
+            << cut << ErrorKind::NetworkFailure << u"closed"_s;
+        FeedServer::Answer wrongTypes;
+        wrongTypes.body = R"({"tag_name": "v9.0", "html_url": "https://example.org/r", "body": 7})";
+        QTest::newRow("notes of the wrong type")
+            << wrongTypes << ErrorKind::BadAnswer << u"\u201cbody\u201d"_s;
+        FeedServer::Answer hugeVersion;
+        hugeVersion.body = releaseJson(u"1."_s + QString(500000, u'9'));
+        QTest::newRow("enormous version string")
+            << hugeVersion << ErrorKind::BadAnswer << u"release tag is 500002 characters"_s;
+        FeedServer::Answer plainLink;
+        plainLink.body = R"({"tag_name": "v9.0", "html_url": "http://example.org/releases/v9.0"})";
+        QTest::newRow("release link not https")
+            << plainLink << ErrorKind::BadAnswer << u"https release page"_s;
+    }
+
+    // Whatever the feed does, a check ends within its time limit with the matching message and
+    // opens nothing.
+    void hostileFeeds()
+    {
+        QFETCH(FeedServer::Answer, answer);
+        QFETCH(ErrorKind, kind);
+        QFETCH(QString, messagePart);
+        m_server->setAnswer(answer);
+        UpdaterViewModel::Options limited = options(m_server->url());
+        limited.timeout = std::chrono::milliseconds(1500);
+        UpdaterViewModel updater(limited);
+        updater.setPresenter(&m_presenter);
+
+        QElapsedTimer elapsed;
+        elapsed.start();
+        const UpdateCheckResult result = runCheck(updater);
+        QVERIFY2(elapsed.elapsed() < 5000, qPrintable(QString::number(elapsed.elapsed())));
+        QCOMPARE(result.outcome, Outcome::Failed);
+        QCOMPARE(result.error.kind(), kind);
+        QVERIFY2(result.error.message().left(300).contains(messagePart, Qt::CaseInsensitive),
+                 qPrintable(result.error.message().left(300)));
+        // The message quotes no more of the answer than a person can read.
+        QVERIFY(result.error.message().size() < 1000);
+        QCOMPARE(m_presenter.shown, QStringList{u"failed"_s});
+        QVERIFY(m_opened.isEmpty());
     }
 
     void userCheckDuringBackgroundCheckIsAnswered()

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <type_traits>
+
+// The entry point every target defines; libFuzzer calls it, and so does the replay of the kept
+// inputs in the normal test suite.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
+[[noreturn]] inline void fuzzPropertyFailed(const char* condition, const char* file, int line)
+{
+    std::fprintf(stderr, "%s:%d: property does not hold: %s\n", file, line, condition);
+    std::abort();
+}
+
+// Stops the run when a property does not hold; the fuzzer then keeps the input that broke it.
+#define FUZZ_CHECK(condition)                                                                      \
+    ((condition) ? void() : fuzzPropertyFailed(#condition, __FILE__, __LINE__))
+
+inline QByteArray fuzzBytes(const std::uint8_t* data, std::size_t size)
+{
+    return QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+}
+
+// Reads values from the fuzzer's bytes, front to back, so that the fuzzer can build records.
+// Past the end every read gives zero or empty.
+class FuzzInput {
+public:
+    FuzzInput(const std::uint8_t* data, std::size_t size)
+        : m_data(data)
+        , m_size(size)
+    {}
+
+    bool atEnd() const { return m_position >= m_size; }
+
+    template <typename T>
+    T integer()
+    {
+        static_assert(std::is_integral_v<T>);
+        std::make_unsigned_t<T> value = 0;
+        for (std::size_t i = 0; i < sizeof(T) && !atEnd(); ++i)
+            value = static_cast<std::make_unsigned_t<T>>((value << 8) | m_data[m_position++]);
+        return static_cast<T>(value);
+    }
+
+    bool boolean() { return integer<std::uint8_t>() & 1; }
+
+    // Up to `maximum` raw bytes, the count taken from the input first.
+    QByteArray bytes(std::size_t maximum)
+    {
+        std::size_t count = integer<std::uint8_t>() % (maximum + 1);
+        count = std::min(count, m_size - std::min(m_position, m_size));
+        const QByteArray result = fuzzBytes(m_data + m_position, count);
+        m_position += count;
+        return result;
+    }
+
+    // Text as a person or the file system could give it: the bytes read as UTF-8, so always
+    // valid Unicode.
+    QString text(std::size_t maximumBytes = 40) { return QString::fromUtf8(bytes(maximumBytes)); }
+
+    // A finite number from the whole range of doubles.
+    double finiteNumber()
+    {
+        const auto bits = integer<std::uint64_t>();
+        double number = 0;
+        std::memcpy(&number, &bits, sizeof number);
+        return std::isfinite(number) ? number : 0.0;
+    }
+
+private:
+    const std::uint8_t* m_data;
+    std::size_t m_size;
+    std::size_t m_position = 0;
+};

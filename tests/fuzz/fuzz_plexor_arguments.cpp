@@ -1,0 +1,77 @@
+// `plexor generate`'s arguments (separated by NUL bytes): parsing gives a result or a usage
+// error, and a result written back in one canonical spelling (--output aside) parses to the
+// same result.
+#include "FuzzSupport.h"
+
+#include "cli/GenerateCommand.h"
+
+namespace {
+
+QStringList patternTexts(const QList<PathPattern>& patterns)
+{
+    QStringList texts;
+    for (const PathPattern& pattern : patterns)
+        texts.append(pattern.text());
+    return texts;
+}
+
+QStringList canonical(const GenerateCommand::Arguments& parsed)
+{
+    QStringList arguments;
+    if (parsed.scan.allFiles)
+        arguments.append(QStringLiteral("--all-files"));
+    if (parsed.scan.gitignore)
+        arguments.append(QStringLiteral("--gitignore"));
+    for (const auto& [extension, enabled] : parsed.scan.typeSwitches)
+        arguments.append(QStringLiteral("--type=%1=%2").arg(extension, enabled ? u"on" : u"off"));
+    for (const QString& path : parsed.selection.selectPaths)
+        arguments.append(QStringLiteral("--select=") + path);
+    if (parsed.selection.changed)
+        arguments.append(QStringLiteral("--changed"));
+    if (parsed.count)
+        arguments.append(QStringLiteral("--count"));
+    if (parsed.selection.selectAll)
+        arguments.append(QStringLiteral("--select-all"));
+    for (const PathPattern& pattern : parsed.selection.includes)
+        arguments.append(QStringLiteral("--include=") + pattern.text());
+    for (const PathPattern& pattern : parsed.selection.excludes)
+        arguments.append(QStringLiteral("--exclude=") + pattern.text());
+    if (parsed.project)
+        arguments.append(QStringLiteral("--project=") + *parsed.project);
+    else
+        arguments << QStringLiteral("--") << parsed.scan.folder;
+    return arguments;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    QStringList arguments;
+    for (const QByteArray& argument : fuzzBytes(data, size).split('\0'))
+        arguments.append(QString::fromUtf8(argument));
+
+    PlexorTool tool;
+    GenerateCommand::Arguments parsed;
+    if (const std::optional<QString> error =
+            GenerateCommand::parseArguments(tool, arguments, parsed)) {
+        FUZZ_CHECK(!error->isEmpty());
+        return 0;
+    }
+    FUZZ_CHECK(parsed.project ? parsed.scan.folder.isEmpty() : !parsed.scan.folder.isEmpty());
+
+    GenerateCommand::Arguments reparsed;
+    FUZZ_CHECK(!GenerateCommand::parseArguments(tool, canonical(parsed), reparsed));
+    FUZZ_CHECK(reparsed.scan.folder == parsed.scan.folder);
+    FUZZ_CHECK(reparsed.scan.allFiles == parsed.scan.allFiles);
+    FUZZ_CHECK(reparsed.scan.gitignore == parsed.scan.gitignore);
+    FUZZ_CHECK(reparsed.scan.typeSwitches == parsed.scan.typeSwitches);
+    FUZZ_CHECK(reparsed.selection.selectPaths == parsed.selection.selectPaths);
+    FUZZ_CHECK(reparsed.selection.selectAll == parsed.selection.selectAll);
+    FUZZ_CHECK(reparsed.selection.changed == parsed.selection.changed);
+    FUZZ_CHECK(reparsed.count == parsed.count);
+    FUZZ_CHECK(patternTexts(reparsed.selection.includes) == patternTexts(parsed.selection.includes));
+    FUZZ_CHECK(patternTexts(reparsed.selection.excludes) == patternTexts(parsed.selection.excludes));
+    FUZZ_CHECK(reparsed.project == parsed.project);
+    return 0;
+}

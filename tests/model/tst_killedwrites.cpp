@@ -1,0 +1,42 @@
+#include "KilledWrites.h"
+
+#include <QCoreApplication>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestKilledWrites : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void everyKillLeavesOneWholeStore()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const quint32 seed = QRandomGenerator::global()->generate();
+        const KilledWrites::Outcome outcome =
+            KilledWrites::run(QCoreApplication::applicationFilePath(),
+                              {QStringLiteral("--write-loop")}, dir.path(), 200, seed);
+        QVERIFY2(outcome.failures.isEmpty(),
+                 qPrintable(QStringLiteral("seed %1, %2 failures, first: %3")
+                               .arg(seed)
+                               .arg(outcome.failures.size())
+                               .arg(outcome.failures.value(0))));
+        QCOMPARE(outcome.kills, 200);
+        // Kills landed while either store was being written.
+        QVERIFY(outcome.smallSeen > 0);
+        QVERIFY(outcome.largeSeen > 0);
+    }
+};
+
+// The same program is the writer that gets killed: tst_killedwrites --write-loop FILE.
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--write-loop") == 0)
+        return KilledWrites::writeLoop(QFile::decodeName(argv[2]));
+    TestKilledWrites test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_killedwrites.moc"
