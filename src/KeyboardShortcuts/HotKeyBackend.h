@@ -41,6 +41,16 @@ public:
     // One line for the settings on how this system runs the hot keys (for example the keys the
     // desktop chose); empty when there is nothing to say. statusChanged announces a new one.
     virtual QString statusText() const { return {}; }
+    // Whether registered hot keys can fire here at all: false where the system offers none or
+    // refused them (the status text says why).
+    virtual bool firesHotKeys() const { return true; }
+    // The token the desktop sent with the hot-key event being reported, with which a window of
+    // this program may take the focus (Wayland's xdg-activation); empty when none came. Valid
+    // only while hotKeyPressed and hotKeyReleased are delivered: a token serves once.
+    virtual QString activationToken() const { return {}; }
+    // Whether the desktop sent such a token with the latest hot-key event (false before the
+    // first); statusChanged announces a change.
+    virtual bool sendsActivationTokens() const { return false; }
     // What the hot keys do, for a desktop that lists them to the user.
     virtual void setDescription(const QString& description) { Q_UNUSED(description) }
 

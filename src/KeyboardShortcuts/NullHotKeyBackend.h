@@ -17,6 +17,7 @@ public:
     {}
 
     QString statusText() const override { return m_statusText; }
+    bool firesHotKeys() const override { return false; }
 
     int registerHotKey(quint32 id, const Shortcut& shortcut) override;
     void unregisterHotKey(quint32 id) override;

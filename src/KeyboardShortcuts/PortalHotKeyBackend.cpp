@@ -363,18 +363,31 @@ void PortalHotKeyBackend::onShortcutsChanged(const QDBusMessage& message)
     Q_EMIT statusChanged();
 }
 
-// Activated: the session's path, the shortcut's id, a time stamp and options.
+// Activated: the session's path, the shortcut's id, a time stamp and options, which may hold
+// an activation token ("activation_token").
 void PortalHotKeyBackend::onActivated(const QDBusMessage& message)
 {
     const QVariantList arguments = message.arguments();
     if (arguments.size() < 4 || arguments[0].value<QDBusObjectPath>().path() != m_sessionPath)
         return;
+    QVariantMap options;
+    if (arguments[3].canConvert<QDBusArgument>())
+        arguments[3].value<QDBusArgument>() >> options;
+    else
+        options = arguments[3].toMap();
+    m_activationToken = options.value(QStringLiteral("activation_token")).toString();
     const QString activated = arguments[1].toString();
     for (const auto& [id, shortcut] : std::map(m_hotKeys)) {
         if (shortcutId(shortcut) == activated) {
             Q_EMIT hotKeyPressed(id);
             Q_EMIT hotKeyReleased(id);
         }
+    }
+    const bool sendsTokens = !m_activationToken.isEmpty();
+    m_activationToken.clear();
+    if (sendsTokens != m_sendsActivationTokens) {
+        m_sendsActivationTokens = sendsTokens;
+        Q_EMIT statusChanged();
     }
 }
 

@@ -69,6 +69,12 @@ public:
     bool isTakenBySystem(const Shortcut& shortcut) override;
     QString statusText() const override;
     void setDescription(const QString& description) override;
+    bool firesHotKeys() const override
+    {
+        return m_state == State::idle || m_state == State::binding || m_state == State::bound;
+    }
+    QString activationToken() const override { return m_activationToken; }
+    bool sendsActivationTokens() const override { return m_sendsActivationTokens; }
 
     State state() const { return m_state; }
     // The desktop's description of the keys that trigger a hot key; empty when none is known.
@@ -104,6 +110,9 @@ private:
     // Every new binding gets fresh request tokens, so a late answer to an old one is ignored.
     int m_generation = 0;
     bool m_bindScheduled = false;
+    // The token of the activation being reported, and whether the latest one had a token.
+    QString m_activationToken;
+    bool m_sendsActivationTokens = false;
     State m_state = State::idle;
     QTimer m_answerTimer;
 };

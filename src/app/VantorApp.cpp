@@ -83,7 +83,11 @@ void VantorApp::attachGlobalShortcut()
     // Only the work view of the main tab observes this, so the shortcut does nothing while
     // the library is shown. The action goes with this object.
     KeyboardShortcuts::onKeyUp(KeyboardShortcuts::Names::generateProject(), this, [] {
-        NotificationCenter::defaultCenter().post(Notifications::triggerGenerateFromShortcut);
+        QVariantMap userInfo;
+        if (const QString token = KeyboardShortcuts::backend().activationToken(); !token.isEmpty())
+            userInfo.insert(Notifications::activationTokenUserInfoKey, token);
+        NotificationCenter::defaultCenter().post(Notifications::triggerGenerateFromShortcut,
+                                                 userInfo);
     });
 }
 

@@ -45,7 +45,21 @@ PlexorWorkView::PlexorWorkView(Preferences& preferences, Clipboard& clipboard, Q
     // project library is shown.
     NotificationCenter::defaultCenter().addObserver(
         QString(Notifications::triggerGenerateFromShortcut), this,
-        [this](const QVariantMap&) { generateFromShortcut(); });
+        [this](const QVariantMap& userInfo) {
+            generateFromShortcut(
+                userInfo.value(Notifications::activationTokenUserInfoKey).toString());
+        });
+    connect(&m_backgroundCopy, &BackgroundCopy::copyNow, this, [this] {
+        m_engine->copyToClipboard();
+        // A copy at once is followed by the rest of generateFromShortcut; one after the
+        // activation comes with the preview already shown.
+        if (m_backgroundCopy.path() == BackgroundCopy::Path::activation)
+            m_engine->raiseJustRegenerated();
+    });
+    connect(&m_backgroundCopy, &BackgroundCopy::clickNeeded, this, [this] {
+        bringWindowForward();
+        m_preview->setClickToCopyNoticeVisible(true);
+    });
 }
 
 PlexorWorkView::~PlexorWorkView()
@@ -127,14 +141,26 @@ void PlexorWorkView::saveState()
     });
 }
 
-void PlexorWorkView::generateFromShortcut()
+void PlexorWorkView::generateFromShortcut(const QString& activationToken)
 {
     if (!m_url)
         return;
     saveState();
-    if (!m_engine->generateAndCopy(m_url))
+    if (!m_engine->generateContent(m_url))
         return;
+    m_backgroundCopy.start(window()->windowHandle(), activationToken);
     Q_EMIT generated(m_url);
     setViewMode(ViewMode::preview);
-    m_engine->raiseJustRegenerated();
+    const BackgroundCopy::Path path = m_backgroundCopy.path();
+    if (path == BackgroundCopy::Path::direct || path == BackgroundCopy::Path::wlCopy)
+        m_engine->raiseJustRegenerated();
+}
+
+void PlexorWorkView::bringWindowForward()
+{
+    QWidget* shown = window();
+    if (shown->isMinimized())
+        shown->showNormal();
+    shown->raise();
+    shown->activateWindow();
 }

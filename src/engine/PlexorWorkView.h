@@ -2,6 +2,7 @@
 
 #include "engine/PlexorViewModel.h"
 #include "model/ViewMode.h"
+#include "platform/BackgroundCopy.h"
 
 #include <QSet>
 #include <QString>
@@ -62,8 +63,12 @@ public:
     // What the global shortcut does, in this order: the state is saved (saveStateRequested), the
     // engine generates from the folder and copies, generated(url), then the preview is shown
     // and justRegenerated raised. Without a folder it does nothing, as on the project library;
-    // when the engine cannot generate, it stops after the state is saved.
-    void generateFromShortcut();
+    // when the engine cannot generate, it stops after the state is saved. Where the desktop
+    // takes no copy from a window in the back (BackgroundCopy), the copy and justRegenerated
+    // wait until the window has the focus, which it asks for with `activationToken`; without a
+    // token, or without the focus in time, the window is brought forward and the preview asks
+    // for one click on "Copy".
+    void generateFromShortcut(const QString& activationToken = {});
 
 Q_SIGNALS:
     // The view switched between the input screen and the preview by itself (Generate, Back, the
@@ -71,7 +76,8 @@ Q_SIGNALS:
     void viewModeChanged(ViewMode mode);
     // The engine's selection and expansion, to be stored with the open project.
     void saveStateRequested(const QSet<QString>& selectedPaths, const QSet<QString>& expandedPaths);
-    // Content was generated and copied for `url`.
+    // Content was generated for `url` and copied (or waits for the copy, see
+    // generateFromShortcut).
     void generated(const std::optional<QString>& url);
 
 protected:
@@ -83,6 +89,7 @@ private:
     void load();
     // Brings every file's token count of the tree up to date (on a worker).
     void countFileTokens();
+    void bringWindowForward();
 
     std::unique_ptr<PlexorViewModel> m_engine;
     std::unique_ptr<TokenCounter> m_tokens;
@@ -95,4 +102,5 @@ private:
     std::optional<PathSet> m_savedSelectedPaths;
     std::optional<PathSet> m_savedExpandedPaths;
     bool m_appeared = false;
+    BackgroundCopy m_backgroundCopy;
 };

@@ -20,7 +20,8 @@ QClipboard* desktopClipboard()
 // writes past that. Empty when the ordinary write works.
 QString backgroundCopyProgram()
 {
-    if (!BackgroundCopy::isWaylandSession() || QGuiApplication::focusWindow())
+    if (BackgroundCopy::choose(BackgroundCopy::currentConditions(false)) !=
+        BackgroundCopy::Path::wlCopy)
         return {};
     return BackgroundCopy::wlCopyProgram();
 }

@@ -12,6 +12,7 @@
 
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QHideEvent>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
@@ -58,6 +59,20 @@ PlexorPreviewView::PlexorPreviewView(PlexorViewModel& engine, QWidget* parent)
     connect(m_editor->verticalScrollBar(), &QScrollBar::rangeChanged, this,
             &PlexorPreviewView::placeBadge);
 
+    // Between the editor and the buttons, centred, while the desktop waits for the click.
+    m_clickToCopyRow = new QWidget(this);
+    m_clickToCopyNotice = new Badge(clickToCopyNoticeText(), m_clickToCopyRow);
+    m_clickToCopyNotice->setObjectName(QStringLiteral("clickToCopyNotice"));
+    m_clickToCopyNotice->setAccessibleName(m_clickToCopyNotice->text());
+    m_clickToCopyNotice->setFont(Theme::font(Theme::TextStyle::body));
+    auto* notice = new QHBoxLayout(m_clickToCopyRow);
+    notice->setContentsMargins(16, 12, 16, 0);
+    notice->addStretch(1);
+    notice->addWidget(m_clickToCopyNotice);
+    notice->addStretch(1);
+    m_clickToCopyRow->setVisible(false);
+    layout->addWidget(m_clickToCopyRow);
+
     auto* buttons = new QHBoxLayout;
     buttons->setContentsMargins(16, 12, 16, 16);
     buttons->setSpacing(16);
@@ -99,6 +114,10 @@ PlexorPreviewView::PlexorPreviewView(PlexorViewModel& engine, QWidget* parent)
     connect(&m_engine, &PlexorViewModel::generatedContentChanged, this,
             &PlexorPreviewView::updateEnabled);
     connect(&m_engine, &PlexorViewModel::justCopiedChanged, this, &PlexorPreviewView::updateLabels);
+    connect(&m_engine, &PlexorViewModel::justCopiedChanged, this, [this](bool copied) {
+        if (copied)
+            setClickToCopyNoticeVisible(false);
+    });
     connect(&m_engine, &PlexorViewModel::justRegeneratedChanged, this,
             &PlexorPreviewView::updateLabels);
 
@@ -116,6 +135,22 @@ void PlexorPreviewView::setUrl(const std::optional<QString>& url)
 {
     m_url = url;
     updateEnabled();
+}
+
+QString PlexorPreviewView::clickToCopyNoticeText()
+{
+    return QStringLiteral("This desktop needs one click on \u201CCopy\u201D to put the text on "
+                          "the clipboard.");
+}
+
+QLabel* PlexorPreviewView::clickToCopyNotice() const
+{
+    return m_clickToCopyNotice;
+}
+
+void PlexorPreviewView::setClickToCopyNoticeVisible(bool visible)
+{
+    m_clickToCopyRow->setVisible(visible);
 }
 
 QString PlexorPreviewView::charsText(qsizetype count)
@@ -192,7 +227,8 @@ void PlexorPreviewView::showCount()
     const QString text = charsText(m_count);
     m_countBadge->setText(text);
     m_countBadge->setAccessibleName(text);
-    placeBadge();    m_tokenTimer.start();
+    placeBadge();
+    m_tokenTimer.start();
 }
 
 void PlexorPreviewView::setTokenCounter(TokenCounter* counter)
@@ -254,6 +290,14 @@ bool PlexorPreviewView::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
+void PlexorPreviewView::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    // Leaving the screen, not the window going to the task bar.
+    if (!event->spontaneous())
+        setClickToCopyNoticeVisible(false);
+}
+
 void PlexorPreviewView::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
@@ -280,5 +324,8 @@ void PlexorPreviewView::applyColors()
     m_countBadge->setBadgeStyle(badge);
     badge.color = NamedColors::color(NamedColor::blue);
     m_tokenBadge->setBadgeStyle(badge);
+    badge.color = NamedColors::color(NamedColor::orange);
+    badge.underlay = QColor();
+    m_clickToCopyNotice->setBadgeStyle(badge);
     m_applyingColors = false;
 }

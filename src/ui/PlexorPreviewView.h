@@ -10,6 +10,7 @@
 
 class Badge;
 class LargeTextEdit;
+class QLabel;
 class PlexorViewModel;
 class TokenCounter;
 class TintedButton;
@@ -45,6 +46,13 @@ public:
     // "Back": asks for the input screen.
     void goBack();
 
+    // The line asking for a click on "Copy", shown where the desktop took no copy from the
+    // global shortcut (the text is ready in the editor). It goes away after the next copy and
+    // when the screen is left.
+    static QString clickToCopyNoticeText();
+    void setClickToCopyNoticeVisible(bool visible);
+    QLabel* clickToCopyNotice() const;
+
     // The badge's text for a count: "1234 chars".
     static QString charsText(qsizetype count);
     // The badge's text as shown now.
@@ -63,6 +71,7 @@ Q_SIGNALS:
 protected:
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void showGeneratedContent();
@@ -83,6 +92,8 @@ private:
     TintedButton* m_back = nullptr;
     TintedButton* m_regenerate = nullptr;
     TintedButton* m_copy = nullptr;
+    QWidget* m_clickToCopyRow = nullptr;
+    Badge* m_clickToCopyNotice = nullptr;
     // The engine's text as last shown, until the first edit (it shares the engine's characters,
     // so holding it costs nothing until then).
     QString m_shownText;

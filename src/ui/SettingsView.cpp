@@ -199,10 +199,13 @@ void SettingsView::updateShortcutStatus()
                      .arg(KeyboardShortcuts::QtKeyMapping::shownText(*shortcut));
     } else if (shortcut) {
         // How the system runs it, where that needs saying (the keys a desktop chose instead),
-        // and how its copy reaches the clipboard on this desktop.
+        // and how its copy reaches the clipboard on this desktop, where it can run at all.
         const KeyboardShortcuts::HotKeyBackend& backend = KeyboardShortcuts::backend();
-        QStringList lines{backend.statusText(),
-                          BackgroundCopy::description(BackgroundCopy::currentPath())};
+        QStringList lines{backend.statusText()};
+        if (backend.firesHotKeys()) {
+            lines << BackgroundCopy::description(
+                BackgroundCopy::currentPath(backend.sendsActivationTokens()));
+        }
         lines.removeAll(QString());
         status = lines.join(u'\n');
     }

@@ -10,6 +10,8 @@
 #include "app/VantorApp.h"
 #include "engine/PlexorViewModel.h"
 #include "model/Preferences.h"
+#include "platform/BackgroundCopy.h"
+#include "ui/PlexorPreviewView.h"
 #include "ui/SettingsView.h"
 
 #include <QDir>
@@ -18,6 +20,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -59,6 +62,15 @@ class TestPortal : public QObject {
         PortalHotKeyBackend* installed = portal.get();
         setBackend(std::move(portal));
         return installed;
+    }
+
+    // The text the seeded project generates.
+    static QString expectedText()
+    {
+        return PlexorViewModel::defaultPrefixText() + u"\n\nproject/main.c\n\n\n\n\n"_qs +
+               u"------------------------------------\nproject/main.c\n"_qs +
+               u"------------------------------------\n\nint x;\n\n\n"_qs +
+               PlexorViewModel::suffixSeparator() + PlexorViewModel::defaultSuffixText();
     }
 
 private Q_SLOTS:
@@ -120,6 +132,7 @@ private Q_SLOTS:
         QVERIFY(!dynamic_cast<PortalHotKeyBackend*>(without.hotKeys.get()));
         QCOMPARE(without.hotKeys->statusText(),
                  u"This desktop does not offer global shortcuts to applications."_qs);
+        QVERIFY(!without.hotKeys->firesHotKeys());
         qunsetenv("WAYLAND_DISPLAY");
         QVERIFY(PlatformBackend::create().hotKeys->statusText().isEmpty());
     }
@@ -145,11 +158,7 @@ private Q_SLOTS:
 
         m_portal->activate(id, u"token-1"_qs);
         QTRY_VERIFY(!m_clipboard.calls.isEmpty());
-        const QString expected =
-            PlexorViewModel::defaultPrefixText() + u"\n\nproject/main.c\n\n\n\n\n"_qs +
-            u"------------------------------------\nproject/main.c\n"_qs +
-            u"------------------------------------\n\nint x;\n\n\n"_qs +
-            PlexorViewModel::suffixSeparator() + PlexorViewModel::defaultSuffixText();
+        const QString expected = expectedText();
         QCOMPARE(m_clipboard.calls.last(), u"set:"_qs + expected);
         // One press, one generation.
         QTest::qWait(50);
@@ -158,6 +167,68 @@ private Q_SLOTS:
         // The desktop has the last word on the keys.
         m_portal->changeTrigger(u"Meta+G"_qs);
         QTRY_COMPARE(status->text(), u"The desktop runs this shortcut with Meta+G."_qs);
+    }
+
+    // A Wayland desktop without wl-copy takes a copy only from the focused window: the window
+    // asks for the focus with the desktop's token and copies then, or, without a token, waits
+    // for one click on "Copy". The settings name the path.
+    void waylandWithoutWlCopy_data()
+    {
+        QTest::addColumn<QString>("token");
+        QTest::addColumn<BackgroundCopy::Path>("path");
+        QTest::newRow("activation token") << u"token-1"_qs << BackgroundCopy::Path::activation;
+        QTest::newRow("no token") << QString() << BackgroundCopy::Path::clickToCopy;
+    }
+
+    void waylandWithoutWlCopy()
+    {
+        QFETCH(QString, token);
+        QFETCH(BackgroundCopy::Path, path);
+        const QTemporaryDir noPrograms;
+        const QByteArray programs = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(noPrograms.path()));
+        qputenv("WAYLAND_DISPLAY", "wayland-test");
+        const auto restore = qScopeGuard([&programs] {
+            qputenv("PATH", programs);
+            qunsetenv("WAYLAND_DISPLAY");
+        });
+        VantorApp app(*m_preferences, m_clipboard, m_chooser);
+        app.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&app.mainWindow()));
+        PortalHotKeyBackend* portal = installPortal();
+        setShortcut(commandShiftK, Names::generateProject());
+        QTRY_COMPARE(portal->state(), PortalHotKeyBackend::State::bound);
+        // Another application takes the focus.
+        {
+            QWindow other;
+            other.show();
+            QTRY_COMPARE(QGuiApplication::focusWindow(), &other);
+        }
+        QTRY_VERIFY(!QGuiApplication::focusWindow());
+
+        m_portal->activate(PortalHotKeyBackend::shortcutId(commandShiftK), token);
+        auto* preview = app.mainWindow().findChild<PlexorPreviewView*>();
+        QVERIFY(preview);
+        if (path == BackgroundCopy::Path::activation) {
+            QTRY_VERIFY(m_clipboard.calls.contains(u"set:"_qs + expectedText()));
+            QCOMPARE(QGuiApplication::focusWindow(), app.mainWindow().windowHandle());
+        } else {
+            QTRY_VERIFY(preview->clickToCopyNotice()->isVisibleTo(preview));
+            QCOMPARE(preview->clickToCopyNotice()->text(),
+                     u"This desktop needs one click on \u201CCopy\u201D to put the text on the "
+                     u"clipboard."_qs);
+            QVERIFY(m_clipboard.calls.isEmpty());
+            // Nothing claims a copy that did not happen.
+            QCOMPARE(preview->findChild<QPushButton*>(u"regenerateButton"_qs)->text(),
+                     u"Regenerate"_qs);
+            QTest::mouseClick(preview->findChild<QPushButton*>(u"copyButton"_qs), Qt::LeftButton);
+            QCOMPARE(m_clipboard.calls.last(), u"set:"_qs + expectedText());
+        }
+        QVERIFY(!preview->clickToCopyNotice()->isVisibleTo(preview));
+        app.showSettings();
+        QCOMPARE(app.settingsWindow()->shortcutStatus()->text(),
+                 u"The desktop runs this shortcut with Ctrl+Shift+K.\n"_qs +
+                     BackgroundCopy::description(path));
     }
 
     void answersWithoutABinding_data()
