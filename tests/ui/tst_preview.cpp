@@ -137,24 +137,6 @@ private Q_SLOTS:
         QCOMPARE(requests.first().first().value<ViewMode>(), ViewMode::plexor);
     }
 
-    void regenerateDiscardsEdits()
-    {
-        m_engine->loadFiles(m_tree.root(), m_tree.paths({u"main.py"_s}));
-        m_engine->generateContent(m_tree.root());
-        const QString generated = m_engine->generatedContent();
-        QCOMPARE(editor()->text(), generated);
-        typeAtEnd(u"XX"_s);
-        QTest::mouseClick(button("regenerateButton"), Qt::LeftButton);
-        QCOMPARE(editor()->text(), generated);
-        QCOMPARE(clipboard().last(), u"set:"_s + generated);
-        QCOMPARE(button("regenerateButton")->text(), u"Updated & Copied"_s);
-        QCOMPARE(button("copyButton")->text(), u"Copied"_s);
-        // No late write-back of the discarded edits.
-        QTest::qWait(300);
-        QCOMPARE(m_engine->generatedContent(), generated);
-        QTRY_COMPARE_WITH_TIMEOUT(button("regenerateButton")->text(), u"Regenerate"_s, 4000);
-    }
-
     void nothingToCopyLeavesTheClipboardAlone()
     {
         // Without a folder: neither button acts, whatever the editor holds.
