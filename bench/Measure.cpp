@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <vector>
 
 BenchOptions BenchOptions::from(const QStringList& arguments)
@@ -23,20 +24,33 @@ BenchOptions BenchOptions::from(const QStringList& arguments)
 Timing measure(int repeats, const std::function<void()>& setup, const std::function<void()>& work)
 {
     std::vector<double> times;
+    std::vector<double> cpuTimes;
     for (int i = 0; i < repeats; ++i) {
         setup();
         QElapsedTimer timer;
+        const double cpuStart = threadCpuMs();
         timer.start();
         work();
         times.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+        cpuTimes.push_back(threadCpuMs() - cpuStart);
     }
     std::sort(times.begin(), times.end());
-    return Timing{times.front(), times[times.size() / 2]};
+    std::sort(cpuTimes.begin(), cpuTimes.end());
+    return Timing{times.front(), times[times.size() / 2], cpuTimes.front(),
+                  cpuTimes[cpuTimes.size() / 2]};
+}
+
+double threadCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 }
 
 void printTiming(const char* label, const Timing& timing)
 {
-    std::printf("  %-52s best %8.1f ms   median %8.1f ms\n", label, timing.best, timing.median);
+    std::printf("  %-52s best %8.1f ms   median %8.1f ms   (thread time %.1f / %.1f ms)\n", label,
+                timing.best, timing.median, timing.cpuBest, timing.cpuMedian);
 }
 
 void printRatio(const char* label, double ratio, double target)

@@ -30,7 +30,14 @@ struct BenchOptions {
 struct Timing {
     double best = 0;
     double median = 0;
+    // The same for the processor time of the calling thread: what the work itself cost, without
+    // the time other processes held the processor.
+    double cpuBest = 0;
+    double cpuMedian = 0;
 };
+
+// Processor time of the calling thread, in milliseconds.
+double threadCpuMs();
 
 // Runs `setup` (not timed) and `work` (timed) `repeats` times; milliseconds.
 Timing measure(int repeats, const std::function<void()>& setup, const std::function<void()>& work);

@@ -46,8 +46,6 @@
 
 namespace {
 
-double threadCpuMs();
-
 // Records, while `measuring`, the longest main-thread processor time spent on one event (its
 // handlers, the paints it leads to when it is a paint request): the work a frame waits for,
 // without the time other processes held the processor.
@@ -122,13 +120,6 @@ qint64 peakResidentBytes()
     return statusField("VmHWM");
 }
 
-double threadCpuMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
-
 // Lets queued work run until nothing is left.
 void settle()
 {
@@ -193,23 +184,28 @@ bool runSize(int megabytes, const BenchOptions& options, Preferences& preference
     NoClipboard noClipboard;
     PlexorViewModel baseline(preferences, noClipboard);
     baseline.loadFiles(root, selection);
+    std::vector<double> generationTimes;
+    std::vector<double> generationCpuTimes;
     const auto generateAlone = [&] {
         baseline.setGeneratedContent(QString());
         QElapsedTimer timer;
+        const double cpuStart = threadCpuMs();
         timer.start();
         baseline.generateContent(root);
-        return double(timer.nsecsElapsed()) / 1e6;
+        generationTimes.push_back(double(timer.nsecsElapsed()) / 1e6);
+        generationCpuTimes.push_back(threadCpuMs() - cpuStart);
     };
     generateAlone();
+    generationTimes.clear();
+    generationCpuTimes.clear();
     const qsizetype characters = baseline.generatedContent().size();
     baseline.setGeneratedContent(QString());
-    std::vector<double> generationTimes;
     const auto against = [&](const std::function<void()>& setup,
                              const std::function<void()>& work) {
         return measure(
             repeats,
             [&] {
-                generationTimes.push_back(generateAlone());
+                generateAlone();
                 baseline.setGeneratedContent(QString());
                 setup();
             },
@@ -321,7 +317,10 @@ bool runSize(int megabytes, const BenchOptions& options, Preferences& preference
                                       });
     printTiming("Regenerate to painted, counted and copied preview", regenerate);
     std::sort(generationTimes.begin(), generationTimes.end());
-    const Timing generation{generationTimes.front(), generationTimes[generationTimes.size() / 2]};
+    std::sort(generationCpuTimes.begin(), generationCpuTimes.end());
+    const Timing generation{generationTimes.front(), generationTimes[generationTimes.size() / 2],
+                            generationCpuTimes.front(),
+                            generationCpuTimes[generationCpuTimes.size() / 2]};
     printTiming("engine alone: generateContent (baseline)", generation);
 
     const Timing back = measure(
@@ -415,10 +414,22 @@ bool runSize(int megabytes, const BenchOptions& options, Preferences& preference
         printFigure(label, value, unit, target);
         met = met && value <= target;
     };
-    check("click to preview / generation (medians)", click.median / generation.median, "x", 1.5);
-    check("click to preview / generation (bests)", click.best / generation.best, "x", 1.5);
-    check("Regenerate / generation (medians)", regenerate.median / generation.median, "x", 1.5);
-    check("Regenerate / generation (bests)", regenerate.best / generation.best, "x", 1.5);
+    // Judged on the main thread's processor time, which the machine's other work does not
+    // inflate; wall-clock ratios follow for information.
+    check("click to preview / generation (thread time, medians)",
+          click.cpuMedian / generation.cpuMedian, "x", 1.5);
+    check("click to preview / generation (thread time, bests)", click.cpuBest / generation.cpuBest,
+          "x", 1.5);
+    check("Regenerate / generation (thread time, medians)",
+          regenerate.cpuMedian / generation.cpuMedian, "x", 1.5);
+    check("Regenerate / generation (thread time, bests)",
+          regenerate.cpuBest / generation.cpuBest, "x", 1.5);
+    std::printf("  %-52s %8.2f x (medians), %.2f x (bests)\n",
+                "click to preview / generation, wall clock", click.median / generation.median,
+                click.best / generation.best);
+    std::printf("  %-52s %8.2f x (medians), %.2f x (bests)\n",
+                "Regenerate / generation, wall clock", regenerate.median / generation.median,
+                regenerate.best / generation.best);
     check("peak memory growth per character", perChar, "bytes", 8);
     check("Back", back.median, "ms", 50);
     check("switch to the preview", toPreview.median, "ms", 50);

@@ -4,6 +4,7 @@
 #include "TempPreferences.h"
 
 #include "engine/PlexorViewModel.h"
+#include "platform/Log.h"
 
 #include <memory>
 
@@ -24,3 +25,10 @@ inline QStringList pathList(const char* commaSeparated)
 {
     return QString::fromUtf8(commaSeparated).split(u',', Qt::SkipEmptyParts);
 }
+
+// Collects the log lines written during its lifetime.
+struct LogCapture {
+    QStringList lines;
+    Log::Sink previous = Log::setSink([this](const QString& line) { lines << line; });
+    ~LogCapture() { Log::setSink(previous); }
+};

@@ -1,7 +1,6 @@
 #include "TestEngine.h"
 #include "TestTree.h"
 
-#include "platform/Log.h"
 #include "platform/TextFileReader.h"
 
 #include <QSignalSpy>
@@ -37,6 +36,19 @@ QString block(const QString& displayPath, const QString& text)
            u"\n\n"_s;
 }
 
+// The text as a sink receives it, piece by piece: the list, each readable file's block alone,
+// then the suffix.
+QStringList streamed(const PlexorViewModel& engine, const QString& root)
+{
+    QStringList pieces;
+    const bool written = engine.writeContent(root, [&pieces](QString& text) {
+        pieces.append(text);
+        text.clear();
+        return true;
+    });
+    return written ? pieces : QStringList{u"<refused>"_s};
+}
+
 } // namespace
 
 class TestGeneration : public QObject {
@@ -45,8 +57,7 @@ class TestGeneration : public QObject {
     TestTree m_tree;
     std::unique_ptr<TestEngine> m_rig;
     std::unique_ptr<PlexorViewModel> m_engine;
-    QStringList m_log;
-    Log::Sink m_previousSink;
+    std::unique_ptr<LogCapture> m_log;
 
 private Q_SLOTS:
     void initTestCase()
@@ -65,13 +76,12 @@ private Q_SLOTS:
         m_engine = m_rig->make();
         m_engine->setPrefixText(u"P"_s);
         m_engine->setSuffixText(u"S"_s);
-        m_log.clear();
-        m_previousSink = Log::setSink([this](const QString& line) { m_log.append(line); });
+        m_log = std::make_unique<LogCapture>();
     }
 
     void cleanup()
     {
-        Log::setSink(m_previousSink);
+        m_log.reset();
         m_engine.reset();
         m_rig.reset();
     }
@@ -119,7 +129,8 @@ private Q_SLOTS:
         engine->generateContent(m_tree.root() + u'/');
         QCOMPARE(changed.count(), 1);
         QCOMPARE(engine->generatedContent().toUtf8(), expected);
-        QCOMPARE(m_log, QStringList());
+        QCOMPARE(streamed(*engine, m_tree.root()).join(QString()).toUtf8(), expected);
+        QCOMPARE(m_log->lines, QStringList());
     }
 
     void unreadableFilesAreLoggedAndLeftOut_data()
@@ -157,35 +168,13 @@ private Q_SLOTS:
         // Both paths are listed; only the good file has a block.
         QCOMPARE(m_engine->generatedContent(),
                  u"P\n\napp/bad.c\napp/good.c"_s + block(u"app/good.c"_s, u"fine"_s) + end);
-        QCOMPARE(m_log.size(), 1);
-        QVERIFY2(m_log.first().startsWith(u"Error reading file "_s + bad + u": "_s) &&
-                     m_log.first().contains(reason),
-                 qPrintable(m_log.first()));
-    }
-
-    void streamedTextEqualsTheGeneratedText()
-    {
-        TestTree tree;
-        QVERIFY(tree.add(u"a.c"_s, "first"));
-        QVERIFY(tree.add(u"bad.c"_s, "\xff"));
-        QVERIFY(tree.add(u"d/b.c"_s, "second \xc3\xa9"));
-        m_engine->loadFiles(tree.root(), tree.paths(pathList("a.c,bad.c,d/b.c")));
-        m_engine->generateContent(tree.root());
-        // The sink sees the list, then each readable file's block alone, then the suffix.
-        QStringList pieces;
-        QVERIFY(m_engine->writeContent(tree.root(), [&pieces](QString& text) {
-            pieces.append(text);
-            text.clear();
-            return true;
-        }));
+        QCOMPARE(m_log->lines.size(), 1);
+        const QStringList pieces = streamed(*m_engine, tree.root());
+        QCOMPARE(pieces.size(), 3);
         QCOMPARE(pieces.join(QString()), m_engine->generatedContent());
-        QCOMPARE(pieces.size(), 4);
-        QCOMPARE(pieces.last(), end);
-        // A sink that refuses stops the generation at once.
-        int calls = 0;
-        QVERIFY(!m_engine->writeContent(tree.root(), [&calls](QString&) { return ++calls > 1; }));
-        QCOMPARE(calls, 1);
-        QVERIFY(!m_engine->writeContent(std::nullopt, [](QString&) { return true; }));
+        QVERIFY2(m_log->lines.first().startsWith(u"Error reading file "_s + bad + u": "_s) &&
+                     m_log->lines.first().contains(reason),
+                 qPrintable(m_log->lines.first()));
     }
 
     void copyNeedsAFolderAndAccess()
@@ -216,6 +205,11 @@ private Q_SLOTS:
         QCOMPARE(m_rig->clipboard.calls, (QStringList{u"clear"_s, u"set:"_s + generated, u"clear"_s,
                                                       u"set:edited \u2019 text"_s}));
         QVERIFY(m_engine->justCopied());
+        // A sink that refuses stops the generation at once; no folder, no text.
+        int calls = 0;
+        QVERIFY(!m_engine->writeContent(m_tree.root(), [&calls](QString&) { return ++calls > 1; }));
+        QCOMPARE(calls, 1);
+        QVERIFY(!m_engine->writeContent(std::nullopt, [](QString&) { return true; }));
     }
 
     void displayPath_data()

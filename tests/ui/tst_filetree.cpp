@@ -85,6 +85,9 @@ private Q_SLOTS:
         QVERIFY(src.isValid());
         QVERIFY(model.hasChildren(src));
         QCOMPARE(model.rowCount(src), 2);
+        // Rows past the last, and other columns, are no index.
+        QVERIFY(!model.index(3, 0).isValid() && !model.index(2, 0, src).isValid());
+        QVERIFY(!model.index(0, 1).isValid() && !model.index(-1, 0).isValid());
         QCOMPARE(src.data(FileTreeModel::ExpandedRole).toBool(), true);
         QCOMPARE(src.data(FileTreeModel::IsFolderRole).toBool(), true);
         const QModelIndex util = find(model, "src/util");
@@ -101,6 +104,7 @@ private Q_SLOTS:
         // Opening a folder in the engine is announced for that row.
         QSignalSpy changes(&model, &QAbstractItemModel::dataChanged);
         QSignalSpy expansions(&model, &FileTreeModel::expansionChanged);
+        m_engine->setExpanded(model.node(util), true);
         m_engine->setExpanded(model.node(util), true);
         QCOMPARE(changes.size(), 1);
         QCOMPARE(changes.first().at(0).toModelIndex(), util);

@@ -5,7 +5,6 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QXmlStreamReader>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -90,27 +89,18 @@ private Q_SLOTS:
                  read(QStringLiteral(CODEPLEXOR_TEST_SOURCE_DIR "/data/icons/codeplexor.svg")));
     }
 
+    // Names the application and its desktop entry, and lists this version as the newest release
+    // (appstreamcli checks the rest of the form).
     void metainfoDescribesThisRelease()
     {
-        QXmlStreamReader xml(read(installed(u"share/metainfo/%1.metainfo.xml"_s.arg(appId))));
-        QStringList found;
-        while (!xml.atEnd()) {
-            if (xml.readNext() != QXmlStreamReader::StartElement)
-                continue;
-            const QString name = xml.name().toString();
-            if (name == u"release" && !found.contains(u"release"_s))
-                found << name + u' ' + xml.attributes().value(u"version"_s).toString();
-            else if (QStringList{u"id"_s, u"name"_s, u"launchable"_s, u"project_license"_s,
-                                 u"metadata_license"_s}
-                         .contains(name))
-                found << name + u' ' + xml.readElementText();
-        }
-        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
-        found.sort();
-        QCOMPARE(found, (QStringList{u"id "_s + appId, u"launchable "_s + appId + u".desktop"_s,
-                                     u"metadata_license CC0-1.0"_s, u"name Code Plexor"_s,
-                                     u"project_license MIT"_s,
-                                     u"release "_s + QStringLiteral(CODEPLEXOR_VERSION)}));
+        const QByteArray xml = read(installed(u"share/metainfo/%1.metainfo.xml"_s.arg(appId)));
+        const QByteArray id = appId.toUtf8();
+        for (const QByteArray& part : QList<QByteArray>{
+                 "<id>" + id + "</id>", ">" + id + ".desktop</launchable>",
+                 "<name>Code Plexor</name>", "<project_license>MIT</project_license>"})
+            QVERIFY2(xml.contains(part), part.constData());
+        static const QRegularExpression release(u"<release version=\"([^\"]*)\""_s);
+        QCOMPARE(release.match(QString::fromUtf8(xml)).captured(1), u"" CODEPLEXOR_VERSION ""_s);
     }
 
     void documentsAreInstalled()
@@ -141,37 +131,25 @@ private Q_SLOTS:
             QVERIFY2(manual.contains(name), qPrintable(name));
     }
 
-    void validatorsAccept_data()
-    {
-        QTest::addColumn<QString>("tool");
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<bool>("judgedByOutput");
-        QTest::newRow("desktop entry")
-            << u"desktop-file-validate"_s
-            << QStringList{u"share/applications/%1.desktop"_s.arg(appId)} << true;
-        QTest::newRow("metainfo") << u"appstreamcli"_s
-                                  << QStringList{u"validate"_s, u"--no-net"_s,
-                                                 u"share/metainfo/%1.metainfo.xml"_s.arg(appId)}
-                                  << false;
-    }
-
+    // desktop-file-validate prints complaints only (warnings too, where it exits with 0), except
+    // that validators of Desktop Entry 1.4 (Debian 12's) call the 1.5 key SingleMainWindow
+    // unknown; appstreamcli is judged by its exit code.
     void validatorsAccept()
     {
-        QFETCH(QString, tool);
-        QFETCH(QStringList, arguments);
-        QFETCH(bool, judgedByOutput);
-        const QString program = QStandardPaths::findExecutable(tool);
-        if (program.isEmpty())
-            QSKIP("the validator is not installed (packages desktop-file-utils, appstream)");
-        arguments.last() = installed(arguments.last());
-        const auto [code, output] = run(program, arguments);
-        // Every line desktop-file-validate prints is a complaint (warnings too, where it exits
-        // with 0), except that validators of Desktop Entry 1.4 (Debian 12's) call the 1.5 key
-        // SingleMainWindow unknown.
-        QStringList complaints = output.split(u'\n', Qt::SkipEmptyParts);
+        const QString desktop = QStandardPaths::findExecutable(u"desktop-file-validate"_s);
+        const QString appstream = QStandardPaths::findExecutable(u"appstreamcli"_s);
+        if (desktop.isEmpty() || appstream.isEmpty())
+            QSKIP("validators not installed (packages desktop-file-utils, appstream)");
+        QStringList complaints =
+            run(desktop, {installed(u"share/applications/%1.desktop"_s.arg(appId))})
+                .second.split(u'\n', Qt::SkipEmptyParts);
         complaints.removeIf(
             [](const QString& line) { return line.contains(u"key \"SingleMainWindow\""_s); });
-        QVERIFY2(judgedByOutput ? complaints.isEmpty() : code == 0, qPrintable(output));
+        QVERIFY2(complaints.isEmpty(), qPrintable(complaints.join(u'\n')));
+        const auto [code, output] =
+            run(appstream, {u"validate"_s, u"--no-net"_s,
+                            installed(u"share/metainfo/%1.metainfo.xml"_s.arg(appId))});
+        QVERIFY2(code == 0, qPrintable(output));
     }
 };
 
