@@ -1,8 +1,6 @@
 #include "StoredRecords.h"
-#include "TempPreferences.h"
 #include "library/ProjectLibrary.h"
 #include "library/RecentsOrder.h"
-#include "model/PreferenceKeys.h"
 
 #include <QtTest>
 
@@ -120,38 +118,6 @@ private Q_SLOTS:
         QCOMPARE(pathsOf(list), (QStringList{u"/p/apple/"_qs, u"/p/\u00E9t\u00E9"_qs,
                                              u"/p/Project 2"_qs, u"/p/project 10"_qs, u"/p/Zoo"_qs,
                                              u"/u/late"_qs, u"/u/same"_qs, u"/u/early"_qs}));
-    }
-
-    void listingForTheCommandLine()
-    {
-        TempPreferences temp;
-        temp.preferences.setBytes(
-            PreferenceKeys::recentFoldersJson,
-            RecentFolderCodec::encode({project(u"/x/Coding/Robots/arm"_qs, true),
-                                       tagged(u"/a/web app"_qs, u"Web"_qs),
-                                       tagged(u"/a/misc"_qs, u""_qs)}));
-        QVERIFY(temp.preferences.flush());
-        const QByteArray bytesBefore = StoredRecords::readFile(temp.preferences.filePath());
-
-        const Preferences reader(temp.preferences.filePath(), Preferences::Access::ReadOnly);
-        const ProjectLibrary::Listing listing = ProjectLibrary::loadListing(reader);
-        QVERIFY(!listing.error);
-        QCOMPARE(listing.projects.size(), 3);
-        QCOMPARE(listing.projects[0].displayName, u"arm"_qs);
-        QCOMPARE(listing.projects[0].tag, u"Robots"_qs);
-        QCOMPARE(listing.projects[2].tag, u"uncategorized"_qs);
-        QCOMPARE(listing.groups.size(), 3);
-        QCOMPARE(listing.groups[1].tag, u"Web"_qs);
-        QCOMPARE(listing.groups[1].projects.first().displayName, u"web app"_qs);
-        // Listing never writes.
-        QCOMPARE(StoredRecords::readFile(temp.preferences.filePath()), bytesBefore);
-
-        // A corrupt list is an error, not an empty listing.
-        temp.preferences.setBytes(PreferenceKeys::recentFoldersJson, "{}");
-        const ProjectLibrary::Listing corrupt = ProjectLibrary::loadListing(temp.preferences);
-        QVERIFY(corrupt.error && !corrupt.error->isEmpty());
-        QVERIFY(corrupt.projects.isEmpty());
-        QVERIFY(!ProjectLibrary::loadListing(TempPreferences().preferences).error);
     }
 };
 
