@@ -1,10 +1,12 @@
 #pragma once
 
-#include <QByteArray>
 #include <QProcess>
-#include <QProcessEnvironment>
-#include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+
+using namespace Qt::StringLiterals;
 
 // The outcome of one run of the built `plexor` binary.
 struct PlexorRun {
@@ -13,53 +15,77 @@ struct PlexorRun {
     QByteArray err;
 };
 
-namespace PlexorProcess {
-
-inline PlexorRun finish(QProcess& process)
-{
-    PlexorRun run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
-
-// `plexor`'s environment: `configHome` as its configuration folder and no display settings at
+// Runs `plexor` with a configuration folder (and home) of its own and no display settings at
 // all, as on a machine reached over SSH.
-inline void prepare(QProcess& process, const QString& configHome, const QString& workingDirectory)
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const QString& name : {QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("DISPLAY"),
-                                QStringLiteral("WAYLAND_DISPLAY")})
-        environment.remove(name);
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
-    process.setProcessEnvironment(environment);
-    if (!workingDirectory.isEmpty())
+class PlexorRunner {
+public:
+    QString configHome() const { return m_config.path(); }
+    QString preferencesPath() const { return m_config.path() + u"/CodePlexor/CodePlexor.json"_s; }
+
+    // `inChild` runs in the child process before `plexor` starts (to change its user).
+    PlexorRun run(const QStringList& arguments, const QString& workingDirectory = {},
+                  const QByteArray& input = {}, const std::function<void()>& inChild = {}) const
+    {
+        return start(QStringLiteral(PLEXOR_BINARY), arguments, workingDirectory, input, inChild);
+    }
+
+    // Runs the shell command `script` with $0 the `plexor` binary, for arguments whose bytes are
+    // not text.
+    PlexorRun shell(const QString& script, const QString& workingDirectory) const
+    {
+        return start(u"/bin/sh"_s, {u"-c"_s, script, QStringLiteral(PLEXOR_BINARY)},
+                     workingDirectory);
+    }
+
+private:
+    PlexorRun start(const QString& program, const QStringList& arguments,
+                    const QString& workingDirectory, const QByteArray& input = {},
+                    const std::function<void()>& inChild = {}) const
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            environment.remove(QString::fromLatin1(name));
+        environment.insert(u"XDG_CONFIG_HOME"_s, configHome());
+        environment.insert(u"HOME"_s, configHome());
+        process.setProcessEnvironment(environment);
         process.setWorkingDirectory(workingDirectory);
+        if (inChild)
+            process.setChildProcessModifier(inChild);
+        process.start(program, arguments);
+        process.write(input);
+        process.closeWriteChannel();
+        PlexorRun run;
+        if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit)
+            run = {process.exitCode(), process.readAllStandardOutput(),
+                   process.readAllStandardError()};
+        return run;
+    }
+
+    QTemporaryDir m_config;
+};
+
+// "generate FOLDER --select a.c" as a list of arguments.
+inline QStringList words(const char* text)
+{
+    return QString::fromUtf8(text).split(u' ', Qt::SkipEmptyParts);
 }
 
-} // namespace PlexorProcess
-
-// Runs `plexor` with `configHome` as its configuration folder, without a display.
-inline PlexorRun runPlexor(const QStringList& arguments, const QString& configHome,
-                           const QString& workingDirectory = {})
+// The entries of an indented `plexor tree` listing as sorted paths, folders ending in "/".
+inline QStringList listedEntries(const QByteArray& listing)
 {
-    QProcess process;
-    PlexorProcess::prepare(process, configHome, workingDirectory);
-    process.start(QStringLiteral(PLEXOR_BINARY), arguments);
-    return PlexorProcess::finish(process);
-}
-
-// Runs the shell command `script`, in which $0 is the `plexor` binary, for arguments whose bytes
-// are not text (a shell's printf can make any byte).
-inline PlexorRun runPlexorInShell(const QString& script, const QString& configHome,
-                                  const QString& workingDirectory = {})
-{
-    QProcess process;
-    PlexorProcess::prepare(process, configHome, workingDirectory);
-    process.start(QStringLiteral("/bin/sh"),
-                  {QStringLiteral("-c"), script, QStringLiteral(PLEXOR_BINARY)});
-    return PlexorProcess::finish(process);
+    QStringList entries;
+    QStringList folders;
+    for (const QByteArray& raw : listing.split('\n')) {
+        const QString line = QString::fromUtf8(raw);
+        const QString name = line.trimmed();
+        if (name.isEmpty())
+            continue;
+        folders.resize((line.size() - line.trimmed().size()) / 2);
+        entries.append((folders + QStringList{name}).join(u'/'));
+        if (name.endsWith(u'/'))
+            folders.append(name.chopped(1));
+    }
+    entries.sort();
+    return entries;
 }

@@ -1,290 +1,249 @@
 #include "HostileTree.h"
 #include "PlexorProcess.h"
+#include "StoredRecords.h"
 #include "engine/TestTree.h"
-
+#include "engine/TokenEncoding.h"
 #include "model/PreferenceKeys.h"
 #include "model/Preferences.h"
+#include "ui/CharacterCount.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtTest>
 
 #include <grp.h>
 
 namespace {
 
-using Run = PlexorRun;
-
 const QByteArray rule = "------------------------------------";
+
+QStringList commaList(const char* text)
+{
+    return QString::fromUtf8(text).split(u',', Qt::SkipEmptyParts);
+}
+
+// The file paths listed after the prefix of a generated text, without the project's name.
+QStringList listedFiles(const QByteArray& text)
+{
+    const QList<QByteArray> lines = text.split('\n');
+    QStringList files;
+    for (qsizetype i = 2; i < lines.size() && !lines.at(i).isEmpty(); ++i)
+        files.append(QString::fromUtf8(lines.at(i).mid(lines.at(i).indexOf('/') + 1)));
+    files.sort();
+    return files;
+}
 
 } // namespace
 
+// The built `plexor` on real trees: `tree`, `generate`, `projects` and `tokens`.
 class TestPlexor : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_config;
+    std::unique_ptr<PlexorRunner> m_plexor;
+    std::unique_ptr<QTemporaryDir> m_disk;
 
-    QString preferencesPath() const
+    PlexorRun plexor(const QStringList& arguments, const QString& workingDirectory = {})
     {
-        return m_config->path() + QStringLiteral("/CodePlexor/CodePlexor.json");
+        return m_plexor->run(arguments, workingDirectory);
     }
 
-    Run plexor(const QStringList& arguments, const QString& workingDirectory = {})
+    QString disk(const QString& relative) const { return m_disk->path() + u'/' + relative; }
+
+    void storeLibrary(const QByteArray& recents)
     {
-        return runPlexor(arguments, m_config->path(), workingDirectory);
+        Preferences preferences(m_plexor->preferencesPath());
+        preferences.setText(PreferenceKeys::savedPrefixText, u"P"_s);
+        preferences.setBytes(PreferenceKeys::recentFoldersJson, recents);
     }
 
-    // Reads the indented listing back into the order-free shape of TestTree.h.
-    static QString shapeOfListing(const QByteArray& listing)
+    // Five projects in library order: three pinned by name, two unpinned newest first; two share
+    // the name "beta". The folder of "project 10" does not exist.
+    void seedLibrary()
     {
-        struct Node {
-            QString name;
-            std::vector<Node> children;
-        };
-        std::vector<Node> roots;
-        std::vector<std::vector<Node>*> levels{&roots};
-        for (const QByteArray& rawLine : listing.split('\n')) {
-            if (rawLine.isEmpty())
-                continue;
-            const QString line = QString::fromUtf8(rawLine);
-            qsizetype spaces = 0;
-            while (spaces < line.size() && line.at(spaces) == u' ')
-                ++spaces;
-            const auto depth = static_cast<size_t>(spaces / 2);
-            if (spaces % 2 != 0 || depth >= levels.size())
-                return QStringLiteral("bad indentation: ") + line;
-            levels.resize(depth + 1);
-            levels[depth]->push_back(Node{line.mid(spaces), {}});
-            levels.push_back(&levels[depth]->back().children);
+        for (const char* file : {"Coding/Robots/arm/main.c", "Coding/Robots/arm/other.c",
+                                 "work/Project 2/a.py", "work/beta/b.js", "other/beta/c.go"}) {
+            QVERIFY(QDir().mkpath(QFileInfo(disk(QString::fromUtf8(file))).absolutePath()));
+            QVERIFY(StoredRecords::writeFile(disk(QString::fromUtf8(file)), file));
         }
-        std::function<QString(const std::vector<Node>&)> render =
-            [&](const std::vector<Node>& nodes) {
-                QStringList parts;
-                for (const Node& node : nodes) {
-                    if (node.name.endsWith(u'/'))
-                        parts.append(node.name + u'[' + render(node.children) + u']');
-                    else
-                        parts.append(node.name);
-                }
-                parts.sort();
-                return parts.join(u',');
-            };
-        return render(roots);
+        const auto project = [this](const char* path, bool pinned, double lastAccessed,
+                                    const char* tag) {
+            RecentFolder folder =
+                StoredRecords::project(disk(QString::fromUtf8(path)), pinned, lastAccessed,
+                                       *tag ? std::optional(QString::fromUtf8(tag)) : std::nullopt);
+            folder.bookmarkData = QJsonDocument(QJsonObject{{u"path"_s, folder.path}}).toJson();
+            return folder;
+        };
+        RecentFolder arm = project("Coding/Robots/arm", true, 50, "");
+        arm.savedSelectedPaths = QSet<QString>{disk(u"Coding/Robots/arm/main.c"_s)};
+        storeLibrary(RecentFolderCodec::encode({arm, project("work/Project 2", true, 10, "Swift"),
+                                                project("work/project 10", true, 20, ""),
+                                                project("work/beta", false, 200, "apps"),
+                                                project("other/beta", false, 100, "Python")}));
     }
 
 private Q_SLOTS:
-    void init() { m_config = std::make_unique<QTemporaryDir>(); }
-    void cleanup() { m_config.reset(); }
-
-    void treeListsTheScan()
+    void init()
     {
+        m_plexor = std::make_unique<PlexorRunner>();
+        m_disk = std::make_unique<QTemporaryDir>();
+    }
+
+    void optionsChooseTheFiles_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<QStringList>("generated");
+        const auto row = [](const char* name, const char* options, const char* listed,
+                            const char* generated) {
+            QTest::newRow(name) << words(options) << commaList(listed) << commaList(generated);
+        };
+        row("defaults: known types, no ignored or empty folder", "",
+            "README.md,main.c,src/,src/lib/,src/lib/util.h,src/main.c,vendor/,vendor/v.c", "");
+        row("all files", "--all-files",
+            ".env,README.md,main.c,notes.txt,src/,src/lib/,src/lib/util.h,src/main.c,vendor/,"
+            "vendor/v.c",
+            "");
+        row("type switches in both spellings", "--type=txt=on --type .md=off",
+            "main.c,notes.txt,src/,src/lib/,src/lib/util.h,src/main.c,vendor/,vendor/v.c", "");
+        row("select all", "--select-all",
+            "README.md,main.c,src/,src/lib/,src/lib/util.h,src/main.c,vendor/,vendor/v.c",
+            "README.md,main.c,src/lib/util.h,src/main.c,vendor/v.c");
+        row("include by name at any depth", "--include main.c", "main.c,src/,src/main.c",
+            "main.c,src/main.c");
+        row("anchored include, excluded folder", "--include=/*.c --include **/*.h --exclude=src/",
+            "main.c", "main.c");
+        row("exclude alone", "--exclude *.h --exclude vendor", "README.md,main.c,src/,src/main.c",
+            "");
+        // `tree` has no --select: no listing.
+        row("exclude beats select", "--select=src/main.c --select-all --exclude=src/*.c", "",
+            "README.md,main.c,src/lib/util.h,vendor/v.c");
+    }
+
+    void optionsChooseTheFiles()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QStringList, listed);
+        QFETCH(QStringList, generated);
         TestTree tree;
-        QVERIFY(tree.addAll({QStringLiteral("src/lib/util.h"), QStringLiteral("src/main.c"),
-                             QStringLiteral("README.md"), QStringLiteral("notes.txt"),
-                             QStringLiteral("node_modules/x.js"), QStringLiteral("empty/"),
-                             QStringLiteral(".env")}));
-        Run run = plexor({QStringLiteral("tree"), tree.root()});
+        QVERIFY(tree.addAll(commaList("main.c,src/main.c,src/lib/util.h,vendor/v.c,notes.txt,"
+                                      "README.md,.env,node_modules/x.js,empty/")));
+        if (!listed.isEmpty()) {
+            const PlexorRun run = plexor(QStringList{u"tree"_s, tree.root()} + options);
+            QCOMPARE(run.err, QByteArray());
+            QCOMPARE(listedEntries(run.out), listed);
+        }
+        const PlexorRun run = plexor(QStringList{u"generate"_s, tree.root()} + options);
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.err, QByteArray());
-        QCOMPARE(shapeOfListing(run.out), QStringLiteral("README.md,src/[lib/[util.h],main.c]"));
-
-        run = plexor({QStringLiteral("tree"), tree.root(), QStringLiteral("--all-files")});
-        QCOMPARE(shapeOfListing(run.out),
-                 QStringLiteral(".env,README.md,notes.txt,src/[lib/[util.h],main.c]"));
-
-        run = plexor({QStringLiteral("tree"), QStringLiteral("--type=txt=on"), tree.root(),
-                      QStringLiteral("--type"), QStringLiteral(".md=off")});
-        QCOMPARE(shapeOfListing(run.out), QStringLiteral("notes.txt,src/[lib/[util.h],main.c]"));
+        QCOMPARE(listedFiles(run.out), generated);
     }
 
     void treeLineFormatAndOrder()
     {
         TestTree tree;
-        QVERIFY(
-            tree.addAll({QStringLiteral("a/b/c.c"), QStringLiteral("B.c"), QStringLiteral("a.c"),
-                         QStringLiteral("z/x10.c"), QStringLiteral("z/x9.c")}));
-        const Run run = plexor({QStringLiteral("tree"), QStringLiteral("app/")},
-                               QFileInfo(tree.root()).absolutePath());
+        QVERIFY(tree.addAll(commaList("a/b/c.c,B.c,a.c,z/x10.c,z/x9.c")));
+        const PlexorRun run = plexor({u"tree"_s, u"app/"_s}, QFileInfo(tree.root()).absolutePath());
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QByteArray("a/\n  b/\n    c.c\nz/\n  x9.c\n  x10.c\na.c\nB.c\n"));
     }
 
-    void generatePrintsTheTextWithDefaults()
+    void generateWithTheDefaultTexts()
     {
         TestTree tree;
-        QVERIFY(tree.add(QStringLiteral("src/main.c"), "int main() {}\n"));
-        QVERIFY(tree.add(QStringLiteral("other.c"), "no"));
-        const Run run = plexor({QStringLiteral("generate"), tree.root(), QStringLiteral("--select"),
-                                QStringLiteral("./src/main.c")});
+        QVERIFY(tree.add(u"src/main.c"_s, "int main() {}\n"));
+        QVERIFY(tree.add(u"other.c"_s, "no"));
+        const PlexorRun run =
+            plexor({u"generate"_s, tree.root(), u"--select"_s, u"./src/main.c"_s});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.err, QByteArray());
-        const QByteArray expected =
-            "Here are the files of my project.\n\napp/src/main.c\n\n\n\n\n" + rule +
-            "\napp/src/main.c\n" + rule + "\n\nint main() {}\n\n\n\n\n-------------\n" +
-            "I want you to read everything above carefully, analyze how my app works "
-            "completely. When you are finished just reply 'I\xe2\x80\x99m ready!'. I will ask "
-            "questions or request new features when you are ready. If I want new features give "
-            "me the full code, ready to copy and replace the original file. Unless it is just a "
-            "small change in a single place.\n";
-        QCOMPARE(run.out, expected);
-        // Nothing is written to the preference store, not even an empty file.
-        QVERIFY(!QFile::exists(preferencesPath()));
+        QCOMPARE(run.out,
+                 "Here are the files of my project.\n\napp/src/main.c\n\n\n\n\n" + rule +
+                     "\napp/src/main.c\n" + rule + "\n\nint main() {}\n\n\n\n\n-------------\n" +
+                     "I want you to read everything above carefully, analyze how my app works "
+                     "completely. When you are finished just reply 'I\xe2\x80\x99m ready!'. I will "
+                     "ask questions or request new features when you are ready. If I want new "
+                     "features give me the full code, ready to copy and replace the original "
+                     "file. Unless it is just a small change in a single place.\n");
+        // Not even an empty preference file is written.
+        QVERIFY(!QFile::exists(m_plexor->preferencesPath()));
     }
 
-    void generateUsesTheStoredTextsWithoutWriting()
+    void generateWithTheStoredTextsWritesNothing()
     {
         {
-            Preferences preferences(preferencesPath());
-            preferences.setText(PreferenceKeys::savedPrefixText, QStringLiteral("Pre \u00e9"));
+            Preferences preferences(m_plexor->preferencesPath());
+            preferences.setText(PreferenceKeys::savedPrefixText, u"Pre \u00e9"_s);
             preferences.setText(PreferenceKeys::savedSuffixText, QString());
         }
-        QFile file(preferencesPath());
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray storedBefore = file.readAll();
-        file.close();
-        const QDateTime modifiedBefore = QFileInfo(preferencesPath()).lastModified();
-
+        const QByteArray storedBefore = StoredRecords::readFile(m_plexor->preferencesPath());
+        const QDateTime modifiedBefore = QFileInfo(m_plexor->preferencesPath()).lastModified();
         TestTree tree;
-        QVERIFY(tree.add(QStringLiteral("a.c"), "A"));
-        QVERIFY(tree.add(QStringLiteral("dir/b.c"), "B"));
-        const Run run = plexor({QStringLiteral("generate"), tree.root(), QStringLiteral("--select"),
-                                tree.path(QStringLiteral("dir")), QStringLiteral("--select=a.c")});
+        QVERIFY(tree.add(u"a.c"_s, "A"));
+        QVERIFY(tree.add(u"dir/b.c"_s, "B"));
+        const PlexorRun run = plexor(
+            {u"generate"_s, tree.root(), u"--select"_s, tree.path(u"dir"_s), u"--select=a.c"_s});
         QCOMPARE(run.exitCode, 0);
         // The folder selects only itself: one file listed, one block.
         QCOMPARE(run.out, "Pre \xc3\xa9\n\napp/a.c\n\n\n\n\n" + rule + "\napp/a.c\n" + rule +
                               "\n\nA\n\n\n\n-------------\n");
-
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), storedBefore);
-        QCOMPARE(QFileInfo(preferencesPath()).lastModified(), modifiedBefore);
+        QCOMPARE(StoredRecords::readFile(m_plexor->preferencesPath()), storedBefore);
+        QCOMPARE(QFileInfo(m_plexor->preferencesPath()).lastModified(), modifiedBefore);
     }
 
-    void logLinesGoToStandardError()
+    // Names that are not UTF-8, a file that is not text and a selection not in the tree: each
+    // is one line on standard error, nothing of them on standard output.
+    void whatIsLeftOutIsReported()
     {
         TestTree tree;
-        QVERIFY(tree.add(QStringLiteral("bad.c"), "\xff\xfe"));
-        QVERIFY(tree.add(QStringLiteral("good.c"), "ok"));
-        const Run run =
-            plexor({QStringLiteral("generate"), tree.root(), QStringLiteral("--select"),
-                    QStringLiteral("bad.c"), QStringLiteral("--select"), QStringLiteral("good.c"),
-                    QStringLiteral("--select"), QStringLiteral("missing.c")});
+        QVERIFY(tree.addRaw("k\xEF\xBF\xBD.c", "A"));
+        QVERIFY(tree.addRaw("k\xE9.c", "B"));
+        QVERIFY(tree.add(u"bad.c"_s, "\xff\xfe"));
+        const QByteArray leftOut = "Left out " + QFile::encodeName(tree.root()) +
+                                   "/k\\xE9.c: its name is not valid UTF-8.\n";
+        PlexorRun run = plexor({u"tree"_s, tree.root()});
+        QCOMPARE(run.out, QByteArray("bad.c\nk\xEF\xBF\xBD.c\n"));
+        QCOMPARE(run.err, leftOut);
+
+        run = plexor({u"generate"_s, tree.root(), u"--select"_s, u"k\uFFFD.c"_s, u"--select"_s,
+                      u"bad.c"_s, u"--select"_s, u"missing.c"_s});
         QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out.count("\n\nA\n\n"), 1);
+        QVERIFY(!run.out.contains("\n\nB\n\n"));
+        QVERIFY(run.out.contains("\napp/bad.c\n"));
         QVERIFY(!run.out.contains("Error reading file"));
-        QVERIFY(run.out.contains("app/bad.c"));
-        QVERIFY(run.out.contains("\n\nok\n\n"));
-        const QList<QByteArray> lines = run.err.trimmed().split('\n');
-        QCOMPARE(lines.size(), 2);
-        const QByteArray logLine =
-            "Error reading file " + QFile::encodeName(tree.path(QStringLiteral("bad.c"))) + ": ";
-        QVERIFY(run.err.contains(logLine));
+        QVERIFY2(run.err.startsWith(leftOut), run.err.constData());
+        QCOMPARE(run.err.count('\n'), 3);
+        QVERIFY(run.err.contains(
+            QByteArray("Error reading file " + QFile::encodeName(tree.path(u"bad.c"_s)))));
         QVERIFY(run.err.contains("missing.c is not in the scanned tree"));
-    }
 
-    void choosingFilesByPattern_data()
-    {
-        QTest::addColumn<QStringList>("options");
-        QTest::addColumn<QString>("treeShape");
-        QTest::addColumn<QStringList>("generated");
-        QTest::newRow("select all")
-            << QStringList{QStringLiteral("--select-all")}
-            << QStringLiteral("main.c,src/[lib/[util.h],main.c],vendor/[v.c]")
-            << QStringList{QStringLiteral("main.c"), QStringLiteral("src/lib/util.h"),
-                           QStringLiteral("src/main.c"), QStringLiteral("vendor/v.c")};
-        QTest::newRow("include by name at any depth")
-            << QStringList{QStringLiteral("--include"), QStringLiteral("main.c")}
-            << QStringLiteral("main.c,src/[main.c]")
-            << QStringList{QStringLiteral("main.c"), QStringLiteral("src/main.c")};
-        QTest::newRow("anchored include, excluded folder")
-            << QStringList{QStringLiteral("--include=/*.c"), QStringLiteral("--include"),
-                           QStringLiteral("**/*.h"), QStringLiteral("--exclude=src/")}
-            << QStringLiteral("main.c") << QStringList{QStringLiteral("main.c")};
-        QTest::newRow("exclude alone")
-            << QStringList{QStringLiteral("--exclude"), QStringLiteral("*.h"),
-                           QStringLiteral("--exclude"), QStringLiteral("vendor")}
-            << QStringLiteral("main.c,src/[main.c]") << QStringList();
-        QTest::newRow("exclude beats select")
-            << QStringList{QStringLiteral("--select=src/main.c"), QStringLiteral("--select-all"),
-                           QStringLiteral("--exclude=src/*.c")}
-            << QStringLiteral("main.c,src/[lib/[util.h]],vendor/[v.c]")
-            << QStringList{QStringLiteral("main.c"), QStringLiteral("src/lib/util.h"),
-                           QStringLiteral("vendor/v.c")};
-    }
-
-    void choosingFilesByPattern()
-    {
-        QFETCH(QStringList, options);
-        QFETCH(QString, treeShape);
-        QFETCH(QStringList, generated);
-        TestTree tree;
-        QVERIFY(tree.addAll({QStringLiteral("main.c"), QStringLiteral("src/main.c"),
-                             QStringLiteral("src/lib/util.h"), QStringLiteral("vendor/v.c"),
-                             QStringLiteral("notes.txt")}));
-        // `tree` has no --select.
-        if (options.filter(QRegularExpression(QStringLiteral("^--select($|=)"))).isEmpty()) {
-            const Run run = plexor(QStringList{QStringLiteral("tree"), tree.root()} + options);
-            QCOMPARE(run.err, QByteArray());
-            QCOMPARE(shapeOfListing(run.out), treeShape);
-        }
-        const Run run = plexor(QStringList{QStringLiteral("generate"), tree.root()} + options);
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.err, QByteArray());
-        // The list of files after the prefix.
-        const QList<QByteArray> parts = run.out.split('\n');
-        QStringList listed;
-        for (qsizetype i = 2; i < parts.size() && !parts.at(i).isEmpty(); ++i)
-            listed.append(QString::fromUtf8(parts.at(i)).mid(4));
-        listed.sort();
-        QCOMPARE(listed, generated);
+        // The Latin-1 name given as an argument must not select the other file.
+        run = m_plexor->shell(u"exec \"$0\" generate . --select \"$(printf 'k\\351.c')\""_s,
+                              tree.root());
+        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(run.out, QByteArray());
+        QVERIFY2(run.err.startsWith("plexor: argument \"k\\xE9.c\" is not valid UTF-8"),
+                 run.err.constData());
     }
 
     void outputFileAndVersion()
     {
         TestTree tree;
-        QVERIFY(tree.add(QStringLiteral("a.c"), "A \xc3\xa9"));
-        const QString output = tree.path(QStringLiteral("../out.txt"));
-        QVERIFY(tree.add(QStringLiteral("../out.txt"), "old content"));
-        const QStringList generate{QStringLiteral("generate"), tree.root(),
-                                   QStringLiteral("--select-all")};
-        const Run toStdout = plexor(generate);
-        const Run toFile = plexor(generate + QStringList{QStringLiteral("--output"), output});
+        QVERIFY(tree.add(u"a.c"_s, "A \xc3\xa9"));
+        QVERIFY(tree.add(u"../out.txt"_s, "old content"));
+        const QStringList generate{u"generate"_s, tree.root(), u"--select-all"_s};
+        const PlexorRun toStdout = plexor(generate);
+        const PlexorRun toFile =
+            plexor(generate + QStringList{u"--output"_s, tree.path(u"../out.txt"_s)});
         QCOMPARE(toFile.exitCode, 0);
         QCOMPARE(toFile.out, QByteArray());
-        QFile file(output);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), toStdout.out);
         QVERIFY(toStdout.out.contains("A \xc3\xa9"));
+        QCOMPARE(StoredRecords::readFile(tree.path(u"../out.txt"_s)), toStdout.out);
 
-        const Run version = plexor({QStringLiteral("--version")});
+        const PlexorRun version = plexor({u"--version"_s});
         QCOMPARE(version.exitCode, 0);
         QCOMPARE(version.out,
                  QByteArray("plexor " CODEPLEXOR_VERSION " (" CODEPLEXOR_BUILD_NUMBER ")\n"));
-    }
-
-    void namesThatAreNotUtf8()
-    {
-        TestTree tree;
-        QVERIFY(tree.addRaw("k\xEF\xBF\xBD.c", "A"));
-        QVERIFY(tree.addRaw("k\xE9.c", "B"));
-        const QByteArray leftOut = "Left out " + QFile::encodeName(tree.root()) +
-                                   "/k\\xE9.c: its name is not valid UTF-8.\n";
-
-        Run run = plexor({QStringLiteral("tree"), tree.root()});
-        QCOMPARE(run.out, QByteArray("k\xEF\xBF\xBD.c\n"));
-        QCOMPARE(run.err, leftOut);
-
-        run = plexor({QStringLiteral("generate"), tree.root(), QStringLiteral("--select"),
-                      QStringLiteral("k\uFFFD.c")});
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out.count("\n\nA\n\n"), 1);
-        QVERIFY(!run.out.contains("\n\nB\n\n"));
-        QCOMPARE(run.err, leftOut);
-
-        // The Latin-1 name given as an argument must not select the other file.
-        run = runPlexorInShell(QStringLiteral("exec \"$0\" generate . --select \"$(printf "
-                                              "'k\\351.c')\""),
-                               m_config->path(), tree.root());
-        QCOMPARE(run.exitCode, 2);
-        QCOMPARE(run.out, QByteArray());
-        QVERIFY2(run.err.startsWith("plexor: argument \"k\\xE9.c\" is not valid UTF-8"),
-                 run.err.constData());
     }
 
     // Every odd kind of entry at once. As root, plexor runs as "nobody", for whom the locked
@@ -294,30 +253,22 @@ private Q_SLOTS:
         const HostileTree tree;
         QVERIFY2(tree.isValid(), qPrintable(tree.error()));
         const auto unprivileged = [this](const QStringList& arguments) {
-            QProcess process;
-            PlexorProcess::prepare(process, m_config->path(), {});
-            if (::geteuid() == 0) {
-                process.setChildProcessModifier([] {
-                    const gid_t nobody = 65534;
-                    if (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 ||
-                        ::setuid(nobody) != 0)
-                        ::_exit(125);
-                });
-            }
-            process.start(QStringLiteral(PLEXOR_BINARY), arguments);
-            return PlexorProcess::finish(process);
+            return m_plexor->run(arguments, {}, {}, [] {
+                const gid_t nobody = 65534;
+                if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 ||
+                                         ::setuid(nobody) != 0))
+                    ::_exit(125);
+            });
         };
-        const QString all = QStringLiteral("--all-files");
-
-        const Run listing = unprivileged({QStringLiteral("tree"), tree.root(), all});
+        const PlexorRun listing = unprivileged({u"tree"_s, tree.root(), u"--all-files"_s});
         QCOMPARE(listing.exitCode, 0);
         for (const char* name : {"-dash.c", " space.c", "tab\there.c", "back\\slash.c", "end.c",
                                  "outside.c", "pipe.c", "sock.c"})
             QVERIFY2(listing.out.contains(name), name);
         QVERIFY(!listing.out.contains("inside.c"));
 
-        const Run run = unprivileged({QStringLiteral("generate"), tree.root(), all,
-                                      QStringLiteral("--select-all")});
+        const PlexorRun run =
+            unprivileged({u"generate"_s, tree.root(), u"--all-files"_s, u"--select-all"_s});
         QCOMPARE(run.exitCode, 0);
         const QByteArray project = QFile::encodeName(QFileInfo(tree.root()).fileName());
         for (const QString& file : tree.readableFiles()) {
@@ -341,76 +292,190 @@ private Q_SLOTS:
         QCOMPARE(unread, HostileTree::unreadableFiles());
     }
 
-    void exitCodes_data()
+    void projectsInLibraryOrderAndByTag()
+    {
+        seedLibrary();
+        const QByteArray before = StoredRecords::readFile(m_plexor->preferencesPath());
+        const QByteArray root = QFile::encodeName(m_disk->path());
+        const PlexorRun run = plexor({u"projects"_s});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QByteArray("pinned\tarm\tRobots\tROOT/Coding/Robots/arm\n"
+                                     "pinned\tProject 2\tSwift\tROOT/work/Project 2\n"
+                                     "pinned\tproject 10\tuncategorized\tROOT/work/project 10\n"
+                                     "recent\tbeta\tapps\tROOT/work/beta\n"
+                                     "recent\tbeta\tPython\tROOT/other/beta\n")
+                              .replace("ROOT", root));
+        // Groups in plain scalar order: upper-case initials before lower-case ones.
+        const PlexorRun byTag = plexor({u"projects"_s, u"--by-tag"_s});
+        QCOMPARE(byTag.exitCode, 0);
+        QCOMPARE(
+            byTag.out,
+            QByteArray("Python\trecent\tbeta\tPython\tROOT/other/beta\n"
+                       "Robots\tpinned\tarm\tRobots\tROOT/Coding/Robots/arm\n"
+                       "Swift\tpinned\tProject 2\tSwift\tROOT/work/Project 2\n"
+                       "Apps\trecent\tbeta\tapps\tROOT/work/beta\n"
+                       "Uncategorized\tpinned\tproject 10\tuncategorized\tROOT/work/project 10\n")
+                .replace("ROOT", root));
+        QCOMPARE(StoredRecords::readFile(m_plexor->preferencesPath()), before);
+    }
+
+    void projectsOfOddLibraries_data()
+    {
+        QTest::addColumn<QByteArray>("recents");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("out");
+        QTest::newRow("no preference file") << QByteArray() << 0 << QByteArray();
+        RecentFolder odd = StoredRecords::project(u"/x/we\tird\\name"_s, false, 1, u"two\nlines"_s);
+        QTest::newRow("tabs and line breaks escaped")
+            << RecentFolderCodec::encode({odd}) << 0
+            << QByteArray("recent\twe\\tird\\\\name\ttwo\\nlines\t/x/we\\tird\\\\name\n");
+        QTest::newRow("unreadable list") << QByteArray("[{\"id\": 1}]") << 1 << QByteArray();
+    }
+
+    void projectsOfOddLibraries()
+    {
+        QFETCH(QByteArray, recents);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, out);
+        if (!recents.isEmpty())
+            storeLibrary(recents);
+        for (const char* byTag : {"", "--by-tag"}) {
+            const PlexorRun run = plexor(QStringList{u"projects"_s} + words(byTag));
+            QCOMPARE(run.exitCode, exitCode);
+            if (!*byTag || out.isEmpty())
+                QCOMPARE(run.out, out);
+            if (exitCode == 0)
+                QCOMPARE(run.err, QByteArray());
+            else
+                QVERIFY(run.err.startsWith("plexor: cannot read the remembered projects: "));
+        }
+        QCOMPARE(QFile::exists(m_plexor->preferencesPath()), !recents.isEmpty());
+    }
+
+    void generateForAProjectMatchesTheFolderCommand()
+    {
+        seedLibrary();
+        const QByteArray before = StoredRecords::readFile(m_plexor->preferencesPath());
+        const PlexorRun byName = plexor(words("generate --project arm"));
+        QCOMPARE(byName.exitCode, 0);
+        QCOMPARE(byName.err, QByteArray());
+        const PlexorRun byFolder =
+            plexor({u"generate"_s, disk(u"Coding/Robots/arm"_s), u"--select"_s, u"main.c"_s});
+        QCOMPARE(byName.out, byFolder.out);
+        QVERIFY(byName.out.startsWith("P\n\narm/main.c\n"));
+        QVERIFY(!byName.out.contains("other.c"));
+
+        const PlexorRun byPath = plexor({u"generate"_s, u"--project"_s, disk(u"other/beta/"_s)});
+        QCOMPARE(byPath.exitCode, 0);
+        QVERIFY(byPath.out.startsWith("P\n\n\n\n-------------\n"));
+        QCOMPARE(StoredRecords::readFile(m_plexor->preferencesPath()), before);
+    }
+
+    void failuresExitClearly_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");
-        const QString folder = QStringLiteral("FOLDER");
-        QTest::newRow("help") << QStringList{QStringLiteral("--help")} << 0;
-        QTest::newRow("subcommand help")
-            << QStringList{QStringLiteral("generate"), QStringLiteral("-h")} << 0;
-        QTest::newRow("nothing") << QStringList() << 2;
-        QTest::newRow("unknown command") << QStringList{QStringLiteral("explode")} << 2;
-        QTest::newRow("unknown option")
-            << QStringList{QStringLiteral("tree"), folder, QStringLiteral("--fast")} << 2;
-        QTest::newRow("missing folder argument") << QStringList{QStringLiteral("tree")} << 2;
-        QTest::newRow("two folders")
-            << QStringList{QStringLiteral("generate"), folder, folder} << 2;
-        QTest::newRow("bad type value")
-            << QStringList{QStringLiteral("tree"), folder, QStringLiteral("--type"),
-                           QStringLiteral(".txt=yes")}
-            << 2;
-        QTest::newRow("type without value")
-            << QStringList{QStringLiteral("tree"), folder, QStringLiteral("--type")} << 2;
-        QTest::newRow("select on tree")
-            << QStringList{QStringLiteral("tree"), folder, QStringLiteral("--select"),
-                           QStringLiteral("a.c")}
-            << 2;
-        QTest::newRow("flag with a value")
-            << QStringList{QStringLiteral("tree"), folder, QStringLiteral("--all-files=yes")} << 2;
-        QTest::newRow("negated pattern")
-            << QStringList{QStringLiteral("tree"), folder, QStringLiteral("--exclude=!a.c")} << 2;
-        QTest::newRow("include with a project")
-            << QStringList{QStringLiteral("generate"), QStringLiteral("--project"),
-                           QStringLiteral("app"), QStringLiteral("--include"),
-                           QStringLiteral("*.c")}
-            << 2;
-        QTest::newRow("output into a missing folder")
-            << QStringList{QStringLiteral("generate"), folder, QStringLiteral("--output"),
-                           QStringLiteral("MISSING/out.txt")}
-            << 1;
-        QTest::newRow("folder does not exist")
-            << QStringList{QStringLiteral("generate"), QStringLiteral("MISSING")} << 1;
-        QTest::newRow("folder is a file")
-            << QStringList{QStringLiteral("tree"), QStringLiteral("FILE")} << 1;
+        QTest::addColumn<QString>("message");
+        const auto row = [](const char* name, const char* arguments, int exitCode,
+                            const char* message = "") {
+            QTest::newRow(name) << words(arguments) << exitCode << QString::fromUtf8(message);
+        };
+        row("help", "--help", 0);
+        row("subcommand help", "generate -h", 0);
+        row("nothing", "", 2);
+        row("unknown command", "explode", 2);
+        row("unknown option", "tree FOLDER --fast", 2);
+        row("missing folder argument", "tree", 2);
+        row("two folders", "generate FOLDER FOLDER", 2);
+        row("bad type value", "tree FOLDER --type .txt=yes", 2);
+        row("type without value", "tree FOLDER --type", 2);
+        row("select on tree", "tree FOLDER --select a.c", 2);
+        row("flag with a value", "tree FOLDER --all-files=yes", 2);
+        row("negated pattern", "tree FOLDER --exclude=!a.c", 2);
+        row("include with a project", "generate --project arm --include *.c", 2);
+        row("project with a folder", "generate FOLDER --project arm", 2, "not both");
+        row("project with --select", "generate --project arm --select a.c", 2, "--select");
+        row("projects with an argument", "projects x", 2, "unexpected argument");
+        row("output into a missing folder", "generate FOLDER --output MISSING/out.txt", 1,
+            "MISSING");
+        row("folder does not exist", "generate MISSING", 1, "MISSING");
+        row("folder is a file", "tree FILE", 1, "FILE");
+        row("ambiguous project", "generate --project beta", 1, "\"beta\" names 2 projects");
+        row("unknown project", "generate --project gamma", 1, "no remembered project");
+        QTest::newRow("project folder gone")
+            << QStringList{u"generate"_s, u"--project"_s, u"project 10"_s} << 1
+            << u"cannot open the project"_s;
     }
 
-    void exitCodes()
+    void failuresExitClearly()
     {
         QFETCH(QStringList, arguments);
         QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        seedLibrary();
         TestTree tree;
-        QVERIFY(tree.add(QStringLiteral("a.c"), "x"));
-        arguments.replaceInStrings(QStringLiteral("FOLDER"), tree.root());
-        arguments.replaceInStrings(QStringLiteral("MISSING"), tree.path(QStringLiteral("nope")));
-        arguments.replaceInStrings(QStringLiteral("FILE"), tree.path(QStringLiteral("a.c")));
-        const Run run = plexor(arguments);
+        QVERIFY(tree.add(u"a.c"_s, "x"));
+        const auto place = [&tree](QString text) {
+            return text.replace(u"FOLDER"_s, tree.root())
+                .replace(u"MISSING"_s, tree.path(u"nope"_s))
+                .replace(u"FILE"_s, tree.path(u"a.c"_s));
+        };
+        for (QString& argument : arguments)
+            argument = place(argument);
+        const PlexorRun run = plexor(arguments);
         QCOMPARE(run.exitCode, exitCode);
         if (exitCode == 0) {
             QVERIFY(run.out.startsWith("Usage: plexor"));
-            QVERIFY(run.out.contains("plexor generate (FOLDER [--select PATH]... [--select-all]"));
-            QVERIFY(run.out.contains("--exclude GLOB"));
-            QVERIFY(run.out.contains("plexor projects [--by-tag]"));
-            QVERIFY(run.out.contains("plexor tree FOLDER"));
-            QVERIFY(run.err.isEmpty());
-        } else {
-            QVERIFY(run.out.isEmpty());
-            QVERIFY(run.err.startsWith("plexor: "));
-            QVERIFY(run.err.endsWith('\n'));
-            QCOMPARE(run.err.count('\n'), 1);
+            QCOMPARE(run.err, QByteArray());
+            return;
         }
-        if (exitCode == 1)
-            QVERIFY(run.err.contains(QFile::encodeName(tree.root())));
+        QCOMPARE(run.out, QByteArray());
+        QVERIFY2(run.err.startsWith("plexor: ") && run.err.endsWith('\n') &&
+                     run.err.count('\n') == 1 && run.err.contains(place(message).toUtf8()),
+                 run.err.constData());
+        if (QTest::currentDataTag() == QByteArrayLiteral("ambiguous project")) {
+            QVERIFY(run.err.contains(QFile::encodeName(disk(u"work/beta"_s))));
+            QVERIFY(run.err.contains(QFile::encodeName(disk(u"other/beta"_s))));
+        }
+    }
+
+    // Token counts; their exactness is the token corpus test's concern.
+    void tokensOfFilesAndStandardInput()
+    {
+        TestTree tree;
+        QVERIFY(tree.add(u"prefix.md"_s, "Here are the files of my project."));
+        QVERIFY(tree.add(u"src/robot.c"_s, "\xf0\x9f\xa4\x96"));
+        QVERIFY(tree.add(u"src/latin1.c"_s, "caf\xe9"));
+        PlexorRun run =
+            plexor({u"tokens"_s, tree.path(u"prefix.md"_s), tree.path(u"src/latin1.c"_s),
+                    tree.path(u"src"_s), tree.path(u"src/robot.c"_s)});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(QString::fromUtf8(run.out),
+                 u"8\t%1\n2\t%2\n"_s.arg(tree.path(u"prefix.md"_s), tree.path(u"src/robot.c"_s)));
+        const QString errors = QString::fromUtf8(run.err);
+        QVERIFY2(errors.contains(tree.path(u"src/latin1.c"_s) +
+                                 u": The file is not valid UTF-8 text."_s) &&
+                     errors.contains(tree.path(u"src"_s) + u':'),
+                 qPrintable(errors));
+
+        run = m_plexor->run({u"tokens"_s}, {}, "Here are the files of my project.");
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QByteArray("8\n"));
+
+        run = plexor({u"tree"_s, tree.root(), u"--tokens"_s, u"--type=md=on"_s});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.out.split('\n'),
+                 QList<QByteArray>({"src/", "  latin1.c", "  robot.c\t2", "prefix.md\t8", ""}));
+
+        const QStringList generate{u"generate"_s, tree.root(), u"--select"_s, u"src/robot.c"_s};
+        const PlexorRun plain = plexor(generate);
+        const PlexorRun counted = plexor(generate + QStringList{u"--count"_s});
+        QCOMPARE(counted.exitCode, 0);
+        QCOMPARE(counted.out, plain.out);
+        const QString text = QString::fromUtf8(counted.out);
+        QCOMPARE(QString::fromUtf8(counted.err),
+                 u"%1 characters, %2 tokens\n"_s.arg(CharacterCount::graphemes(text))
+                     .arg(TokenEncoding::o200kBase().count(text)));
     }
 };
 
