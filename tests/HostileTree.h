@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QByteArray>
-#include <QDir>
 #include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -13,22 +11,18 @@
 #include <unistd.h>
 
 // A project folder holding every odd kind of entry at once: names with a line break, a tab, a
-// backslash, a leading dash or space, a 255-byte name, a file whose path is close to 4,096
-// bytes, names that are not UTF-8, symbolic link loops, dangling links, a link to a file
-// outside the project, a FIFO, a UNIX socket, and an unreadable folder and file.
-//
-// Every regular file holds "<<NAME>>" with NAME its path relative to the project, so output
+// backslash, a leading dash or space, a 255-byte name, a path close to 4,096 bytes, names that
+// are not UTF-8, link loops, a dangling link, a link to a file outside, a FIFO, a socket, and an
+// unreadable folder and file. Every regular file holds content(its relative path), so output
 // shows which file was read for which entry. The folders are open to every user, so a test
-// running as root can look at the tree as an unprivileged user, for whom the unreadable
-// entries are unreadable.
+// running as root can run the reader as an unprivileged user, for whom the locked entries are
+// locked.
 class HostileTree {
 public:
     HostileTree() { build(); }
-
     ~HostileTree()
     {
-        // Opened again, so the temporary folder can be removed by a user other than root; the
-        // names QDir cannot spell are removed here.
+        // Opened again for the clean-up, which cannot spell the names that are not UTF-8.
         ::chmod(path("locked").constData(), 0755);
         ::unlink(path("k\xe9.c").constData());
         ::unlink(path("d\xe9/m.c").constData());
@@ -39,15 +33,14 @@ public:
     const QString& error() const { return m_error; }
     QString root() const { return QFile::decodeName(m_root); }
 
-    // Paths relative to root() of the readable regular files with valid UTF-8 names: every one
-    // of them must be listed and read.
+    // The readable regular files with UTF-8 names, relative to root(): each must be read.
     const QStringList& readableFiles() const { return m_readable; }
-    // The entries listed as files that cannot be read, relative to root(): link loops, a
-    // dangling link, a socket, a FIFO and a file nobody but root may read.
+    // The entries listed as files that cannot be read: link loops, a dangling link, a socket, a
+    // FIFO and a file only root may read.
     static QStringList unreadableFiles()
     {
-        return {QStringLiteral("dangling.c"), QStringLiteral("ping"), QStringLiteral("pipe.c"),
-                QStringLiteral("pong"), QStringLiteral("secret.c"), QStringLiteral("sock.c")};
+        return {QStringLiteral("dangling.c"), QStringLiteral("ping"),     QStringLiteral("pipe.c"),
+                QStringLiteral("pong"),       QStringLiteral("secret.c"), QStringLiteral("sock.c")};
     }
 
     static QByteArray content(const QByteArray& relativePath)
@@ -58,38 +51,32 @@ public:
 private:
     void build()
     {
-        if (!m_dir.isValid() || ::chmod(QFile::encodeName(m_dir.path()).constData(), 0755) != 0)
-            return fail("temporary folder");
-        m_root = QFile::encodeName(m_dir.path()) + "/project";
-        const QByteArray outside = QFile::encodeName(m_dir.path()) + "/outside.c";
-        if (::mkdir(m_root.constData(), 0755) != 0 || !write(outside, "<<outside>>\n"))
+        const QByteArray base = QFile::encodeName(m_dir.path());
+        m_root = base + "/project";
+        if (!m_dir.isValid() || ::chmod(base.constData(), 0755) != 0 ||
+            ::mkdir(m_root.constData(), 0755) != 0 || !write(base + "/outside.c", "<<outside>>\n"))
             return fail("project folder");
-
-        for (const char* name : {"new\nline.c", "tab\there.c", "back\\slash.c", "-dash.c",
-                                 " space.c", "plain.c"})
+        for (const char* name :
+             {"new\nline.c", "tab\there.c", "back\\slash.c", "-dash.c", " space.c", "plain.c"})
             addFile(name);
         addFile(QByteArray(253, 'n') + ".c");
         addDeepFile();
         addFile("k\xe9.c", false);
-        if (::mkdir(path("d\xe9").constData(), 0755) != 0)
-            return fail("folder with a Latin-1 name");
+        makeFolder("d\xe9");
         addFile("d\xe9/m.c", false);
-
         link(".", "loop");
         link("ping", "pong");
         link("pong", "ping");
         link("missing.c", "dangling.c");
-        link(outside, "outside.c");
+        link(base + "/outside.c", "outside.c");
         if (::mkfifo(path("pipe.c").constData(), 0644) != 0)
-            return fail("FIFO");
+            fail("FIFO");
         addSocket("sock.c");
-
-        if (::mkdir(path("locked").constData(), 0755) != 0)
-            return fail("locked folder");
+        makeFolder("locked");
         addFile("locked/inside.c", false);
         addFile("secret.c", false);
         if (::chmod(path("locked").constData(), 0) != 0 || ::chmod(path("secret.c").constData(), 0))
-            return fail("permissions");
+            fail("permissions");
     }
 
     QByteArray path(const QByteArray& relative) const { return m_root + '/' + relative; }
@@ -106,35 +93,37 @@ private:
         const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd < 0)
             return false;
-        const bool written = ::write(fd, content.constData(), size_t(content.size())) ==
-                             ssize_t(content.size());
+        const bool written =
+            ::write(fd, content.constData(), size_t(content.size())) == ssize_t(content.size());
         return ::close(fd) == 0 && written;
+    }
+
+    void makeFolder(const QByteArray& relative)
+    {
+        if (::mkdir(path(relative).constData(), 0755) != 0)
+            fail("folder");
     }
 
     void addFile(const QByteArray& relative, bool readable = true)
     {
         if (!write(path(relative), content(relative)))
-            return fail("file");
-        if (readable)
+            fail("file");
+        else if (readable)
             m_readable.append(QString::fromUtf8(relative));
     }
 
     // A file at a path of 4,090 bytes, below folders with 250-byte names.
     void addDeepFile()
     {
-        const QByteArray fileName = "end.c";
         QByteArray relative = "deep";
-        if (::mkdir(path(relative).constData(), 0755) != 0)
-            return fail("deep folder");
-        qsizetype left = 4090 - path(relative).size() - 1 - fileName.size();
-        while (left > 1) {
+        makeFolder(relative);
+        for (qsizetype left = 4090 - path(relative).size() - 6; left > 1;) {
             const qsizetype length = std::min<qsizetype>(250, left - 1);
             relative += '/' + QByteArray(length, 'd');
             left -= length + 1;
-            if (::mkdir(path(relative).constData(), 0755) != 0)
-                return fail("deep folder");
+            makeFolder(relative);
         }
-        addFile(relative + '/' + fileName);
+        addFile(relative + "/end.c");
     }
 
     void link(const QByteArray& target, const QByteArray& name)

@@ -4,9 +4,6 @@
 #include "model/RecentFolder.h"
 
 #include <QFile>
-#include <QStringList>
-
-#include <optional>
 
 // Helpers shared by the tests of remembered projects and their tags.
 namespace StoredRecords {
@@ -16,15 +13,8 @@ inline RecentFolder project(const QString& path, bool pinned = false, double las
                             std::optional<QString> tag = std::nullopt,
                             std::optional<QString> colorHex = std::nullopt)
 {
-    RecentFolder folder;
-    folder.id = QUuid::createUuid();
-    folder.bookmarkData = "b";
-    folder.path = path;
-    folder.isPinned = pinned;
-    folder.lastAccessed = lastAccessed;
-    folder.manualTag = std::move(tag);
-    folder.customColorHex = std::move(colorHex);
-    return folder;
+    return {QUuid::createUuid(), "b", path, pinned, lastAccessed, {}, {}, std::move(tag),
+            std::move(colorHex)};
 }
 
 inline QStringList pathsOf(const QList<RecentFolder>& folders)
@@ -35,15 +25,13 @@ inline QStringList pathsOf(const QList<RecentFolder>& folders)
     return paths;
 }
 
-// What a second reader of the preference file finds under `key`, after `preferences` wrote
-// everything it holds.
+// What a second reader of the file finds under `key` after `preferences` wrote everything.
 inline std::optional<QByteArray> storedBytes(Preferences& preferences, QLatin1StringView key)
 {
     preferences.flush();
     return Preferences(preferences.filePath(), Preferences::Access::ReadOnly).bytes(key);
 }
 
-// Writes `bytes` as the whole file at `path`.
 inline bool writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);

@@ -8,10 +8,9 @@
 #include <algorithm>
 
 // What is wrong with the Tab order inside `area` (a screen of a window), as a user sees it: the
-// widgets Tab reaches there, in the window's focus chain from the top-left one, must go top to
-// bottom and, within a line, left to right; a column to the right comes after the whole block to
-// its left. A scroll area that takes the focus itself (an
-// invisible stop) is wrong too. Empty when all is well.
+// stops Tab reaches there, from the top-left one, go top to bottom and, within a line, left to
+// right; a column to the right comes after the whole block to its left. A scroll area that takes
+// the focus itself (an invisible stop) is wrong too. Empty when all is well.
 inline QStringList tabOrderProblems(QWidget* area)
 {
     QWidget* window = area->window();
@@ -34,10 +33,9 @@ inline QStringList tabOrderProblems(QWidget* area)
         return QStringLiteral("%1 (%2)").arg(w->objectName(),
                                              QString::fromLatin1(w->metaObject()->className()));
     };
-    for (const Stop& stop : std::as_const(stops)) {
+    for (const Stop& stop : std::as_const(stops))
         if (qobject_cast<QScrollArea*>(stop.widget))
             problems << QStringLiteral("scroll area is a Tab stop: ") + name(stop.widget);
-    }
     if (stops.isEmpty())
         return problems;
     const auto first =
@@ -49,8 +47,7 @@ inline QStringList tabOrderProblems(QWidget* area)
         const QRect& a = stops[i - 1].rect;
         const QRect& b = stops[i].rect;
         const bool sameLine = a.top() < b.bottom() && b.top() < a.bottom();
-        // Below, or further right on the same line, or in a column of its own to the right
-        // (a switch beside a block of buttons comes after the whole block).
+        // Below, further right on the same line, or in a column of its own to the right.
         const bool inOrder =
             sameLine ? b.left() > a.left() : b.top() >= a.bottom() || b.left() > a.right();
         if (!inOrder)

@@ -190,6 +190,22 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(m_plexor->preferencesPath()).lastModified(), modifiedBefore);
     }
 
+    // plexor only reads the preference file: a corrupt one is neither moved aside nor replaced.
+    void corruptPreferenceFileIsLeftAlone()
+    {
+        TestTree tree;
+        QVERIFY(tree.add(u"a.c"_s, "A"));
+        QVERIFY(QDir().mkpath(QFileInfo(m_plexor->preferencesPath()).absolutePath()));
+        QVERIFY(StoredRecords::writeFile(m_plexor->preferencesPath(), "{\"savedPrefixText"));
+        for (const QStringList& arguments : {QStringList{u"tree"_s, tree.root()},
+                                             {u"generate"_s, tree.root(), u"--select-all"_s},
+                                             {u"projects"_s}})
+            QCOMPARE(plexor(arguments).exitCode, 0);
+        QCOMPARE(StoredRecords::readFile(m_plexor->preferencesPath()), "{\"savedPrefixText");
+        QCOMPARE(QFileInfo(m_plexor->preferencesPath()).dir().entryList(QDir::Files | QDir::Hidden),
+                 QStringList{u"CodePlexor.json"_s});
+    }
+
     // Names that are not UTF-8, a file that is not text and a selection not in the tree: each
     // is one line on standard error, nothing of them on standard output.
     void whatIsLeftOutIsReported()

@@ -2,19 +2,17 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
 
-#include <algorithm>
 #include <cmath>
-#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <optional>
 #include <type_traits>
 
-// The entry point every target defines; libFuzzer calls it, and so does the replay of the kept
-// inputs in the normal test suite.
+// The entry point of every target, called by libFuzzer and by the replay of the kept inputs.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
 [[noreturn]] inline void fuzzPropertyFailed(const char* condition, const char* file, int line)
@@ -32,6 +30,17 @@ inline QByteArray fuzzBytes(const std::uint8_t* data, std::size_t size)
     return QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
 }
 
+// `value` encodes to bytes that decode to the same value and encode to the same bytes again.
+template <typename T, typename Encode, typename Decode, typename Same = std::equal_to<>>
+void checkRoundTrip(const T& value, Encode encode, Decode decode, Same same = {})
+{
+    const QByteArray encoded = encode(value);
+    const std::optional<T> decoded = decode(encoded);
+    FUZZ_CHECK(decoded.has_value());
+    FUZZ_CHECK(same(*decoded, value));
+    FUZZ_CHECK(encode(*decoded) == encoded);
+}
+
 // Reads values from the fuzzer's bytes, front to back, so that the fuzzer can build records.
 // Past the end every read gives zero or empty.
 class FuzzInput {
@@ -46,7 +55,6 @@ public:
     template <typename T>
     T integer()
     {
-        static_assert(std::is_integral_v<T>);
         std::make_unsigned_t<T> value = 0;
         for (std::size_t i = 0; i < sizeof(T) && !atEnd(); ++i)
             value = static_cast<std::make_unsigned_t<T>>((value << 8) | m_data[m_position++]);
@@ -65,9 +73,13 @@ public:
         return result;
     }
 
-    // Text as a person or the file system could give it: the bytes read as UTF-8, so always
-    // valid Unicode.
+    // The bytes read as UTF-8, so always valid Unicode, as a person or the file system gives it.
     QString text(std::size_t maximumBytes = 40) { return QString::fromUtf8(bytes(maximumBytes)); }
+
+    std::optional<QString> optionalText()
+    {
+        return boolean() ? std::optional(text()) : std::nullopt;
+    }
 
     // A finite number from the whole range of doubles.
     double finiteNumber()

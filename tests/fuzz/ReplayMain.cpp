@@ -1,10 +1,8 @@
-// Runs a fuzz target over every file in the folders given on the command line: the seed inputs
-// and every input that once broke a property. Built with any compiler, without libFuzzer, so
-// the normal test suite keeps them all passing.
+// Runs a fuzz target over every file below the folders given: its seeds and every input that once
+// broke a property. Built without libFuzzer, so the normal test suite keeps them all passing.
 #include "FuzzSupport.h"
 
 #include <QDirIterator>
-#include <QFile>
 
 int main(int argc, char* argv[])
 {
@@ -24,6 +22,5 @@ int main(int argc, char* argv[])
         }
     }
     std::printf("%d inputs replayed\n", inputs);
-    // A target without kept inputs would test nothing.
-    return inputs > 0 ? 0 : 1;
+    return inputs > 0 ? 0 : 1; // a target without kept inputs would test nothing
 }

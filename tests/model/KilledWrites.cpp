@@ -5,16 +5,15 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 
 #include <chrono>
+#include <csignal>
 #include <random>
 #include <thread>
-
-#include <csignal>
 #include <unistd.h>
+
+using namespace Qt::StringLiterals;
 
 namespace KilledWrites {
 
@@ -23,35 +22,23 @@ namespace {
 const QLatin1StringView payloadKey("plexorPrefix");
 
 // About 1 MiB of varied lines, so that a write takes many system calls and a torn file shows.
-QString largePayload()
-{
-    QString text;
-    text.reserve(1024 * 1024 + 100);
-    for (int line = 0; text.size() < 1024 * 1024; ++line)
-        text += QStringLiteral("line %1: \u00e9t\u00e9 \"quoted\" \\ path/%2\n").arg(line).arg(line * 7919);
-    return text;
-}
-
 const QString& payload(bool large)
 {
-    static const QString small = QStringLiteral("Small store.");
-    static const QString big = largePayload();
+    static const QString small = u"Small store."_s;
+    static const QString big = [] {
+        QString text;
+        for (int line = 0; text.size() < 1024 * 1024; ++line)
+            text += u"line %1: \u00e9t\u00e9 \"quoted\" \\ path/%2\n"_s.arg(line).arg(line * 7919);
+        return text;
+    }();
     return large ? big : small;
-}
-
-// What both stores share; only the payload differs.
-void writeCommon(Preferences& store)
-{
-    store.setBoolean(QLatin1StringView("SUEnableAutomaticChecks"), false);
-    store.setNumber(QLatin1StringView("SULastCheckTime"), 786000000.5);
-    store.setBytes(QLatin1StringView("bookmark"), QByteArray("\x00\x01\xfe\xff", 4));
 }
 
 QVariantMap expectedStore(bool large)
 {
-    return {{QStringLiteral("SUEnableAutomaticChecks"), false},
-            {QStringLiteral("SULastCheckTime"), 786000000.5},
-            {QStringLiteral("bookmark"), QByteArray("\x00\x01\xfe\xff", 4)},
+    return {{u"SUEnableAutomaticChecks"_s, false},
+            {u"SULastCheckTime"_s, 786000000.5},
+            {u"bookmark"_s, QByteArray("\x00\x01\xfe\xff", 4)},
             {QString(payloadKey), payload(large)}};
 }
 
@@ -60,33 +47,21 @@ QString checkAfterKill(const QString& filePath, Outcome& outcome)
 {
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("the file is gone: %1").arg(file.errorString());
+        return u"the file is gone: "_s + file.errorString();
     const std::optional<QVariantMap> values = PreferenceFileFormat::read(file.readAll());
-    file.close();
     if (!values)
-        return QStringLiteral("the file is not a store");
-    bool large = false;
-    if (*values == expectedStore(false)) {
-        ++outcome.smallSeen;
-    } else if (*values == expectedStore(true)) {
-        ++outcome.largeSeen;
-        large = true;
-    } else {
-        return QStringLiteral("the file holds neither store (keys: %1)")
-            .arg(values->keys().join(u", "));
-    }
-
+        return u"the file is not a store"_s;
+    const bool large = *values == expectedStore(true);
+    if (!large && *values != expectedStore(false))
+        return u"the file holds neither store (keys: %1)"_s.arg(values->keys().join(u", "));
+    ++(large ? outcome.largeSeen : outcome.smallSeen);
     // The next start reads the same store and cleans up after the killed process.
-    {
-        Preferences next(filePath);
-        if (next.text(payloadKey) != payload(large))
-            return QStringLiteral("the next start reads another payload");
-    }
-    const QStringList entries =
-        QDir(QFileInfo(filePath).absolutePath())
-            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    if (Preferences(filePath).text(payloadKey) != payload(large))
+        return u"the next start reads another payload"_s;
+    const QStringList entries = QFileInfo(filePath).dir().entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     if (entries != QStringList{QFileInfo(filePath).fileName()})
-        return QStringLiteral("left in the folder: %1").arg(entries.join(u", "));
+        return u"left in the folder: "_s + entries.join(u", ");
     return {};
 }
 
@@ -95,7 +70,9 @@ QString checkAfterKill(const QString& filePath, Outcome& outcome)
 int writeLoop(const QString& filePath)
 {
     Preferences store(filePath);
-    writeCommon(store);
+    store.setBoolean(QLatin1StringView("SUEnableAutomaticChecks"), false);
+    store.setNumber(QLatin1StringView("SULastCheckTime"), 786000000.5);
+    store.setBytes(QLatin1StringView("bookmark"), QByteArray("\x00\x01\xfe\xff", 4));
     for (qint64 count = 0;; ++count) {
         store.setText(payloadKey, payload(count % 2 == 1));
         store.flush();
@@ -108,7 +85,7 @@ Outcome run(const QString& program, const QStringList& childArguments, const QSt
             int kills, quint32 seed)
 {
     Outcome outcome;
-    const QString filePath = folder + QStringLiteral("/CodePlexor/CodePlexor.json");
+    const QString filePath = folder + u"/CodePlexor/CodePlexor.json"_s;
     std::mt19937 random(seed);
     // Milliseconds one write takes, learnt as the run goes; kills fall within about three.
     double writeMs = 5;
@@ -120,7 +97,7 @@ Outcome run(const QString& program, const QStringList& childArguments, const QSt
         child.start(program, QStringList(childArguments) << filePath);
         // The first byte comes after the first complete write.
         if (!child.waitForReadyRead(60000)) {
-            outcome.failures.append(QStringLiteral("kill %1: the writer did not start").arg(kill));
+            outcome.failures.append(u"kill %1: the writer did not start"_s.arg(kill));
             child.kill();
             child.waitForFinished();
             break;
@@ -134,15 +111,11 @@ Outcome run(const QString& program, const QStringList& childArguments, const QSt
         child.waitForFinished(60000);
         const qint64 writes = child.readAllStandardOutput().size();
         outcome.writes += writes;
-        if (writes > 1)
-            writeMs = 0.7 * writeMs + 0.3 * (ranMs / double(writes - 1));
-        else
-            writeMs = std::max(writeMs, ranMs);
-
+        writeMs = writes > 1 ? 0.7 * writeMs + 0.3 * (ranMs / double(writes - 1))
+                             : std::max(writeMs, ranMs);
         ++outcome.kills;
-        const QString failure = checkAfterKill(filePath, outcome);
-        if (!failure.isEmpty())
-            outcome.failures.append(QStringLiteral("kill %1: %2").arg(kill).arg(failure));
+        if (const QString failure = checkAfterKill(filePath, outcome); !failure.isEmpty())
+            outcome.failures.append(u"kill %1: %2"_s.arg(kill).arg(failure));
     }
     outcome.seconds = total.nsecsElapsed() / 1e9;
     return outcome;

@@ -1,8 +1,6 @@
 #include "KilledWrites.h"
 
-#include <QCoreApplication>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QtTest>
 
 class TestKilledWrites : public QObject {
@@ -12,20 +10,17 @@ private Q_SLOTS:
     void everyKillLeavesOneWholeStore()
     {
         QTemporaryDir dir;
-        QVERIFY(dir.isValid());
         const quint32 seed = QRandomGenerator::global()->generate();
-        const KilledWrites::Outcome outcome =
-            KilledWrites::run(QCoreApplication::applicationFilePath(),
-                              {QStringLiteral("--write-loop")}, dir.path(), 200, seed);
+        const KilledWrites::Outcome outcome = KilledWrites::run(
+            QCoreApplication::applicationFilePath(), {u"--write-loop"_qs}, dir.path(), 200, seed);
         QVERIFY2(outcome.failures.isEmpty(),
                  qPrintable(QStringLiteral("seed %1, %2 failures, first: %3")
-                               .arg(seed)
-                               .arg(outcome.failures.size())
-                               .arg(outcome.failures.value(0))));
+                                .arg(seed)
+                                .arg(outcome.failures.size())
+                                .arg(outcome.failures.value(0))));
         QCOMPARE(outcome.kills, 200);
         // Kills landed while either store was being written.
-        QVERIFY(outcome.smallSeen > 0);
-        QVERIFY(outcome.largeSeen > 0);
+        QVERIFY(outcome.smallSeen > 0 && outcome.largeSeen > 0);
     }
 };
 

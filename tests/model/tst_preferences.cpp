@@ -1,119 +1,91 @@
+#include "StoredRecords.h"
 #include "model/PreferenceKeys.h"
-#include "model/Preferences.h"
 #include "platform/Log.h"
 
-#include <QDir>
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <sys/stat.h>
+using namespace Qt::StringLiterals;
 
 class TestPreferences : public QObject {
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> m_dir;
 
-    QString filePath() const
+    QString filePath() const { return m_dir->filePath(u"CodePlexor/CodePlexor.json"_s); }
+    QStringList filesInFolder() const
     {
-        return m_dir->filePath(QStringLiteral("CodePlexor/CodePlexor.json"));
+        return QDir(m_dir->filePath(u"CodePlexor"_s)).entryList(QDir::Files | QDir::Hidden);
     }
-
-    void writeFile(const QByteArray& content)
+    QJsonObject readJson() const
     {
-        QDir().mkpath(QFileInfo(filePath()).absolutePath());
-        QFile file(filePath());
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(content);
+        return QJsonDocument::fromJson(StoredRecords::readFile(filePath())).object();
     }
-
-    QJsonObject readFile()
+    QJsonValue bytesInFile(const QString& key) const
     {
-        QFile file(filePath());
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return QJsonDocument::fromJson(file.readAll()).object();
+        return readJson().value(key).toObject().value(u"base64");
     }
 
 private Q_SLOTS:
-    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir().mkpath(m_dir->filePath(u"CodePlexor"_s)));
+    }
 
     void defaultLocationFollowsXdg()
     {
         const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", "/tmp/xdg-test");
-        QCOMPARE(Preferences::defaultFilePath(),
-                 QStringLiteral("/tmp/xdg-test/CodePlexor/CodePlexor.json"));
+        QCOMPARE(Preferences::defaultFilePath(), u"/tmp/xdg-test/CodePlexor/CodePlexor.json"_s);
         qunsetenv("XDG_CONFIG_HOME");
         QCOMPARE(Preferences::defaultFilePath(),
-                 QDir::homePath() + QStringLiteral("/.config/CodePlexor/CodePlexor.json"));
+                 QDir::homePath() + u"/.config/CodePlexor/CodePlexor.json"_s);
         qputenv("XDG_CONFIG_HOME", saved);
-        // Tests run with their own configuration folder, never the user's.
-        QVERIFY(!Preferences::defaultFilePath().startsWith(QDir::homePath() +
-                                                           QStringLiteral("/.config")));
-    }
-
-    void emptyStoreReadsAbsent()
-    {
-        Preferences prefs(filePath());
-        QVERIFY(!prefs.text(PreferenceKeys::savedPrefixText));
-        QVERIFY(!prefs.bytes(PreferenceKeys::recentFoldersJson));
-        QVERIFY(!prefs.boolean(PreferenceKeys::enableAutomaticChecks));
-        QVERIFY(prefs.allKeys().isEmpty());
-        QVERIFY(prefs.preservedCorruptFile().isEmpty());
     }
 
     void typedValuesPersistInTheDocumentedFormat()
     {
         {
             Preferences prefs(filePath());
+            QVERIFY(prefs.allKeys().isEmpty() && !prefs.text(PreferenceKeys::savedPrefixText));
             QSignalSpy spy(&prefs, &Preferences::changed);
-            prefs.setText(PreferenceKeys::savedPrefixText, QStringLiteral("I\u2019m \"here\"\n"));
+            prefs.setText(PreferenceKeys::savedPrefixText, u"I\u2019m \"here\"\n"_s);
             prefs.setText(PreferenceKeys::savedSuffixText, QString());
             prefs.setBytes(PreferenceKeys::recentFoldersJson, QByteArray("[\x00\xff]", 4));
             prefs.setBoolean(PreferenceKeys::enableAutomaticChecks, false);
             prefs.setNumber(PreferenceKeys::lastUpdateCheckTime, 12.25);
             QCOMPARE(spy.count(), 5);
-            QCOMPARE(spy.first().first().toString(), QStringLiteral("savedPrefixText"));
+            QCOMPARE(spy.first().first().toString(), u"savedPrefixText"_s);
             // In memory at once, in the file once the interval is over.
-            QVERIFY(prefs.hasPendingChanges());
-            QVERIFY(readFile().isEmpty());
+            QVERIFY(readJson().isEmpty());
             QTRY_VERIFY_WITH_TIMEOUT(!prefs.hasPendingChanges(), 5 * Preferences::saveDelayMs);
-            const QJsonObject onDisk = readFile();
-            QCOMPARE(onDisk.value(QStringLiteral("savedPrefixText")).toString(),
-                     QStringLiteral("I\u2019m \"here\"\n"));
-            QCOMPARE(onDisk.value(QStringLiteral("recentFoldersJson"))
-                         .toObject()
-                         .value(QStringLiteral("base64"))
-                         .toString(),
-                     QStringLiteral("WwD/XQ=="));
-            QCOMPARE(onDisk.value(QStringLiteral("SUEnableAutomaticChecks")), QJsonValue(false));
-            QCOMPARE(onDisk.value(QStringLiteral("SULastCheckTime")).toDouble(), 12.25);
+            const QJsonObject onDisk = readJson();
+            QCOMPARE(onDisk.value(u"savedPrefixText").toString(), u"I\u2019m \"here\"\n"_s);
+            QCOMPARE(bytesInFile(u"recentFoldersJson"_s).toString(), u"WwD/XQ=="_s);
+            QCOMPARE(onDisk.value(u"SUEnableAutomaticChecks"), QJsonValue(false));
+            QCOMPARE(onDisk.value(u"SULastCheckTime").toDouble(), 12.25);
         }
         Preferences again(filePath());
-        QCOMPARE(again.text(PreferenceKeys::savedPrefixText),
-                 QStringLiteral("I\u2019m \"here\"\n"));
-        QCOMPARE(again.text(PreferenceKeys::savedSuffixText), QString());
-        QVERIFY(again.text(PreferenceKeys::savedSuffixText).has_value());
+        QCOMPARE(again.text(PreferenceKeys::savedPrefixText), u"I\u2019m \"here\"\n"_s);
+        QCOMPARE(again.text(PreferenceKeys::savedSuffixText), std::optional(QString()));
         QCOMPARE(again.bytes(PreferenceKeys::recentFoldersJson), QByteArray("[\x00\xff]", 4));
         QCOMPARE(again.boolean(PreferenceKeys::enableAutomaticChecks), false);
         QCOMPARE(again.number(PreferenceKeys::lastUpdateCheckTime), 12.25);
-
-        again.remove(QStringLiteral("savedSuffixText"));
+        again.remove(u"savedSuffixText"_s);
         QVERIFY(again.flush());
-        QVERIFY(!again.contains(QStringLiteral("savedSuffixText")));
-        QVERIFY(!readFile().contains(QStringLiteral("savedSuffixText")));
+        QVERIFY(!readJson().contains(u"savedSuffixText"));
     }
 
     void wrongTypesReadAsAbsentAndSurviveRewrites()
     {
-        writeFile(R"({"savedPrefixText": 42, "savedSuffixText": {"base64": "QQ=="},
-                      "recentFoldersJson": "not bytes", "lastFolderBookmark": {"base64": "%%%"},
-                      "SUEnableAutomaticChecks": "yes", "KeyboardShortcuts_x": [1, 2],
-                      "other": null})");
+        QVERIFY(StoredRecords::writeFile(
+            filePath(), R"({"savedPrefixText": 42, "savedSuffixText": {"base64": "QQ=="},
+                "recentFoldersJson": "not bytes", "lastFolderBookmark": {"base64": "%%%"},
+                "SUEnableAutomaticChecks": "yes", "KeyboardShortcuts_x": [1, 2], "other": null})"));
         Preferences prefs(filePath());
         QVERIFY(!prefs.text(PreferenceKeys::savedPrefixText));
         QVERIFY(!prefs.text(PreferenceKeys::savedSuffixText));
@@ -121,148 +93,104 @@ private Q_SLOTS:
         QVERIFY(!prefs.bytes(PreferenceKeys::lastFolderBookmark));
         QVERIFY(!prefs.boolean(PreferenceKeys::enableAutomaticChecks));
         QCOMPARE(prefs.bytes(QLatin1StringView("savedSuffixText")), QByteArray("A"));
-        QVERIFY(prefs.allKeys().contains(QStringLiteral("KeyboardShortcuts_x")));
+        QVERIFY(prefs.allKeys().contains(u"KeyboardShortcuts_x"_s));
 
-        prefs.setText(PreferenceKeys::savedCustomTags, QStringLiteral("t"));
+        prefs.setText(PreferenceKeys::savedCustomTags, u"t"_s);
         QVERIFY(prefs.flush());
-        const QJsonObject onDisk = readFile();
-        QCOMPARE(onDisk.value(QStringLiteral("savedPrefixText")).toDouble(), 42.0);
-        QCOMPARE(onDisk.value(QStringLiteral("KeyboardShortcuts_x")).toArray().size(), 2);
-        QVERIFY(onDisk.value(QStringLiteral("other")).isNull());
-        QCOMPARE(onDisk.value(QStringLiteral("lastFolderBookmark"))
-                     .toObject()
-                     .value(QStringLiteral("base64"))
-                     .toString(),
-                 QStringLiteral("%%%"));
+        const QJsonObject onDisk = readJson();
+        QCOMPARE(onDisk.value(u"savedPrefixText").toDouble(), 42.0);
+        QCOMPARE(onDisk.value(u"KeyboardShortcuts_x").toArray().size(), 2);
+        QVERIFY(onDisk.value(u"other").isNull());
+        QCOMPARE(bytesInFile(u"lastFolderBookmark"_s).toString(), u"%%%"_s);
     }
 
-    void corruptFileIsKeptBesideAndStoreStartsEmpty_data()
+    void unreadableFileIsKeptBeside_data()
     {
         QTest::addColumn<QByteArray>("content");
         QTest::newRow("truncated object") << QByteArray("{\"savedPrefixText\": \"abc");
         QTest::newRow("array") << QByteArray("[1, 2]");
         QTest::newRow("binary") << QByteArray("\x00\x01\x02garbage", 10);
+        QTest::newRow("empty file, an empty store") << QByteArray();
     }
 
-    void corruptFileIsKeptBesideAndStoreStartsEmpty()
+    void unreadableFileIsKeptBeside()
     {
         QFETCH(QByteArray, content);
-        writeFile(content);
+        QVERIFY(StoredRecords::writeFile(filePath(), content));
         Preferences prefs(filePath());
-        QVERIFY(!prefs.preservedCorruptFile().isEmpty());
         QVERIFY(prefs.allKeys().isEmpty());
-        prefs.setText(PreferenceKeys::savedPrefixText, QStringLiteral("new"));
+        QCOMPARE(prefs.preservedCorruptFile().isEmpty(), content.isEmpty());
+        prefs.setText(PreferenceKeys::savedPrefixText, u"new"_s);
         QVERIFY(prefs.flush());
-
-        QFile kept(prefs.preservedCorruptFile());
-        QVERIFY(kept.open(QIODevice::ReadOnly));
-        QCOMPARE(kept.readAll(), content);
-        QCOMPARE(readFile().value(QStringLiteral("savedPrefixText")).toString(),
-                 QStringLiteral("new"));
+        if (!content.isEmpty())
+            QCOMPARE(StoredRecords::readFile(prefs.preservedCorruptFile()), content);
+        QCOMPARE(readJson().value(u"savedPrefixText").toString(), u"new"_s);
     }
 
     void unusableValueIsKeptBeforeItIsReplaced()
     {
         const QByteArray original(R"({ "recentFoldersJson": {"base64": "W3siaWQiOiJ4In1d"},
                                        "savedPrefixText": 42 })");
-        writeFile(original);
+        QVERIFY(StoredRecords::writeFile(filePath(), original));
         QStringList log;
         const Log::Sink previous = Log::setSink([&](const QString& line) { log << line; });
         {
             Preferences prefs(filePath());
-            prefs.keepOriginal(QStringLiteral("recentFoldersJson"));
-            prefs.keepOriginal(QStringLiteral("savedPrefixText"));
-            prefs.keepOriginal(QStringLiteral("absent"));
+            prefs.keepOriginal(u"recentFoldersJson"_s);
+            prefs.keepOriginal(u"savedPrefixText"_s);
+            prefs.keepOriginal(u"absent"_s);
             // A change elsewhere keeps the marked values in the file: nothing to copy yet.
-            prefs.setText(PreferenceKeys::savedSuffixText, QStringLiteral("s"));
-            prefs.remove(QStringLiteral("absent"));
+            prefs.setText(PreferenceKeys::savedSuffixText, u"s"_s);
+            prefs.remove(u"absent"_s);
             QVERIFY(prefs.flush());
             QVERIFY(prefs.preservedCorruptFile().isEmpty());
 
             prefs.setBytes(PreferenceKeys::recentFoldersJson, "[]");
             QVERIFY(prefs.flush());
             const QString copy = prefs.preservedCorruptFile();
-            QVERIFY(copy.startsWith(filePath() + QStringLiteral(".corrupt-")));
-            QFile kept(copy);
-            QVERIFY(kept.open(QIODevice::ReadOnly));
-            QCOMPARE(kept.readAll(), original);
+            QVERIFY(copy.startsWith(filePath() + u".corrupt-"_s));
+            QCOMPARE(StoredRecords::readFile(copy), original);
             QCOMPARE(log.size(), 1);
             QVERIFY(log.first().endsWith(copy));
 
             // That copy holds the other marked value too; its replacement makes no second one.
-            prefs.setText(PreferenceKeys::savedPrefixText, QStringLiteral("p"));
+            prefs.setText(PreferenceKeys::savedPrefixText, u"p"_s);
             QVERIFY(prefs.flush());
             QCOMPARE(prefs.preservedCorruptFile(), copy);
         }
         Log::setSink(previous);
-        QCOMPARE(QDir(QFileInfo(filePath()).absolutePath()).entryList(QDir::Files).size(), 2);
-        QCOMPARE(readFile().value(QStringLiteral("savedPrefixText")).toString(),
-                 QStringLiteral("p"));
+        // Nothing else beside: no second copy, no temporary file.
+        QCOMPARE(filesInFolder().size(), 2);
+        QCOMPARE(readJson().value(u"savedPrefixText").toString(), u"p"_s);
     }
 
     void leftoversOfInterruptedWritesGoAtStart()
     {
-        const QDir folder(m_dir->filePath(QStringLiteral("CodePlexor")));
-        writeFile(R"({"savedPrefixText": "kept"})");
-        const QStringList others{QStringLiteral("CodePlexor.json"),
-                                 QStringLiteral("CodePlexor.json.corrupt-20260101T000000Z"),
-                                 QStringLiteral("CodePlexor.json.lock"),
-                                 QStringLiteral("CodePlexor.json.notes.txt")};
-        for (const QString& name : others.mid(1))
-            QFile(folder.filePath(name)).open(QIODevice::WriteOnly);
-        QFile(folder.filePath(QStringLiteral("CodePlexor.json.aBcXyZ"))).open(QIODevice::WriteOnly);
-
+        QVERIFY(StoredRecords::writeFile(filePath(), R"({"savedPrefixText": "kept"})"));
+        const QStringList others{u"CodePlexor.json"_s,
+                                 u"CodePlexor.json.corrupt-20260101T000000Z"_s,
+                                 u"CodePlexor.json.lock"_s, u"CodePlexor.json.notes.txt"_s};
+        // Beside them a temporary file of an interrupted write.
+        for (const QString& name : others.mid(1) + QStringList{u"CodePlexor.json.aBcXyZ"_s})
+            QVERIFY(StoredRecords::writeFile(m_dir->filePath(u"CodePlexor/"_s + name), {}));
         Preferences prefs(filePath());
-        QCOMPARE(prefs.text(PreferenceKeys::savedPrefixText), QStringLiteral("kept"));
-        QStringList left = folder.entryList(QDir::Files);
-        left.sort();
-        QCOMPARE(left, others);
+        QCOMPARE(prefs.text(PreferenceKeys::savedPrefixText), u"kept"_s);
+        QCOMPARE(filesInFolder(), others);
     }
 
     void readOnlyStoreNeverChangesTheFile()
     {
         const QByteArray corrupt("{\"savedPrefixText\": ");
-        writeFile(corrupt);
+        QVERIFY(StoredRecords::writeFile(filePath(), corrupt));
         {
             Preferences prefs(filePath(), Preferences::Access::ReadOnly);
             QVERIFY(prefs.allKeys().isEmpty());
-            prefs.setText(PreferenceKeys::savedPrefixText, QStringLiteral("x"));
-            prefs.remove(QStringLiteral("savedPrefixText"));
+            prefs.setText(PreferenceKeys::savedPrefixText, u"x"_s);
+            prefs.remove(u"savedPrefixText"_s);
             QVERIFY(!prefs.text(PreferenceKeys::savedPrefixText));
         }
-        QFile file(filePath());
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), corrupt);
-        QCOMPARE(QDir(QFileInfo(filePath()).absolutePath()).entryList(QDir::Files).size(), 1);
-    }
-
-    void emptyFileIsAnEmptyStore()
-    {
-        writeFile("");
-        Preferences prefs(filePath());
-        QVERIFY(prefs.preservedCorruptFile().isEmpty());
-        QVERIFY(prefs.allKeys().isEmpty());
-    }
-
-    void writesReplaceTheFileAtomically()
-    {
-        Preferences prefs(filePath());
-        prefs.setText(PreferenceKeys::savedPrefixText, QStringLiteral("one"));
-        QVERIFY(prefs.flush());
-        struct stat before {};
-        QCOMPARE(::stat(QFile::encodeName(filePath()).constData(), &before), 0);
-        prefs.setText(PreferenceKeys::savedPrefixText, QStringLiteral("two"));
-        QVERIFY(prefs.flush());
-        struct stat after {};
-        QCOMPARE(::stat(QFile::encodeName(filePath()).constData(), &after), 0);
-        // Replaced through a rename of a complete new file, never rewritten in place.
-        QVERIFY(before.st_ino != after.st_ino);
-        // No temporary file is left next to the store.
-        const QStringList entries =
-            QDir(QFileInfo(filePath()).absolutePath()).entryList(QDir::Files);
-        QCOMPARE(entries, QStringList{QStringLiteral("CodePlexor.json")});
-        QCOMPARE(readFile().value(QStringLiteral("savedPrefixText")).toString(),
-                 QStringLiteral("two"));
+        QCOMPARE(StoredRecords::readFile(filePath()), corrupt);
+        QCOMPARE(filesInFolder(), QStringList{u"CodePlexor.json"_s});
     }
 };
 

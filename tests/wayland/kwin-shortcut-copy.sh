@@ -1,15 +1,12 @@
 #!/usr/bin/env bash
-# The global shortcut end to end on a real Wayland desktop: a headless KWin with the desktop
-# portal, its KDE backend and KDE's shortcut service (inside KWin) on a private session bus. The
-# application starts on the native Wayland platform with a remembered project and a recorded
-# shortcut, binds it through the portal, and each invocation of the shortcut through the
-# desktop's own shortcut service must put exactly the project's text on the clipboard, read back
-# with wl-paste: twice, with the selected file changed in between.
-#
+# The global shortcut end to end on a headless KWin with the desktop portal (KDE backend) on a
+# private session bus: the application, on the native Wayland platform with a remembered project
+# and a recorded shortcut, binds it through the portal; each invocation through KWin's shortcut
+# service must put exactly the project's text on the clipboard (read with wl-paste), twice, with
+# the selected file changed in between.
 #   tests/wayland/kwin-shortcut-copy.sh PATH/TO/codeplexor [PATH/TO/plexor]
-#
-# Needs: kwin-wayland xdg-desktop-portal xdg-desktop-portal-kde wl-clipboard qt6-wayland dbus.
-# Exit status 0 when both copies match, 1 when one does not, 77 when a piece is missing.
+# Needs kwin-wayland xdg-desktop-portal(-kde) wl-clipboard qt6-wayland dbus. Exit status 0 when
+# both copies match, 1 when one does not, 77 when a piece is missing.
 set -euo pipefail
 
 app=$(realpath "${1:?usage: $0 PATH/TO/codeplexor [PATH/TO/plexor]}")
@@ -33,17 +30,22 @@ cleanup() {
 trap cleanup EXIT
 
 log() { echo "kwin-shortcut-copy: $*" >&2; }
-
 # Waits up to $2 tenths of a second for the command $1 to succeed.
 wait_for() {
     local tries=$2
     until eval "$1" >/dev/null 2>&1; do
-        tries=$((tries - 1))
-        [ "$tries" -gt 0 ] || return 1
-        sleep 0.1
+        tries=$((tries - 1)); [ "$tries" -gt 0 ] || return 1; sleep 0.1
     done
 }
-
+# Starts "$@" (logging to $work/$2.log) and waits for it to own the bus name $1.
+start_service() {
+    local bus_name=$1 name=$2
+    shift 2
+    "$@" >"$work/$name.log" 2>&1 &
+    pids+=($!)
+    wait_for "has_bus_name $bus_name" 150 ||
+        { log "$name did not start"; cat "$work/$name.log" >&2; exit 1; }
+}
 has_bus_name() {
     dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
         org.freedesktop.DBus.NameHasOwner "string:$1" | grep -q "boolean true"
@@ -67,23 +69,14 @@ export DBUS_SESSION_BUS_ADDRESS
 # The installed binary carries a file capability that containers refuse; a copy has none.
 cp "$(command -v kwin_wayland)" "$work/kwin_wayland"
 export WAYLAND_DISPLAY=codeplexor-test
-"$work/kwin_wayland" --virtual --socket "$WAYLAND_DISPLAY" --width 1024 --height 768 \
-    --no-lockscreen >"$work/kwin.log" 2>&1 &
-pids+=($!)
-wait_for "test -S '$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY'" 150 ||
-    { log "KWin did not start"; cat "$work/kwin.log" >&2; exit 1; }
-wait_for "has_bus_name org.kde.kglobalaccel" 100 ||
-    { log "KWin's shortcut service did not appear"; exit 1; }
+# KWin's shortcut service on the bus means KWin is up.
+start_service org.kde.kglobalaccel kwin "$work/kwin_wayland" --virtual --socket "$WAYLAND_DISPLAY" \
+    --width 1024 --height 768 --no-lockscreen
 
 export XDG_CURRENT_DESKTOP=KDE
-QT_QPA_PLATFORM=offscreen "$portal_kde" >"$work/portal-kde.log" 2>&1 &
-pids+=($!)
-wait_for "has_bus_name org.freedesktop.impl.portal.desktop.kde" 100 ||
-    { log "xdg-desktop-portal-kde did not start"; cat "$work/portal-kde.log" >&2; exit 1; }
-"$portal" >"$work/portal.log" 2>&1 &
-pids+=($!)
-wait_for "has_bus_name org.freedesktop.portal.Desktop" 100 ||
-    { log "xdg-desktop-portal did not start"; cat "$work/portal.log" >&2; exit 1; }
+start_service org.freedesktop.impl.portal.desktop.kde portal-kde \
+    env QT_QPA_PLATFORM=offscreen "$portal_kde"
+start_service org.freedesktop.portal.Desktop portal "$portal"
 
 # A remembered project with one selected file, reopened at start, and Ctrl+Shift+K recorded.
 project=$work/project
@@ -119,12 +112,8 @@ status=0
 for version in "first version" "second version"; do
     echo "$version" >"$project/src/main.cpp"
     expected=$("$plexor" generate --project "$project"; echo .)
-    case "$expected" in
-        *"$version"*) ;;
-        *) log "plexor did not generate the project's text"; exit 1 ;;
-    esac
+    [[ $expected == *"$version"* ]] || { log "plexor did not generate the project's text"; exit 1; }
     invoke >/dev/null
-    copied=""
     for _ in $(seq 50); do
         copied=$(timeout 2 wl-paste --no-newline 2>/dev/null; echo .)
         [ "$copied" = "$expected" ] && break
