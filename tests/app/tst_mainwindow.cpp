@@ -347,13 +347,16 @@ private Q_SLOTS:
         QCOMPARE(window.viewMode(), ViewMode::plexor);
     }
 
-    void clickingASidebarRowOpensItInTheSameEngine()
+    // A sidebar row (clicked or by the keyboard) and a library card open their project in the
+    // same engine; the card of a vanished folder leaves the open folder as it is.
+    void rowsAndCardsOpenTheirProject()
     {
         MainContainerView& window = openBoth();
         PlexorViewModel* before = &engine();
         engine().setFileTypeEnabled(u".c"_s, false);
         QListWidget* list = window.sidebar()->list();
         const QUuid otherId = record(m_other->root())->id;
+        const QUuid projectId = record(m_project->root())->id;
         QTRY_VERIFY(window.sidebar()->rowOf(otherId) >= 0);
         QTest::mouseClick(
             list->viewport(), Qt::LeftButton, {},
@@ -363,13 +366,22 @@ private Q_SLOTS:
         QVERIFY(!engine().isFileTypeEnabled(u".c"_s));
         QCOMPARE(topRowName(), u"lib"_s);
         QTRY_COMPARE(window.sidebar()->highlightedProjects(), QList<QUuid>{otherId});
-
-        // The keyboard opens the current row as well.
         list->setFocus();
-        list->setCurrentRow(window.sidebar()->rowOf(record(m_project->root())->id),
-                            QItemSelectionModel::NoUpdate);
+        list->setCurrentRow(window.sidebar()->rowOf(projectId), QItemSelectionModel::NoUpdate);
         QTest::keyClick(list, Qt::Key_Return);
         QCOMPARE(openFolder(), m_project->root());
+
+        window.setViewMode(ViewMode::projects);
+        QTRY_VERIFY(libraryCard(otherId));
+        QTest::mouseClick(libraryCard(otherId), Qt::LeftButton);
+        QCOMPARE(window.viewMode(), ViewMode::plexor);
+        QCOMPARE(openFolder(), m_other->root());
+        m_project.reset();
+        window.setViewMode(ViewMode::projects);
+        QTRY_VERIFY(libraryCard(projectId));
+        QTest::mouseClick(libraryCard(projectId), Qt::LeftButton);
+        QCOMPARE(window.modePicker()->currentIndex(), 1);
+        QCOMPARE(openFolder(), m_other->root());
     }
 
     // Unsaved ticks go with the work view; the saved ones come back, after a restart too.
@@ -420,31 +432,7 @@ private Q_SLOTS:
         QCOMPARE(window.store().recentFolders().size(), 1);
     }
 
-    void clickingACardOpensTheProjectEvenWhenItsFolderIsGone()
-    {
-        MainContainerView& window = openBoth();
-        const QUuid otherId = record(m_other->root())->id;
-        const QUuid projectId = record(m_project->root())->id;
-        const QString otherRoot = m_other->root();
-        window.setViewMode(ViewMode::projects);
-        QTRY_VERIFY(libraryCard(otherId));
-        QTest::mouseClick(libraryCard(otherId), Qt::LeftButton);
-        QCOMPARE(window.viewMode(), ViewMode::plexor);
-        QCOMPARE(openFolder(), otherRoot);
-        QCOMPARE(topRowName(), u"lib"_s);
-
-        // The card of a vanished folder still switches to the main tab, where the folder opened
-        // before stays open.
-        m_project.reset();
-        window.setViewMode(ViewMode::projects);
-        QTRY_VERIFY(libraryCard(projectId));
-        QTest::mouseClick(libraryCard(projectId), Qt::LeftButton);
-        QCOMPARE(window.viewMode(), ViewMode::plexor);
-        QCOMPARE(window.modePicker()->currentIndex(), 1);
-        QCOMPARE(openFolder(), otherRoot);
-    }
-
-    void removingATagFallsBackToThePathTag_data()
+    void theTagSheetSavesCancelsAndRemoves_data()
     {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("fallback");
@@ -452,7 +440,9 @@ private Q_SLOTS:
         QTest::newRow("elsewhere") << u"plain/site"_s << u"#uncategorized"_s;
     }
 
-    void removingATagFallsBackToThePathTag()
+    // The sheet saves a new tag and colour, changes nothing when cancelled (opened from the
+    // library), and a removed tag falls back to the one the path gives.
+    void theTagSheetSavesCancelsAndRemoves()
     {
         QFETCH(QString, folder);
         QFETCH(QString, fallback);
@@ -460,50 +450,39 @@ private Q_SLOTS:
         const QString root = m_project->path(folder);
         MainContainerView& window = openWindow();
         chooseFolder(root);
-        const RecentFolder project = *record(root);
-        window.store().applyTag(project, u"client"_s, u"#3366CC"_s);
-        QTRY_COMPARE(sidebarTag(project.id), u"#client"_s);
-
-        // Cancelled from the library's menu, the sheet changes nothing.
-        window.setViewMode(ViewMode::projects);
-        std::unique_ptr<ProjectContextMenu> menu(
-            window.projectsScreen()->createContextMenu(*record(root), nullptr));
-        menu->assignTagAction()->trigger();
-        QCOMPARE(window.folderForTagging()->id, project.id);
-        QCOMPARE(window.tagSheet()->selectedTag(), u"client"_s);
-        click(window.tagSheet()->findChild<QPushButton*>(u"cancelButton"_s));
-        QVERIFY(!window.tagSheet() && !window.folderForTagging());
-        QCOMPARE(record(root)->manualTag, std::optional<QString>(u"client"_s));
-        QCOMPARE(window.viewMode(), ViewMode::projects);
-
+        const QUuid id = record(root)->id;
         triggerMenuItem(root, u"Assign Tag..."_s);
-        QVERIFY(window.tagSheet() && window.tagSheet()->isVisible());
-        QCOMPARE(window.tagSheet()->windowModality(), Qt::WindowModal);
-        click(window.tagSheet()->findChild<QPushButton*>(u"removeTagButton"_s));
-        QVERIFY(!window.tagSheet() && !window.folderForTagging());
-        QVERIFY(record(root)->manualTag.value_or(QString()).isEmpty());
-        QVERIFY(!record(root)->customColorHex);
-        QTRY_COMPARE(sidebarTag(project.id), fallback);
-    }
-
-    void theTagSheetSavesANewTagAndColour()
-    {
-        MainContainerView& window = openBoth();
-        triggerMenuItem(m_other->root(), u"Assign Tag..."_s);
         TagSelectionView* sheet = window.tagSheet();
-        QVERIFY(sheet);
+        QVERIFY(sheet && sheet->isVisible());
+        QCOMPARE(sheet->windowModality(), Qt::WindowModal);
         sheet->setColorChooser(
             [](const QColor&, QWidget*) -> std::optional<QColor> { return QColor(u"#22AA55"_s); });
         QTest::keyClicks(sheet->findChild<QLineEdit*>(u"customTagField"_s), u"backend"_s);
         click(sheet->findChild<QAbstractButton*>(u"tagColorButton"_s));
         click(sheet->findChild<QPushButton*>(u"saveButton"_s));
+        QVERIFY(!window.tagSheet() && !window.folderForTagging());
+        QCOMPARE(record(root)->manualTag, std::optional<QString>(u"backend"_s));
+        QCOMPARE(record(root)->customColorHex.value_or(QString()).toUpper(), u"#22AA55"_s);
+        QTRY_COMPARE(sidebarTag(id), u"#backend"_s);
+        QCOMPARE(sidebarRow(id)->projectColor().rgb(), QColor(0x22, 0xAA, 0x55).rgb());
+
+        window.setViewMode(ViewMode::projects);
+        std::unique_ptr<ProjectContextMenu> menu(
+            window.projectsScreen()->createContextMenu(*record(root), nullptr));
+        menu->assignTagAction()->trigger();
+        QCOMPARE(window.folderForTagging()->id, id);
+        QCOMPARE(window.tagSheet()->selectedTag(), u"backend"_s);
+        click(window.tagSheet()->findChild<QPushButton*>(u"cancelButton"_s));
+        QVERIFY(!window.tagSheet() && !window.folderForTagging());
+        QCOMPARE(record(root)->manualTag, std::optional<QString>(u"backend"_s));
+        QCOMPARE(window.viewMode(), ViewMode::projects);
+
+        triggerMenuItem(root, u"Assign Tag..."_s);
+        click(window.tagSheet()->findChild<QPushButton*>(u"removeTagButton"_s));
         QVERIFY(!window.tagSheet());
-        const QUuid otherId = record(m_other->root())->id;
-        QCOMPARE(record(m_other->root())->manualTag, std::optional<QString>(u"backend"_s));
-        QCOMPARE(record(m_other->root())->customColorHex.value_or(QString()).toUpper(),
-                 u"#22AA55"_s);
-        QTRY_COMPARE(sidebarTag(otherId), u"#backend"_s);
-        QCOMPARE(sidebarRow(otherId)->projectColor().rgb(), QColor(0x22, 0xAA, 0x55).rgb());
+        QVERIFY(record(root)->manualTag.value_or(QString()).isEmpty());
+        QVERIFY(!record(root)->customColorHex);
+        QTRY_COMPARE(sidebarTag(id), fallback);
     }
 
     void theShortcutGeneratesOnlyOnTheMainTab()

@@ -61,6 +61,16 @@ class TestPortal : public QObject {
         return installed;
     }
 
+    // Shows the application's window and binds Ctrl+Shift+K through the portal.
+    void showAndBind(VantorApp& app)
+    {
+        app.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&app.mainWindow()));
+        PortalHotKeyBackend* portal = installPortal();
+        setShortcut(commandShiftK, Names::generateProject());
+        QTRY_COMPARE(portal->state(), PortalHotKeyBackend::State::bound);
+    }
+
 private Q_SLOTS:
     void initTestCase()
     {
@@ -116,11 +126,7 @@ private Q_SLOTS:
     void activationGeneratesAndCopies()
     {
         VantorApp app(*m_preferences, m_clipboard, m_chooser);
-        app.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&app.mainWindow()));
-        PortalHotKeyBackend* portal = installPortal();
-        setShortcut(commandShiftK, Names::generateProject());
-        QTRY_COMPARE(portal->state(), PortalHotKeyBackend::State::bound);
+        showAndBind(app);
         // The recorded shortcut is the preferred trigger, in the session and in the binding.
         const QString id = PortalHotKeyBackend::shortcutId(commandShiftK);
         for (const auto& list : {m_portal->sessionShortcuts, m_portal->boundShortcuts}) {
@@ -169,11 +175,7 @@ private Q_SLOTS:
             qunsetenv("WAYLAND_DISPLAY");
         });
         VantorApp app(*m_preferences, m_clipboard, m_chooser);
-        app.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&app.mainWindow()));
-        PortalHotKeyBackend* portal = installPortal();
-        setShortcut(commandShiftK, Names::generateProject());
-        QTRY_COMPARE(portal->state(), PortalHotKeyBackend::State::bound);
+        showAndBind(app);
         // Another application takes the focus.
         {
             QWindow other;
