@@ -430,6 +430,10 @@ private Q_SLOTS:
         QTRY_COMPARE(window.viewMode(), ViewMode::plexor);
         QCOMPARE(openFolder(), m_other->root());
         QCOMPARE(window.store().recentFolders().size(), 1);
+        // A drop without local files does nothing.
+        window.handleDroppedItems({QUrl(u"https://example.org/app"_s)});
+        QTest::qWait(10);
+        QCOMPARE(openFolder(), m_other->root());
     }
 
     void theTagSheetSavesCancelsAndRemoves_data()
