@@ -1,9 +1,9 @@
-#include "SeededProject.h"
+#include "AppFixtures.h"
 #include "TabOrder.h"
+#include "TempPreferences.h"
 #include "engine/FakeServices.h"
 #include "engine/TestTree.h"
 
-#include "app/FolderChooser.h"
 #include "app/MainContainerView.h"
 #include "app/SidebarView.h"
 #include "app/VantorApp.h"
@@ -53,17 +53,6 @@ namespace {
 
 using PathSet = QSet<QString>;
 
-class FakeFolderChooser : public FolderChooser {
-public:
-    std::optional<QString> answer;
-    int asked = 0;
-    std::optional<QString> chooseFolder(QWidget*) override
-    {
-        ++asked;
-        return answer;
-    }
-};
-
 class FakeFileManager : public FileManager {
 public:
     QStringList revealed;
@@ -84,8 +73,8 @@ QString lastCopied(const FakeClipboard& clipboard)
 class TestMainWindow : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_configDir;
-    std::unique_ptr<Preferences> m_preferences;
+    std::optional<TempPreferences> m_temp;
+    Preferences* m_preferences = nullptr;
     FakeClipboard m_clipboard;
     FakeFolderChooser m_chooser;
     FakeFileManager m_fileManager;
@@ -238,8 +227,7 @@ class TestMainWindow : public QObject {
 private Q_SLOTS:
     void init()
     {
-        m_configDir = std::make_unique<QTemporaryDir>();
-        m_preferences = std::make_unique<Preferences>(m_configDir->filePath(u"prefs.json"_s));
+        m_preferences = &m_temp.emplace().preferences;
         m_clipboard.calls.clear();
         m_chooser = FakeFolderChooser();
         m_fileManager.revealed.clear();
@@ -259,8 +247,7 @@ private Q_SLOTS:
         FileManager::setCurrent(nullptr);
         m_other.reset();
         m_project.reset();
-        m_preferences.reset();
-        m_configDir.reset();
+        m_temp.reset();
     }
 
     void choosingAFolderAddsItAndOpensTheMainTab()
