@@ -1,28 +1,53 @@
 #pragma once
 
+#include "engine/PlexorViewModel.h"
+
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
-// The stored pieces of one remembered project, as a preference file written by an earlier run
-// holds them: a path-only bookmark and its record with a fixed id.
+// What the application's tests share: the text made for one selected file with the standard
+// prefix and suffix, and a preference file as an earlier run leaves it, with one remembered
+// project opened at start.
 namespace SeededProject {
 
-inline QByteArray bookmark(const QString& project)
+inline QString expectedText(const QString& listed, const QString& content)
 {
-    return QJsonDocument(QJsonObject{{QStringLiteral("path"), project}})
-        .toJson(QJsonDocument::Compact);
+    return PlexorViewModel::defaultPrefixText() + QStringLiteral("\n\n") + listed +
+           QStringLiteral("\n\n\n\n\n------------------------------------\n") + listed +
+           QStringLiteral("\n------------------------------------\n\n") + content +
+           QStringLiteral("\n\n") + PlexorViewModel::suffixSeparator() +
+           PlexorViewModel::defaultSuffixText();
 }
 
-inline QJsonObject record(const QString& project, const QJsonArray& selectedPaths)
+inline QJsonObject bytes(const QByteArray& value)
 {
-    return QJsonObject{
+    return QJsonObject{{QStringLiteral("base64"), QString::fromLatin1(value.toBase64())}};
+}
+
+// Writes to `path` the preferences of a run that remembered `project` with `selected` ticked
+// and `expanded` open, plus `extra` values; automatic update checks are off.
+inline bool writePreferences(const QString& path, const QString& project,
+                             const QStringList& selected, const QStringList& expanded = {},
+                             QJsonObject extra = {})
+{
+    const QByteArray bookmark = QJsonDocument(QJsonObject{{QStringLiteral("path"), project}})
+                                    .toJson(QJsonDocument::Compact);
+    const QJsonObject record{
         {QStringLiteral("id"), QStringLiteral("6F1C2B6E-3D0A-4C2E-9E51-2D8F6A4B7C10")},
-        {QStringLiteral("bookmarkData"), QString::fromLatin1(bookmark(project).toBase64())},
+        {QStringLiteral("bookmarkData"), QString::fromLatin1(bookmark.toBase64())},
         {QStringLiteral("path"), project},
         {QStringLiteral("isPinned"), false},
         {QStringLiteral("lastAccessed"), 800000000.0},
-        {QStringLiteral("savedSelectedPaths"), selectedPaths}};
+        {QStringLiteral("savedSelectedPaths"), QJsonArray::fromStringList(selected)},
+        {QStringLiteral("savedExpandedPaths"), QJsonArray::fromStringList(expanded)}};
+    extra.insert(QStringLiteral("recentFoldersJson"),
+                 bytes(QJsonDocument(QJsonArray{record}).toJson(QJsonDocument::Compact)));
+    extra.insert(QStringLiteral("lastFolderBookmark"), bytes(bookmark));
+    extra.insert(QStringLiteral("SUEnableAutomaticChecks"), false);
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(QJsonDocument(extra).toJson()) > 0;
 }
 
 } // namespace SeededProject
