@@ -14,11 +14,11 @@
 #include "model/Preferences.h"
 #include "ui/FileTreeModel.h"
 #include "ui/PlexorInputView.h"
-#include "ui/TintedButton.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QLabel>
+#include <QStyle>
 #include <QStyleFactory>
 #include <QTreeView>
 #include <QtTest>
@@ -127,10 +127,7 @@ private Q_SLOTS:
 
         // The main tab without a folder.
         m_window->setViewMode(ViewMode::plexor);
-        const QImage emptyPicture = grab(m_window.get());
-        save(emptyPicture, QStringLiteral("input-nofolder") + suffix);
-        auto* finder = m_window->findChild<TintedButton*>(QStringLiteral("showInFinderButton"));
-        QVERIFY(!finder->isEnabled());
+        save(grab(m_window.get()), QStringLiteral("input-nofolder") + suffix);
 
         // One pinned project and the open one below "Recents".
         TestTree pinned;
@@ -140,27 +137,15 @@ private Q_SLOTS:
         m_chooser.answer = m_project->root();
         m_window->browseFolder();
         QTRY_COMPARE(m_window->sidebar()->highlightedProjects().size(), 1);
+        // A file ticked inside an opened folder (the tree's own test checks how rows draw).
         PlexorInputView* input = m_window->workView()->inputView();
-        QTreeView* tree = input->fileTree();
         FileTreeModel* model = input->fileTreeModel();
-        const auto child = [model](const QModelIndex& parent, const QString& name) {
-            return model
-                ->match(model->index(0, 0, parent), Qt::DisplayRole, name, 1, Qt::MatchExactly)
-                .value(0);
-        };
-        const QModelIndex sources = child({}, QStringLiteral("Sources"));
-        tree->expand(sources);
-        const QModelIndex app = child(sources, QStringLiteral("App.swift"));
-        QVERIFY(app.isValid());
-        model->toggleSelection(app);
+        const QModelIndex sources =
+            model->match(model->index(0, 0), Qt::DisplayRole, QStringLiteral("Sources")).value(0);
+        input->fileTree()->expand(sources);
+        model->toggleSelection(model->index(0, 0, sources));
         const QImage inputPicture = grab(m_window.get());
         save(inputPicture, QStringLiteral("input") + suffix);
-
-        // The selected row is filled with the accent colour, its name drawn in white.
-        const QRect rowRect =
-            tree->visualRect(app).translated(tree->viewport()->mapTo(m_window.get(), QPoint(0, 0)));
-        const QColor fill = inputPicture.pixelColor(rowRect.right() - 4, rowRect.center().y());
-        QCOMPARE(fill.rgb(), QApplication::palette().color(QPalette::Highlight).rgb());
 
         // Body text reads against its background in both palettes.
         auto* title = m_window->findChild<QLabel*>(QStringLiteral("titleLabel"));
