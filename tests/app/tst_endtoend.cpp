@@ -1,4 +1,4 @@
-#include "SeededProject.h"
+#include "AppFixtures.h"
 
 #include <QDir>
 #include <QFile>

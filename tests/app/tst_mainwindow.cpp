@@ -1,9 +1,9 @@
-#include "SeededProject.h"
+#include "AppFixtures.h"
 #include "TabOrder.h"
+#include "TempPreferences.h"
 #include "engine/FakeServices.h"
 #include "engine/TestTree.h"
 
-#include "app/FolderChooser.h"
 #include "app/MainContainerView.h"
 #include "app/SidebarView.h"
 #include "app/VantorApp.h"
@@ -15,7 +15,6 @@
 #include "library/ProjectLibraryView.h"
 #include "library/RecentFoldersStore.h"
 #include "library/SidebarRow.h"
-#include "model/PreferenceKeys.h"
 #include "model/Preferences.h"
 #include "platform/FileManager.h"
 #include "platform/NotificationCenter.h"
@@ -53,17 +52,6 @@ namespace {
 
 using PathSet = QSet<QString>;
 
-class FakeFolderChooser : public FolderChooser {
-public:
-    std::optional<QString> answer;
-    int asked = 0;
-    std::optional<QString> chooseFolder(QWidget*) override
-    {
-        ++asked;
-        return answer;
-    }
-};
-
 class FakeFileManager : public FileManager {
 public:
     QStringList revealed;
@@ -84,8 +72,8 @@ QString lastCopied(const FakeClipboard& clipboard)
 class TestMainWindow : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_configDir;
-    std::unique_ptr<Preferences> m_preferences;
+    std::optional<TempPreferences> m_temp;
+    Preferences* m_preferences = nullptr;
     FakeClipboard m_clipboard;
     FakeFolderChooser m_chooser;
     FakeFileManager m_fileManager;
@@ -186,6 +174,18 @@ class TestMainWindow : public QObject {
         return std::nullopt;
     }
 
+    // The project open on the main tab with main.c ticked and src open, as last saved.
+    void showsTheSavedState()
+    {
+        QCOMPARE(m_shown->viewMode(), ViewMode::plexor);
+        QCOMPARE(openFolder(), m_project->root());
+        const QList<FileItem*> selected = engine().collectSelectedItems();
+        QCOMPARE(selected.size(), 1);
+        QCOMPARE(selected.first()->path(), m_project->path(u"src/main.c"_s));
+        QVERIFY(
+            workView()->inputView()->fileTree()->isExpanded(treeIndex(m_project->path(u"src"_s))));
+    }
+
     std::optional<QString> openFolder() const { return m_shown->store().accessibleURL(); }
 
     QStringList sidebarTexts() const
@@ -238,8 +238,7 @@ class TestMainWindow : public QObject {
 private Q_SLOTS:
     void init()
     {
-        m_configDir = std::make_unique<QTemporaryDir>();
-        m_preferences = std::make_unique<Preferences>(m_configDir->filePath(u"prefs.json"_s));
+        m_preferences = &m_temp.emplace().preferences;
         m_clipboard.calls.clear();
         m_chooser = FakeFolderChooser();
         m_fileManager.revealed.clear();
@@ -259,8 +258,7 @@ private Q_SLOTS:
         FileManager::setCurrent(nullptr);
         m_other.reset();
         m_project.reset();
-        m_preferences.reset();
-        m_configDir.reset();
+        m_temp.reset();
     }
 
     void choosingAFolderAddsItAndOpensTheMainTab()
@@ -285,7 +283,7 @@ private Q_SLOTS:
         QCOMPARE(sidebarTexts(), (QStringList{u"Projects"_s, u"--"_s, u"app"_s}));
     }
 
-    void generateStoresTheSelectionCopiesAndShowsThePreview()
+    void generateStoresCopiesAndTheSavedStateComesBack()
     {
         MainContainerView& window = openWindow();
         chooseFolder(m_project->root());
@@ -306,8 +304,6 @@ private Q_SLOTS:
         QCOMPARE(window.modePicker()->currentIndex(), 2);
         auto* editor = find<LargeTextEdit>(u"previewEditor"_s);
         QCOMPARE(editor->text(), text);
-        // The generated folder is the one reopened at the next start.
-        QVERIFY(m_preferences->bytes(PreferenceKeys::lastFolderBookmark));
 
         // Regenerate reads the files again and drops the edits.
         editor->setFocus();
@@ -321,9 +317,12 @@ private Q_SLOTS:
         QCOMPARE(window.viewMode(), ViewMode::plexor);
         QCOMPARE(engine().selectedFiles().size(), 1);
 
-        // The global shortcut generates only on the main tab, from a work view rebuilt from the
-        // stored record.
+        // Unsaved changes go with the work view when the projects screen shows; the global
+        // shortcut does nothing there, and on the main tab generates from the saved state.
+        clickRow(u"README.md"_s);
+        workView()->inputView()->fileTree()->collapse(treeIndex(m_project->path(u"src"_s)));
         click(window.modePicker()->segment(0));
+        QVERIFY(!window.workView());
         m_clipboard.calls.clear();
         const auto pressShortcut = [] {
             NotificationCenter::defaultCenter().post(
@@ -333,9 +332,18 @@ private Q_SLOTS:
         QCOMPARE(window.viewMode(), ViewMode::projects);
         QVERIFY(m_clipboard.calls.isEmpty());
         click(window.modePicker()->segment(1));
+        showsTheSavedState();
         pressShortcut();
         QCOMPARE(window.viewMode(), ViewMode::preview);
         QCOMPARE(lastCopied(m_clipboard), text);
+
+        // The last generated folder is the one a restart opens.
+        chooseFolder(m_other->root());
+        m_window.reset();
+        openWindow();
+        showsTheSavedState();
+        QTRY_COMPARE(m_shown->sidebar()->highlightedProjects(),
+                     QList<QUuid>{record(m_project->root())->id});
     }
 
     void sidebarMenuPinsUnpinsRemovesAndReveals()
@@ -398,38 +406,6 @@ private Q_SLOTS:
         QTest::mouseClick(libraryCard(projectId), Qt::LeftButton);
         QCOMPARE(window.modePicker()->currentIndex(), 1);
         QCOMPARE(openFolder(), m_other->root());
-    }
-
-    // Unsaved ticks go with the work view; the saved ones come back, after a restart too.
-    void theWorkViewShowsTheSavedStateAfterTheProjectsScreenAndARestart()
-    {
-        MainContainerView& window = openWindow();
-        chooseFolder(m_project->root());
-        generate(u"src/main.c"_s);
-        clickButton(u"backButton"_s);
-        clickRow(u"README.md"_s);
-        workView()->inputView()->fileTree()->collapse(treeIndex(m_project->path(u"src"_s)));
-        const auto showsTheSavedState = [this] {
-            QCOMPARE(m_shown->viewMode(), ViewMode::plexor);
-            QCOMPARE(openFolder(), m_project->root());
-            const QList<FileItem*> selected = engine().collectSelectedItems();
-            QCOMPARE(selected.size(), 1);
-            QCOMPARE(selected.first()->path(), m_project->path(u"src/main.c"_s));
-            QVERIFY(workView()->inputView()->fileTree()->isExpanded(
-                treeIndex(m_project->path(u"src"_s))));
-        };
-        click(window.modePicker()->segment(0));
-        QVERIFY(!window.workView());
-        click(window.modePicker()->segment(1));
-        showsTheSavedState();
-
-        // The last generated folder is the one a restart opens.
-        chooseFolder(m_other->root());
-        m_window.reset();
-        openWindow();
-        showsTheSavedState();
-        QTRY_COMPARE(m_shown->sidebar()->highlightedProjects(),
-                     QList<QUuid>{record(m_project->root())->id});
     }
 
     void droppingTwoFoldersOpensTheFirst()

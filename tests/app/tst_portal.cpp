@@ -1,11 +1,10 @@
+#include "AppFixtures.h"
 #include "FakeShortcutsPortal.h"
-#include "SeededProject.h"
 #include "engine/FakeServices.h"
 
 #include "KeyboardShortcuts/KeyboardShortcuts.h"
 #include "KeyboardShortcuts/PlatformBackend.h"
 #include "KeyboardShortcuts/PortalHotKeyBackend.h"
-#include "app/FolderChooser.h"
 #include "app/MainContainerView.h"
 #include "app/VantorApp.h"
 #include "engine/PlexorViewModel.h"
@@ -24,11 +23,6 @@
 using namespace KeyboardShortcuts;
 
 namespace {
-
-class NoFolderChooser : public FolderChooser {
-public:
-    std::optional<QString> chooseFolder(QWidget*) override { return std::nullopt; }
-};
 
 const Shortcut commandShiftK(Key::k, EventModifierFlag::command | EventModifierFlag::shift);
 
@@ -50,7 +44,7 @@ class TestPortal : public QObject {
     std::unique_ptr<Preferences> m_preferences;
     std::unique_ptr<FakeShortcutsPortal> m_portal;
     FakeClipboard m_clipboard;
-    NoFolderChooser m_chooser;
+    FakeFolderChooser m_chooser;
 
     PortalHotKeyBackend* installPortal()
     {

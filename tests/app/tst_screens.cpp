@@ -2,10 +2,11 @@
 // carry meaning (selection, tints, text on backgrounds). With CODEPLEXOR_SCREENSHOT_DIR set, the
 // pictures are also written there as PNG files for a person to look at.
 
+#include "AppFixtures.h"
+#include "TempPreferences.h"
 #include "engine/FakeServices.h"
 #include "engine/TestTree.h"
 
-#include "app/FolderChooser.h"
 #include "app/MainContainerView.h"
 #include "app/SidebarView.h"
 #include "engine/PlexorWorkView.h"
@@ -27,12 +28,6 @@
 
 namespace {
 
-class AnsweringChooser : public FolderChooser {
-public:
-    std::optional<QString> answer;
-    std::optional<QString> chooseFolder(QWidget*) override { return answer; }
-};
-
 // The mean brightness (0 to 255) of an image area.
 double brightness(const QImage& image, const QRect& area)
 {
@@ -52,10 +47,9 @@ double brightness(const QImage& image, const QRect& area)
 class TestScreens : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_configDir;
-    std::unique_ptr<Preferences> m_preferences;
+    std::optional<TempPreferences> m_temp;
     FakeClipboard m_clipboard;
-    AnsweringChooser m_chooser;
+    FakeFolderChooser m_chooser;
     std::unique_ptr<TestTree> m_project;
     std::unique_ptr<MainContainerView> m_window;
     QString m_pictures;
@@ -83,9 +77,7 @@ private Q_SLOTS:
 
     void init()
     {
-        m_configDir = std::make_unique<QTemporaryDir>();
-        m_preferences =
-            std::make_unique<Preferences>(m_configDir->filePath(QStringLiteral("prefs.json")));
+        m_temp.emplace();
         m_project = std::make_unique<TestTree>();
         QVERIFY(m_project->add(QStringLiteral("README.md"), "# Robots\n"));
         QVERIFY(m_project->add(QStringLiteral("Sources/Arm/Controller.swift"), "struct Arm {}\n"));
@@ -99,8 +91,7 @@ private Q_SLOTS:
     {
         m_window.reset();
         m_project.reset();
-        m_preferences.reset();
-        m_configDir.reset();
+        m_temp.reset();
         QApplication::setPalette(QApplication::style()->standardPalette());
     }
 
@@ -119,7 +110,7 @@ private Q_SLOTS:
                                       : QApplication::style()->standardPalette());
         const QString suffix = dark ? QStringLiteral("-dark") : QStringLiteral("-light");
 
-        m_window = std::make_unique<MainContainerView>(*m_preferences, m_clipboard, m_chooser);
+        m_window = std::make_unique<MainContainerView>(m_temp->preferences, m_clipboard, m_chooser);
         m_window->resize(1100, 800);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));

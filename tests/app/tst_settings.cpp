@@ -1,10 +1,11 @@
+#include "AppFixtures.h"
 #include "KeyboardShortcuts/FakeHotKeyBackend.h"
+#include "TempPreferences.h"
 #include "engine/FakeServices.h"
 
 #include "KeyboardShortcuts/KeyboardShortcuts.h"
 #include "KeyboardShortcuts/Recorder.h"
 #include "KeyboardShortcuts/RecorderLineEdit.h"
-#include "app/FolderChooser.h"
 #include "app/MainContainerView.h"
 #include "app/VantorApp.h"
 #include "engine/Notifications.h"
@@ -33,11 +34,6 @@ using namespace KeyboardShortcuts;
 
 namespace {
 
-class NoFolderChooser : public FolderChooser {
-public:
-    std::optional<QString> chooseFolder(QWidget*) override { return std::nullopt; }
-};
-
 // A feed that is never asked unless a test starts a check.
 const QString unusedFeed = u"https://updates.codeplexor.invalid/feed.json"_s;
 
@@ -46,10 +42,10 @@ const QString unusedFeed = u"https://updates.codeplexor.invalid/feed.json"_s;
 class TestSettings : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<Preferences> m_preferences;
+    std::optional<TempPreferences> m_temp;
+    Preferences* m_preferences = nullptr;
     FakeClipboard m_clipboard;
-    NoFolderChooser m_chooser;
+    FakeFolderChooser m_chooser;
 
     UpdaterViewModel::Options options(const QString& feed = unusedFeed)
     {
@@ -57,7 +53,7 @@ class TestSettings : public QObject {
         result.feedAddress = feed;
         result.currentVersion = u"1.0"_s;
         result.buildNumber = u"1"_s;
-        result.preferences = m_preferences.get();
+        result.preferences = m_preferences;
         result.openUrl = [](const QUrl&) { return true; };
         result.clock = [] { return 800000000.0; };
         return result;
@@ -75,9 +71,8 @@ class TestSettings : public QObject {
 private Q_SLOTS:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_preferences = std::make_unique<Preferences>(m_dir->filePath(u"prefs.json"_s));
-        setPreferences(m_preferences.get());
+        m_preferences = &m_temp.emplace().preferences;
+        setPreferences(m_preferences);
     }
 
     void cleanup()
@@ -85,8 +80,7 @@ private Q_SLOTS:
         removeAllHandlers();
         setBackend(nullptr);
         setPreferences(nullptr);
-        m_preferences.reset();
-        m_dir.reset();
+        m_temp.reset();
     }
 
     // On unless stored off; a click stores it, a change made elsewhere shows.

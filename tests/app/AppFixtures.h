@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/FolderChooser.h"
 #include "engine/PlexorViewModel.h"
 
 #include <QFile>
@@ -7,9 +8,20 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-// What the application's tests share: the text made for one selected file with the standard
-// prefix and suffix, and a preference file as an earlier run leaves it, with one remembered
-// project opened at start.
+// A folder chooser that answers what the test set (nothing by default) and counts the questions.
+class FakeFolderChooser : public FolderChooser {
+public:
+    std::optional<QString> answer;
+    int asked = 0;
+    std::optional<QString> chooseFolder(QWidget*) override
+    {
+        ++asked;
+        return answer;
+    }
+};
+
+// The text made for one selected file with the standard prefix and suffix, and a preference
+// file as an earlier run leaves it, with one remembered project opened at start.
 namespace SeededProject {
 
 inline QString expectedText(const QString& listed, const QString& content)
