@@ -13,6 +13,7 @@
 #include "library/ProjectLibraryView.h"
 #include "library/RecentFoldersStore.h"
 #include "model/Preferences.h"
+#include "ui/ElidedLabel.h"
 #include "ui/FileTreeModel.h"
 #include "ui/PlexorInputView.h"
 
@@ -139,7 +140,7 @@ private Q_SLOTS:
         save(inputPicture, QStringLiteral("input") + suffix);
 
         // Body text reads against its background in both palettes.
-        auto* title = m_window->findChild<QLabel*>(QStringLiteral("titleLabel"));
+        auto* title = m_window->findChild<ElidedLabel*>(QStringLiteral("titleLabel"));
         const QRect titleRect(title->mapTo(m_window.get(), QPoint(0, 0)), title->size());
         const double titleBrightness = brightness(inputPicture, titleRect);
         const double windowBrightness =

@@ -135,6 +135,10 @@ private Q_SLOTS:
         QTest::newRow("trailing slash")
             << std::optional<QString>(u"/home/u/tool/"_s) << u"/home/u/tool"_s << u"tool"_s
             << u"#uncategorized"_s << u"/home/u/tool"_s;
+        const QString longName = QString(300, u'n');
+        QTest::newRow("long name") << std::optional<QString>(u"/p/"_s + longName)
+                                   << u"/p/"_s + longName << longName << u"#uncategorized"_s
+                                   << u"/p/"_s + longName;
     }
 
     void header()
@@ -149,7 +153,9 @@ private Q_SLOTS:
         const auto restore = qScopeGuard([] { FileManager::setCurrent(nullptr); });
 
         m_view->setFolder(url, folderPath);
-        QCOMPARE(find<QLabel>(u"titleLabel"_s)->text(), title);
+        QCOMPARE(find<ElidedLabel>(u"titleLabel"_s)->text(), title);
+        // A long name is shortened, never making the window wider.
+        QVERIFY(m_view->minimumSizeHint().width() < 700);
         QCOMPARE(find<Badge>(u"tagChip"_s)->text(), chip);
         QCOMPARE(find<ElidedLabel>(u"folderPathLabel"_s)->text(), folderLine);
         if (url && chip != u"#uncategorized")
