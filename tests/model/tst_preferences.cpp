@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 class TestPreferences : public QObject {
     Q_OBJECT
@@ -263,6 +264,32 @@ private Q_SLOTS:
         QCOMPARE(entries, QStringList{QStringLiteral("CodePlexor.json")});
         QCOMPARE(readFile().value(QStringLiteral("savedPrefixText")).toString(),
                  QStringLiteral("two"));
+    }
+
+    void aFileThatCannotBeReadIsNeverWrittenOver()
+    {
+        const QByteArray stored("{\"savedPrefixText\": \"mine\"}");
+        writeFile(stored);
+        const QByteArray path = QFile::encodeName(filePath());
+        // Writable but not readable; root reads every file, so then it belongs to another user
+        // and the store is opened as that user.
+        const bool root = ::geteuid() == 0;
+        QVERIFY(!root || ::chown(path.constData(), 65534, 65534) == 0);
+        const QByteArray folder = QFile::encodeName(QFileInfo(filePath()).path());
+        QVERIFY(!root || ::chown(folder.constData(), 65534, 65534) == 0);
+        QVERIFY(!root || ::chmod(QFile::encodeName(m_dir->path()).constData(), 0755) == 0);
+        QVERIFY(::chmod(path.constData(), 0200) == 0);
+        {
+            QVERIFY(!root || ::seteuid(65534) == 0);
+            const auto back = qScopeGuard([root] { QVERIFY(!root || ::seteuid(0) == 0); });
+            Preferences prefs(filePath());
+            prefs.setText(PreferenceKeys::savedPrefixText, QStringLiteral("other"));
+            QVERIFY(!prefs.flush());
+        }
+        QVERIFY(::chmod(path.constData(), 0600) == 0);
+        QFile file(filePath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), stored);
     }
 };
 
