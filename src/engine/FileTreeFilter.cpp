@@ -3,6 +3,7 @@
 #include "engine/PlexorViewModel.h"
 
 #include <QRegularExpression>
+#include <QStringMatcher>
 
 #include <algorithm>
 
@@ -97,24 +98,58 @@ bool FileTreeFilter::narrows(const QStringList& words) const
     });
 }
 
+namespace {
+
+// One folded word, prepared once for searching many paths: a single letter by the processor's
+// vector search for one character, a longer word by a skip table made once (a plain search
+// would make its table again on every call, once per path).
+class WordSearch {
+public:
+    explicit WordSearch(const QString& word)
+        : m_word(word)
+        , m_matcher(word)
+    {}
+
+    qsizetype in(QStringView text, qsizetype from = 0) const
+    {
+        return m_word.size() == 1 ? text.indexOf(m_word.front(), from)
+                                  : m_matcher.indexIn(text, from);
+    }
+
+private:
+    const QString& m_word;
+    QStringMatcher m_matcher;
+};
+
+} // namespace
+
 void FileTreeFilter::findAll(const QString& word, std::vector<qsizetype>& matches) const
 {
     matches.clear();
-    qsizetype at = m_folded.indexOf(word);
-    while (at >= 0) {
-        const auto next = std::upper_bound(m_offsets.begin(), m_offsets.end(), at);
-        matches.push_back(next - m_offsets.begin() - 1);
-        at = m_folded.indexOf(word, *next);
+    const WordSearch search(word);
+    const QStringView text(m_folded);
+    const qsizetype files = static_cast<qsizetype>(m_offsets.size()) - 1;
+    qsizetype file = 0;
+    for (qsizetype at = search.in(text); at >= 0;) {
+        // The finds come in order, so the path holding this one is the last path found or one
+        // after it: stepping forward costs one comparison per path over the whole search.
+        while (m_offsets[static_cast<size_t>(file + 1)] <= at)
+            ++file;
+        matches.push_back(file);
+        // The rest of this path cannot add anything: go on with the next one.
+        if (++file >= files)
+            break;
+        at = search.in(text, m_offsets[static_cast<size_t>(file)]);
     }
 }
 
 void FileTreeFilter::keepContaining(const QString& word, std::vector<qsizetype>& matches) const
 {
+    const WordSearch search(word);
     std::erase_if(matches, [&](qsizetype file) {
         const size_t at = static_cast<size_t>(file);
-        return !QStringView(m_folded)
-                    .mid(m_offsets[at], m_offsets[at + 1] - m_offsets[at])
-                    .contains(word);
+        return search.in(
+                   QStringView(m_folded).mid(m_offsets[at], m_offsets[at + 1] - m_offsets[at])) < 0;
     });
 }
 

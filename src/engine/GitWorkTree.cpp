@@ -5,8 +5,12 @@
 
 #include <git2.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string_view>
-#include <unordered_set>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -30,6 +34,19 @@ QString lastError()
                                    : QStringLiteral("unknown git error");
 }
 
+// The run of the sorted `paths` in [begin, end) that start with `prefix`.
+std::pair<size_t, size_t> runOf(const std::vector<std::string_view>& paths, size_t begin,
+                                size_t end, std::string_view prefix)
+{
+    const auto first = paths.begin() + static_cast<std::ptrdiff_t>(begin);
+    const auto last = paths.begin() + static_cast<std::ptrdiff_t>(end);
+    // The paths that start with `prefix` come first among those not before it.
+    const auto low = std::lower_bound(first, last, prefix);
+    const auto high = std::partition_point(
+        low, last, [prefix](std::string_view path) { return path.starts_with(prefix); });
+    return {static_cast<size_t>(low - paths.begin()), static_cast<size_t>(high - paths.begin())};
+}
+
 } // namespace
 
 // One opened repository with its index.
@@ -37,13 +54,12 @@ struct GitWorkTree::Repository {
     git_repository* repository = nullptr;
     git_index* index = nullptr;
     std::string gitDirectory;
-    // The index's files and every folder above one (paths from the top, no trailing "/"),
-    // pointing into the index's own path texts; made again whenever the index was read again.
-    git_oid indexed{};
-    const git_index_entry* firstEntry = nullptr;
-    size_t entryCount = 0;
-    std::unordered_set<std::string_view> trackedFiles;
-    std::unordered_set<std::string_view> trackedFolders;
+    // The index's paths (from the top, no trailing "/") in byte order, copied out of the index
+    // so that a later read of it cannot leave them dangling; made again when its checksum
+    // changes.
+    std::optional<git_oid> indexed;
+    std::string trackedText;
+    std::vector<std::string_view> tracked;
 
     void tabulate();
 
@@ -59,29 +75,29 @@ struct GitWorkTree::Repository {
 
 void GitWorkTree::Repository::tabulate()
 {
-    // A read that parsed the file again (same content or not) leaves new entries behind.
     const git_oid* checksum = git_index_checksum(index);
-    const size_t count = git_index_entrycount(index);
-    const git_index_entry* first = count > 0 ? git_index_get_byindex(index, 0) : nullptr;
-    if (first && first == firstEntry && count == entryCount && checksum &&
-        git_oid_equal(checksum, &indexed))
+    if (checksum && indexed && git_oid_equal(checksum, &*indexed))
         return;
+    indexed.reset();
     if (checksum)
-        git_oid_cpy(&indexed, checksum);
-    firstEntry = first;
-    entryCount = count;
-    trackedFiles.clear();
-    trackedFolders.clear();
-    trackedFiles.reserve(count);
+        indexed = *checksum;
+    const size_t count = git_index_entrycount(index);
+    size_t length = 0;
+    for (size_t i = 0; i < count; ++i)
+        length += std::strlen(git_index_get_byindex(index, i)->path);
+    tracked.clear();
+    tracked.reserve(count);
+    trackedText.clear();
+    // Reserved in full, so that the views stay put while the text grows.
+    trackedText.reserve(length);
     for (size_t i = 0; i < count; ++i) {
         const std::string_view path(git_index_get_byindex(index, i)->path);
-        trackedFiles.insert(path);
-        for (size_t slash = path.rfind('/'); slash != std::string_view::npos && slash > 0;
-             slash = path.rfind('/', slash - 1)) {
-            if (!trackedFolders.insert(path.substr(0, slash)).second)
-                break;
-        }
+        tracked.emplace_back(trackedText.data() + trackedText.size(), path.size());
+        trackedText.append(path);
     }
+    // The index keeps its entries sorted; only an index that ignores case sorts differently.
+    if (!std::is_sorted(tracked.begin(), tracked.end()))
+        std::sort(tracked.begin(), tracked.end());
 }
 
 namespace {
@@ -150,24 +166,84 @@ std::unique_ptr<GitWorkTree> GitWorkTree::open(const QString& folder)
     tree->m_index = tree->m_open->index;
     tree->m_prefix = resolved.mid(topPath.size()).toStdString();
     tree->m_open->tabulate();
+    const std::vector<std::string_view>& tracked = tree->m_open->tracked;
+    Folder& project = tree->m_folders.emplace_back();
+    std::tie(project.begin, project.end) = runOf(tracked, 0, tracked.size(), tree->m_prefix);
+    // The top of a work tree is never ignored; a folder below it may be.
+    if (tree->m_prefix.empty())
+        project.ignored = false;
     return tree;
 }
 
-bool GitWorkTree::ignores(QByteArrayView relativePath, bool isFolder)
+GitWorkTree::Folder GitWorkTree::enter(const Folder& above, std::string_view name) const
 {
-    // A tracked file is never ignored, and a folder holding tracked files is walked (its
-    // untracked entries are asked about one by one).
-    m_path.assign(m_prefix);
-    m_path.append(relativePath.data(), static_cast<size_t>(relativePath.size()));
-    const std::string_view path(m_path);
-    if (isFolder ? m_open->trackedFolders.contains(path) : m_open->trackedFiles.contains(path))
-        return false;
-    if (isFolder)
-        m_path += '/';
+    Folder folder;
+    folder.path.reserve(above.path.size() + name.size() + 1);
+    folder.path.append(above.path).append(name).append(1, '/');
+    const std::string full = m_prefix + folder.path;
+    std::tie(folder.begin, folder.end) = runOf(m_open->tracked, above.begin, above.end, full);
+    if (above.ignored == true)
+        folder.ignored = true;
+    return folder;
+}
+
+GitWorkTree::Folder& GitWorkTree::folderAt(std::string_view parent)
+{
+    // Leave the folders the walk has left (the project folder holds everything) ...
+    while (m_folders.size() > 1 && !parent.starts_with(m_folders.back().path))
+        m_folders.pop_back();
+    // ... and enter any folder down to `parent` that was not met (a walk meets every folder
+    // before what is inside it, so this is for other orders of asking).
+    while (m_folders.back().path.size() < parent.size()) {
+        const std::string_view rest = parent.substr(m_folders.back().path.size());
+        m_folders.push_back(enter(m_folders.back(), rest.substr(0, rest.find('/'))));
+    }
+    return m_folders.back();
+}
+
+bool GitWorkTree::isIgnored(size_t level)
+{
+    Folder& folder = m_folders[level];
+    if (!folder.ignored)
+        folder.ignored = askGit(folder.path);
+    return *folder.ignored;
+}
+
+bool GitWorkTree::askGit(std::string_view path)
+{
+    // A path ending in "/" is asked about as a folder.
+    m_path.assign(m_prefix).append(path);
     int ignored = 0;
     if (git_ignore_path_is_ignored(&ignored, m_repository, m_path.c_str()) != 0)
         return false;
     return ignored != 0;
+}
+
+bool GitWorkTree::ignores(QByteArrayView relativePath, bool isFolder)
+{
+    const std::string_view path(relativePath.data(), static_cast<size_t>(relativePath.size()));
+    const size_t slash = path.rfind('/');
+    const size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
+    Folder& folder = folderAt(path.substr(0, nameStart));
+    const size_t level = m_folders.size() - 1;
+    if (!isFolder) {
+        // A tracked file is never ignored.
+        m_key.assign(m_prefix).append(path);
+        const auto first = m_open->tracked.begin() + static_cast<std::ptrdiff_t>(folder.begin);
+        const auto last = m_open->tracked.begin() + static_cast<std::ptrdiff_t>(folder.end);
+        if (std::binary_search(first, last, std::string_view(m_key)))
+            return false;
+        return isIgnored(level) || askGit(path);
+    }
+    // A folder holding tracked files is walked: its untracked entries are decided one by one.
+    Folder inside = enter(folder, path.substr(nameStart));
+    if (inside.begin == inside.end) {
+        if (isIgnored(level) || askGit(inside.path))
+            return true;
+        inside.ignored = false;
+    }
+    m_folders.push_back(std::move(inside));
+    return false;
 }
 
 std::optional<QSet<QString>> GitWorkTree::changedFiles(QString* error)

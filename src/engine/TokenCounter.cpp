@@ -2,6 +2,7 @@
 
 #include "engine/FileTokenCount.h"
 #include "engine/TokenEncoding.h"
+#include "platform/ThreadPriority.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -20,9 +21,6 @@ TokenCounter::TokenCounter(QObject* parent)
 {
     // One thread for the text, one for the files: a long text never holds up the file counts.
     m_pool.setMaxThreadCount(2);
-    // Counting is background work: on Linux the idle class runs it only when no other thread
-    // wants the processor, so the main thread never waits behind a worker to paint or answer.
-    m_pool.setThreadPriority(QThread::IdlePriority);
 }
 
 TokenCounter::~TokenCounter()
@@ -49,6 +47,7 @@ void TokenCounter::countText(const QString& text)
     // on the main thread would have to copy it.
     auto shared = std::make_shared<QString>(text);
     m_pool.start([this, job, shared] {
+        ThreadPriority::lowerCurrentThread();
         if (job->cancelled)
             return;
         const QByteArray utf8 = shared->toUtf8();
@@ -75,7 +74,10 @@ void TokenCounter::countFiles(const QStringList& paths)
     auto job = std::make_shared<Job>();
     m_fileJob = job;
     // The worker reads a snapshot: the cache itself changes only on this thread.
-    m_pool.start([this, job, paths, known = m_files] { countFilesInWorker(job, paths, known); });
+    m_pool.start([this, job, paths, known = m_files] {
+        ThreadPriority::lowerCurrentThread();
+        countFilesInWorker(job, paths, known);
+    });
 }
 
 void TokenCounter::countFilesInWorker(const std::shared_ptr<Job>& job, const QStringList& paths,

@@ -63,12 +63,21 @@ void removeInterruptedWrites(const QString& filePath)
     }
 }
 
-QByteArray readWholeFile(const QString& filePath)
+// The file's bytes: empty when there is no file, none when it is there but cannot be read.
+std::optional<QByteArray> readWholeFile(const QString& filePath, QString* error = nullptr)
 {
     QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    if (!file.exists())
+        return QByteArray();
+    QByteArray content;
+    if (file.open(QIODevice::ReadOnly))
+        content = file.readAll();
+    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = file.errorString();
+        return std::nullopt;
+    }
+    return content;
 }
 
 } // namespace
@@ -95,8 +104,17 @@ Preferences::~Preferences()
 
 void Preferences::load()
 {
-    const QByteArray content = readWholeFile(m_filePath);
-    std::optional<QMap<QString, QVariant>> values = parseStore(content);
+    QString error;
+    const std::optional<QByteArray> content = readWholeFile(m_filePath, &error);
+    if (!content) {
+        // What the file holds is unknown, so it is never written over; changes live in memory.
+        m_unreadable = true;
+        if (m_access == Access::ReadWrite)
+            Log::line(QStringLiteral("Cannot read the preferences, changes will not be saved: ") +
+                      m_filePath + QStringLiteral(" (") + error + QLatin1Char(')'));
+        return;
+    }
+    std::optional<QMap<QString, QVariant>> values = parseStore(*content);
     if (values) {
         m_values = std::move(*values);
     } else if (m_access == Access::ReadWrite) {
@@ -239,8 +257,14 @@ void Preferences::keepOriginal(const QString& key)
     if (m_access == Access::ReadOnly || !m_values.contains(key))
         return;
     // The file still holds the value as it was read: whatever this store wrote since kept it.
-    if (m_keysToKeep.isEmpty())
-        m_originalContent = readWholeFile(m_filePath);
+    if (m_keysToKeep.isEmpty()) {
+        const std::optional<QByteArray> original = readWholeFile(m_filePath);
+        if (!original) {
+            m_unreadable = true;
+            return;
+        }
+        m_originalContent = *original;
+    }
     m_keysToKeep.insert(key);
 }
 
@@ -270,6 +294,8 @@ bool Preferences::flush()
     m_saveTimer.stop();
     if (!m_dirty || m_access == Access::ReadOnly)
         return true;
+    if (m_unreadable)
+        return false;
     if (m_mustKeepOriginal && !keepOriginalFile())
         return false;
     if (!replaceFile(m_filePath, PreferenceFileFormat::write(m_values))) {

@@ -26,7 +26,9 @@
 // interval's changes and never the file. A file that is not a JSON object is moved
 // aside (to a name with ".corrupt-" and a time stamp) before anything else happens, and the
 // store starts empty. A value its owner could not use is kept as well: before the first write
-// over it, the whole file is copied aside under such a name (see keepOriginal).
+// over it, the whole file is copied aside under such a name (see keepOriginal). A file that is
+// there but cannot be read (no permission, a read error) is never written over: the store
+// starts empty, logs why, and keeps its changes in memory only.
 class Preferences : public QObject {
     Q_OBJECT
 
@@ -109,5 +111,7 @@ private:
     QSet<QString> m_keysToKeep;
     bool m_mustKeepOriginal = false;
     bool m_dirty = false;
+    // The file is there but could not be read: it is never written over.
+    bool m_unreadable = false;
     QTimer m_saveTimer;
 };

@@ -241,10 +241,11 @@ QWidget* PlexorInputView::buildHeader()
     text->setSpacing(6);
     auto* titleRow = new QHBoxLayout;
     titleRow->setSpacing(10);
-    m_title = new QLabel(header);
+    // Shortened at its end when the window is narrower than the name.
+    m_title = new ElidedLabel(QString(), Qt::ElideRight, header);
     m_title->setObjectName(QStringLiteral("titleLabel"));
     m_title->setFont(Theme::font(Theme::TextStyle::largeTitle, QFont::Bold));
-    m_title->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_title->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     titleRow->addWidget(m_title);
     m_tagChip = new Badge(QString(), header);
     m_tagChip->setObjectName(QStringLiteral("tagChip"));

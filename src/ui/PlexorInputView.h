@@ -109,7 +109,7 @@ private:
     QString m_folderPath;
 
     QWidget* m_divider = nullptr;
-    QLabel* m_title = nullptr;
+    ElidedLabel* m_title = nullptr;
     Badge* m_tagChip = nullptr;
     QLabel* m_folderIcon = nullptr;
     ElidedLabel* m_folderLine = nullptr;

@@ -206,6 +206,8 @@ void PlexorPreviewView::showGeneratedContent()
         return;
     m_editor->reload();
     m_count = CharacterCount::graphemes(text);
+    // The count of the text before does not belong to this one; it shows again once counted.
+    m_tokenBadge->setVisible(false);
     showCount();
 }
 

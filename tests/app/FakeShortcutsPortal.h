@@ -33,9 +33,8 @@ public:
     {
         qDBusRegisterMetaType<std::pair<QString, QVariantMap>>();
         qDBusRegisterMetaType<Shortcuts>();
-        m_connection.registerObject(path, this,
-                                    QDBusConnection::ExportAllSlots |
-                                        QDBusConnection::ExportAllProperties);
+        m_connection.registerObject(
+            path, this, QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties);
         m_connection.registerService(service);
     }
 
@@ -59,7 +58,8 @@ public:
 
     void activate(const QString& id, const QString& token = {})
     {
-        QDBusMessage signal = QDBusMessage::createSignal(path, interface, QStringLiteral("Activated"));
+        QDBusMessage signal =
+            QDBusMessage::createSignal(path, interface, QStringLiteral("Activated"));
         signal << QVariant::fromValue(QDBusObjectPath(sessionPath)) << id << qulonglong(0)
                << QVariantMap{{QStringLiteral("activation_token"), token}};
         m_connection.send(signal);
@@ -92,8 +92,8 @@ public Q_SLOTS:
                                   const QString&, const QVariantMap& options)
     {
         boundShortcuts = shortcuts;
-        return respond(options,
-                       {{QStringLiteral("shortcuts"), QVariant::fromValue(withTriggers(shortcuts))}});
+        return respond(
+            options, {{QStringLiteral("shortcuts"), QVariant::fromValue(withTriggers(shortcuts))}});
     }
 
 private:
@@ -106,8 +106,8 @@ private:
 
     QDBusObjectPath respond(const QVariantMap& options, const QVariantMap& results)
     {
-        const QString request =
-            objectPath(QStringLiteral("request"), options.value(QStringLiteral("handle_token")).toString());
+        const QString request = objectPath(
+            QStringLiteral("request"), options.value(QStringLiteral("handle_token")).toString());
         if (answer != Answer::never) {
             const uint code = answer == Answer::accept ? 0 : answer == Answer::cancel ? 1 : 2;
             QTimer::singleShot(0, this, [this, request, code, results] {
@@ -124,8 +124,9 @@ private:
     Shortcuts withTriggers(Shortcuts shortcuts) const
     {
         for (auto& [id, properties] : shortcuts)
-            properties = {{QStringLiteral("description"), properties.value(QStringLiteral("description"))},
-                          {QStringLiteral("trigger_description"), trigger}};
+            properties = {
+                {QStringLiteral("description"), properties.value(QStringLiteral("description"))},
+                {QStringLiteral("trigger_description"), trigger}};
         return shortcuts;
     }
 

@@ -1,11 +1,7 @@
-#include "SeededProject.h"
-#include "engine/PlexorViewModel.h"
+#include "AppFixtures.h"
 
 #include <QDir>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QStandardPaths>
@@ -13,22 +9,6 @@
 #include <QtTest>
 
 namespace {
-
-// The text the application makes for one selected file with the stored default prefix and
-// suffix.
-QString expectedText(const QString& listed, const QString& content)
-{
-    return PlexorViewModel::defaultPrefixText() + QStringLiteral("\n\n") + listed +
-           QStringLiteral("\n\n\n\n\n------------------------------------\n") + listed +
-           QStringLiteral("\n------------------------------------\n\n") + content +
-           QStringLiteral("\n\n") + PlexorViewModel::suffixSeparator() +
-           PlexorViewModel::defaultSuffixText();
-}
-
-QJsonObject bytes(const QByteArray& value)
-{
-    return QJsonObject{{QStringLiteral("base64"), QString::fromLatin1(value.toBase64())}};
-}
 
 bool writeFile(const QString& path, const QByteArray& content)
 {
@@ -46,28 +26,29 @@ class TestEndToEnd : public QObject {
     QProcess m_server;
     QString m_display;
 
-    QString clipboardText()
+    // Runs a tool on the test's display and returns what it printed.
+    QString onDisplay(const QString& program, const QStringList& arguments)
     {
-        QProcess xclip;
+        QProcess tool;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("DISPLAY"), m_display);
-        xclip.setProcessEnvironment(environment);
-        xclip.start(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"),
-                                              QStringLiteral("clipboard")});
-        if (!xclip.waitForFinished(5000))
-            return {};
-        return QString::fromUtf8(xclip.readAllStandardOutput());
+        tool.setProcessEnvironment(environment);
+        tool.start(program, arguments);
+        return tool.waitForFinished(5000) ? QString::fromUtf8(tool.readAllStandardOutput())
+                                          : QString();
     }
 
-    void press(const QString& keys)
+    QString clipboardText()
     {
-        QProcess xdotool;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DISPLAY"), m_display);
-        xdotool.setProcessEnvironment(environment);
-        xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
-        QVERIFY(xdotool.waitForFinished(5000));
-        QCOMPARE(xdotool.exitCode(), 0);
+        return onDisplay(
+            QStringLiteral("xclip"),
+            {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+    }
+
+    void pressShortcut()
+    {
+        onDisplay(QStringLiteral("xdotool"),
+                  {QStringLiteral("key"), QStringLiteral("ctrl+shift+k")});
     }
 
 private Q_SLOTS:
@@ -109,23 +90,14 @@ private Q_SLOTS:
         QVERIFY(writeFile(file, "first version\n"));
         QVERIFY(writeFile(project + QStringLiteral("/notes.txt"), "not selected\n"));
 
-        // A remembered project with one selected file, opened at start.
-        const QByteArray bookmark = SeededProject::bookmark(project);
-        QJsonObject record = SeededProject::record(project, QJsonArray{file});
-        record.insert(QStringLiteral("savedExpandedPaths"),
-                      QJsonArray{QString(project + QStringLiteral("/src"))});
-        const QByteArray recents = QJsonDocument(QJsonArray{record}).toJson(QJsonDocument::Compact);
-        const QJsonObject preferences{
-            {QStringLiteral("recentFoldersJson"), bytes(recents)},
-            {QStringLiteral("lastFolderBookmark"), bytes(bookmark)},
-            {QStringLiteral("SUEnableAutomaticChecks"), false},
-            // Ctrl+Shift+K.
-            {QStringLiteral("KeyboardShortcuts_generateProject"),
-             QStringLiteral("{\"carbonKeyCode\":40,\"carbonModifiers\":768}")}};
+        // A remembered project with one selected file and the shortcut Ctrl+Shift+K.
         const QString config = dir.filePath(QStringLiteral("config"));
         QVERIFY(QDir().mkpath(config + QStringLiteral("/CodePlexor")));
-        QVERIFY(writeFile(config + QStringLiteral("/CodePlexor/CodePlexor.json"),
-                          QJsonDocument(preferences).toJson()));
+        QVERIFY(SeededProject::writePreferences(
+            config + QStringLiteral("/CodePlexor/CodePlexor.json"), project, {file},
+            {project + QStringLiteral("/src")},
+            {{QStringLiteral("KeyboardShortcuts_generateProject"),
+              QStringLiteral("{\"carbonKeyCode\":40,\"carbonModifiers\":768}")}}));
 
         QProcess app;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -152,16 +124,18 @@ private Q_SLOTS:
 
         const QString listed = QStringLiteral("project/src/main.cpp");
         // The hot key is grabbed once the application has started; press until it answers.
-        const QString first = expectedText(listed, QStringLiteral("first version\n"));
+        const QString first =
+            SeededProject::expectedText(listed, QStringLiteral("first version\n"));
         for (int attempt = 0; attempt < 20 && clipboardText() != first; ++attempt) {
-            press(QStringLiteral("ctrl+shift+k"));
+            pressShortcut();
             QTest::qWait(500);
         }
         QCOMPARE(clipboardText(), first);
 
         QVERIFY(writeFile(file, "second version\n"));
-        press(QStringLiteral("ctrl+shift+k"));
-        const QString second = expectedText(listed, QStringLiteral("second version\n"));
+        pressShortcut();
+        const QString second =
+            SeededProject::expectedText(listed, QStringLiteral("second version\n"));
         QTRY_COMPARE_WITH_TIMEOUT(clipboardText(), second, 10000);
     }
 };

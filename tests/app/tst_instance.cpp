@@ -1,3 +1,5 @@
+#include "model/PreferenceKeys.h"
+#include "model/Preferences.h"
 #include "model/RecentFolder.h"
 #include "platform/InstanceChannel.h"
 
@@ -5,8 +7,6 @@
 #include <QDBusConnectionInterface>
 #include <QDir>
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -15,22 +15,10 @@
 #include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <functional>
 
 namespace {
 
 constexpr int launchTimeoutMs = 30000;
-
-bool waitFor(const std::function<bool()>& condition)
-{
-    QDeadlineTimer deadline(launchTimeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QTest::qWait(50);
-    }
-    return true;
-}
 
 } // namespace
 
@@ -54,17 +42,12 @@ class TestInstance : public QObject {
 
     QStringList rememberedPaths() const
     {
-        QFile file(path(QStringLiteral("config/CodePlexor/CodePlexor.json")));
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        const QJsonObject stored = QJsonDocument::fromJson(file.readAll()).object();
-        const QByteArray list = QByteArray::fromBase64(stored.value(QStringLiteral("recentFoldersJson"))
-                                                           .toObject()
-                                                           .value(QStringLiteral("base64"))
-                                                           .toString()
-                                                           .toLatin1());
+        const Preferences stored(path(QStringLiteral("config/CodePlexor/CodePlexor.json")),
+                                 Preferences::Access::ReadOnly);
         QStringList paths;
-        for (const RecentFolder& folder : RecentFolderCodec::decode(list).value_or(QList<RecentFolder>{}))
+        const auto list = RecentFolderCodec::decode(
+            stored.bytes(PreferenceKeys::recentFoldersJson).value_or(QByteArray()));
+        for (const RecentFolder& folder : list.value_or(QList<RecentFolder>{}))
             paths << folder.path;
         return paths;
     }
@@ -103,10 +86,11 @@ private Q_SLOTS:
         QProcess first;
         start(first, {});
         const auto running = [&] {
-            return sessionBus ? bus.interface()->isServiceRegistered(InstanceChannel::busName).value()
-                              : QFile::exists(path(QStringLiteral("runtime/codeplexor.socket")));
+            return sessionBus
+                       ? bus.interface()->isServiceRegistered(InstanceChannel::busName).value()
+                       : QFile::exists(path(QStringLiteral("runtime/codeplexor.socket")));
         };
-        QVERIFY(waitFor(running));
+        QTRY_VERIFY_WITH_TIMEOUT(running(), launchTimeoutMs);
 
         QProcess second;
         // Relative to the later launch's own working folder.

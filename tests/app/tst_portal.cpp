@@ -1,11 +1,10 @@
+#include "AppFixtures.h"
 #include "FakeShortcutsPortal.h"
-#include "SeededProject.h"
 #include "engine/FakeServices.h"
 
 #include "KeyboardShortcuts/KeyboardShortcuts.h"
 #include "KeyboardShortcuts/PlatformBackend.h"
 #include "KeyboardShortcuts/PortalHotKeyBackend.h"
-#include "app/FolderChooser.h"
 #include "app/MainContainerView.h"
 #include "app/VantorApp.h"
 #include "engine/PlexorViewModel.h"
@@ -16,9 +15,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -28,16 +24,12 @@ using namespace KeyboardShortcuts;
 
 namespace {
 
-class NoFolderChooser : public FolderChooser {
-public:
-    std::optional<QString> chooseFolder(QWidget*) override { return std::nullopt; }
-};
-
 const Shortcut commandShiftK(Key::k, EventModifierFlag::command | EventModifierFlag::shift);
 
-QJsonObject bytes(const QByteArray& value)
+// The text the seeded project generates.
+QString expectedText()
 {
-    return QJsonObject{{QStringLiteral("base64"), QString::fromLatin1(value.toBase64())}};
+    return SeededProject::expectedText(u"project/main.c"_qs, u"int x;\n"_qs);
 }
 
 } // namespace
@@ -52,8 +44,7 @@ class TestPortal : public QObject {
     std::unique_ptr<Preferences> m_preferences;
     std::unique_ptr<FakeShortcutsPortal> m_portal;
     FakeClipboard m_clipboard;
-    NoFolderChooser m_chooser;
-    QString m_file;
+    FakeFolderChooser m_chooser;
 
     PortalHotKeyBackend* installPortal()
     {
@@ -64,13 +55,14 @@ class TestPortal : public QObject {
         return installed;
     }
 
-    // The text the seeded project generates.
-    static QString expectedText()
+    // Shows the application's window and binds Ctrl+Shift+K through the portal.
+    void showAndBind(VantorApp& app)
     {
-        return PlexorViewModel::defaultPrefixText() + u"\n\nproject/main.c\n\n\n\n\n"_qs +
-               u"------------------------------------\nproject/main.c\n"_qs +
-               u"------------------------------------\n\nint x;\n\n\n"_qs +
-               PlexorViewModel::suffixSeparator() + PlexorViewModel::defaultSuffixText();
+        app.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&app.mainWindow()));
+        PortalHotKeyBackend* portal = installPortal();
+        setShortcut(commandShiftK, Names::generateProject());
+        QTRY_COMPARE(portal->state(), PortalHotKeyBackend::State::bound);
     }
 
 private Q_SLOTS:
@@ -88,24 +80,12 @@ private Q_SLOTS:
         m_dir = std::make_unique<QTemporaryDir>();
         const QString project = m_dir->filePath(QStringLiteral("project"));
         QVERIFY(QDir().mkpath(project));
-        m_file = project + QStringLiteral("/main.c");
-        QFile file(m_file);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("int x;\n");
+        QFile file(project + QStringLiteral("/main.c"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("int x;\n") == 7);
         file.close();
         // A remembered project with one selected file, opened at start.
-        const QByteArray bookmark = SeededProject::bookmark(project);
-        const QJsonObject record = SeededProject::record(project, QJsonArray{m_file});
-        const QJsonObject values{
-            {QStringLiteral("recentFoldersJson"),
-             bytes(QJsonDocument(QJsonArray{record}).toJson(QJsonDocument::Compact))},
-            {QStringLiteral("lastFolderBookmark"), bytes(bookmark)},
-            {QStringLiteral("SUEnableAutomaticChecks"), false}};
         const QString path = m_dir->filePath(QStringLiteral("prefs.json"));
-        QFile prefs(path);
-        QVERIFY(prefs.open(QIODevice::WriteOnly));
-        prefs.write(QJsonDocument(values).toJson());
-        prefs.close();
+        QVERIFY(SeededProject::writePreferences(path, project, {file.fileName()}));
         m_preferences = std::make_unique<Preferences>(path);
         setPreferences(m_preferences.get());
         m_portal = std::make_unique<FakeShortcutsPortal>(QStringLiteral("fakePortal"));
@@ -140,11 +120,7 @@ private Q_SLOTS:
     void activationGeneratesAndCopies()
     {
         VantorApp app(*m_preferences, m_clipboard, m_chooser);
-        app.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&app.mainWindow()));
-        PortalHotKeyBackend* portal = installPortal();
-        setShortcut(commandShiftK, Names::generateProject());
-        QTRY_COMPARE(portal->state(), PortalHotKeyBackend::State::bound);
+        showAndBind(app);
         // The recorded shortcut is the preferred trigger, in the session and in the binding.
         const QString id = PortalHotKeyBackend::shortcutId(commandShiftK);
         for (const auto& list : {m_portal->sessionShortcuts, m_portal->boundShortcuts}) {
@@ -193,11 +169,7 @@ private Q_SLOTS:
             qunsetenv("WAYLAND_DISPLAY");
         });
         VantorApp app(*m_preferences, m_clipboard, m_chooser);
-        app.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&app.mainWindow()));
-        PortalHotKeyBackend* portal = installPortal();
-        setShortcut(commandShiftK, Names::generateProject());
-        QTRY_COMPARE(portal->state(), PortalHotKeyBackend::State::bound);
+        showAndBind(app);
         // Another application takes the focus.
         {
             QWindow other;

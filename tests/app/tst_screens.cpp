@@ -2,25 +2,25 @@
 // carry meaning (selection, tints, text on backgrounds). With CODEPLEXOR_SCREENSHOT_DIR set, the
 // pictures are also written there as PNG files for a person to look at.
 
+#include "AppFixtures.h"
+#include "TempPreferences.h"
 #include "engine/FakeServices.h"
 #include "engine/TestTree.h"
 
-#include "app/FolderChooser.h"
 #include "app/MainContainerView.h"
 #include "app/SidebarView.h"
 #include "engine/PlexorWorkView.h"
 #include "library/ProjectLibraryView.h"
 #include "library/RecentFoldersStore.h"
-#include "library/SidebarRow.h"
 #include "model/Preferences.h"
-#include "tags/NamedColors.h"
+#include "ui/ElidedLabel.h"
 #include "ui/FileTreeModel.h"
 #include "ui/PlexorInputView.h"
-#include "ui/TintedButton.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QLabel>
-#include <QAbstractScrollArea>
+#include <QStyle>
 #include <QStyleFactory>
 #include <QTreeView>
 #include <QtTest>
@@ -28,37 +28,6 @@
 #include <memory>
 
 namespace {
-
-class AnsweringChooser : public FolderChooser {
-public:
-    std::optional<QString> answer;
-    std::optional<QString> chooseFolder(QWidget*) override { return answer; }
-};
-
-QPalette darkPalette()
-{
-    QPalette palette;
-    const QColor window(0x2b, 0x2b, 0x2e);
-    const QColor base(0x1e, 0x1e, 0x20);
-    const QColor text(0xec, 0xec, 0xee);
-    palette.setColor(QPalette::Window, window);
-    palette.setColor(QPalette::WindowText, text);
-    palette.setColor(QPalette::Base, base);
-    palette.setColor(QPalette::AlternateBase, window);
-    palette.setColor(QPalette::Text, text);
-    palette.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3e));
-    palette.setColor(QPalette::ButtonText, text);
-    palette.setColor(QPalette::Highlight, QColor(0x0a, 0x84, 0xff));
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    palette.setColor(QPalette::PlaceholderText, QColor(0x98, 0x98, 0x9d));
-    palette.setColor(QPalette::Light, QColor(0x4a, 0x4a, 0x4e));
-    palette.setColor(QPalette::Midlight, QColor(0x3e, 0x3e, 0x42));
-    palette.setColor(QPalette::Mid, QColor(0x55, 0x55, 0x5a));
-    palette.setColor(QPalette::Dark, QColor(0x18, 0x18, 0x1a));
-    palette.setColor(QPalette::ToolTipBase, window);
-    palette.setColor(QPalette::ToolTipText, text);
-    return palette;
-}
 
 // The mean brightness (0 to 255) of an image area.
 double brightness(const QImage& image, const QRect& area)
@@ -79,10 +48,9 @@ double brightness(const QImage& image, const QRect& area)
 class TestScreens : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_configDir;
-    std::unique_ptr<Preferences> m_preferences;
+    std::optional<TempPreferences> m_temp;
     FakeClipboard m_clipboard;
-    AnsweringChooser m_chooser;
+    FakeFolderChooser m_chooser;
     std::unique_ptr<TestTree> m_project;
     std::unique_ptr<MainContainerView> m_window;
     QString m_pictures;
@@ -110,9 +78,7 @@ private Q_SLOTS:
 
     void init()
     {
-        m_configDir = std::make_unique<QTemporaryDir>();
-        m_preferences =
-            std::make_unique<Preferences>(m_configDir->filePath(QStringLiteral("prefs.json")));
+        m_temp.emplace();
         m_project = std::make_unique<TestTree>();
         QVERIFY(m_project->add(QStringLiteral("README.md"), "# Robots\n"));
         QVERIFY(m_project->add(QStringLiteral("Sources/Arm/Controller.swift"), "struct Arm {}\n"));
@@ -126,8 +92,7 @@ private Q_SLOTS:
     {
         m_window.reset();
         m_project.reset();
-        m_preferences.reset();
-        m_configDir.reset();
+        m_temp.reset();
         QApplication::setPalette(QApplication::style()->standardPalette());
     }
 
@@ -141,10 +106,12 @@ private Q_SLOTS:
     void screens()
     {
         QFETCH(bool, dark);
-        QApplication::setPalette(dark ? darkPalette() : QApplication::style()->standardPalette());
+        // A palette made from a dark window colour: light text on dark backgrounds.
+        QApplication::setPalette(dark ? QPalette(QColor(0x3a, 0x3a, 0x3e), QColor(0x2b, 0x2b, 0x2e))
+                                      : QApplication::style()->standardPalette());
         const QString suffix = dark ? QStringLiteral("-dark") : QStringLiteral("-light");
 
-        m_window = std::make_unique<MainContainerView>(*m_preferences, m_clipboard, m_chooser);
+        m_window = std::make_unique<MainContainerView>(m_temp->preferences, m_clipboard, m_chooser);
         m_window->resize(1100, 800);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
@@ -152,10 +119,7 @@ private Q_SLOTS:
 
         // The main tab without a folder.
         m_window->setViewMode(ViewMode::plexor);
-        const QImage emptyPicture = grab(m_window.get());
-        save(emptyPicture, QStringLiteral("input-nofolder") + suffix);
-        auto* finder = m_window->findChild<TintedButton*>(QStringLiteral("showInFinderButton"));
-        QVERIFY(!finder->isEnabled());
+        save(grab(m_window.get()), QStringLiteral("input-nofolder") + suffix);
 
         // One pinned project and the open one below "Recents".
         TestTree pinned;
@@ -165,34 +129,18 @@ private Q_SLOTS:
         m_chooser.answer = m_project->root();
         m_window->browseFolder();
         QTRY_COMPARE(m_window->sidebar()->highlightedProjects().size(), 1);
+        // A file ticked inside an opened folder (the tree's own test checks how rows draw).
         PlexorInputView* input = m_window->workView()->inputView();
-        QTreeView* tree = input->fileTree();
         FileTreeModel* model = input->fileTreeModel();
-        QModelIndex sources;
-        for (int row = 0; row < model->rowCount(); ++row) {
-            if (model->index(row, 0).data().toString() == QStringLiteral("Sources"))
-                sources = model->index(row, 0);
-        }
-        QVERIFY(sources.isValid());
-        tree->expand(sources);
-        QModelIndex app;
-        for (int row = 0; row < model->rowCount(sources); ++row) {
-            if (model->index(row, 0, sources).data().toString() == QStringLiteral("App.swift"))
-                app = model->index(row, 0, sources);
-        }
-        QVERIFY(app.isValid());
-        model->toggleSelection(app);
+        const QModelIndex sources =
+            model->match(model->index(0, 0), Qt::DisplayRole, QStringLiteral("Sources")).value(0);
+        input->fileTree()->expand(sources);
+        model->toggleSelection(model->index(0, 0, sources));
         const QImage inputPicture = grab(m_window.get());
         save(inputPicture, QStringLiteral("input") + suffix);
 
-        // The selected row is filled with the accent colour, its name drawn in white.
-        const QRect rowRect =
-            tree->visualRect(app).translated(tree->viewport()->mapTo(m_window.get(), QPoint(0, 0)));
-        const QColor fill = inputPicture.pixelColor(rowRect.right() - 4, rowRect.center().y());
-        QCOMPARE(fill.rgb(), QApplication::palette().color(QPalette::Highlight).rgb());
-
         // Body text reads against its background in both palettes.
-        auto* title = m_window->findChild<QLabel*>(QStringLiteral("titleLabel"));
+        auto* title = m_window->findChild<ElidedLabel*>(QStringLiteral("titleLabel"));
         const QRect titleRect(title->mapTo(m_window.get(), QPoint(0, 0)), title->size());
         const double titleBrightness = brightness(inputPicture, titleRect);
         const double windowBrightness =
@@ -209,40 +157,12 @@ private Q_SLOTS:
         QCOMPARE(previewPicture.pixelColor(editorCorner).rgb(),
                  QApplication::palette().color(QPalette::Base).rgb());
 
-        // The library with a third project and a tagged one, in both orderings.
-        TestTree third;
-        m_chooser.answer = third.root();
-        m_window->browseFolder();
-        m_chooser.answer = m_project->root();
-        m_window->browseFolder();
-        const RecentFolder tagged = m_window->store().recentFolders().last();
-        m_window->store().applyTag(tagged, QStringLiteral("backend"), QStringLiteral("#22AA55"));
+        // The library with both projects, in both orderings.
         m_window->setViewMode(ViewMode::projects);
-        QTRY_COMPARE(m_window->projectsScreen()->recentFolders().size(), 3);
-        const QImage recentPicture = grab(m_window.get());
-        save(recentPicture, QStringLiteral("library-recent") + suffix);
+        QTRY_COMPARE(m_window->projectsScreen()->recentFolders().size(), 2);
+        save(grab(m_window.get()), QStringLiteral("library-recent") + suffix);
         m_window->setProjectSortMode(ProjectSortMode::tags);
-        QCOMPARE(m_window->projectsScreen()->sortMode(), ProjectSortMode::tags);
-        QStringList groups;
-        for (QWidget* group :
-             m_window->projectsScreen()->findChildren<QWidget*>(QStringLiteral("tagGroup"))) {
-            if (group->isVisible())
-                groups << group->property("tag").toString();
-        }
-        QVERIFY2(groups.contains(QStringLiteral("backend")), qPrintable(groups.join(u',')));
         save(grab(m_window.get()), QStringLiteral("library-tags") + suffix);
-
-        // The open project's sidebar row is the highlighted one, its tag in the tag's colour.
-        int selectedRows = 0;
-        for (SidebarRow* row : m_window->sidebar()->findChildren<SidebarRow*>()) {
-            if (row->isSelected()) {
-                ++selectedRows;
-                QCOMPARE(row->folder().path, m_window->store().recordForOpenFolder()->path);
-            }
-            if (row->folder().id == tagged.id)
-                QCOMPARE(row->tagText(), QStringLiteral("#backend"));
-        }
-        QCOMPARE(selectedRows, 1);
     }
 };
 

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 class TestPreferences : public QObject {
@@ -191,6 +193,30 @@ private Q_SLOTS:
         }
         QCOMPARE(StoredRecords::readFile(filePath()), corrupt);
         QCOMPARE(filesInFolder(), QStringList{u"CodePlexor.json"_s});
+    }
+
+    void aFileThatCannotBeReadIsNeverWrittenOver()
+    {
+        const QByteArray stored("{\"savedPrefixText\": \"mine\"}");
+        QVERIFY(StoredRecords::writeFile(filePath(), stored));
+        const QByteArray path = QFile::encodeName(filePath());
+        // Writable but not readable; root reads every file, so then it belongs to another user
+        // and the store is opened as that user.
+        const bool root = ::geteuid() == 0;
+        const QByteArray folder = QFile::encodeName(QFileInfo(filePath()).path());
+        QVERIFY(!root || (::chown(path.constData(), 65534, 65534) == 0 &&
+                          ::chown(folder.constData(), 65534, 65534) == 0 &&
+                          ::chmod(QFile::encodeName(m_dir->path()).constData(), 0755) == 0));
+        QVERIFY(::chmod(path.constData(), 0200) == 0);
+        {
+            QVERIFY(!root || ::seteuid(65534) == 0);
+            const auto back = qScopeGuard([root] { QVERIFY(!root || ::seteuid(0) == 0); });
+            Preferences prefs(filePath());
+            prefs.setText(PreferenceKeys::savedPrefixText, u"other"_s);
+            QVERIFY(!prefs.flush());
+        }
+        QVERIFY(::chmod(path.constData(), 0600) == 0);
+        QCOMPARE(StoredRecords::readFile(filePath()), stored);
     }
 };
 

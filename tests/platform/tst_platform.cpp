@@ -3,6 +3,7 @@
 #include "platform/FileNameText.h"
 #include "platform/NotificationCenter.h"
 #include "platform/TerminationSignals.h"
+#include "platform/ThreadPriority.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -13,6 +14,9 @@
 #include <QtTest>
 
 #include <csignal>
+#include <thread>
+
+#include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
 
@@ -174,6 +178,19 @@ private Q_SLOTS:
         QFETCH(bool, valid);
         QCOMPARE(FileNameText::isValid(name), valid);
         QCOMPARE(FileNameText::escaped(name), escaped);
+    }
+
+    void aLoweredThreadLeavesTheOthersAlone()
+    {
+        const int before = getpriority(PRIO_PROCESS, 0);
+        int worker = 0;
+        std::thread([&worker] {
+            ThreadPriority::lowerCurrentThread();
+            ThreadPriority::lowerCurrentThread();
+            worker = getpriority(PRIO_PROCESS, 0);
+        }).join();
+        QCOMPARE(worker, std::min(before + 10, 19));
+        QCOMPARE(getpriority(PRIO_PROCESS, 0), before);
     }
 };
 

@@ -12,7 +12,6 @@
 #include "ui/FileTreeActions.h"
 #include "ui/FileTreeModel.h"
 #include "ui/PlexorInputView.h"
-#include "ui/Theme.h"
 #include "ui/TintedButton.h"
 
 #include <QAccessible>
@@ -27,6 +26,8 @@
 #include <QtTest>
 
 #include <memory>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -50,7 +51,7 @@ class TestInputView : public QObject {
     // What happened, in order, as the host sees it.
     QStringList m_events;
 
-    template <typename T>
+    template <typename T = TintedButton>
     T* find(const QString& name) const
     {
         T* child = m_view->findChild<T*>(name);
@@ -66,31 +67,48 @@ class TestInputView : public QObject {
         QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
     }
 
+    QModelIndex topRow(const QString& name) const
+    {
+        QAbstractItemModel* model = m_view->fileTreeModel();
+        return model->match(model->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly)
+            .value(0);
+    }
+
+    QStringList selectedNames() const
+    {
+        QStringList names;
+        for (const FileItem* node : m_engine->collectSelectedItems())
+            names.append(node->name());
+        names.sort();
+        return names;
+    }
+
 private Q_SLOTS:
     void init()
     {
         m_configDir = std::make_unique<QTemporaryDir>();
-        m_preferences =
-            std::make_unique<Preferences>(m_configDir->filePath(QStringLiteral("prefs.json")));
+        m_preferences = std::make_unique<Preferences>(m_configDir->filePath(u"prefs.json"_s));
         m_tree = std::make_unique<TestTree>();
-        QVERIFY(m_tree->add(QStringLiteral("a.md"), "A\n"));
-        QVERIFY(m_tree->add(QStringLiteral("lib/b.py"), "B\n"));
-        QVERIFY(m_tree->add(QStringLiteral("lib/inner/c.py"), "C\n"));
+        QVERIFY(m_tree->add(u"a.md"_s, "A\n"));
+        QVERIFY(m_tree->add(u"lib/b.py"_s, "B\n"));
+        QVERIFY(m_tree->add(u"lib/inner/c.py"_s, "C\n"));
         m_engine = std::make_unique<PlexorViewModel>(*m_preferences, m_clipboard);
         m_view = std::make_unique<PlexorInputView>(*m_engine);
         m_events.clear();
+        // The switches as they stood when the state was saved.
         connect(m_view.get(), &PlexorInputView::saveStateRequested, this, [this] {
-            m_events << QStringLiteral("save .md=%1")
-                            .arg(m_engine->isFileTypeEnabled(QStringLiteral(".md")));
+            m_events << u"save .md=%1 all=%2 git=%3"_s.arg(m_engine->isFileTypeEnabled(u".md"_s))
+                            .arg(m_engine->showAllFiles())
+                            .arg(m_engine->respectGitignore());
         });
         connect(m_view.get(), &PlexorInputView::refreshRequested, this,
-                [this] { m_events << QStringLiteral("refresh"); });
+                [this] { m_events << u"refresh"_s; });
         connect(m_view.get(), &PlexorInputView::generated, this,
                 [this](const std::optional<QString>& url) {
-                    m_events << QStringLiteral("generated ") + url.value_or(QStringLiteral("-"));
+                    m_events << u"generated "_s + url.value_or(u"-"_s);
                 });
         connect(m_view.get(), &PlexorInputView::viewModeRequested, this,
-                [this](ViewMode mode) { m_events << QStringLiteral("mode ") + rawValue(mode); });
+                [this](ViewMode mode) { m_events << u"mode "_s + rawValue(mode); });
     }
 
     void cleanup()
@@ -109,22 +127,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("chip");
         QTest::addColumn<QString>("folderLine");
-
-        QTest::newRow("no folder")
-            << std::optional<QString>() << QString() << QStringLiteral("Code Plexor")
-            << QStringLiteral("#uncategorized") << QStringLiteral("No folder selected");
-        QTest::newRow("coding folder")
-            << std::optional<QString>(QStringLiteral("/Users/a/Coding/Robots/arm"))
-            << QStringLiteral("/Users/a/Coding/Robots/arm") << QStringLiteral("arm")
-            << QStringLiteral("#Robots") << QStringLiteral("/Users/a/Coding/Robots/arm");
+        QTest::newRow("no folder") << std::optional<QString>() << QString() << u"Code Plexor"_s
+                                   << u"#uncategorized"_s << u"No folder selected"_s;
         QTest::newRow("shortened cloud path")
-            << std::optional<QString>(QStringLiteral("/cloud/Coding/Swift/app"))
-            << QStringLiteral(".../Swift/app") << QStringLiteral("app") << QStringLiteral("#Swift")
-            << QStringLiteral(".../Swift/app");
+            << std::optional<QString>(u"/cloud/Coding/swift/app"_s) << u".../swift/app"_s
+            << u"app"_s << u"#swift"_s << u".../swift/app"_s;
         QTest::newRow("trailing slash")
-            << std::optional<QString>(QStringLiteral("/home/u/tool/"))
-            << QStringLiteral("/home/u/tool") << QStringLiteral("tool")
-            << QStringLiteral("#uncategorized") << QStringLiteral("/home/u/tool");
+            << std::optional<QString>(u"/home/u/tool/"_s) << u"/home/u/tool"_s << u"tool"_s
+            << u"#uncategorized"_s << u"/home/u/tool"_s;
+        const QString longName = QString(300, u'n');
+        QTest::newRow("long name") << std::optional<QString>(u"/p/"_s + longName)
+                                   << u"/p/"_s + longName << longName << u"#uncategorized"_s
+                                   << u"/p/"_s + longName;
     }
 
     void header()
@@ -134,105 +148,111 @@ private Q_SLOTS:
         QFETCH(QString, title);
         QFETCH(QString, chip);
         QFETCH(QString, folderLine);
-
-        m_view->setFolder(url, folderPath);
-        QCOMPARE(find<QLabel>(QStringLiteral("titleLabel"))->text(), title);
-        QCOMPARE(find<Badge>(QStringLiteral("tagChip"))->text(), chip);
-        QCOMPARE(find<ElidedLabel>(QStringLiteral("folderPathLabel"))->text(), folderLine);
-        QCOMPARE(find<TintedButton>(QStringLiteral("showInFinderButton"))->isEnabled(),
-                 url.has_value());
-    }
-
-    void chipColours()
-    {
-        m_view->setFolder(std::nullopt, QString());
-        const Badge* chip = find<Badge>(QStringLiteral("tagChip"));
-        // Without a tag: the palette's secondary text colour at half opacity.
-        QCOMPARE(chip->badgeStyle().color, Theme::withOpacity(Theme::secondaryText(), 0.5));
-        QCOMPARE(chip->badgeStyle().backgroundOpacity, 0.15);
-        m_view->setFolder(QStringLiteral("/p/Coding/swift/app"),
-                          QStringLiteral("/p/Coding/swift/app"));
-        QCOMPARE(chip->badgeStyle().color, TagRules::keywordColor(QStringLiteral("swift")));
-    }
-
-    void showInFinderRevealsTheFolder()
-    {
         FakeFileManager fileManager;
         FileManager::setCurrent(&fileManager);
-        show();
-        m_view->setFolder(m_tree->root(), m_tree->root());
-        QTest::mouseClick(find<TintedButton>(QStringLiteral("showInFinderButton")), Qt::LeftButton);
-        FileManager::setCurrent(nullptr);
-        QCOMPARE(fileManager.revealed, QStringList{m_tree->root()});
+        const auto restore = qScopeGuard([] { FileManager::setCurrent(nullptr); });
+
+        m_view->setFolder(url, folderPath);
+        QCOMPARE(find<ElidedLabel>(u"titleLabel"_s)->text(), title);
+        // A long name is shortened, never making the window wider.
+        QVERIFY(m_view->minimumSizeHint().width() < 700);
+        QCOMPARE(find<Badge>(u"tagChip"_s)->text(), chip);
+        QCOMPARE(find<ElidedLabel>(u"folderPathLabel"_s)->text(), folderLine);
+        if (url && chip != u"#uncategorized")
+            QCOMPARE(find<Badge>(u"tagChip"_s)->badgeStyle().color,
+                     TagRules::keywordColor(chip.mid(1)));
+        TintedButton* reveal = find(u"showInFinderButton"_s);
+        QCOMPARE(reveal->isEnabled(), url.has_value());
+        reveal->click();
+        QCOMPARE(fileManager.revealed, url ? QStringList{*url} : QStringList());
     }
 
-    void typeSwitchesAreSortedAndSaveBeforeRefresh()
+    void fileTypeButtonsAreSortedAndFollowTheEngine()
     {
-        show();
-        QWidget* buttons = find<QWidget>(QStringLiteral("fileTypeButtons"));
         QStringList texts;
-        for (QWidget* child : buttons->findChildren<TintedButton*>(Qt::FindDirectChildrenOnly))
-            texts << static_cast<TintedButton*>(child)->text();
-        QStringList expected{QStringLiteral("All")};
+        for (auto* child : find<QWidget>(u"fileTypeButtons"_s)
+                               ->findChildren<TintedButton*>(Qt::FindDirectChildrenOnly))
+            texts << child->text();
+        QStringList expected;
         for (const FileTypeSwitch& type : PlexorViewModel::defaultFileTypes())
             expected << type.extension;
-        std::sort(expected.begin() + 1, expected.end());
-        QCOMPARE(texts, expected);
-        QVERIFY(!find<TintedButton>(QStringLiteral("fileType:.txt"))->isChecked());
-        QVERIFY(find<TintedButton>(QStringLiteral("fileType:.md"))->isChecked());
+        expected.sort();
+        QCOMPARE(texts, QStringList{u"All"_s} + expected);
+        QVERIFY(!find(u"fileType:.txt"_s)->isChecked());
+        QVERIFY(find(u"fileType:.md"_s)->isChecked());
+        // A new extension in the engine gets a button; switches set there show.
+        m_engine->setFileTypeEnabled(u".rs"_s, true);
+        QVERIFY(find(u"fileType:.rs"_s)->isChecked());
+        m_engine->setShowAllFiles(true);
+        QVERIFY(find(u"fileTypeAll"_s)->isChecked());
+    }
 
-        // The switch is set before the state is saved, and the refresh comes last.
-        QTest::mouseClick(find<TintedButton>(QStringLiteral("fileType:.md")), Qt::LeftButton);
-        QCOMPARE(m_events, (QStringList{QStringLiteral("save .md=0"), QStringLiteral("refresh")}));
-        QVERIFY(!find<TintedButton>(QStringLiteral("fileType:.md"))->isChecked());
+    // However a switch is worked (click, key, assistive tool), it is set, then the state is
+    // saved, then the folder rescanned.
+    void switchesSaveThenRescan_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("file type, click")
+            << u"fileType:.md"_s << u"click"_s << u"save .md=0 all=0 git=0"_s;
+        QTest::newRow("file type, space key")
+            << u"fileType:.md"_s << u"key"_s << u"save .md=0 all=0 git=0"_s;
+        QTest::newRow("file type, accessibility action")
+            << u"fileType:.md"_s << u"action"_s << u"save .md=0 all=0 git=0"_s;
+        QTest::newRow("All, accessibility action")
+            << u"fileTypeAll"_s << u"action"_s << u"save .md=1 all=1 git=0"_s;
+        QTest::newRow("gitignore, click")
+            << u"respectGitignoreSwitch"_s << u"click"_s << u"save .md=1 all=0 git=1"_s;
+        QTest::newRow("gitignore, accessibility action")
+            << u"respectGitignoreSwitch"_s << u"action"_s << u"save .md=1 all=0 git=1"_s;
+        QTest::newRow("refresh button")
+            << u"refreshFolderButton"_s << u"click"_s << u"save .md=1 all=0 git=0"_s;
+    }
 
-        m_events.clear();
-        QTest::mouseClick(find<TintedButton>(QStringLiteral("fileTypeAll")), Qt::LeftButton);
-        QVERIFY(m_engine->showAllFiles());
-        QCOMPARE(m_events, (QStringList{QStringLiteral("save .md=0"), QStringLiteral("refresh")}));
-
-        m_events.clear();
-        QTest::mouseClick(find<TintedButton>(QStringLiteral("refreshFolderButton")),
-                          Qt::LeftButton);
-        QCOMPARE(m_events, (QStringList{QStringLiteral("save .md=0"), QStringLiteral("refresh")}));
-
-        // Switches changed in the engine show on the buttons; a new extension gets a button.
-        m_engine->setShowAllFiles(false);
-        QVERIFY(!find<TintedButton>(QStringLiteral("fileTypeAll"))->isChecked());
-        m_engine->setFileTypeEnabled(QStringLiteral(".rs"), true);
-        QVERIFY(find<TintedButton>(QStringLiteral("fileType:.rs"))->isChecked());
-        // A keyboard press works like a click.
-        m_events.clear();
-        auto* rust = find<TintedButton>(QStringLiteral("fileType:.rs"));
-        rust->setFocus();
-        QTest::keyClick(rust, Qt::Key_Space);
-        QVERIFY(!m_engine->isFileTypeEnabled(QStringLiteral(".rs")));
-        QCOMPARE(m_events.size(), 2);
+    void switchesSaveThenRescan()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, how);
+        QFETCH(QString, saved);
+        show();
+        m_engine->loadFiles(m_tree->root());
+        auto* button = find<QAbstractButton>(control);
+        if (how == u"click") {
+            QTest::mouseClick(button, Qt::LeftButton);
+        } else if (how == u"key") {
+            button->setFocus();
+            QTest::keyClick(button, Qt::Key_Space);
+        } else {
+            const QString toggle = QAccessibleActionInterface::toggleAction();
+            QAccessibleInterface* item = QAccessible::queryAccessibleInterface(button);
+            QVERIFY(item->actionInterface()->actionNames().contains(toggle));
+            item->actionInterface()->doAction(toggle);
+        }
+        QCOMPARE(m_events, (QStringList{saved, u"refresh"_s}));
     }
 
     void generateRunsItsStepsInOrder()
     {
         show();
         m_view->setFolder(m_tree->root(), m_tree->root());
-        m_engine->loadFiles(m_tree->root(), QSet<QString>{m_tree->path(QStringLiteral("a.md"))});
+        m_engine->loadFiles(m_tree->root(), QSet<QString>{m_tree->path(u"a.md"_s)});
         connect(m_engine.get(), &PlexorViewModel::generatedContentChanged, this,
-                [this] { m_events << QStringLiteral("content"); });
+                [this] { m_events << u"content"_s; });
         connect(m_engine.get(), &PlexorViewModel::justCopiedChanged, this, [this](bool raised) {
             if (raised)
-                m_events << QStringLiteral("copied ") + m_clipboard.calls.value(1).left(8);
+                m_events << u"copied "_s + m_clipboard.calls.value(1).left(8);
         });
-        QTest::mouseClick(find<TintedButton>(QStringLiteral("generateButton")), Qt::LeftButton);
-        QCOMPARE(m_events, (QStringList{QStringLiteral("save .md=1"), QStringLiteral("content"),
-                                        QStringLiteral("copied set:Here"),
-                                        QStringLiteral("generated ") + m_tree->root(),
-                                        QStringLiteral("mode Preview")}));
-        QVERIFY(m_engine->generatedContent().contains(QStringLiteral("app/a.md")));
+        QTest::mouseClick(find(u"generateButton"_s), Qt::LeftButton);
+        QCOMPARE(m_events,
+                 (QStringList{u"save .md=1 all=0 git=0"_s, u"content"_s, u"copied set:Here"_s,
+                              u"generated "_s + m_tree->root(), u"mode Preview"_s}));
 
         // Without a folder the button is disabled and nothing happens, the clipboard included.
         m_events.clear();
         m_clipboard.calls.clear();
         m_view->setFolder(std::nullopt, QString());
-        QVERIFY(!find<TintedButton>(QStringLiteral("generateButton"))->isEnabled());
+        QVERIFY(!find(u"generateButton"_s)->isEnabled());
         m_view->generate();
         QVERIFY(m_events.isEmpty());
         QVERIFY(m_clipboard.calls.isEmpty());
@@ -250,125 +270,132 @@ private Q_SLOTS:
         m_engine->loadFiles(hostile.root());
         QVERIFY(m_view->fileTreeModel()->rowCount() > 10);
         m_view->fileTreeActions()->selectAllAction()->trigger();
-        QTest::mouseClick(find<TintedButton>(QStringLiteral("generateButton")), Qt::LeftButton);
+        QTest::mouseClick(find(u"generateButton"_s), Qt::LeftButton);
         const QString text = m_engine->generatedContent();
         for (const QString& file : hostile.readableFiles())
             QVERIFY2(text.contains(QString::fromUtf8(HostileTree::content(file.toUtf8()))),
                      qPrintable(file));
-        QVERIFY(m_clipboard.calls.join(u'\n').contains(QStringLiteral("<<plain.c>>")));
+        QVERIFY(m_clipboard.calls.join(u'\n').contains(u"<<plain.c>>"_s));
     }
 
-    void prefixAndSuffixEditorsStoreEveryEdit()
+    void editors_data()
     {
-        show();
-        auto* prefix = find<QPlainTextEdit>(QStringLiteral("prefixEditor"));
-        auto* suffix = find<QPlainTextEdit>(QStringLiteral("suffixEditor"));
-        QCOMPARE(prefix->toPlainText(), PlexorViewModel::defaultPrefixText());
-        QCOMPARE(suffix->toPlainText(), PlexorViewModel::defaultSuffixText());
-
-        prefix->setFocus();
-        prefix->selectAll();
-        QTest::keyClicks(prefix, QStringLiteral("Hi"));
-        QCOMPARE(m_preferences->text(PreferenceKeys::savedPrefixText),
-                 std::optional<QString>(QStringLiteral("Hi")));
-        QVERIFY(m_engine->prefixJustSaved());
-        QVERIFY(find<QLabel>(QStringLiteral("prefixSavedLabel"))->isVisible());
-        // The suffix's marker is its own.
-        QVERIFY(find<TintedButton>(QStringLiteral("suffixResetButton"))->isVisible());
-
-        // A text set in the engine shows in the editor without being stored again.
-        QSignalSpy saves(m_engine.get(), &PlexorViewModel::suffixJustSavedChanged);
-        m_engine->setSuffixText(QStringLiteral("Bye"));
-        QCOMPARE(suffix->toPlainText(), QStringLiteral("Bye"));
-        QVERIFY(saves.isEmpty());
-        QVERIFY(!m_preferences->text(PreferenceKeys::savedSuffixText));
-
-        QTest::mouseClick(find<TintedButton>(QStringLiteral("suffixResetButton")), Qt::LeftButton);
-        QCOMPARE(suffix->toPlainText(), PlexorViewModel::defaultSuffixText());
-        QCOMPARE(m_preferences->text(PreferenceKeys::savedSuffixText),
-                 std::optional(PlexorViewModel::defaultSuffixText()));
-        QVERIFY(find<QLabel>(QStringLiteral("suffixSavedLabel"))->isVisible());
-    }
-
-    void editorsKeepTheExactText_data()
-    {
-        QTest::addColumn<QString>("editorName");
+        QTest::addColumn<QString>("part");
         QTest::addColumn<QString>("key");
-        QTest::newRow("prefix") << QStringLiteral("prefixEditor")
-                                << QString(PreferenceKeys::savedPrefixText);
-        QTest::newRow("suffix") << QStringLiteral("suffixEditor")
-                                << QString(PreferenceKeys::savedSuffixText);
+        QTest::newRow("prefix") << u"prefix"_s << QString(PreferenceKeys::savedPrefixText);
+        QTest::newRow("suffix") << u"suffix"_s << QString(PreferenceKeys::savedSuffixText);
     }
 
-    void editorsKeepTheExactText()
+    // Every keystroke is stored with the exact text; a text set in the engine is shown without
+    // being stored again; reset stores the standard text.
+    void editors()
     {
-        QFETCH(QString, editorName);
+        QFETCH(QString, part);
         QFETCH(QString, key);
+        const bool prefix = part == u"prefix";
         // No-break spaces, CR LF, a line separator, a tab and a trailing newline, as stored.
-        const QString stored = QStringLiteral("a\u00a0b\r\nc\u2028d\te\r\n");
-        m_preferences->setText(key, stored);
+        m_preferences->setText(key, u"a\u00a0b\r\nc\u2028d\te\r\n"_s);
         m_engine->loadSavedTexts();
         show();
-        auto* editor = find<QPlainTextEdit>(editorName);
+        auto* editor = find<QPlainTextEdit>(part + u"Editor"_s);
+        auto* saved = find<QLabel>(part + u"SavedLabel"_s);
+        TintedButton* reset = find(part + u"ResetButton"_s);
+        QVERIFY(!saved->isVisible());
         editor->setFocus();
         QTextCursor cursor = editor->textCursor();
         cursor.setPosition(1);
         editor->setTextCursor(cursor);
         QTest::keyClick(editor, Qt::Key_X);
-        const QString expected = QStringLiteral("ax\u00a0b\r\nc\u2028d\te\r\n");
+        const QString expected = u"ax\u00a0b\r\nc\u2028d\te\r\n"_s;
         QCOMPARE(m_preferences->text(key), std::optional(expected));
-        QCOMPARE(editorName == u"prefixEditor" ? m_engine->prefixText() : m_engine->suffixText(),
-                 expected);
-        // The cursor stays where the typing left it.
+        QCOMPARE(prefix ? m_engine->prefixText() : m_engine->suffixText(), expected);
         QCOMPARE(editor->textCursor().position(), 2);
+        QVERIFY(saved->isVisible());
+        QVERIFY(!reset->isVisible());
+        // The other editor's marker is its own.
+        QVERIFY(!find<QLabel>((prefix ? u"suffix"_s : u"prefix"_s) + u"SavedLabel"_s)->isVisible());
+
+        prefix ? m_engine->setPrefixText(u"Bye"_s) : m_engine->setSuffixText(u"Bye"_s);
+        QCOMPARE(editor->toPlainText(), u"Bye"_s);
+        QCOMPARE(m_preferences->text(key), std::optional(expected));
+        reset->click();
+        const QString standard =
+            prefix ? PlexorViewModel::defaultPrefixText() : PlexorViewModel::defaultSuffixText();
+        QCOMPARE(editor->toPlainText(), standard);
+        QCOMPARE(m_preferences->text(key), std::optional(standard));
     }
 
-    void treeExpansionFollowsTheNodes()
+    // Saved expansion shows; the filter opens what it finds and gives the saved state back.
+    void filterShowsFindsAndRestoresExpansion()
     {
         show();
-        const QString lib = m_tree->path(QStringLiteral("lib"));
-        const QString inner = m_tree->path(QStringLiteral("lib/inner"));
+        const QString lib = m_tree->path(u"lib"_s);
+        const QString inner = m_tree->path(u"lib/inner"_s);
         // Saved state: the inner folder open inside the closed outer one.
         m_engine->loadFiles(m_tree->root(), std::nullopt, QSet<QString>{inner});
         QTreeView* tree = m_view->fileTree();
         FileTreeModel* model = m_view->fileTreeModel();
-        QModelIndex libIndex;
-        for (int row = 0; row < model->rowCount(); ++row) {
-            if (model->index(row, 0).data(FileTreeModel::PathRole).toString() == lib)
-                libIndex = model->index(row, 0);
-        }
-        QVERIFY(libIndex.isValid());
-        QVERIFY(!tree->isExpanded(libIndex));
-        QModelIndex innerIndex;
-        for (int row = 0; row < model->rowCount(libIndex); ++row) {
-            if (model->index(row, 0, libIndex).data(FileTreeModel::PathRole).toString() == inner)
-                innerIndex = model->index(row, 0, libIndex);
-        }
-        QVERIFY(tree->isExpanded(innerIndex));
+        const QModelIndex closedLib = topRow(u"lib"_s);
+        QCOMPARE(closedLib.data(FileTreeModel::PathRole).toString(), lib);
+        QVERIFY(!tree->isExpanded(closedLib));
+        QVERIFY(tree->isExpanded(model->index(0, 0, closedLib)));
+        QLineEdit* filter = m_view->treeFilter();
+        QCOMPARE(filter->accessibleName(), filter->placeholderText());
 
-        // Opening in the view writes the node; closing the outer folder keeps the inner open.
-        tree->expand(libIndex);
-        QVERIFY(model->node(libIndex)->isExpanded());
-        tree->collapse(libIndex);
-        QVERIFY(!model->node(libIndex)->isExpanded());
-        QCOMPARE(PlexorViewModel::collectExpandedPaths(m_engine->files()), QSet<QString>{inner});
-        // A change made in the engine shows in the view.
-        m_engine->setExpanded(model->node(libIndex), true);
-        QVERIFY(tree->isExpanded(libIndex));
-        // Keyboard: Right opens the current folder.
+        // Ctrl+F reaches the field from anywhere on the screen.
         tree->setFocus();
-        tree->setCurrentIndex(innerIndex);
-        QTest::keyClick(tree, Qt::Key_Left);
-        QVERIFY(!model->node(innerIndex)->isExpanded());
+        QTest::keyClick(tree, Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(filter->hasFocus());
+        QTest::keyClicks(filter, u"PY C"_s);
+        QCOMPARE(model->rowCount(), 1);
+        const QModelIndex libIndex = model->index(0, 0);
+        const QModelIndex innerIndex = model->index(0, 0, libIndex);
+        const QModelIndex file = model->index(0, 0, innerIndex);
+        QCOMPARE(file.data(FileTreeModel::PathRole).toString(), m_tree->path(u"lib/inner/c.py"_s));
+        QVERIFY(tree->isExpanded(libIndex));
+        const FileItem* libNode = model->node(libIndex);
+        // A tick while filtering is an ordinary tick; closing a folder is the filter's own.
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(file).center());
+        tree->collapse(innerIndex);
+        QVERIFY(model->node(innerIndex)->isExpanded());
+
+        filter->setFocus();
+        QTest::keyClick(filter, Qt::Key_Escape);
+        QVERIFY(filter->text().isEmpty());
+        QCOMPARE(model->rowCount(), 2);
+        QCOMPARE(PlexorViewModel::collectExpandedPaths(m_engine->files()), QSet<QString>{inner});
+        QVERIFY(!tree->isExpanded(model->indexOf(libNode)));
+        QCOMPARE(selectedNames(), QStringList{u"c.py"_s});
     }
 
-    // What a screen reader or an automation client invokes does what a click does.
-    void switchesAndRowsAnswerAccessibilityActions()
+    void bulkSelectionCommands()
+    {
+        show();
+        m_engine->loadFiles(m_tree->root());
+        QTreeView* tree = m_view->fileTree();
+        tree->setFocus();
+        QTest::keyClick(tree, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(selectedNames(), (QStringList{u"a.md"_s, u"b.py"_s, u"c.py"_s}));
+        // With a filter, Deselect All clears only what it shows.
+        m_view->treeFilter()->setText(u"inner"_s);
+        tree->setFocus();
+        QTest::keyClick(tree, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(selectedNames(), (QStringList{u"a.md"_s, u"b.py"_s}));
+        m_view->treeFilter()->clear();
+        QTest::keyClick(tree, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(selectedNames().isEmpty());
+
+        // A folder's menu works on the files inside it.
+        const std::unique_ptr<QMenu> menu(m_view->fileTreeActions()->menuFor(topRow(u"lib"_s)));
+        menu->actions().at(0)->trigger();
+        QCOMPARE(selectedNames(), (QStringList{u"b.py"_s, u"c.py"_s}));
+    }
+
+    // What a screen reader invokes on a row does what a click does.
+    void rowsAnswerAccessibilityActions()
     {
         show();
         m_engine->loadFiles(m_tree->root(), QSet<QString>{});
-        const QString toggle = QAccessibleActionInterface::toggleAction();
-
         QTreeView* tree = m_view->fileTree();
         QAccessibleInterface* treeInterface = QAccessible::queryAccessibleInterface(tree);
         QAccessibleInterface* row = nullptr;
@@ -380,149 +407,12 @@ private Q_SLOTS:
             }
             return row != nullptr;
         }());
-        const QModelIndex index =
-            m_view->fileTreeModel()->match(m_view->fileTreeModel()->index(0, 0), Qt::DisplayRole,
-                                           QStringLiteral("a.md"))
-                .value(0);
-        const auto isSelected = [&index] { return index.data(FileTreeModel::SelectedRole).toBool(); };
-        QVERIFY(!isSelected());
-        QVERIFY(row->actionInterface()->actionNames().contains(toggle));
+        const QString toggle = QAccessibleActionInterface::toggleAction();
         row->actionInterface()->doAction(toggle);
-        QVERIFY(isSelected());
+        QCOMPARE(selectedNames(), QStringList{u"a.md"_s});
         QVERIFY(row->state().checked);
         row->actionInterface()->doAction(toggle);
-        QVERIFY(!isSelected());
-        // A click toggles once.
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(index).center());
-        QVERIFY(isSelected());
-
-        for (const QString& name : {QStringLiteral("fileType:.md"), QStringLiteral("fileTypeAll"),
-                                    QStringLiteral("respectGitignoreSwitch")}) {
-            m_events.clear();
-            QAccessibleInterface* control =
-                QAccessible::queryAccessibleInterface(find<QAbstractButton>(name));
-            QVERIFY(control->actionInterface()->actionNames().contains(toggle));
-            control->actionInterface()->doAction(toggle);
-            QCOMPARE(m_events.size(), 2);
-            QCOMPARE(m_events.last(), QStringLiteral("refresh"));
-        }
-        QVERIFY(!m_engine->isFileTypeEnabled(QStringLiteral(".md")));
-        QVERIFY(m_engine->showAllFiles());
-        QVERIFY(m_engine->respectGitignore());
-    }
-
-    void gitignoreSwitchStoresThenRescans()
-    {
-        show();
-        m_engine->loadFiles(m_tree->root());
-        QCheckBox* gitignore = m_view->gitignoreSwitch();
-        QCOMPARE(gitignore->text(), QStringLiteral("Respect .gitignore"));
-        QVERIFY(!gitignore->isChecked());
-        QTest::mouseClick(gitignore, Qt::LeftButton);
-        QVERIFY(m_engine->respectGitignore());
-        QCOMPARE(m_events, (QStringList{QStringLiteral("save .md=1"), QStringLiteral("refresh")}));
-        // A folder outside any git work tree has no changed files to select.
-        QVERIFY(!m_view->selectChangedButton()->isEnabled());
-        QCOMPARE(m_view->selectChangedButton()->text(), QStringLiteral("Select Changed Files"));
-    }
-
-    void filterShowsFindsAndRestoresExpansion()
-    {
-        show();
-        const QString lib = m_tree->path(QStringLiteral("lib"));
-        const QString inner = m_tree->path(QStringLiteral("lib/inner"));
-        m_engine->loadFiles(m_tree->root(), std::nullopt, QSet<QString>{inner});
-        QTreeView* tree = m_view->fileTree();
-        FileTreeModel* model = m_view->fileTreeModel();
-        QLineEdit* filter = m_view->treeFilter();
-        QCOMPARE(filter->accessibleName(), filter->placeholderText());
-
-        // Ctrl+F reaches the field from anywhere on the screen.
-        tree->setFocus();
-        QTest::keyClick(tree, Qt::Key_F, Qt::ControlModifier);
-        QVERIFY(filter->hasFocus());
-        QSignalSpy resets(model, &QAbstractItemModel::modelReset);
-        QTest::keyClicks(filter, QStringLiteral("PY C"));
-        // "PY" and "PY " show what "P" showed: only the first and last letters reset the rows.
-        QCOMPARE(resets.count(), 2);
-        QCOMPARE(model->rowCount(), 1);
-        const QModelIndex libIndex = model->index(0, 0);
-        QCOMPARE(libIndex.data(FileTreeModel::PathRole).toString(), lib);
-        QCOMPARE(model->rowCount(libIndex), 1);
-        const QModelIndex innerIndex = model->index(0, 0, libIndex);
-        const QModelIndex file = model->index(0, 0, innerIndex);
-        QCOMPARE(file.data(FileTreeModel::PathRole).toString(),
-                 m_tree->path(QStringLiteral("lib/inner/c.py")));
-        QVERIFY(tree->isExpanded(libIndex));
-        QVERIFY(tree->isExpanded(innerIndex));
-        const FileItem* libNode = model->node(libIndex);
-        // A tick while filtering is an ordinary tick; closing a folder is the filter's own.
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(file).center());
-        QCOMPARE(m_engine->collectSelectedItems().size(), 1);
-        tree->collapse(innerIndex);
-        QVERIFY(model->node(innerIndex)->isExpanded());
-
-        filter->setFocus();
-        QTest::keyClick(filter, Qt::Key_Escape);
-        QVERIFY(filter->text().isEmpty());
-        QCOMPARE(model->rowCount(), 2);
-        QCOMPARE(PlexorViewModel::collectExpandedPaths(m_engine->files()), QSet<QString>{inner});
-        QVERIFY(!tree->isExpanded(model->indexOf(libNode)));
-        QCOMPARE(m_engine->collectSelectedItems().size(), 1);
-    }
-
-    void bulkSelectionCommands()
-    {
-        show();
-        m_engine->loadFiles(m_tree->root());
-        QTreeView* tree = m_view->fileTree();
-        FileTreeModel* model = m_view->fileTreeModel();
-        FileTreeActions* actions = m_view->fileTreeActions();
-        QCOMPARE(actions->selectAllAction()->text(), QStringLiteral("Select &All Files"));
-        QCOMPARE(actions->deselectAllAction()->text(), QStringLiteral("Deselect A&ll"));
-        const auto selectedNames = [this] {
-            QStringList names;
-            for (const FileItem* node : m_engine->collectSelectedItems())
-                names.append(node->name());
-            names.sort();
-            return names;
-        };
-
-        tree->setFocus();
-        QTest::keyClick(tree, Qt::Key_A, Qt::ControlModifier);
-        QCOMPARE(selectedNames(), (QStringList{QStringLiteral("a.md"), QStringLiteral("b.py"),
-                                               QStringLiteral("c.py")}));
-        // With a filter, Deselect All clears only what it shows.
-        m_view->treeFilter()->setText(QStringLiteral("inner"));
-        tree->setFocus();
-        QTest::keyClick(tree, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(selectedNames(), (QStringList{QStringLiteral("a.md"), QStringLiteral("b.py")}));
-        m_view->treeFilter()->clear();
-        QTest::keyClick(tree, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
         QVERIFY(selectedNames().isEmpty());
-
-        QModelIndex libIndex;
-        for (int row = 0; row < model->rowCount(); ++row) {
-            if (model->index(row, 0).data(FileTreeModel::IsFolderRole).toBool())
-                libIndex = model->index(row, 0);
-        }
-        const std::unique_ptr<QMenu> folderMenu(actions->menuFor(libIndex));
-        QStringList texts;
-        for (QAction* action : folderMenu->actions())
-            texts.append(QString(action->text()).remove(u'&'));
-        QCOMPARE(texts,
-                 (QStringList{QStringLiteral("Select Files Inside"),
-                              QStringLiteral("Deselect Files Inside"), QString(),
-                              QStringLiteral("Select All Files"), QStringLiteral("Deselect All")}));
-        folderMenu->actions().at(0)->trigger();
-        QCOMPARE(selectedNames(), (QStringList{QStringLiteral("b.py"), QStringLiteral("c.py")}));
-        folderMenu->actions().at(1)->trigger();
-        QVERIFY(selectedNames().isEmpty());
-        QModelIndex fileIndex = model->index(0, 0, libIndex);
-        if (fileIndex.data(FileTreeModel::IsFolderRole).toBool())
-            fileIndex = model->index(1, 0, libIndex);
-        const std::unique_ptr<QMenu> fileMenu(actions->menuFor(fileIndex));
-        QCOMPARE(fileMenu->actions().size(), 2);
     }
 };
 

@@ -98,6 +98,10 @@ private Q_SLOTS:
         const qint64 whole =
             TokenEncoding::o200kBase().count(m_view->viewModel().generatedContent());
         QTRY_COMPARE(m_view->previewView()->shownTokens(), TokenCountText::full(whole));
+        // A new text never shows the count of the one before.
+        QVERIFY(m_first->add(u"one.c"_s, "changed"));
+        input->generate();
+        QCOMPARE(m_view->previewView()->shownTokens(), QString());
     }
 
     void eachNewFolderIsScannedOnceWithItsSavedSets()
