@@ -13,22 +13,14 @@ app=$(realpath "${1:?usage: $0 PATH/TO/codeplexor [PATH/TO/plexor]}")
 plexor=$(realpath "${2:-$(dirname "$app")/../cli/plexor}")
 portal_kde=/usr/lib/x86_64-linux-gnu/libexec/xdg-desktop-portal-kde
 portal=/usr/libexec/xdg-desktop-portal
-for tool in kwin_wayland wl-paste wl-copy dbus-daemon dbus-send; do
-    command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 77; }
-done
-for program in "$portal_kde" "$portal" "$app" "$plexor"; do
-    [ -x "$program" ] || { echo "missing: $program" >&2; exit 77; }
+for program in kwin_wayland wl-paste wl-copy dbus-daemon dbus-send "$portal_kde" "$portal" "$app" \
+    "$plexor"; do
+    [ -x "$(command -v "$program")" ] || { echo "missing: $program" >&2; exit 77; }
 done
 
 work=$(mktemp -d)
 pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
+trap 'kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 log() { echo "kwin-shortcut-copy: $*" >&2; }
 # Waits up to $2 tenths of a second for the command $1 to succeed.
 wait_for() {
@@ -51,20 +43,16 @@ has_bus_name() {
         org.freedesktop.DBus.NameHasOwner "string:$1" | grep -q "boolean true"
 }
 
-export XDG_RUNTIME_DIR=$work/runtime
-export XDG_CONFIG_HOME=$work/config
-export HOME=$work/home
+export XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/config HOME=$work/home
 mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/CodePlexor" "$HOME"
 chmod 0700 "$XDG_RUNTIME_DIR"
 unset DISPLAY WAYLAND_DISPLAY
 
-# A private session bus. Services are started here by hand: one the bus starts by itself would
-# not get this environment.
+# A private session bus; services started by hand, as one the bus starts would lack this setting.
 dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$work/bus" &
 pids+=($!)
 wait_for "test -s '$work/bus'" 50 || { log "no session bus"; exit 1; }
-DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/bus")
-export DBUS_SESSION_BUS_ADDRESS
+export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/bus")
 
 # The installed binary carries a file capability that containers refuse; a copy has none.
 cp "$(command -v kwin_wayland)" "$work/kwin_wayland"
@@ -98,11 +86,9 @@ EOF
 QT_QPA_PLATFORM=wayland "$app" >"$work/app.log" 2>&1 &
 pids+=($!)
 # The desktop names the application's list of shortcuts after its session token.
-component=/component/codeplexor
-shortcut=hotkey-40-768
 invoke() {
-    dbus-send --session --print-reply --dest=org.kde.kglobalaccel "$component" \
-        org.kde.kglobalaccel.Component.invokeShortcut "string:$shortcut"
+    dbus-send --session --print-reply --dest=org.kde.kglobalaccel /component/codeplexor \
+        org.kde.kglobalaccel.Component.invokeShortcut "string:hotkey-40-768"
 }
 wait_for "invoke" 150 || {
     log "the shortcut was not bound"; cat "$work/app.log" "$work/portal.log" >&2; exit 1
