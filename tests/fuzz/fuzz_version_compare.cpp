@@ -7,18 +7,10 @@
 
 #include <vector>
 
-namespace {
-
-int sign(int value)
-{
-    return (value > 0) - (value < 0);
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const QList<QByteArray> texts = fuzzBytes(data, size).split('\n');
+    const auto sign = [](int value) { return (value > 0) - (value < 0); };
     std::vector<VersionNumber> versions;
     for (const QByteArray& text : texts.mid(0, 3)) {
         const std::optional<VersionNumber> version = VersionNumber::parse(QString::fromUtf8(text));

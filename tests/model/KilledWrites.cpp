@@ -8,7 +8,6 @@
 #include <QProcess>
 
 #include <chrono>
-#include <csignal>
 #include <random>
 #include <thread>
 #include <unistd.h>
@@ -106,7 +105,7 @@ Outcome run(const QString& program, const QStringList& childArguments, const QSt
         running.start();
         std::uniform_real_distribution<double> delay(0.0, 3.0 * writeMs);
         std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(delay(random)));
-        ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
+        child.kill(); // SIGKILL
         const double ranMs = running.nsecsElapsed() / 1e6;
         child.waitForFinished(60000);
         const qint64 writes = child.readAllStandardOutput().size();
