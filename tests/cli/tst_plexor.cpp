@@ -177,8 +177,8 @@ private Q_SLOTS:
         row("defaults: known types, no ignored or empty folder", "",
             "README.md,main.c,src/,src/lib/,src/lib/util.h,src/main.c,vendor/,vendor/v.c", "");
         row("all files", "--all-files",
-            ".env,README.md,main.c,notes.txt,src/,src/lib/,src/lib/util.h,src/main.c,vendor/,"
-            "vendor/v.c",
+            ".env,README.md,main.c,notes.txt,notestxt,src/,src/lib/,src/lib/util.h,src/main.c,"
+            "vendor/,vendor/v.c",
             "");
         row("gitignore outside a git work tree", "--gitignore",
             "README.md,main.c,src/,src/lib/,src/lib/util.h,src/main.c,vendor/,vendor/v.c", "");
@@ -204,8 +204,9 @@ private Q_SLOTS:
         QFETCH(QStringList, listed);
         QFETCH(QStringList, generated);
         TestTree tree;
+        // "notestxt" has no extension: --type=txt=on must not take it.
         QVERIFY(tree.addAll(commaList("main.c,src/main.c,src/lib/util.h,vendor/v.c,notes.txt,"
-                                      "README.md,.env,node_modules/x.js,empty/")));
+                                      "notestxt,README.md,.env,node_modules/x.js,empty/")));
         QVERIFY(tree.add(u".gitignore"_s, "main.c\n"));
         if (!listed.isEmpty()) {
             const PlexorRun run = plexor(QStringList{u"tree"_s, tree.root()} + options);
