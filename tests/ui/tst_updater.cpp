@@ -5,6 +5,7 @@
 #include "ui/UpdatePresenter.h"
 #include "ui/UpdaterViewModel.h"
 
+#include <QNetworkAccessManager>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -173,6 +174,10 @@ class TestUpdater : public QObject {
         };
         options.clock = [this] { return m_now; };
         options.timeout = timeout;
+        // One network access for the whole run, as the application has: destroying a manager
+        // right after an aborted request races with Qt's own HTTP thread, which then leaks.
+        static auto* const network = new QNetworkAccessManager;
+        options.network = network;
         auto updater = std::make_unique<UpdaterViewModel>(std::move(options));
         updater->setPresenter(&m_presenter);
         return updater;
