@@ -10,6 +10,7 @@
 // The widgets are drawn on the offscreen platform unless QT_QPA_PLATFORM says otherwise; the
 // clipboard is the platform's own.
 
+#include "BaselineIo.h"
 #include "SyntheticProject.h"
 
 #include "app/FolderChooser.h"
@@ -156,6 +157,35 @@ qsizetype placeCursor(LargeTextEdit* editor, const QString& text, double fractio
     return at;
 }
 
+// A project of one selected file per module and nothing else: `packages` x 100 files of
+// `fileBytes` bytes each.
+SyntheticProject::Shape oneFilePerModule(int packages, int fileBytes)
+{
+    SyntheticProject::Shape shape;
+    shape.packages = packages;
+    shape.modulesPerPackage = 100;
+    shape.filesPerModule = 1;
+    shape.dependencyPackages = 0;
+    shape.selectedFileBytes = fileBytes;
+    return shape;
+}
+
+// The main window with `root` as its open, remembered project, whose saved selection and open
+// folders are the ones given, shown on the input screen (its scan still to run).
+std::unique_ptr<MainContainerView> openWindow(Preferences& preferences, const QString& root,
+                                              const PlexorViewModel::PathSet& selection,
+                                              const PlexorViewModel::PathSet& expanded)
+{
+    static NoFolderChooser chooser;
+    auto window = std::make_unique<MainContainerView>(preferences, Clipboard::system(), chooser);
+    window->resize(1200, 900);
+    window->selectFolder(root);
+    window->store().saveFolderState(selection, expanded);
+    window->show();
+    window->setViewMode(ViewMode::plexor);
+    return window;
+}
+
 bool runSize(int megabytes, const BenchOptions& options, Preferences& preferences)
 {
     const int repeats = options.repeats;
@@ -165,13 +195,8 @@ bool runSize(int megabytes, const BenchOptions& options, Preferences& preference
         return false;
 
     // 20,000 selected files, one per module, with nothing else in the project.
-    SyntheticProject::Shape shape;
-    shape.packages = 200;
-    shape.modulesPerPackage = 100;
-    shape.filesPerModule = 1;
-    shape.dependencyPackages = 0;
-    shape.selectedFileBytes = megabytes * 1'000'000 / (shape.packages * shape.modulesPerPackage);
-    SyntheticProject project(projectDir.filePath(QStringLiteral("project")), shape);
+    SyntheticProject project(projectDir.filePath(QStringLiteral("project")),
+                             oneFilePerModule(200, megabytes * 1'000'000 / 20'000));
     if (!QDir().mkpath(project.root()) || !project.write())
         return false;
     const QString root = project.root();
@@ -216,13 +241,7 @@ bool runSize(int megabytes, const BenchOptions& options, Preferences& preference
                 static_cast<double>(characters) / 1e6);
 
     // --- The window, with the project remembered and its selection saved -----------------------
-    NoFolderChooser chooser;
-    auto window = std::make_unique<MainContainerView>(preferences, Clipboard::system(), chooser);
-    window->resize(1200, 900);
-    window->selectFolder(root);
-    window->store().saveFolderState(selection, {});
-    window->show();
-    window->setViewMode(ViewMode::plexor);
+    auto window = openWindow(preferences, root, selection, {});
     settle();
     PlexorWorkView* work = window->workView();
     PlexorViewModel& engine = work->viewModel();
@@ -440,7 +459,6 @@ bool runSize(int megabytes, const BenchOptions& options, Preferences& preference
     return met;
 }
 
-
 // The window while the token counts of a 10,000-file, 100 MB project fill in: the project is
 // opened with every file selected and every folder open, and counts arrive in batches that
 // update the tree's rows and the selection line. Two figures: the longest main-thread processor
@@ -454,13 +472,8 @@ bool runTokenFill(const BenchOptions& options, Preferences& preferences)
                              QStringLiteral("/codeplexor-bench-tokens-XXXXXX"));
     if (!projectDir.isValid())
         return false;
-    SyntheticProject::Shape shape;
-    shape.packages = 100;
-    shape.modulesPerPackage = 100;
-    shape.filesPerModule = 1;
-    shape.dependencyPackages = 0;
-    shape.selectedFileBytes = 10'000;
-    SyntheticProject project(projectDir.filePath(QStringLiteral("project")), shape);
+    SyntheticProject project(projectDir.filePath(QStringLiteral("project")),
+                             oneFilePerModule(100, 10'000));
     if (!QDir().mkpath(project.root()) || !project.write())
         return false;
     const QStringList& paths = project.selectedPaths();
@@ -478,12 +491,9 @@ bool runTokenFill(const BenchOptions& options, Preferences& preferences)
     // A plain read of the same files, for the rate.
     QElapsedTimer readTimer;
     readTimer.start();
-    qint64 readBytes = 0;
-    for (const QString& path : paths) {
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly))
-            readBytes += file.readAll().size();
-    }
+    QByteArray readBuffer;
+    const qint64 readBytes = BaselineIo::readAll(paths, readBuffer);
+    readBuffer = QByteArray();
     const double readMs = double(readTimer.nsecsElapsed()) / 1e6;
 
     // The longest gap between ticks of a 1 ms timer while `running` holds.
@@ -506,13 +516,7 @@ bool runTokenFill(const BenchOptions& options, Preferences& preferences)
         return longest;
     };
 
-    NoFolderChooser chooser;
-    auto window = std::make_unique<MainContainerView>(preferences, Clipboard::system(), chooser);
-    window->resize(1200, 900);
-    window->selectFolder(project.root());
-    window->store().saveFolderState(selection, folders);
-    window->show();
-    window->setViewMode(ViewMode::plexor);
+    auto window = openWindow(preferences, project.root(), selection, folders);
     QElapsedTimer fillTimer;
     fillTimer.start();
     settle();
