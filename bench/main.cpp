@@ -101,13 +101,6 @@ void measurePrefixKeystroke(int repeats, const QString& folder)
                 write.median / std::max(keystroke.median, 1e-6));
 }
 
-double threadCpuSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -362,9 +355,9 @@ int main(int argc, char* argv[])
     const Timing counting = measure(
         repeats, [] {},
         [&] {
-            const double before = threadCpuSeconds();
+            const double before = threadCpuMs();
             tokens = encoding.count(QByteArrayView(utf8)).value_or(-1);
-            cpuSeconds = threadCpuSeconds() - before;
+            cpuSeconds = (threadCpuMs() - before) / 1e3;
         });
     const double megabytes = static_cast<double>(utf8.size()) / 1e6;
     std::printf("\nToken count (o200k_base), %.1f MB of the generated text: %lld tokens\n",
