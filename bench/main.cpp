@@ -38,7 +38,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <functional>
 #include <utility>
 #include <vector>
