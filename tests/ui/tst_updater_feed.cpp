@@ -141,6 +141,8 @@ private Q_SLOTS:
         QCOMPARE(dotted->components(), (QStringList{u"1"_s, u"2"_s}));
         QCOMPARE(dotted->toString(), u"1.2.beta"_s);
         QVERIFY(!VersionNumber::parse(u"1.2"_s)->isPreRelease());
+        // This build's own version is one the feed's versions can be compared with.
+        QVERIFY(VersionNumber::parse(QStringLiteral(CODEPLEXOR_VERSION)));
     }
 };
 
