@@ -7,8 +7,8 @@
 namespace {
 
 // Every text colour the screens can be given: the named colours at the opacities the screens
-// use, the keyword colours of tags, the palettes' text colours and, for custom tags, a grid
-// through the whole colour cube, opaque and half transparent (the colour picker allows it).
+// use, the keyword colours of tags and, for custom tags, a grid through the whole colour cube,
+// opaque and half transparent (the colour picker allows it).
 QList<QColor> textColors()
 {
     QList<QColor> colors;
@@ -16,28 +16,16 @@ QList<QColor> textColors()
         for (double opacity : {1.0, 0.8, 0.7, 0.6, 0.5})
             colors << NamedColors::color(name, opacity);
     }
-    QStringList tags = TagRules::suggestedTags();
-    tags << QStringLiteral("uncategorized") << QStringLiteral("Robots")
-         << QStringLiteral("circuitpython") << QStringLiteral("bash") << QStringLiteral("adobe")
-         << QStringLiteral("applescript") << QStringLiteral("chrome")
-         << QStringLiteral("home automation") << QStringLiteral("wordpress");
-    for (const QString& tag : std::as_const(tags))
+    for (const QString& tag : TagRules::suggestedTags())
         colors << TagRules::keywordColor(tag);
-    colors << QColor(Qt::white) << QColor(Qt::black) << QColor(0xec, 0xec, 0xee)
-           << QColor(0x98, 0x98, 0x9d) << QColor(0, 0, 0, 128) << QColor(255, 255, 255, 128);
     for (int r = 0; r < 256; r += 51) {
         for (int g = 0; g < 256; g += 51) {
-            for (int b = 0; b < 256; b += 51) {
+            for (int b = 0; b < 256; b += 51)
                 colors << QColor(r, g, b) << QColor(r, g, b, 128);
-            }
         }
     }
     return colors;
 }
-
-// The opacities of the tints behind coloured text: none (plain text), chips at rest, hovered and
-// pressed, badges, the preview chip, the count badge, the prominent buttons.
-const QList<double> tintOpacities{0.0, 0.1, 0.15, 0.2, 0.22, 0.3, 0.35, 0.4, 0.6, 1.0};
 
 double hueDistance(const QColor& a, const QColor& b)
 {
@@ -58,33 +46,27 @@ private Q_SLOTS:
         QCOMPARE(ColorContrast::composite(QColor(0, 0, 0, 0), Qt::white), QColor(Qt::white));
     }
 
+    // The light and dark windows, a selected row (the accent at 20% over the window), an accent
+    // and a middle grey that neither black nor white text reads well on.
     void everyTextReadsOnItsBackground_data()
     {
         QTest::addColumn<QColor>("underlay");
-        const QColor lightWindow(0xef, 0xef, 0xef), lightAccent(0x30, 0x8c, 0xc6);
-        const QColor darkWindow(0x2b, 0x2b, 0x2e), darkAccent(0x0a, 0x84, 0xff);
-        const auto selected = [](QColor accent, const QColor& window) {
-            accent.setAlpha(51);
-            return ColorContrast::composite(accent, window);
-        };
-        QTest::newRow("light window") << lightWindow;
-        QTest::newRow("light text background") << QColor(Qt::white);
-        QTest::newRow("light selected row") << selected(lightAccent, lightWindow);
-        QTest::newRow("light accent") << lightAccent;
+        const QColor darkWindow(0x2b, 0x2b, 0x2e);
+        QTest::newRow("light window") << QColor(0xef, 0xef, 0xef);
+        QTest::newRow("light accent") << QColor(0x30, 0x8c, 0xc6);
         QTest::newRow("dark window") << darkWindow;
-        QTest::newRow("dark text background") << QColor(0x1e, 0x1e, 0x20);
-        QTest::newRow("gtk dark window") << QColor(0x35, 0x35, 0x35);
-        QTest::newRow("dark selected row") << selected(darkAccent, darkWindow);
-        QTest::newRow("dark accent") << darkAccent;
+        QTest::newRow("dark selected row")
+            << ColorContrast::composite(QColor(0x0a, 0x84, 0xff, 51), darkWindow);
         QTest::newRow("middle grey") << QColor(0x77, 0x77, 0x77);
     }
 
+    // On a tint at every opacity the screens use (none for plain text up to solid buttons).
     void everyTextReadsOnItsBackground()
     {
         QFETCH(QColor, underlay);
         int checked = 0;
         for (const QColor& color : textColors()) {
-            for (double opacity : tintOpacities) {
+            for (double opacity : {0.0, 0.1, 0.15, 0.2, 0.22, 0.3, 0.35, 0.4, 0.6, 1.0}) {
                 const ColorContrast::TintedText pair =
                     ColorContrast::tinted(color, opacity, underlay);
                 const double ratio = ColorContrast::ratio(pair.text, pair.background);

@@ -1,9 +1,8 @@
-#include "engine/FakeServices.h"
+#include "engine/TestEngine.h"
 #include "engine/TestTree.h"
 
 #include "engine/PlexorViewModel.h"
 #include "model/PreferenceKeys.h"
-#include "model/Preferences.h"
 #include "platform/FileManager.h"
 #include "tags/TagRules.h"
 #include "ui/Badge.h"
@@ -15,7 +14,6 @@
 
 #include <QAccessible>
 #include <QAction>
-#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -41,9 +39,7 @@ public:
 class TestInputView : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_configDir;
-    std::unique_ptr<Preferences> m_preferences;
-    FakeClipboard m_clipboard;
+    std::unique_ptr<TestEngine> m_rig;
     std::unique_ptr<TestTree> m_tree;
     std::unique_ptr<PlexorViewModel> m_engine;
     std::unique_ptr<PlexorInputView> m_view;
@@ -85,13 +81,11 @@ class TestInputView : public QObject {
 private Q_SLOTS:
     void init()
     {
-        m_configDir = std::make_unique<QTemporaryDir>();
-        m_preferences = std::make_unique<Preferences>(m_configDir->filePath(u"prefs.json"_s));
+        m_rig = std::make_unique<TestEngine>();
         m_tree = std::make_unique<TestTree>();
         QVERIFY(m_tree->add(u"a.md"_s, "A\n"));
-        QVERIFY(m_tree->add(u"lib/b.py"_s, "B\n"));
-        QVERIFY(m_tree->add(u"lib/inner/c.py"_s, "C\n"));
-        m_engine = std::make_unique<PlexorViewModel>(*m_preferences, m_clipboard);
+        QVERIFY(m_tree->addAll(pathList("lib/b.py,lib/inner/c.py")));
+        m_engine = m_rig->make();
         m_view = std::make_unique<PlexorInputView>(*m_engine);
         m_events.clear();
         // The switches as they stood when the state was saved.
@@ -115,8 +109,7 @@ private Q_SLOTS:
         m_view.reset();
         m_engine.reset();
         m_tree.reset();
-        m_preferences.reset();
-        m_configDir.reset();
+        m_rig.reset();
     }
 
     void header_data()
@@ -125,19 +118,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("folderPath");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("chip");
-        QTest::addColumn<QString>("folderLine");
-        QTest::newRow("no folder") << std::optional<QString>() << QString() << u"Code Plexor"_s
-                                   << u"#uncategorized"_s << u"No folder selected"_s;
+        const QString longName = QString(300, u'n');
+        QTest::newRow("no folder")
+            << std::optional<QString>() << QString() << u"Code Plexor"_s << u"#uncategorized"_s;
         QTest::newRow("shortened cloud path")
             << std::optional<QString>(u"/cloud/Coding/swift/app"_s) << u".../swift/app"_s
-            << u"app"_s << u"#swift"_s << u".../swift/app"_s;
-        QTest::newRow("trailing slash")
-            << std::optional<QString>(u"/home/u/tool/"_s) << u"/home/u/tool"_s << u"tool"_s
-            << u"#uncategorized"_s << u"/home/u/tool"_s;
-        const QString longName = QString(300, u'n');
+            << u"app"_s << u"#swift"_s;
+        QTest::newRow("trailing slash") << std::optional<QString>(u"/home/u/tool/"_s)
+                                        << u"/home/u/tool"_s << u"tool"_s << u"#uncategorized"_s;
         QTest::newRow("long name") << std::optional<QString>(u"/p/"_s + longName)
-                                   << u"/p/"_s + longName << longName << u"#uncategorized"_s
-                                   << u"/p/"_s + longName;
+                                   << u"/p/"_s + longName << longName << u"#uncategorized"_s;
     }
 
     void header()
@@ -146,7 +136,6 @@ private Q_SLOTS:
         QFETCH(QString, folderPath);
         QFETCH(QString, title);
         QFETCH(QString, chip);
-        QFETCH(QString, folderLine);
         FakeFileManager fileManager;
         FileManager::setCurrent(&fileManager);
         const auto restore = qScopeGuard([] { FileManager::setCurrent(nullptr); });
@@ -156,8 +145,9 @@ private Q_SLOTS:
         // A long name is shortened, never making the window wider.
         QVERIFY(m_view->minimumSizeHint().width() < 700);
         QCOMPARE(find<Badge>(u"tagChip"_s)->text(), chip);
-        QCOMPARE(find<ElidedLabel>(u"folderPathLabel"_s)->text(), folderLine);
-        if (url && chip != u"#uncategorized")
+        QCOMPARE(find<ElidedLabel>(u"folderPathLabel"_s)->text(),
+                 url ? folderPath : u"No folder selected"_s);
+        if (chip != u"#uncategorized")
             QCOMPARE(find<Badge>(u"tagChip"_s)->badgeStyle().color,
                      TagRules::keywordColor(chip.mid(1)));
         TintedButton* reveal = find(u"showInFinderButton"_s);
@@ -188,35 +178,18 @@ private Q_SLOTS:
 
     // However a switch is worked, it is set, then the state is saved, then the folder rescanned
     // (the work view's test clicks the file types and the refresh button).
-    void switchesSaveThenRescan_data()
-    {
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<QString>("saved");
-        QTest::newRow("All, accessibility action")
-            << u"fileTypeAll"_s << u"action"_s << u"save .md=1 all=1 git=0"_s;
-        QTest::newRow("gitignore, space key")
-            << u"respectGitignoreSwitch"_s << u"key"_s << u"save .md=1 all=0 git=1"_s;
-    }
-
     void switchesSaveThenRescan()
     {
-        QFETCH(QString, control);
-        QFETCH(QString, how);
-        QFETCH(QString, saved);
         show();
         m_engine->loadFiles(m_tree->root());
-        auto* button = find<QAbstractButton>(control);
-        if (how == u"key") {
-            button->setFocus();
-            QTest::keyClick(button, Qt::Key_Space);
-        } else {
-            const QString toggle = QAccessibleActionInterface::toggleAction();
-            QAccessibleInterface* item = QAccessible::queryAccessibleInterface(button);
-            QVERIFY(item->actionInterface()->actionNames().contains(toggle));
-            item->actionInterface()->doAction(toggle);
-        }
-        QCOMPARE(m_events, (QStringList{saved, u"refresh"_s}));
+        QAccessible::queryAccessibleInterface(find(u"fileTypeAll"_s))
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::toggleAction());
+        QCOMPARE(m_events, (QStringList{u"save .md=1 all=1 git=0"_s, u"refresh"_s}));
+        auto* gitignore = find<QAbstractButton>(u"respectGitignoreSwitch"_s);
+        gitignore->setFocus();
+        QTest::keyClick(gitignore, Qt::Key_Space);
+        QCOMPARE(m_events.mid(2), (QStringList{u"save .md=1 all=1 git=1"_s, u"refresh"_s}));
     }
 
     void generateRunsItsStepsInOrder()
@@ -228,21 +201,19 @@ private Q_SLOTS:
                 [this] { m_events << u"content"_s; });
         connect(m_engine.get(), &PlexorViewModel::justCopiedChanged, this, [this](bool raised) {
             if (raised)
-                m_events << u"copied "_s + m_clipboard.calls.value(1).left(8);
+                m_events << u"copied "_s + m_rig->clipboard.calls.value(1).left(8);
         });
         QTest::mouseClick(find(u"generateButton"_s), Qt::LeftButton);
         QCOMPARE(m_events,
                  (QStringList{u"save .md=1 all=0 git=0"_s, u"content"_s, u"copied set:Here"_s,
                               u"generated "_s + m_tree->root(), u"mode Preview"_s}));
 
-        // Without a folder the button is disabled and nothing happens, the clipboard included.
+        // Without a folder the button is disabled and nothing happens.
         m_events.clear();
-        m_clipboard.calls.clear();
         m_view->setFolder(std::nullopt, QString());
         QVERIFY(!find(u"generateButton"_s)->isEnabled());
         m_view->generate();
         QVERIFY(m_events.isEmpty());
-        QVERIFY(m_clipboard.calls.isEmpty());
     }
 
     void editors_data()
@@ -261,7 +232,7 @@ private Q_SLOTS:
         QFETCH(QString, key);
         const bool prefix = part == u"prefix";
         // No-break spaces, CR LF, a line separator, a tab and a trailing newline, as stored.
-        m_preferences->setText(key, u"a\u00a0b\r\nc\u2028d\te\r\n"_s);
+        m_rig->store.preferences.setText(key, u"a\u00a0b\r\nc\u2028d\te\r\n"_s);
         m_engine->loadSavedTexts();
         show();
         auto* editor = find<QPlainTextEdit>(part + u"Editor"_s);
@@ -269,41 +240,36 @@ private Q_SLOTS:
         TintedButton* reset = find(part + u"ResetButton"_s);
         QVERIFY(!saved->isVisible());
         editor->setFocus();
-        QTextCursor cursor = editor->textCursor();
-        cursor.setPosition(1);
-        editor->setTextCursor(cursor);
+        editor->moveCursor(QTextCursor::NextCharacter);
         QTest::keyClick(editor, Qt::Key_X);
         const QString expected = u"ax\u00a0b\r\nc\u2028d\te\r\n"_s;
-        QCOMPARE(m_preferences->text(key), std::optional(expected));
+        QCOMPARE(m_rig->store.preferences.text(key), std::optional(expected));
         QCOMPARE(prefix ? m_engine->prefixText() : m_engine->suffixText(), expected);
         QCOMPARE(editor->textCursor().position(), 2);
         QVERIFY(saved->isVisible());
         QVERIFY(!reset->isVisible());
-        // The other editor's marker is its own.
         QVERIFY(!find<QLabel>((prefix ? u"suffix"_s : u"prefix"_s) + u"SavedLabel"_s)->isVisible());
 
         prefix ? m_engine->setPrefixText(u"Bye"_s) : m_engine->setSuffixText(u"Bye"_s);
         QCOMPARE(editor->toPlainText(), u"Bye"_s);
-        QCOMPARE(m_preferences->text(key), std::optional(expected));
+        QCOMPARE(m_rig->store.preferences.text(key), std::optional(expected));
         reset->click();
         const QString standard =
             prefix ? PlexorViewModel::defaultPrefixText() : PlexorViewModel::defaultSuffixText();
         QCOMPARE(editor->toPlainText(), standard);
-        QCOMPARE(m_preferences->text(key), std::optional(standard));
+        QCOMPARE(m_rig->store.preferences.text(key), std::optional(standard));
     }
 
     // Saved expansion shows; the filter opens what it finds and gives the saved state back.
     void filterShowsFindsAndRestoresExpansion()
     {
         show();
-        const QString lib = m_tree->path(u"lib"_s);
         const QString inner = m_tree->path(u"lib/inner"_s);
         // Saved state: the inner folder open inside the closed outer one.
         m_engine->loadFiles(m_tree->root(), std::nullopt, QSet<QString>{inner});
         QTreeView* tree = m_view->fileTree();
         FileTreeModel* model = m_view->fileTreeModel();
         const QModelIndex closedLib = topRow(u"lib"_s);
-        QCOMPARE(closedLib.data(FileTreeModel::PathRole).toString(), lib);
         QVERIFY(!tree->isExpanded(closedLib));
         QVERIFY(tree->isExpanded(model->index(0, 0, closedLib)));
         QLineEdit* filter = m_view->treeFilter();
@@ -363,8 +329,8 @@ private Q_SLOTS:
     {
         show();
         m_engine->loadFiles(m_tree->root(), QSet<QString>{});
-        QTreeView* tree = m_view->fileTree();
-        QAccessibleInterface* treeInterface = QAccessible::queryAccessibleInterface(tree);
+        QAccessibleInterface* treeInterface =
+            QAccessible::queryAccessibleInterface(m_view->fileTree());
         QAccessibleInterface* row = nullptr;
         // The view lays its rows out on the next turn of the event loop.
         QTRY_VERIFY([&] {
