@@ -93,39 +93,31 @@ private Q_SLOTS:
         QTRY_VERIFY(!dialogs.currentMessage());
     }
 
-    // Notes from the feed are shown as text, never as markup or links; "Later" opens nothing.
-    void feedTextsNeverReadAsMarkup()
+    // Notes from the feed are text, never markup or links; long notes are cut, whole under the
+    // details; a second answer replaces the first; "Later" opens nothing.
+    void releaseNotes()
     {
         UpdateDialogs dialogs(&m_window);
         int opened = 0;
-        const QString notes = u"<b>Bold</b> <a href=\"file:///etc/passwd\">link</a>"_s;
-        dialogs.presentUpdateAvailable(releaseWithNotes(u"2.0"_s, notes), u"1.0"_s,
-                                       [&opened] { ++opened; });
+        QStringList lines{u"<b>Bold</b> <a href=\"file:///etc/passwd\">link</a>"_s};
+        for (int i = 1; i < 40; ++i)
+            lines.append(u"- change %1"_s.arg(i));
+        const QString notes = lines.join(u'\n');
+        const auto present = [&] {
+            dialogs.presentUpdateAvailable(releaseWithNotes(u"2.0"_s, notes), u"1.0"_s,
+                                           [&opened] { ++opened; });
+        };
+        present();
         QMessageBox* box = dialogs.currentMessage();
-        QVERIFY(box->informativeText().endsWith(notes));
+        QVERIFY(box->informativeText().endsWith(lines.mid(0, 20).join(u'\n') + u'\u2026'));
+        QCOMPARE(box->detailedText(), notes);
         const QList<QLabel*> labels = box->findChildren<QLabel*>();
         QVERIFY(labels.size() >= 2);
         for (const QLabel* label : labels) {
             QCOMPARE(label->textFormat(), Qt::PlainText);
             QVERIFY(!label->openExternalLinks());
         }
-        box->findChild<QPushButton*>(u"laterButton"_s)->click();
-        QCOMPARE(opened, 0);
-        QTRY_VERIFY(!dialogs.currentMessage());
-    }
 
-    void longNotesAreCutWithTheWholeUnderDetails()
-    {
-        UpdateDialogs dialogs(&m_window);
-        QStringList lines;
-        for (int i = 1; i <= 40; ++i)
-            lines.append(u"- change %1"_s.arg(i));
-        const QString notes = lines.join(u'\n');
-        dialogs.presentUpdateAvailable(releaseWithNotes(u"2.0"_s, notes), u"1.0"_s, {});
-        QMessageBox* box = dialogs.currentMessage();
-        QVERIFY(box->informativeText().endsWith(u"- change 20\u2026"_s));
-        QCOMPARE(box->detailedText(), notes);
-        // A second answer replaces the first: one message on screen at a time.
         const QPointer<QMessageBox> first = box;
         dialogs.presentUpToDate(u"1.0"_s);
         QVERIFY(!first);
@@ -133,7 +125,10 @@ private Q_SLOTS:
         for (QWidget* widget : QApplication::topLevelWidgets())
             visible += qobject_cast<QMessageBox*>(widget) && widget->isVisible();
         QCOMPARE(visible, 1);
-        dialogs.currentMessage()->close();
+        present();
+        dialogs.currentMessage()->findChild<QPushButton*>(u"laterButton"_s)->click();
+        QCOMPARE(opened, 0);
+        QTRY_VERIFY(!dialogs.currentMessage());
     }
 
     void notesExcerpt_data()
