@@ -3,8 +3,6 @@
 
 #include <QAccessible>
 #include <QClipboard>
-#include <QGuiApplication>
-#include <QSignalSpy>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QtTest>

@@ -6,8 +6,6 @@
 #include "ui/FileTreeView.h"
 
 #include <QAbstractItemModelTester>
-#include <QPainter>
-#include <QSignalSpy>
 #include <QtTest>
 
 #include <memory>
@@ -169,40 +167,6 @@ private Q_SLOTS:
         QVERIFY(m_engine->selectedFiles().isEmpty());
         QTest::keyClick(&view, Qt::Key_Space);
         QCOMPARE(m_engine->selectedFiles(), (QSet<QUuid>{model.node(mainC)->id()}));
-    }
-
-    // A selected row is filled with the highlight colour; with the focus ring, nothing is drawn
-    // past the row's rectangle: the view repaints only that when the current row moves.
-    void rowsShowTheirSelectionInsideTheirRectangle()
-    {
-        m_engine->loadFiles(m_tree.root());
-        FileTreeModel model(*m_engine);
-        const QModelIndex first = model.index(0, 0);
-        FileTreeRow row;
-        QStyleOptionViewItem option;
-        option.state |= QStyle::State_HasFocus;
-        option.font = QApplication::font();
-        option.fontMetrics = QFontMetrics(option.font);
-        option.rect = QRect(10, 10, 200, row.sizeHint(option, first).height());
-        // The middle of the row's right half holds no text: only the background is there.
-        const QPoint background(option.rect.right() - 10, option.rect.center().y());
-        for (bool selected : {false, true}) {
-            if (selected)
-                model.toggleSelection(first);
-            QImage image(option.rect.adjusted(-10, -10, 10, 10).size(),
-                         QImage::Format_ARGB32_Premultiplied);
-            image.fill(Qt::transparent);
-            QPainter painter(&image);
-            row.paint(&painter, option, first);
-            painter.end();
-            QCOMPARE(image.pixelColor(background).rgba(),
-                     selected ? QApplication::palette().color(QPalette::Highlight).rgba() : 0u);
-            for (int y = 0; y < image.height(); ++y) {
-                for (int x = 0; x < image.width(); ++x)
-                    QVERIFY2(option.rect.contains(x, y) || image.pixelColor(x, y).alpha() == 0,
-                             qPrintable(u"%1,%2"_s.arg(x).arg(y)));
-            }
-        }
     }
 };
 

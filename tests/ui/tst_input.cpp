@@ -1,7 +1,6 @@
 #include "engine/TestEngine.h"
 #include "engine/TestTree.h"
 
-#include "engine/PlexorViewModel.h"
 #include "model/PreferenceKeys.h"
 #include "platform/FileManager.h"
 #include "tags/TagRules.h"
@@ -13,12 +12,10 @@
 #include "ui/TintedButton.h"
 
 #include <QAccessible>
-#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QSignalSpy>
 #include <QTreeView>
 #include <QtTest>
 
@@ -240,6 +237,7 @@ private Q_SLOTS:
         TintedButton* reset = find(part + u"ResetButton"_s);
         QVERIFY(!saved->isVisible());
         editor->setFocus();
+        editor->moveCursor(QTextCursor::Start);
         editor->moveCursor(QTextCursor::NextCharacter);
         QTest::keyClick(editor, Qt::Key_X);
         const QString expected = u"ax\u00a0b\r\nc\u2028d\te\r\n"_s;

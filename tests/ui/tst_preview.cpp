@@ -7,7 +7,6 @@
 #include "ui/PlexorPreviewView.h"
 #include "ui/TintedButton.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;

@@ -1,11 +1,9 @@
 #include "TempPreferences.h"
 #include "model/PreferenceKeys.h"
-#include "model/Preferences.h"
 #include "ui/UpdatePresenter.h"
 #include "ui/UpdaterViewModel.h"
 
 #include <QNetworkAccessManager>
-#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>

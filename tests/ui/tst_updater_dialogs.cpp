@@ -1,4 +1,3 @@
-#include "ui/AboutDialog.h"
 #include "ui/UpdateDialogs.h"
 
 #include <QApplication>
@@ -16,12 +15,6 @@ UpdateRelease releaseWithNotes(const QString& tag, const QString& notes)
     const QJsonObject json{
         {u"tag_name"_s, tag}, {u"html_url"_s, u"https://example.org/r"_s}, {u"body"_s, notes}};
     return *UpdateRelease::fromJson(QJsonDocument(json).toJson(), nullptr);
-}
-
-QString labelText(const QWidget* parent, const QString& objectName)
-{
-    const auto* label = parent->findChild<QLabel*>(objectName);
-    return label ? label->text() : u"<missing>"_s;
 }
 
 } // namespace
@@ -155,21 +148,6 @@ private Q_SLOTS:
         QFETCH(QString, notes);
         QFETCH(QString, excerpt);
         QCOMPARE(UpdateDialogs::notesExcerpt(notes), excerpt);
-    }
-
-    void aboutBox()
-    {
-        const AboutDialog thisBuild;
-        QCOMPARE(labelText(&thisBuild, u"aboutVersion"_s),
-                 QStringLiteral("Version " CODEPLEXOR_VERSION " (" CODEPLEXOR_BUILD_NUMBER ")"));
-        QCOMPARE(labelText(&thisBuild, u"aboutDescription"_s),
-                 u"Gathers a project's source files into one text for an AI assistant."_s);
-        const AboutDialog unknown(QString(), &m_window);
-        QCOMPARE(labelText(&unknown, u"aboutVersion"_s), u"<missing>"_s);
-        // The application's icon is drawn, not blank: its middle is opaque.
-        const QImage icon = thisBuild.findChild<QLabel*>(u"aboutIcon"_s)->pixmap().toImage();
-        QVERIFY(!icon.isNull());
-        QCOMPARE(icon.pixelColor(icon.width() / 2, icon.height() / 2).alpha(), 255);
     }
 };
 

@@ -11,7 +11,6 @@
 #include "ui/TintedButton.h"
 #include "ui/TokenCountText.h"
 
-#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTreeView>
 #include <QtTest>
