@@ -10,6 +10,7 @@
 #include "ui/PlexorInputView.h"
 #include "ui/TintedButton.h"
 
+#include <QAbstractItemModelTester>
 #include <QAccessible>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +24,21 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// The model's index of the node at `path`, searched through the model itself.
+QModelIndex findIndex(const QAbstractItemModel& model, const QString& path,
+                      const QModelIndex& parent = {})
+{
+    for (int row = 0; row < model.rowCount(parent); ++row) {
+        const QModelIndex index = model.index(row, 0, parent);
+        const QString here = index.data(FileTreeModel::PathRole).toString();
+        if (here == path)
+            return index;
+        if (path.startsWith(here + u'/'))
+            return findIndex(model, path, index);
+    }
+    return {};
+}
 
 class FakeFileManager : public FileManager {
 public:
@@ -245,6 +261,108 @@ private Q_SLOTS:
             prefix ? PlexorViewModel::defaultPrefixText() : PlexorViewModel::defaultSuffixText();
         QCOMPARE(editor->toPlainText(), standard);
         QCOMPARE(m_rig->store.preferences.text(key), std::optional(standard));
+    }
+
+    // The tree's model over a tree of its own, beside the screen's.
+    void treeModelFollowsScansExpansionSelectionAndRescans()
+    {
+        TestTree tree;
+        QVERIFY(tree.addAll(pathList("README.md,src/main.c,src/util/strings.h,"
+                                     "src/util/strings.c,docs/a.md,notes.txt")));
+        FileTreeModel model(*m_engine);
+        const auto find = [&model, &tree](const char* relative) {
+            return findIndex(model, tree.path(QString::fromUtf8(relative)));
+        };
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+        m_engine->loadFiles(tree.root(), tree.paths({u"src/main.c"_s}), tree.paths({u"src"_s}));
+        QCOMPARE(resets.size(), 1);
+        // README.md, docs, src at the top (notes.txt is switched off).
+        QCOMPARE(model.rowCount(), 3);
+
+        const QModelIndex src = find("src");
+        QCOMPARE(model.rowCount(src), 2);
+        QCOMPARE(src.data(FileTreeModel::ExpandedRole).toBool(), true);
+        QCOMPARE(src.data(FileTreeModel::IsFolderRole).toBool(), true);
+        const QModelIndex util = find("src/util");
+        QCOMPARE(util.data(Qt::DisplayRole).toString(), u"util"_s);
+        QCOMPARE(util.data(Qt::AccessibleTextRole).toString(), u"util"_s);
+
+        const QModelIndex mainC = find("src/main.c");
+        QVERIFY(model.flags(mainC).testFlag(Qt::ItemNeverHasChildren));
+        QCOMPARE(mainC.data(FileTreeModel::SelectedRole).toBool(), true);
+        QCOMPARE(mainC.data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
+
+        // Opening a folder in the engine is announced for that row.
+        QSignalSpy changes(&model, &QAbstractItemModel::dataChanged);
+        QSignalSpy expansions(&model, &FileTreeModel::expansionChanged);
+        m_engine->setExpanded(model.node(util), true);
+        m_engine->setExpanded(model.node(util), true);
+        QCOMPARE(changes.size(), 1);
+        QCOMPARE(changes.first().at(0).toModelIndex(), util);
+        QCOMPARE(expansions.size(), 1);
+        QCOMPARE(expansions.first().at(1).toBool(), true);
+        QCOMPARE(util.data(FileTreeModel::ExpandedRole).toBool(), true);
+
+        // A rescan without saved sets: a new tree, nothing selected or open.
+        m_engine->loadFiles(tree.root());
+        QCOMPARE(resets.size(), 2);
+        QCOMPARE(find("src").data(FileTreeModel::ExpandedRole).toBool(), false);
+        QCOMPARE(find("src/main.c").data(FileTreeModel::SelectedRole).toBool(), false);
+
+        // A tick is announced for its row alone, once; so is a change made in the engine.
+        const QModelIndex strings = find("src/util/strings.h");
+        const QModelIndex docs = find("docs");
+        changes.clear();
+        QVERIFY(model.setData(strings, true, FileTreeModel::SelectedRole));
+        QVERIFY(model.setData(strings, true, FileTreeModel::SelectedRole));
+        QCOMPARE(changes.size(), 1);
+        QCOMPARE(changes.first().at(0).toModelIndex(), strings);
+        QVERIFY(m_engine->isSelected(model.node(strings)->id()));
+        changes.clear();
+        m_engine->setSelectedFiles({model.node(docs)->id()});
+        QSet<QModelIndex> changed;
+        for (const QList<QVariant>& change : std::as_const(changes))
+            changed.insert(change.at(0).toModelIndex());
+        QCOMPARE(changed, (QSet<QModelIndex>{strings, docs}));
+        QCOMPARE(changes.size(), 2);
+        QVERIFY(model.setData(docs, Qt::Unchecked, Qt::CheckStateRole));
+        QVERIFY(m_engine->selectedFiles().isEmpty());
+        QVERIFY(!model.setData(docs, true, Qt::DisplayRole));
+
+        // Filtered, only the folders holding found files are rows, each in its place.
+        model.setFilterQuery(u"strings"_s);
+        QCOMPARE(model.rowCount(), 1);
+        QCOMPARE(model.rowCount(find("src")), 1);
+        QCOMPARE(model.rowCount(find("src/util")), 2);
+    }
+
+    // A folder row selects the folder alone; a second click clears it; other buttons do nothing;
+    // Space toggles the current row.
+    void clickingRowsTogglesOnlyThatNode()
+    {
+        show();
+        m_engine->loadFiles(m_tree->root());
+        QTreeView* view = m_view->fileTree();
+        const QModelIndex lib = topRow(u"lib"_s);
+        view->expand(lib);
+        const QModelIndex b = findIndex(*m_view->fileTreeModel(), m_tree->path(u"lib/b.py"_s));
+        const auto click = [view](const QModelIndex& index, Qt::MouseButton button) {
+            QTest::mouseClick(view->viewport(), button, {}, view->visualRect(index).center());
+        };
+        click(lib, Qt::LeftButton);
+        QCOMPARE(selectedNames(), QStringList{u"lib"_s});
+        click(b, Qt::LeftButton);
+        click(lib, Qt::LeftButton);
+        click(lib, Qt::RightButton);
+        QCOMPARE(selectedNames(), QStringList{u"b.py"_s});
+        view->setFocus();
+        view->setCurrentIndex(b);
+        QTest::keyClick(view, Qt::Key_Space);
+        QVERIFY(selectedNames().isEmpty());
+        QTest::keyClick(view, Qt::Key_Space);
+        QCOMPARE(selectedNames(), QStringList{u"b.py"_s});
     }
 
     // Saved expansion shows; the filter opens what it finds and gives the saved state back.
