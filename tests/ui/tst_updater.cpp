@@ -1,12 +1,17 @@
 #include "TempPreferences.h"
 #include "model/PreferenceKeys.h"
+#include "ui/UpdateDialogs.h"
 #include "ui/UpdateFeed.h"
 #include "ui/UpdatePresenter.h"
 #include "ui/UpdateRelease.h"
 #include "ui/UpdaterViewModel.h"
 #include "ui/VersionNumber.h"
 
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
 #include <QNetworkAccessManager>
+#include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
@@ -125,6 +130,13 @@ QByteArray releaseJson(const QString& tag, const QString& notes = u"Faster scans
         .toJson(QJsonDocument::Compact);
 }
 
+UpdateRelease releaseWithNotes(const QString& tag, const QString& notes)
+{
+    const QJsonObject json{
+        {u"tag_name"_s, tag}, {u"html_url"_s, u"https://example.org/r"_s}, {u"body"_s, notes}};
+    return *UpdateRelease::fromJson(QJsonDocument(json).toJson(), nullptr);
+}
+
 constexpr double testNow = 820000000.0;
 constexpr double day = UpdaterViewModel::automaticCheckInterval;
 
@@ -140,6 +152,8 @@ class TestUpdater : public QObject {
     RecordingPresenter m_presenter;
     QList<QUrl> m_opened;
     double m_now = testNow;
+    // The window the messages belong to.
+    QWidget m_window;
 
     std::unique_ptr<UpdaterViewModel>
     makeUpdater(const QString& feedAddress,
@@ -198,6 +212,8 @@ class TestUpdater : public QObject {
     }
 
 private Q_SLOTS:
+    void initTestCase() { m_window.show(); }
+
     void init()
     {
         m_temp.emplace();
@@ -494,7 +510,131 @@ private Q_SLOTS:
         // This build's own version is one the feed's versions can be compared with.
         QVERIFY(VersionNumber::parse(QStringLiteral(CODEPLEXOR_VERSION)));
     }
+
+    // The messages a check shows.
+    void answers_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("informative");
+        QTest::addColumn<QStringList>("buttons");
+        QTest::newRow("up to date")
+            << u"current"_s << int(QMessageBox::Information) << u"You\u2019re up to date!"_s
+            << u"Code Plexor 1.0 is the newest version available."_s << QStringList{u"OK"_s};
+        QTest::newRow("newer release")
+            << u"newer"_s << int(QMessageBox::Information)
+            << u"A new version of Code Plexor is available!"_s
+            << u"Code Plexor 1.2 is now available \u2014 you have 1.0.\n\nFaster scans."_s
+            << QStringList{u"Later"_s, u"View Release"_s};
+        QTest::newRow("HTTP status")
+            << u"404"_s << int(QMessageBox::Warning) << u"Update check failed"_s
+            << u"The update server answered with HTTP status 404 (Not Found)."_s
+            << QStringList{u"OK"_s};
+    }
+
+    void answers()
+    {
+        QFETCH(QString, answer);
+        QFETCH(int, icon);
+        QFETCH(QString, text);
+        QFETCH(QString, informative);
+        QFETCH(QStringList, buttons);
+        UpdateDialogs dialogs(&m_window);
+        int opened = 0;
+        if (answer == u"current")
+            dialogs.presentUpToDate(u"1.0"_s);
+        else if (answer == u"newer")
+            dialogs.presentUpdateAvailable(releaseWithNotes(u"v1.2"_s, u"Faster scans."_s),
+                                           u"1.0"_s, [&opened] { ++opened; });
+        else
+            dialogs.presentCheckFailed(
+                UpdateError(UpdateError::Kind::HttpStatus, u"Not Found"_s, 404));
+        QMessageBox* box = dialogs.currentMessage();
+        QVERIFY(box && box->isVisible());
+        QCOMPARE(box->parentWidget(), &m_window);
+        QCOMPARE(int(box->icon()), icon);
+        QCOMPARE(box->text(), text);
+        QCOMPARE(box->informativeText(), informative);
+        QVERIFY(box->detailedText().isEmpty());
+        QStringList shown;
+        for (QAbstractButton* button : box->buttons())
+            shown.append(button->text().remove(u'&'));
+        shown.sort();
+        QCOMPARE(shown, buttons);
+        // OK, or View Release (the default), closes the message.
+        QAbstractButton* accept =
+            buttons.size() == 1 ? box->buttons().constFirst() : box->defaultButton();
+        QCOMPARE(accept->text().remove(u'&'), buttons.last());
+        accept->click();
+        QCOMPARE(opened, answer == u"newer" ? 1 : 0);
+        QTRY_VERIFY(!dialogs.currentMessage());
+    }
+
+    // Notes from the feed are text, never markup or links; long notes are cut, whole under the
+    // details; a second answer replaces the first; "Later" opens nothing.
+    void releaseNotes()
+    {
+        UpdateDialogs dialogs(&m_window);
+        int opened = 0;
+        QStringList lines{u"<b>Bold</b> <a href=\"file:///etc/passwd\">link</a>"_s};
+        for (int i = 1; i < 40; ++i)
+            lines.append(u"- change %1"_s.arg(i));
+        const QString notes = lines.join(u'\n');
+        const auto present = [&] {
+            dialogs.presentUpdateAvailable(releaseWithNotes(u"2.0"_s, notes), u"1.0"_s,
+                                           [&opened] { ++opened; });
+        };
+        present();
+        QMessageBox* box = dialogs.currentMessage();
+        QVERIFY(box->informativeText().endsWith(lines.mid(0, 20).join(u'\n') + u'\u2026'));
+        QCOMPARE(box->detailedText(), notes);
+        const QList<QLabel*> labels = box->findChildren<QLabel*>();
+        QVERIFY(labels.size() >= 2);
+        for (const QLabel* label : labels) {
+            QCOMPARE(label->textFormat(), Qt::PlainText);
+            QVERIFY(!label->openExternalLinks());
+        }
+
+        const QPointer<QMessageBox> first = box;
+        dialogs.presentUpToDate(u"1.0"_s);
+        QVERIFY(!first);
+        int visible = 0;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            visible += qobject_cast<QMessageBox*>(widget) && widget->isVisible();
+        QCOMPARE(visible, 1);
+        present();
+        dialogs.currentMessage()->findChild<QPushButton*>(u"laterButton"_s)->click();
+        QCOMPARE(opened, 0);
+        QTRY_VERIFY(!dialogs.currentMessage());
+    }
+
+    void notesExcerpt_data()
+    {
+        QTest::addColumn<QString>("notes");
+        QTest::addColumn<QString>("excerpt");
+        const qsizetype most = UpdateDialogs::maximumNotesLength;
+        QStringList lines;
+        for (int i = 0; i < 21; ++i)
+            lines.append(QString::number(i));
+        const QString twenty = lines.mid(0, 20).join(u'\n');
+        QTest::newRow("short") << u"  Fixes.\n"_s << u"Fixes."_s;
+        QTest::newRow("windows line ends") << u"a\r\nb"_s << u"a\nb"_s;
+        QTest::newRow("twenty lines kept") << twenty << twenty;
+        QTest::newRow("twenty-one lines cut") << lines.join(u'\n') << twenty + u'\u2026';
+        QTest::newRow("long line cut")
+            << QString(most + 50, u'x') << QString(most, u'x') + u'\u2026';
+        QTest::newRow("surrogate pair kept whole")
+            << QString(most - 1, u'y') + u"\U0001F600"_s << QString(most - 1, u'y') + u'\u2026';
+    }
+
+    void notesExcerpt()
+    {
+        QFETCH(QString, notes);
+        QFETCH(QString, excerpt);
+        QCOMPARE(UpdateDialogs::notesExcerpt(notes), excerpt);
+    }
 };
 
-QTEST_GUILESS_MAIN(TestUpdater)
+QTEST_MAIN(TestUpdater)
 #include "tst_updater.moc"
