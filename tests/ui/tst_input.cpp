@@ -1,14 +1,20 @@
 #include "engine/TestEngine.h"
 #include "engine/TestTree.h"
 
+#include "engine/Notifications.h"
+#include "engine/PlexorWorkView.h"
+#include "engine/TokenEncoding.h"
 #include "model/PreferenceKeys.h"
 #include "platform/FileManager.h"
+#include "platform/NotificationCenter.h"
 #include "ui/Badge.h"
 #include "ui/ElidedLabel.h"
 #include "ui/FileTreeActions.h"
 #include "ui/FileTreeModel.h"
 #include "ui/PlexorInputView.h"
+#include "ui/PlexorPreviewView.h"
 #include "ui/TintedButton.h"
+#include "ui/TokenCountText.h"
 
 #include <QAbstractItemModelTester>
 #include <QAccessible>
@@ -16,6 +22,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QStackedWidget>
 #include <QTreeView>
 #include <QtTest>
 
@@ -40,6 +47,21 @@ QModelIndex findIndex(const QAbstractItemModel& model, const QString& path,
     return {};
 }
 
+using PathSet = QSet<QString>;
+
+PathSet selectedPaths(const PlexorViewModel& engine)
+{
+    PathSet paths;
+    for (const FileItem* item : engine.collectSelectedItems())
+        paths << item->path();
+    return paths;
+}
+
+void postShortcut()
+{
+    NotificationCenter::defaultCenter().post(QString(Notifications::triggerGenerateFromShortcut));
+}
+
 class FakeFileManager : public FileManager {
 public:
     QStringList revealed;
@@ -57,6 +79,29 @@ class TestInputView : public QObject {
     std::unique_ptr<PlexorInputView> m_view;
     // What happened, in order, as the host sees it.
     QStringList m_events;
+    // The screen that holds the input view and the preview, over a project of its own.
+    std::unique_ptr<TestTree> m_first;
+    std::unique_ptr<PlexorWorkView> m_work;
+
+    void makeWorkView()
+    {
+        m_first = std::make_unique<TestTree>();
+        QVERIFY(m_first->add(u"one.c"_s, "1\n"));
+        QVERIFY(m_first->add(u"dir/two.c"_s, "2\n"));
+        m_work = std::make_unique<PlexorWorkView>(m_rig->store.preferences, m_rig->clipboard);
+    }
+
+    void showWork()
+    {
+        m_work->resize(800, 700);
+        m_work->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_work.get()));
+    }
+
+    const FileItem* node(const QString& relative) const
+    {
+        return findNode(m_work->viewModel().files(), m_first->root(), relative);
+    }
 
     template <typename T = TintedButton>
     T* find(const QString& name) const
@@ -118,6 +163,8 @@ private Q_SLOTS:
 
     void cleanup()
     {
+        m_work.reset();
+        m_first.reset();
         m_view.reset();
         m_engine.reset();
         m_tree.reset();
@@ -451,6 +498,133 @@ private Q_SLOTS:
         QVERIFY(row->state().checked);
         row->actionInterface()->doAction(toggle);
         QVERIFY(selectedNames().isEmpty());
+    }
+
+    // The work view: the input view and the preview over one engine.
+    void tokenCountsReachTheScreens()
+    {
+        makeWorkView();
+        m_work->setSavedPaths(m_first->paths(pathList("one.c,dir/two.c")),
+                              m_first->paths({u"dir"_s}));
+        m_work->setFolder(m_first->root(), m_first->root());
+        showWork();
+        PlexorInputView* input = m_work->inputView();
+        // "1\n" is two tokens.
+        QTRY_COMPARE(input->selectionSummary(), u"2 files \u00b7 4 tokens"_s);
+        const FileTreeModel* model = input->fileTreeModel();
+        for (const auto& node : m_work->viewModel().files()) {
+            const QVariant tokens = model->indexOf(node.get()).data(FileTreeModel::TokenCountRole);
+            QCOMPARE(tokens, node->isFolder() ? QVariant() : QVariant(qint64(2)));
+        }
+
+        // A changed file is counted again when the text is generated.
+        QVERIFY(m_first->add(u"one.c"_s, "Here are the files of my project."));
+        input->generate();
+        QTRY_COMPARE(input->selectionSummary(), u"2 files \u00b7 10 tokens"_s);
+        const qint64 whole =
+            TokenEncoding::o200kBase().count(m_work->viewModel().generatedContent());
+        QTRY_COMPARE(m_work->previewView()->shownTokens(), TokenCountText::full(whole));
+        // A new text never shows the count of the one before.
+        QVERIFY(m_first->add(u"one.c"_s, "changed"));
+        input->generate();
+        QCOMPARE(m_work->previewView()->shownTokens(), QString());
+    }
+
+    void eachNewFolderIsScannedOnceWithItsSavedSets()
+    {
+        makeWorkView();
+        m_work->setSavedPaths(m_first->paths({u"dir/two.c"_s}), m_first->paths({u"dir"_s}));
+        m_work->setFolder(m_first->root(), m_first->root());
+        PlexorViewModel* engine = &m_work->viewModel();
+        QVERIFY(engine->files().empty());
+        showWork();
+        QCOMPARE(selectedPaths(*engine), m_first->paths({u"dir/two.c"_s}));
+        QCOMPARE(PlexorViewModel::collectExpandedPaths(engine->files()),
+                 m_first->paths({u"dir"_s}));
+
+        // Showing again, or the same folder again: no new scan.
+        QSignalSpy scans(engine, &PlexorViewModel::filesChanged);
+        m_work->hide();
+        m_work->show();
+        m_work->setFolder(m_first->root(), m_first->root());
+        QVERIFY(scans.isEmpty());
+
+        // Another folder is scanned in the same engine with its saved sets.
+        TestTree second;
+        QVERIFY(second.addAll(pathList("three.py,four.md")));
+        m_work->setSavedPaths(second.paths({u"three.py"_s}), std::nullopt);
+        m_work->setFolder(second.root(), second.root());
+        QCOMPARE(&m_work->viewModel(), engine);
+        QCOMPARE(selectedPaths(*engine), second.paths({u"three.py"_s}));
+    }
+
+    void aRescanKeepsTheSelectionAndOpenFoldersJustSaved()
+    {
+        makeWorkView();
+        QVERIFY(m_first->add(u"dir/notes.txt"_s, "n\n"));
+        m_work->setFolder(m_first->root(), m_first->root());
+        showWork();
+        PlexorViewModel& engine = m_work->viewModel();
+        PlexorInputView* input = m_work->inputView();
+        engine.toggleSelection(node(u"one.c"_s)->id());
+        engine.toggleSelection(node(u"dir/two.c"_s)->id());
+        input->fileTree()->expand(input->fileTreeModel()->indexOf(node(u"dir"_s)));
+        QList<PathSet> saved;
+        connect(m_work.get(), &PlexorWorkView::saveStateRequested, this,
+                [&saved](const PathSet& selected, const PathSet&) { saved << selected; });
+        const auto click = [input](const QString& name) {
+            QTest::mouseClick(input->findChild<TintedButton*>(name), Qt::LeftButton);
+        };
+
+        // Adding a type rescans with what was just saved: ticks and the open folder stay.
+        click(u"fileType:.txt"_s);
+        const PathSet ticked = m_first->paths(pathList("one.c,dir/two.c"));
+        QCOMPARE(saved, QList<PathSet>{ticked});
+        QVERIFY(node(u"dir/notes.txt"_s));
+        QCOMPARE(selectedPaths(engine), ticked);
+        QVERIFY(node(u"dir"_s)->isExpanded());
+        QVERIFY(input->fileTree()->isExpanded(input->fileTreeModel()->indexOf(node(u"dir"_s))));
+
+        // Files now filtered out drop from the selection; the rest stays through a refresh.
+        click(u"fileType:.c"_s);
+        QVERIFY(selectedPaths(engine).isEmpty());
+        engine.toggleSelection(node(u"dir/notes.txt"_s)->id());
+        click(u"refreshFolderButton"_s);
+        const PathSet notes = m_first->paths({u"dir/notes.txt"_s});
+        QCOMPARE(saved.last(), notes);
+        QCOMPARE(selectedPaths(engine), notes);
+        QCOMPARE(PlexorViewModel::collectExpandedPaths(engine.files()), m_first->paths({u"dir"_s}));
+    }
+
+    // The shortcut stores the selection before it generates, then copies and shows the preview
+    // (the window's test follows the labels and the record); without a folder it does nothing.
+    void theShortcutSavesThenGeneratesAndShowsThePreview()
+    {
+        makeWorkView();
+        showWork();
+        PlexorViewModel& engine = m_work->viewModel();
+        QStringList events;
+        connect(m_work.get(), &PlexorWorkView::saveStateRequested, this,
+                [&](const PathSet& selected, const PathSet&) {
+                    events << u"save %1, no text %2"_s.arg(selected.size())
+                                  .arg(engine.generatedContent().isEmpty());
+                });
+        connect(m_work.get(), &PlexorWorkView::generated, this,
+                [&](const std::optional<QString>& url) { events << url.value_or(QString()); });
+        postShortcut();
+        QVERIFY(events.isEmpty() && m_rig->clipboard.calls.isEmpty());
+
+        m_work->setSavedPaths(m_first->paths({u"one.c"_s}), std::nullopt);
+        m_work->setFolder(m_first->root(), m_first->root());
+        postShortcut();
+        QCOMPARE(events, (QStringList{u"save 1, no text 1"_s, m_first->root()}));
+        QVERIFY(m_rig->clipboard.calls.last().contains(u"app/one.c"_s));
+        auto* screens = m_work->findChild<QStackedWidget*>();
+        QCOMPARE(screens->currentWidget(), m_work->previewView());
+        // Back on the input screen, the engine keeps its text.
+        m_work->setViewMode(ViewMode::plexor);
+        QCOMPARE(screens->currentWidget(), m_work->inputView());
+        QVERIFY(!engine.generatedContent().isEmpty());
     }
 };
 
