@@ -38,11 +38,6 @@ class TestInstall : public QObject {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
-    QString gunzip(const QString& relativePath) const
-    {
-        const auto [code, text] = run(u"gzip"_s, {u"-dc"_s, installed(relativePath)});
-        return code == 0 ? text : QString();
-    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -94,27 +89,6 @@ private Q_SLOTS:
                 xml.contains(u">"_s + appId + u".desktop</launchable>"_s));
         static const QRegularExpression release(u"<release version=\"([^\"]*)\""_s);
         QCOMPARE(release.match(xml).captured(1), u"" CODEPLEXOR_VERSION ""_s);
-    }
-
-    void manualPagesDescribeEveryOption()
-    {
-        QVERIFY(!gunzip(u"share/man/man1/codeplexor.1.gz"_s).isEmpty());
-        // Every command and option that plexor --help names, its manual page describes (the page
-        // writes "-" as "\-").
-        const QString manual = gunzip(u"share/man/man1/plexor.1.gz"_s).replace(u"\\-"_s, u"-"_s);
-        const auto [code, help] = run(installed(u"bin/plexor"_s), {u"--help"_s});
-        QCOMPARE(code, 0);
-        QStringList named;
-        static const QRegularExpression command(u"^  plexor (\\w+)"_s,
-                                                QRegularExpression::MultilineOption);
-        for (const QRegularExpressionMatch& match : command.globalMatch(help))
-            named << u".B "_s + match.captured(1);
-        static const QRegularExpression option(u"(?<![\\w-])(--?[a-z][a-z-]*)"_s);
-        for (const QRegularExpressionMatch& match : option.globalMatch(help))
-            named << match.captured(1);
-        QVERIFY(named.contains(u".B projects"_s) && named.contains(u"--select"_s));
-        for (const QString& name : std::as_const(named))
-            QVERIFY2(manual.contains(name), qPrintable(name));
     }
 
     // desktop-file-validate prints complaints only (warnings too, where it exits with 0), except
