@@ -519,34 +519,6 @@ private Q_SLOTS:
         QCOMPARE(m_work->previewView()->shownTokens(), QString());
     }
 
-    void eachNewFolderIsScannedOnceWithItsSavedSets()
-    {
-        makeWorkView();
-        m_work->setSavedPaths(m_first->paths({u"dir/two.c"_s}), m_first->paths({u"dir"_s}));
-        m_work->setFolder(m_first->root(), m_first->root());
-        PlexorViewModel* engine = &m_work->viewModel();
-        QVERIFY(engine->files().empty());
-        show(m_work.get());
-        QCOMPARE(selectedPaths(*engine), m_first->paths({u"dir/two.c"_s}));
-        QCOMPARE(PlexorViewModel::collectExpandedPaths(engine->files()),
-                 m_first->paths({u"dir"_s}));
-
-        // Showing again, or the same folder again: no new scan.
-        QSignalSpy scans(engine, &PlexorViewModel::filesChanged);
-        m_work->hide();
-        m_work->show();
-        m_work->setFolder(m_first->root(), m_first->root());
-        QVERIFY(scans.isEmpty());
-
-        // Another folder is scanned in the same engine with its saved sets.
-        TestTree second;
-        QVERIFY(second.addAll(pathList("three.py,four.md")));
-        m_work->setSavedPaths(second.paths({u"three.py"_s}), std::nullopt);
-        m_work->setFolder(second.root(), second.root());
-        QCOMPARE(&m_work->viewModel(), engine);
-        QCOMPARE(selectedPaths(*engine), second.paths({u"three.py"_s}));
-    }
-
     void aRescanKeepsTheSelectionAndOpenFoldersJustSaved()
     {
         makeWorkView();
