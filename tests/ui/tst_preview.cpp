@@ -185,18 +185,6 @@ private Q_SLOTS:
         QVERIFY(clipboard().isEmpty());
     }
 
-    void anUnchangedTextKeepsTheCursor()
-    {
-        m_engine->setGeneratedContent(QString::fromLatin1("line one\nline two"));
-        editor()->setCursorPosition(12);
-        // The engine's text changes to the same characters in a new block, as a generation
-        // from unchanged files does; the screen keeps none of the old block.
-        const QString before = m_engine->generatedContent();
-        m_engine->editGeneratedContent(0, 1, u"l");
-        QCOMPARE(editor()->cursorPosition(), 12);
-        QVERIFY(before.isDetached());
-    }
-
     // The editors that keep a text exactly as it is (CR LF pairs, no-break spaces, line
     // separators): the mirror behind the prefix and suffix editors, and the preview's editor.
     void editsChangeOnlyWhatChanged_data()
