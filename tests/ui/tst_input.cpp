@@ -145,38 +145,28 @@ private Q_SLOTS:
         m_rig.reset();
     }
 
-    void header_data()
-    {
-        QTest::addColumn<std::optional<QString>>("url");
-        QTest::addColumn<QString>("folderPath");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("chip");
-        QTest::newRow("no folder")
-            << std::optional<QString>() << QString() << u"Code Plexor"_s << u"#uncategorized"_s;
-        QTest::newRow("shortened cloud path")
-            << std::optional<QString>(u"/cloud/Coding/swift/app"_s) << u".../swift/app"_s
-            << u"app"_s << u"#swift"_s;
-    }
-
+    // The header names the folder (or its absence), its tag and its shortened path, and reveals
+    // the folder in the file manager.
     void header()
     {
-        QFETCH(std::optional<QString>, url);
-        QFETCH(QString, folderPath);
-        QFETCH(QString, title);
-        QFETCH(QString, chip);
         FakeFileManager fileManager;
         FileManager::setCurrent(&fileManager);
         const auto restore = qScopeGuard([] { FileManager::setCurrent(nullptr); });
-
-        m_view->setFolder(url, folderPath);
-        QCOMPARE(find<ElidedLabel>(u"titleLabel"_s)->text(), title);
-        QCOMPARE(find<Badge>(u"tagChip"_s)->text(), chip);
-        QCOMPARE(find<ElidedLabel>(u"folderPathLabel"_s)->text(),
-                 url ? folderPath : u"No folder selected"_s);
+        const auto shown = [this] {
+            return QStringList{find<ElidedLabel>(u"titleLabel"_s)->text(),
+                               find<Badge>(u"tagChip"_s)->text(),
+                               find<ElidedLabel>(u"folderPathLabel"_s)->text()};
+        };
         TintedButton* reveal = find(u"showInFinderButton"_s);
-        QCOMPARE(reveal->isEnabled(), url.has_value());
+        m_view->setFolder(std::nullopt, QString());
+        QCOMPARE(shown(),
+                 (QStringList{u"Code Plexor"_s, u"#uncategorized"_s, u"No folder selected"_s}));
+        QVERIFY(!reveal->isEnabled());
+        const QString app = u"/cloud/Coding/swift/app"_s;
+        m_view->setFolder(app, u".../swift/app"_s);
+        QCOMPARE(shown(), (QStringList{u"app"_s, u"#swift"_s, u".../swift/app"_s}));
         reveal->click();
-        QCOMPARE(fileManager.revealed, url ? QStringList{*url} : QStringList());
+        QCOMPARE(fileManager.revealed, QStringList{app});
     }
 
     void fileTypeButtonsAreSortedAndFollowTheEngine()
