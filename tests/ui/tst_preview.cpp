@@ -288,7 +288,7 @@ private Q_SLOTS:
         QCOMPARE(m_text, expected);
     }
 
-    void clipboardAndUndoKeepExactText()
+    void clipboardUndoAndAccessibilityKeepExactText()
     {
         showEditor(u"one\r\ntwo\u00a0\r\nthree"_s);
         // A selection across a CR LF copies it as it is.
@@ -308,6 +308,19 @@ private Q_SLOTS:
         QCOMPARE(m_text, u"one\r\ntwo\u00a0\r\nthree"_s);
         QTest::keyClick(m_edit.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(m_text, u"on\u00a0\r\nthree"_s);
+
+        // An assistive tool reads and edits it as multi-line text, pairs and all.
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(m_edit.get());
+        QVERIFY(accessible && accessible->textInterface());
+        QCOMPARE(accessible->role(), QAccessible::EditableText);
+        QVERIFY(accessible->state().multiLine);
+        QAccessibleTextInterface* text = accessible->textInterface();
+        QCOMPARE(text->characterCount(), m_text.size());
+        QCOMPARE(text->text(2, 5), u"\u00a0\r\n"_s);
+        accessible->editableTextInterface()->insertText(5, u"X"_s);
+        QCOMPARE(m_text, u"on\u00a0\r\nXthree"_s);
+        text->setSelection(0, 0, 2);
+        QCOMPARE(m_edit->selectedText(), u"on"_s);
     }
 
     void aLargeTextScrollsToTheCursorAndHitsWhereItPaints()
@@ -332,23 +345,6 @@ private Q_SLOTS:
         QCOMPARE(m_edit->firstVisibleLine(), 0);
         QTest::keyClick(m_edit.get(), Qt::Key_Down);
         QCOMPARE(m_edit->cursorPosition(), text.indexOf(u'\n') + 1);
-    }
-
-    void accessibleAsEditableText()
-    {
-        showEditor(u"ab\r\ncd"_s);
-        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(m_edit.get());
-        QVERIFY(accessible);
-        QCOMPARE(accessible->role(), QAccessible::EditableText);
-        QVERIFY(accessible->state().multiLine);
-        QAccessibleTextInterface* text = accessible->textInterface();
-        QVERIFY(text);
-        QCOMPARE(text->characterCount(), 6);
-        QCOMPARE(text->text(1, 5), u"b\r\nc"_s);
-        accessible->editableTextInterface()->insertText(4, u"X"_s);
-        QCOMPARE(m_text, u"ab\r\nXcd"_s);
-        text->setSelection(0, 0, 2);
-        QCOMPARE(m_edit->selectedText(), u"ab"_s);
     }
 };
 
