@@ -132,9 +132,7 @@ QByteArray releaseJson(const QString& tag, const QString& notes = u"Faster scans
 
 UpdateRelease releaseWithNotes(const QString& tag, const QString& notes)
 {
-    const QJsonObject json{
-        {u"tag_name"_s, tag}, {u"html_url"_s, u"https://example.org/r"_s}, {u"body"_s, notes}};
-    return *UpdateRelease::fromJson(QJsonDocument(json).toJson(), nullptr);
+    return *UpdateRelease::fromJson(releaseJson(tag, notes), nullptr);
 }
 
 constexpr double testNow = 820000000.0;
@@ -231,8 +229,7 @@ private Q_SLOTS:
     }
 
     // Whatever the feed does, a user's check ends within its time limit with one answer, opens
-    // nothing, and counts as the day's check only when the server answered in time. (What a
-    // release record may hold is the feed's own test.)
+    // nothing, and counts as the day's check only when the server answered in time.
     void userCheck_data()
     {
         QTest::addColumn<FeedServer::Answer>("feed");
