@@ -101,10 +101,8 @@ private Q_SLOTS:
               "checkmark", "doc.on.doc", "sparkles"}) {
             const auto symbol = SymbolIcon::fromName(QString::fromLatin1(name));
             QVERIFY2(symbol, name);
-            const QImage image = SymbolIcon::icon(*symbol, QColor(255, 149, 0))
-                                     .pixmap(48, 48)
-                                     .toImage()
-                                     .convertToFormat(QImage::Format_ARGB32);
+            const QImage image =
+                SymbolIcon::icon(*symbol, QColor(255, 149, 0)).pixmap(48, 48).toImage();
             int painted = 0;
             for (int y = 0; y < image.height(); ++y) {
                 for (int x = 0; x < image.width(); ++x) {

@@ -49,7 +49,6 @@ class TestPreviewView : public QObject {
         return m_view->findChild<TintedButton*>(QString::fromLatin1(name));
     }
     QString badge() const { return m_view->findChild<Badge*>(u"charCountBadge"_s)->text(); }
-    const QStringList& clipboard() const { return m_rig->clipboard.calls; }
     void typeAtEnd(const QString& text)
     {
         editor()->setFocus();
@@ -156,7 +155,7 @@ private Q_SLOTS:
         QTest::mouseClick(button("copyButton"), Qt::LeftButton);
         const QString edited = u"x!\r\n\ty\u00a0z\u2028w\r\n"_s;
         QCOMPARE(m_engine->generatedContent(), edited);
-        QCOMPARE(clipboard().last(), u"set:"_s + edited);
+        QCOMPARE(m_rig->clipboard.calls.last(), u"set:"_s + edited);
         QCOMPARE(button("copyButton")->text(), u"Copied"_s);
         QTRY_COMPARE(badge(), u"10 chars"_s);
 
@@ -182,7 +181,7 @@ private Q_SLOTS:
         m_engine->setGeneratedContent(u"kept"_s);
         QVERIFY(!button("regenerateButton")->isEnabled() && !button("copyButton")->isEnabled());
         m_view->copy();
-        QVERIFY(clipboard().isEmpty());
+        QVERIFY(m_rig->clipboard.calls.isEmpty());
     }
 
     // The editors that keep a text exactly as it is (CR LF pairs, no-break spaces, line
