@@ -67,10 +67,10 @@ private Q_SLOTS:
     {
         {
             ScopedBookmarkService refusing;
-            refusing.service.refuse = true;
+            refusing.refuse = true;
             QVERIFY(!ScopedFolderAccess(u"/x"_s).granted());
             // Nothing to end when access was refused.
-            QCOMPARE(refusing.service.ended, 0);
+            QCOMPARE(refusing.ended, 0);
         }
         QVERIFY(ScopedFolderAccess(u"/x"_s).granted());
     }
