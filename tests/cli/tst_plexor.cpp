@@ -146,6 +146,9 @@ private Q_SLOTS:
                                "src/generated/x.c src/lib/util.h src/lib/old.h build/out.c a.log "
                                "important.log docs/a.md docs/keep.md logs/keep.c secret.c "
                                "src/secret.c notes.bak node_modules/m.js build/tracked.c")));
+        // A path long enough that the next one in a compressed index (an ignored but tracked
+        // file) drops over 127 bytes of it.
+        QVERIFY(t.add(u"b"_s + QString(140, u'n') + u"/deep.c"_s, "x"));
         git("add -A");
         git("add -f build/tracked.c");
         git("commit -q -m start");
@@ -154,7 +157,9 @@ private Q_SLOTS:
         QVERIFY(t.add(u"staged.c"_s, "s"));
         git("add staged.c");
         git("mv src/lib/util.h src/lib/tools.h");
-        QVERIFY(t.addAll(words("new.c src/lib/new/deep.h build/untracked.c build/sub/deep.c")));
+        QVERIFY(t.addAll(words("new.c src/lib/new/deep.h build/untracked.c build/sub/deep.c "
+                               "build/sub/intent.c")));
+        git("add -N -f build/sub/intent.c");
         QVERIFY(QFile::remove(t.path(u"src/lib/old.h"_s)));
         QVERIFY(t.add(u"build/tracked.c"_s, "changed too"));
     }
@@ -236,14 +241,33 @@ private Q_SLOTS:
         if (m_git.isEmpty())
             QSKIP("git is not installed");
         const QString path = folder.isEmpty() ? m_repository->root() : m_repository->path(folder);
-        const PlexorRun run =
-            m_gitPlexor->run({u"tree"_s, path, u"--gitignore"_s, u"--all-files"_s});
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.err, QByteArray());
-        const QStringList expected = takenByScan(
-            git("ls-files --cached --others --exclude-standard", path).split('\n'), path);
-        QVERIFY(!expected.isEmpty() && !expected.contains(ignored));
-        QCOMPARE(filesOfListing(run.out), expected);
+        // Every layout of the index file git writes: plain, with extended flags (the file added
+        // with --intent-to-add), with compressed paths, split in two files with entries deleted,
+        // replaced and added after the split.
+        const QByteArray keepSplit = "-c splitIndex.maxPercentChange=100 ";
+        for (const QByteArray& layout :
+             QByteArrayList{"update-index --index-version 2", "update-index --index-version 3",
+                            "update-index --index-version 4",
+                            "update-index --split-index;" + keepSplit +
+                                "rm -q --cached build/tracked.c;" + keepSplit +
+                                "update-index --chmod=+x src/main.c;" + keepSplit +
+                                "add -f build/untracked.c"}) {
+            for (const QByteArray& command : layout.split(';'))
+                git(command.constData());
+            const QStringList expected = takenByScan(
+                git("ls-files --cached --others --exclude-standard", path).split('\n'), path);
+            QVERIFY(!expected.isEmpty() && !expected.contains(ignored));
+            const PlexorRun run =
+                m_gitPlexor->run({u"tree"_s, path, u"--gitignore"_s, u"--all-files"_s});
+            QCOMPARE(run.exitCode, 0);
+            QCOMPARE(run.err, QByteArray());
+            QVERIFY2(filesOfListing(run.out) == expected, layout.constData());
+        }
+        QVERIFY(StoredRecords::readFile(m_repository->path(u".git/index"_s)).contains("link"));
+        for (const char* command : {"add -f build/tracked.c", "update-index --chmod=-x src/main.c",
+                                    "rm -q --cached build/untracked.c",
+                                    "update-index --no-split-index"})
+            git(command);
         // Without the switch the scan takes the ignored files as before.
         const PlexorRun plain = m_gitPlexor->run({u"tree"_s, path, u"--all-files"_s});
         QVERIFY(filesOfListing(plain.out).contains(ignored));
