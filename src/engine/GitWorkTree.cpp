@@ -70,7 +70,7 @@ struct IndexStamp {
 
     static std::optional<IndexStamp> of(const QByteArray& path)
     {
-        struct stat status{};
+        struct stat status {};
         if (::stat(path.constData(), &status) != 0)
             return std::nullopt;
         return IndexStamp{status.st_dev, status.st_ino, status.st_size, status.st_mtim};
@@ -102,8 +102,7 @@ public:
     ByteReader(const char* begin, const char* end)
         : m_at(begin)
         , m_end(end)
-    {
-    }
+    {}
     bool has(qsizetype count) const { return m_end - m_at >= count; }
     const char* at() const { return m_at; }
     bool skip(qsizetype count) { return count >= 0 && has(count) && (m_at += count, true); }
