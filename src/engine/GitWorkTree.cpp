@@ -97,9 +97,9 @@ void viewsOf(const std::string& text, const std::vector<size_t>& lengths,
     }
 }
 
-// The paths of the index file at `path` (mapped, not copied), with the shared index of a split
-// one; false when the file cannot be read this way.
-bool readGitIndexFile(const QByteArray& path, GitIndexFile& index)
+// The paths of the index file at `path`, read from the file mapped into memory; false when the
+// file cannot be read this way.
+bool readIndexFile(const QByteArray& path, GitIndexFile& index)
 {
     QFile file(QFile::decodeName(path));
     const qint64 size = file.size();
@@ -107,11 +107,13 @@ bool readGitIndexFile(const QByteArray& path, GitIndexFile& index)
     return mapped && index.read(QByteArrayView(mapped, size));
 }
 
+// The paths the index of the repository at `gitDirectory` tracks, with those of the shared index
+// when it is split.
 bool readTrackedPaths(const QByteArray& gitDirectory, std::string& text,
                       std::vector<std::string_view>& paths)
 {
     GitIndexFile index;
-    if (!readGitIndexFile(gitDirectory + "index", index))
+    if (!readIndexFile(gitDirectory + "index", index))
         return false;
     if (!index.split) {
         text = std::move(index.text);
@@ -119,7 +121,7 @@ bool readTrackedPaths(const QByteArray& gitDirectory, std::string& text,
         return true;
     }
     GitIndexFile shared;
-    if (!readGitIndexFile(gitDirectory + "sharedindex." + index.sharedName, shared) || shared.split)
+    if (!readIndexFile(gitDirectory + "sharedindex." + index.sharedName, shared) || shared.split)
         return false;
     // The shared entries not deleted, then the entries the split index adds.
     std::vector<size_t> lengths;
