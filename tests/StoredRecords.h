@@ -20,8 +20,7 @@ inline RecentFolder project(const QString& path, bool pinned = false, double las
 inline QStringList pathsOf(const QList<RecentFolder>& folders)
 {
     QStringList paths;
-    for (const RecentFolder& folder : folders)
-        paths << folder.path;
+    std::ranges::transform(folders, std::back_inserter(paths), &RecentFolder::path);
     return paths;
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QAbstractScrollArea>
 #include <QScrollArea>
 #include <QStringList>
 #include <QWidget>
@@ -13,46 +12,35 @@
 // the focus itself (an invisible stop) is wrong too. Empty when all is well.
 inline QStringList tabOrderProblems(QWidget* area)
 {
-    QWidget* window = area->window();
-    struct Stop {
-        QWidget* widget;
-        QRect rect;
+    const auto name = [](QWidget* w) {
+        return QStringLiteral("%1 (%2)").arg(w->objectName(),
+                                             QLatin1StringView(w->metaObject()->className()));
     };
-    QList<Stop> stops;
+    QWidget* window = area->window();
+    QStringList problems;
+    QList<std::pair<QRect, QWidget*>> stops;
     QWidget* widget = window;
     do {
         widget = widget->nextInFocusChain();
-        const bool inside = widget == area || area->isAncestorOf(widget);
-        if (inside && widget->isVisibleTo(window) && widget->isEnabled() &&
-            (widget->focusPolicy() & Qt::TabFocus) && !widget->focusProxy())
-            stops.append({widget, QRect(widget->mapTo(window, QPoint(0, 0)), widget->size())});
+        if (!(widget == area || area->isAncestorOf(widget)) || !widget->isVisibleTo(window) ||
+            !widget->isEnabled() || !(widget->focusPolicy() & Qt::TabFocus) || widget->focusProxy())
+            continue;
+        stops.append({QRect(widget->mapTo(window, QPoint(0, 0)), widget->size()), widget});
+        if (qobject_cast<QScrollArea*>(widget))
+            problems << QStringLiteral("scroll area is a Tab stop: ") + name(widget);
     } while (widget != window);
-
-    QStringList problems;
-    const auto name = [](QWidget* w) {
-        return QStringLiteral("%1 (%2)").arg(w->objectName(),
-                                             QString::fromLatin1(w->metaObject()->className()));
+    const auto topLeft = [](const auto& stop) {
+        return std::pair(stop.first.top(), stop.first.left());
     };
-    for (const Stop& stop : std::as_const(stops))
-        if (qobject_cast<QScrollArea*>(stop.widget))
-            problems << QStringLiteral("scroll area is a Tab stop: ") + name(stop.widget);
-    if (stops.isEmpty())
-        return problems;
-    const auto first =
-        std::min_element(stops.begin(), stops.end(), [](const Stop& a, const Stop& b) {
-            return std::pair(a.rect.top(), a.rect.left()) < std::pair(b.rect.top(), b.rect.left());
-        });
-    std::rotate(stops.begin(), first, stops.end());
+    std::rotate(stops.begin(), std::ranges::min_element(stops, {}, topLeft), stops.end());
     for (qsizetype i = 1; i < stops.size(); ++i) {
-        const QRect& a = stops[i - 1].rect;
-        const QRect& b = stops[i].rect;
+        const QRect& a = stops[i - 1].first;
+        const QRect& b = stops[i].first;
         const bool sameLine = a.top() < b.bottom() && b.top() < a.bottom();
         // Below, further right on the same line, or in a column of its own to the right.
-        const bool inOrder =
-            sameLine ? b.left() > a.left() : b.top() >= a.bottom() || b.left() > a.right();
-        if (!inOrder)
-            problems << name(stops[i - 1].widget) + QStringLiteral(" before ") +
-                            name(stops[i].widget);
+        if (sameLine ? b.left() <= a.left() : b.top() < a.bottom() && b.left() <= a.right())
+            problems << name(stops[i - 1].second) + QStringLiteral(" before ") +
+                            name(stops[i].second);
     }
     return problems;
 }
