@@ -35,12 +35,9 @@ QStringList words(const char* text)
 QStringList filesOfListing(const QByteArray& listing)
 {
     QStringList files;
-    QStringList folders;
-    for (const QByteArray& raw : listing.split('\n')) {
-        const QString line = QString::fromUtf8(raw);
+    QStringList folders; // those above the line
+    for (const QString& line : QString::fromUtf8(listing).split(u'\n', Qt::SkipEmptyParts)) {
         const QString name = line.trimmed();
-        if (name.isEmpty())
-            continue;
         folders.resize((line.size() - name.size()) / 2);
         if (name.endsWith(u'/'))
             folders.append(name.chopped(1));
@@ -54,10 +51,10 @@ QStringList filesOfListing(const QByteArray& listing)
 // The file paths listed after the prefix of a generated text, without the project's name.
 QStringList listedFiles(const QByteArray& text)
 {
-    const QList<QByteArray> lines = text.split('\n');
-    QStringList files;
-    for (qsizetype i = 2; i < lines.size() && !lines.at(i).isEmpty(); ++i)
-        files.append(QString::fromUtf8(lines.at(i).mid(lines.at(i).indexOf('/') + 1)));
+    QStringList files =
+        QString::fromUtf8(text).section(u"\n\n"_s, 1, 1).split(u'\n', Qt::SkipEmptyParts);
+    for (QString& file : files)
+        file = file.section(u'/', 1);
     files.sort();
     return files;
 }
@@ -111,13 +108,13 @@ class TestPlexor : public QObject {
     }
 
     // Four projects in library order: two pinned by name, two unpinned newest first, which
-    // share the name "beta". The folder of "project 10" does not exist.
+    // share the name "beta". The folder of "gone" does not exist.
     void seedLibrary()
     {
         QVERIFY(m_disk.addAll(words("arm/main.c arm/other.c work/beta/ other/beta/")));
         QList<RecentFolder> folders{
             StoredRecords::project(disk("arm"), true, 50),
-            StoredRecords::project(disk("project 10"), true, 20),
+            StoredRecords::project(disk("gone"), true, 20),
             StoredRecords::project(disk("work/beta"), false, 200, u"apps"_s),
             StoredRecords::project(disk("other/beta"), false, 100, u"Python"_s)};
         folders[0].savedSelectedPaths = QSet<QString>{disk("arm/main.c")};
@@ -183,10 +180,8 @@ private Q_SLOTS:
                             const char* files) {
             QTest::newRow(name) << words(options) << words(selects) << words(files);
         };
-        row("known types, no ignored folder, no .gitignore outside a work tree",
-            "--gitignore --select-all", "",
-            "README.md main.c src/lib/util.h src/main.c vendor/v.c");
-        row("type switches in both spellings", "--type=txt=on --type .md=off --select-all", "",
+        row("type switches in both spellings, no ignored folder, no .gitignore outside a work tree",
+            "--gitignore --type=txt=on --type .md=off --select-all", "",
             "main.c notes.txt src/lib/util.h src/main.c vendor/v.c");
         row("anchored include, excluded folder", "--include=/*.c --include **/*.h --exclude=src/",
             "", "main.c");
@@ -223,11 +218,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("leftOut");
         const QStringList notIgnored{u"ls-files --cached --others --exclude-standard"_s};
         const QStringList ignoring = words("--gitignore --select-all");
-        QTest::newRow("gitignore, top of the work tree")
+        QTest::newRow("gitignore, top of the work tree, nested rules")
             << QString() << ignoring << notIgnored << u"src/gen.tmp.c"_s;
-        QTest::newRow("gitignore, folder inside the work tree")
-            << u"src"_s << ignoring << notIgnored << u"gen.tmp.c"_s;
-        QTest::newRow("gitignore, ignored folder holding tracked files")
+        QTest::newRow("gitignore, ignored folder inside holding tracked files")
             << u"build"_s << ignoring << notIgnored << u"sub/deep.c"_s;
         QTest::newRow("changed: modified, staged, renamed, untracked")
             << QString() << QStringList{u"--changed"_s}
@@ -304,8 +297,6 @@ private Q_SLOTS:
              {QStringList{u"generate"_s, tree.root(), u"--select-all"_s}, {u"projects"_s}})
             QCOMPARE(plexor(arguments).exitCode, 0);
         QCOMPARE(StoredRecords::readFile(preferencesPath()), "{\"savedPrefixText");
-        QCOMPARE(QFileInfo(preferencesPath()).dir().entryList(QDir::Files | QDir::Hidden),
-                 QStringList{u"CodePlexor.json"_s});
     }
 
     // Every odd kind of entry at once, each entry that cannot be read one line on standard error;
@@ -315,12 +306,11 @@ private Q_SLOTS:
     {
         const HostileTree tree;
         QVERIFY2(tree.isValid(), qPrintable(tree.error()));
-        const auto unprivileged = [this](const QStringList& arguments) {
-            if (::geteuid() != 0)
-                return plexor(arguments);
-            return plexor(words("--reuid=65534 --regid=65534 --clear-groups " PLEXOR_BINARY) +
-                              arguments,
-                          {}, {}, u"setpriv"_s);
+        const QStringList asNobody =
+            words("--reuid=65534 --regid=65534 --clear-groups " PLEXOR_BINARY);
+        const auto unprivileged = [&](const QStringList& arguments) {
+            return ::geteuid() ? plexor(arguments)
+                               : plexor(asNobody + arguments, {}, {}, u"setpriv"_s);
         };
         const PlexorRun listing = unprivileged({u"tree"_s, tree.root(), u"--all-files"_s});
         QCOMPARE(listing.exitCode, 0);
@@ -362,9 +352,8 @@ private Q_SLOTS:
     {
         seedLibrary();
         const PlexorRun run = plexor({u"projects"_s});
-        QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QByteArray("pinned\tarm\tuncategorized\tROOT/arm\n"
-                                     "pinned\tproject 10\tuncategorized\tROOT/project 10\n"
+                                     "pinned\tgone\tuncategorized\tROOT/gone\n"
                                      "recent\tbeta\tapps\tROOT/work/beta\n"
                                      "recent\tbeta\tPython\tROOT/other/beta\n")
                               .replace("ROOT", QFile::encodeName(m_disk.root())));
@@ -379,7 +368,6 @@ private Q_SLOTS:
         const PlexorRun byFolder = plexor({u"generate"_s, disk("arm"), u"--select"_s, u"main.c"_s});
         QCOMPARE(byName.out, byFolder.out);
         QVERIFY(byName.out.startsWith("P\n\narm/main.c\n"));
-        QVERIFY(!byName.out.contains("other.c"));
 
         QVERIFY(plexor({u"generate"_s, u"--project"_s, disk("other/beta/")})
                     .out.startsWith("P\n\n\n\n-------------\n"));
@@ -389,21 +377,18 @@ private Q_SLOTS:
         QCOMPARE(plexor({u"projects"_s}).out,
                  "recent\twe\\tird\\\\name\ttwo\\nlines\t/x/we\\tird\\\\name\n");
         storeLibrary("[{\"id\": 1}]");
-        for (const char* arguments : {"projects", "projects --by-tag"}) {
-            const PlexorRun failed = plexor(words(arguments));
-            QCOMPARE(failed.exitCode, 1);
-            QVERIFY2(failed.out.isEmpty() &&
-                         failed.err.startsWith("plexor: cannot read the remembered projects: "),
-                     failed.err.constData());
-        }
+        const PlexorRun failed = plexor({u"projects"_s, u"--by-tag"_s});
+        QCOMPARE(failed.exitCode, 1);
+        QVERIFY2(failed.out.isEmpty() &&
+                     failed.err.startsWith("plexor: cannot read the remembered projects: "),
+                 failed.err.constData());
     }
 
     void failuresExitClearly_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");
-        // Part of what it says.
-        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("message"); // part of what it says
         const auto row = [](const char* name, const char* arguments, int exitCode,
                             const char* message = "") {
             QTest::newRow(name) << words(arguments) << exitCode << QString::fromUtf8(message);
@@ -418,21 +403,18 @@ private Q_SLOTS:
         row("type without value", "tree FOLDER --type", 2);
         row("select on tree (an unknown option)", "tree FOLDER --select a.c", 2);
         row("flag with a value", "tree FOLDER --all-files=yes", 2);
-        row("include with a project", "generate --project arm --include *.c", 2);
         row("project with a folder", "generate FOLDER --project arm", 2, "not both");
         row("project with --select", "generate --project arm --select a.c", 2, "--select");
         row("projects with an argument", "projects x", 2, "unexpected argument");
-        row("output into a missing folder", "generate FOLDER --output MISSING/out.txt", 1,
-            "MISSING");
-        row("folder does not exist", "generate MISSING", 1, "MISSING");
-        row("folder is a file", "tree FILE", 1, "FILE");
+        row("output into a missing folder", "generate FOLDER --output FOLDER/no/out.txt", 1,
+            "FOLDER/no/out.txt");
+        row("folder does not exist", "generate FOLDER/no", 1, "FOLDER/no");
+        row("folder is a file", "tree FOLDER/a.c", 1, "FOLDER/a.c");
         row("changed outside a git work tree", "generate FOLDER --changed", 1, "git work tree");
         row("ambiguous project", "generate --project beta", 1,
             "2 projects; give one of their paths: ROOT/work/beta, ROOT/other/beta");
         row("unknown project", "generate --project gamma", 1, "no remembered project");
-        QTest::newRow("project folder gone")
-            << QStringList{u"generate"_s, u"--project"_s, u"project 10"_s} << 1
-            << u"cannot open the project"_s;
+        row("project folder gone", "generate --project gone", 1, "cannot open the project");
     }
 
     void failuresExitClearly()
@@ -444,16 +426,13 @@ private Q_SLOTS:
         TestTree tree;
         QVERIFY(tree.add(u"a.c"_s, "x"));
         const auto place = [&](QString text) {
-            return text.replace(u"FOLDER"_s, tree.root())
-                .replace(u"ROOT"_s, m_disk.root())
-                .replace(u"MISSING"_s, tree.path(u"nope"_s))
-                .replace(u"FILE"_s, tree.path(u"a.c"_s));
+            return text.replace(u"FOLDER"_s, tree.root()).replace(u"ROOT"_s, m_disk.root());
         };
         for (QString& argument : arguments)
             argument = place(argument);
         const PlexorRun run = plexor(arguments);
         QCOMPARE(run.exitCode, exitCode);
-        // Help and version on standard output alone; a failure one line on standard error alone.
+        // Help on standard output alone; a failure one line on standard error alone.
         QCOMPARE(exitCode ? run.out : run.err, QByteArray());
         const QByteArray& said = exitCode ? run.err : run.out;
         QVERIFY2(said.contains(place(message).toUtf8()) &&
@@ -470,13 +449,9 @@ private Q_SLOTS:
         QVERIFY(tree.add(u"prefix.md"_s, "Here are the files of my project."));
         QVERIFY(tree.add(u"src/robot.c"_s, "\xf0\x9f\xa4\x96"));
         QVERIFY(tree.add(u"src/latin1.c"_s, "caf\xe9"));
-        PlexorRun run =
-            plexor({u"tokens"_s, tree.path(u"prefix.md"_s), tree.path(u"src/latin1.c"_s),
-                    tree.path(u"src"_s), tree.path(u"src/robot.c"_s)});
+        PlexorRun run = plexor(words("tokens prefix.md src/latin1.c src src/robot.c"), tree.root());
         QCOMPARE(run.exitCode, 1);
-        QCOMPARE(run.out, (u"8\t"_s + tree.path(u"prefix.md"_s) + u"\n2\t"_s +
-                           tree.path(u"src/robot.c"_s) + u'\n')
-                              .toUtf8());
+        QCOMPARE(run.out, QByteArray("8\tprefix.md\n2\tsrc/robot.c\n"));
         // One line each for the file that is not text and for the folder.
         QVERIFY2(run.err.contains(": The file is not valid UTF-8 text.") &&
                      run.err.count('\n') == 2,
