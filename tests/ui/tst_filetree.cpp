@@ -3,11 +3,11 @@
 
 #include "ui/FileTreeModel.h"
 #include "ui/FileTreeRow.h"
+#include "ui/FileTreeView.h"
 
 #include <QAbstractItemModelTester>
 #include <QPainter>
 #include <QSignalSpy>
-#include <QTreeView>
 #include <QtTest>
 
 #include <memory>
@@ -16,7 +16,7 @@ namespace {
 
 using PathSet = PlexorViewModel::PathSet;
 
-// The model's index of the node at `relative` under `root`, searched through the model itself.
+// The model's index of the node at `path`, searched through the model itself.
 QModelIndex findIndex(const QAbstractItemModel& model, const QString& path,
                       const QModelIndex& parent = {})
 {
@@ -71,9 +71,6 @@ private Q_SLOTS:
         FileTreeModel model(*m_engine);
         QAbstractItemModelTester tester(&model,
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QCOMPARE(model.rowCount(), 0);
-        QVERIFY(!model.hasChildren());
-
         QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
         m_engine->loadFiles(m_tree.root(), m_tree.paths({u"src/main.c"_s}),
                             m_tree.paths({u"src"_s}));
@@ -82,21 +79,14 @@ private Q_SLOTS:
         QCOMPARE(model.rowCount(), 3);
 
         const QModelIndex src = find(model, "src");
-        QVERIFY(src.isValid());
-        QVERIFY(model.hasChildren(src));
         QCOMPARE(model.rowCount(src), 2);
-        // Rows past the last, and other columns, are no index.
-        QVERIFY(!model.index(3, 0).isValid() && !model.index(2, 0, src).isValid());
-        QVERIFY(!model.index(0, 1).isValid() && !model.index(-1, 0).isValid());
         QCOMPARE(src.data(FileTreeModel::ExpandedRole).toBool(), true);
         QCOMPARE(src.data(FileTreeModel::IsFolderRole).toBool(), true);
         const QModelIndex util = find(model, "src/util");
-        QCOMPARE(util.parent(), src);
         QCOMPARE(util.data(Qt::DisplayRole).toString(), u"util"_s);
         QCOMPARE(util.data(Qt::AccessibleTextRole).toString(), u"util"_s);
 
         const QModelIndex mainC = find(model, "src/main.c");
-        QVERIFY(!model.hasChildren(mainC));
         QVERIFY(model.flags(mainC).testFlag(Qt::ItemNeverHasChildren));
         QCOMPARE(mainC.data(FileTreeModel::SelectedRole).toBool(), true);
         QCOMPARE(mainC.data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
@@ -115,17 +105,14 @@ private Q_SLOTS:
         // A rescan without saved sets: a new tree, nothing selected or open.
         m_engine->loadFiles(m_tree.root());
         QCOMPARE(resets.size(), 2);
-        const QModelIndex srcAgain = find(model, "src");
-        QCOMPARE(srcAgain.data(FileTreeModel::ExpandedRole).toBool(), false);
-        const QModelIndex mainAgain = find(model, "src/main.c");
-        QCOMPARE(mainAgain.data(FileTreeModel::SelectedRole).toBool(), false);
+        QCOMPARE(find(model, "src").data(FileTreeModel::ExpandedRole).toBool(), false);
+        QCOMPARE(find(model, "src/main.c").data(FileTreeModel::SelectedRole).toBool(), false);
 
         // Filtered, only the folders holding found files are rows, each in its place.
         model.setFilterQuery(u"strings"_s);
         QCOMPARE(model.rowCount(), 1);
         QCOMPARE(model.rowCount(find(model, "src")), 1);
         QCOMPARE(model.rowCount(find(model, "src/util")), 2);
-        QCOMPARE(find(model, "src/util/strings.c").parent(), find(model, "src/util"));
     }
 
     void selectionChangesAreAnnouncedPerRow()
@@ -165,10 +152,8 @@ private Q_SLOTS:
     void clickingRowsTogglesOnlyThatNode()
     {
         m_engine->loadFiles(m_tree.root());
-        QTreeView view;
+        FileTreeView view;
         view.setItemDelegate(new FileTreeRow(&view));
-        view.setSelectionMode(QAbstractItemView::NoSelection);
-        view.setExpandsOnDoubleClick(false);
         FileTreeModel model(*m_engine);
         view.setModel(&model);
         view.resize(400, 400);
@@ -178,18 +163,18 @@ private Q_SLOTS:
         const QModelIndex src = find(model, "src");
         view.expand(src);
         const QModelIndex mainC = find(model, "src/main.c");
+        const auto click = [&view](const QModelIndex& index, Qt::MouseButton button) {
+            QTest::mouseClick(view.viewport(), button, {}, view.visualRect(index).center());
+        };
 
-        // A folder row selects the folder alone.
-        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(src).center());
+        // A folder row selects the folder alone; a second click clears it; other buttons do
+        // nothing.
+        click(src, Qt::LeftButton);
         QCOMPARE(m_engine->selectedFiles(), (QSet<QUuid>{model.node(src)->id()}));
-        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(mainC).center());
-        QCOMPARE(m_engine->selectedFiles().size(), 2);
-        // A second click clears the row again.
-        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(src).center());
+        click(mainC, Qt::LeftButton);
+        click(src, Qt::LeftButton);
+        click(src, Qt::RightButton);
         QCOMPARE(m_engine->selectedFiles(), (QSet<QUuid>{model.node(mainC)->id()}));
-        // Other buttons do nothing.
-        QTest::mouseClick(view.viewport(), Qt::RightButton, {}, view.visualRect(src).center());
-        QCOMPARE(m_engine->selectedFiles().size(), 1);
 
         // Space toggles the current row.
         view.setFocus();

@@ -1,4 +1,3 @@
-#include "HostileTree.h"
 #include "engine/FakeServices.h"
 #include "engine/TestTree.h"
 
@@ -187,27 +186,17 @@ private Q_SLOTS:
         QVERIFY(find(u"fileTypeAll"_s)->isChecked());
     }
 
-    // However a switch is worked (click, key, assistive tool), it is set, then the state is
-    // saved, then the folder rescanned.
+    // However a switch is worked, it is set, then the state is saved, then the folder rescanned
+    // (the work view's test clicks the file types and the refresh button).
     void switchesSaveThenRescan_data()
     {
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("saved");
-        QTest::newRow("file type, click")
-            << u"fileType:.md"_s << u"click"_s << u"save .md=0 all=0 git=0"_s;
-        QTest::newRow("file type, space key")
-            << u"fileType:.md"_s << u"key"_s << u"save .md=0 all=0 git=0"_s;
-        QTest::newRow("file type, accessibility action")
-            << u"fileType:.md"_s << u"action"_s << u"save .md=0 all=0 git=0"_s;
         QTest::newRow("All, accessibility action")
             << u"fileTypeAll"_s << u"action"_s << u"save .md=1 all=1 git=0"_s;
-        QTest::newRow("gitignore, click")
-            << u"respectGitignoreSwitch"_s << u"click"_s << u"save .md=1 all=0 git=1"_s;
-        QTest::newRow("gitignore, accessibility action")
-            << u"respectGitignoreSwitch"_s << u"action"_s << u"save .md=1 all=0 git=1"_s;
-        QTest::newRow("refresh button")
-            << u"refreshFolderButton"_s << u"click"_s << u"save .md=1 all=0 git=0"_s;
+        QTest::newRow("gitignore, space key")
+            << u"respectGitignoreSwitch"_s << u"key"_s << u"save .md=1 all=0 git=1"_s;
     }
 
     void switchesSaveThenRescan()
@@ -218,9 +207,7 @@ private Q_SLOTS:
         show();
         m_engine->loadFiles(m_tree->root());
         auto* button = find<QAbstractButton>(control);
-        if (how == u"click") {
-            QTest::mouseClick(button, Qt::LeftButton);
-        } else if (how == u"key") {
+        if (how == u"key") {
             button->setFocus();
             QTest::keyClick(button, Qt::Key_Space);
         } else {
@@ -256,26 +243,6 @@ private Q_SLOTS:
         m_view->generate();
         QVERIFY(m_events.isEmpty());
         QVERIFY(m_clipboard.calls.isEmpty());
-    }
-
-    // Every odd kind of entry at once: the tree shows and every file it lists generates, with
-    // nothing blocking on the FIFO or the socket.
-    void hostileTreeShowsAndGenerates()
-    {
-        const HostileTree hostile;
-        QVERIFY2(hostile.isValid(), qPrintable(hostile.error()));
-        show();
-        m_engine->setShowAllFiles(true);
-        m_view->setFolder(hostile.root(), hostile.root());
-        m_engine->loadFiles(hostile.root());
-        QVERIFY(m_view->fileTreeModel()->rowCount() > 10);
-        m_view->fileTreeActions()->selectAllAction()->trigger();
-        QTest::mouseClick(find(u"generateButton"_s), Qt::LeftButton);
-        const QString text = m_engine->generatedContent();
-        for (const QString& file : hostile.readableFiles())
-            QVERIFY2(text.contains(QString::fromUtf8(HostileTree::content(file.toUtf8()))),
-                     qPrintable(file));
-        QVERIFY(m_clipboard.calls.join(u'\n').contains(u"<<plain.c>>"_s));
     }
 
     void editors_data()

@@ -53,9 +53,6 @@ private Q_SLOTS:
             << u"404"_s << int(QMessageBox::Warning) << u"Update check failed"_s
             << u"The update server answered with HTTP status 404 (Not Found)."_s
             << QStringList{u"OK"_s};
-        QTest::newRow("timed out")
-            << u"timeout"_s << int(QMessageBox::Warning) << u"Update check failed"_s
-            << u"The update server did not answer in time."_s << QStringList{u"OK"_s};
     }
 
     void answers()
@@ -72,11 +69,9 @@ private Q_SLOTS:
         else if (answer == u"newer")
             dialogs.presentUpdateAvailable(releaseWithNotes(u"v1.2"_s, u"Faster scans."_s),
                                            u"1.0"_s, [&opened] { ++opened; });
-        else if (answer == u"404")
+        else
             dialogs.presentCheckFailed(
                 UpdateError(UpdateError::Kind::HttpStatus, u"Not Found"_s, 404));
-        else
-            dialogs.presentCheckFailed(UpdateError(UpdateError::Kind::TimedOut, {}));
         QMessageBox* box = dialogs.currentMessage();
         QVERIFY(box && box->isVisible());
         QCOMPARE(box->parentWidget(), &m_window);
@@ -90,34 +85,22 @@ private Q_SLOTS:
         shown.sort();
         QCOMPARE(shown, buttons);
         // OK, or View Release (the default), closes the message.
-        QAbstractButton* accept = box->buttons().constFirst();
-        for (QAbstractButton* button : box->buttons()) {
-            if (button->text().remove(u'&') == buttons.last())
-                accept = button;
-        }
-        if (answer == u"newer")
-            QCOMPARE(box->defaultButton(), accept);
+        QAbstractButton* accept =
+            buttons.size() == 1 ? box->buttons().constFirst() : box->defaultButton();
+        QCOMPARE(accept->text().remove(u'&'), buttons.last());
         accept->click();
         QCOMPARE(opened, answer == u"newer" ? 1 : 0);
         QTRY_VERIFY(!dialogs.currentMessage());
     }
 
-    void laterOpensNothing()
-    {
-        UpdateDialogs dialogs(&m_window);
-        int opened = 0;
-        dialogs.presentUpdateAvailable(releaseWithNotes(u"2.0"_s, {}), u"1.0"_s,
-                                       [&opened] { ++opened; });
-        dialogs.currentMessage()->findChild<QPushButton*>(u"laterButton"_s)->click();
-        QCOMPARE(opened, 0);
-        QTRY_VERIFY(!dialogs.currentMessage());
-    }
-
+    // Notes from the feed are shown as text, never as markup or links; "Later" opens nothing.
     void feedTextsNeverReadAsMarkup()
     {
         UpdateDialogs dialogs(&m_window);
+        int opened = 0;
         const QString notes = u"<b>Bold</b> <a href=\"file:///etc/passwd\">link</a>"_s;
-        dialogs.presentUpdateAvailable(releaseWithNotes(u"2.0"_s, notes), u"1.0"_s, {});
+        dialogs.presentUpdateAvailable(releaseWithNotes(u"2.0"_s, notes), u"1.0"_s,
+                                       [&opened] { ++opened; });
         QMessageBox* box = dialogs.currentMessage();
         QVERIFY(box->informativeText().endsWith(notes));
         const QList<QLabel*> labels = box->findChildren<QLabel*>();
@@ -126,7 +109,9 @@ private Q_SLOTS:
             QCOMPARE(label->textFormat(), Qt::PlainText);
             QVERIFY(!label->openExternalLinks());
         }
-        box->close();
+        box->findChild<QPushButton*>(u"laterButton"_s)->click();
+        QCOMPARE(opened, 0);
+        QTRY_VERIFY(!dialogs.currentMessage());
     }
 
     void longNotesAreCutWithTheWholeUnderDetails()
@@ -182,15 +167,12 @@ private Q_SLOTS:
         const AboutDialog thisBuild;
         QCOMPARE(labelText(&thisBuild, u"aboutVersion"_s),
                  QStringLiteral("Version " CODEPLEXOR_VERSION " (" CODEPLEXOR_BUILD_NUMBER ")"));
+        QCOMPARE(labelText(&thisBuild, u"aboutDescription"_s),
+                 u"Gathers a project's source files into one text for an AI assistant."_s);
         const AboutDialog unknown(QString(), &m_window);
         QCOMPARE(labelText(&unknown, u"aboutVersion"_s), u"<missing>"_s);
-        AboutDialog about(u"1.2 (34)"_s, &m_window);
-        QCOMPARE(labelText(&about, u"aboutVersion"_s), u"Version 1.2 (34)"_s);
-        QCOMPARE(labelText(&about, u"aboutName"_s), u"Code Plexor"_s);
-        QCOMPARE(labelText(&about, u"aboutDescription"_s),
-                 u"Gathers a project's source files into one text for an AI assistant."_s);
         // The application's icon is drawn, not blank: its middle is opaque.
-        const QImage icon = about.findChild<QLabel*>(u"aboutIcon"_s)->pixmap().toImage();
+        const QImage icon = thisBuild.findChild<QLabel*>(u"aboutIcon"_s)->pixmap().toImage();
         QVERIFY(!icon.isNull());
         QCOMPARE(icon.pixelColor(icon.width() / 2, icon.height() / 2).alpha(), 255);
     }

@@ -1,20 +1,17 @@
 #!/usr/bin/env bash
 # The global shortcut end to end on a headless KWin with the desktop portal (KDE backend) on a
-# private session bus: the application, on the native Wayland platform with a remembered project
-# and a recorded shortcut, binds it through the portal; each invocation through KWin's shortcut
-# service must put exactly the project's text on the clipboard (read with wl-paste), twice, with
-# the selected file changed in between.
-#   tests/wayland/kwin-shortcut-copy.sh PATH/TO/codeplexor [PATH/TO/plexor]
-# Needs kwin-wayland xdg-desktop-portal(-kde) wl-clipboard qt6-wayland dbus. Exit status 0 when
-# both copies match, 1 when one does not, 77 when a piece is missing.
+# private session bus: the application (native Wayland, a remembered project, a recorded shortcut)
+# binds it through the portal; each invocation through KWin's shortcut service must put exactly
+# the project's text on the clipboard, twice, with the selected file changed in between.
+# Exit status 0 when both copies match, 1 when one does not, 77 when a piece is missing.
 set -euo pipefail
 
 app=$(realpath "${1:?usage: $0 PATH/TO/codeplexor [PATH/TO/plexor]}")
 plexor=$(realpath "${2:-$(dirname "$app")/../cli/plexor}")
 portal_kde=/usr/lib/x86_64-linux-gnu/libexec/xdg-desktop-portal-kde
 portal=/usr/libexec/xdg-desktop-portal
-for program in kwin_wayland wl-paste wl-copy dbus-daemon dbus-send "$portal_kde" "$portal" "$app" \
-    "$plexor"; do
+for program in kwin_wayland wl-paste dbus-daemon dbus-send "$portal_kde" "$portal" "$app" "$plexor"
+do
     [ -x "$(command -v "$program")" ] || { echo "missing: $program" >&2; exit 77; }
 done
 
@@ -31,21 +28,16 @@ wait_for() {
 }
 # Starts "$@" (logging to $work/$2.log) and waits for it to own the bus name $1.
 start_service() {
-    local bus_name=$1 name=$2
+    local name=$2 owned="dbus-send --session --print-reply --dest=org.freedesktop.DBus \
+        /org/freedesktop/DBus org.freedesktop.DBus.NameHasOwner string:$1 | grep -q 'boolean true'"
     shift 2
     "$@" >"$work/$name.log" 2>&1 &
     pids+=($!)
-    wait_for "has_bus_name $bus_name" 150 ||
-        { log "$name did not start"; cat "$work/$name.log" >&2; exit 1; }
-}
-has_bus_name() {
-    dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
-        org.freedesktop.DBus.NameHasOwner "string:$1" | grep -q "boolean true"
+    wait_for "$owned" 150 || { log "$name did not start"; cat "$work/$name.log" >&2; exit 1; }
 }
 
 export XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/config HOME=$work/home
-mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/CodePlexor" "$HOME"
-chmod 0700 "$XDG_RUNTIME_DIR"
+mkdir -p -m 0700 "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/CodePlexor" "$HOME"
 unset DISPLAY WAYLAND_DISPLAY
 
 # A private session bus; services started by hand, as one the bus starts would lack this setting.
@@ -90,9 +82,8 @@ invoke() {
     dbus-send --session --print-reply --dest=org.kde.kglobalaccel /component/codeplexor \
         org.kde.kglobalaccel.Component.invokeShortcut "string:hotkey-40-768"
 }
-wait_for "invoke" 150 || {
-    log "the shortcut was not bound"; cat "$work/app.log" "$work/portal.log" >&2; exit 1
-}
+wait_for invoke 150 ||
+    { log "the shortcut was not bound"; cat "$work/app.log" "$work/portal.log" >&2; exit 1; }
 
 status=0
 for version in "first version" "second version"; do
@@ -100,17 +91,10 @@ for version in "first version" "second version"; do
     expected=$("$plexor" generate --project "$project"; echo .)
     [[ $expected == *"$version"* ]] || { log "plexor did not generate the project's text"; exit 1; }
     invoke >/dev/null
-    for _ in $(seq 50); do
-        copied=$(timeout 2 wl-paste --no-newline 2>/dev/null; echo .)
-        [ "$copied" = "$expected" ] && break
-        sleep 0.1
-    done
-    if [ "$copied" = "$expected" ]; then
-        log "copied the text with \"$version\" (${#copied} characters)"
-    else
-        log "clipboard does not hold the text with \"$version\""
-        diff <(printf '%s' "$expected") <(printf '%s' "$copied") >&2 || true
-        status=1
-    fi
+    pasted='timeout 2 wl-paste --no-newline 2>/dev/null; echo .'
+    wait_for '[ "$(eval "$pasted")" = "$expected" ]' 50 && continue
+    log "clipboard does not hold the text with \"$version\""
+    diff <(printf '%s' "$expected") <(eval "$pasted") >&2 || true
+    status=1
 done
 exit "$status"
