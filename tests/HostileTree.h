@@ -6,10 +6,11 @@
 
 // A project folder holding every odd kind of entry at once: names with a line break, a tab, a
 // backslash, a leading dash or space, a 255-byte name, a path close to 4,096 bytes, names that
-// are not UTF-8, link loops, a dangling link, a link to a file outside, a FIFO, a socket, and an
-// unreadable folder and file. Every regular file holds content(its relative path), so output
-// shows which file was read for which entry. The folders are open to every user, so a test
-// running as root can run the reader as an unprivileged user, for whom the locked entries are
+// are not UTF-8 (one of them spelled "k\uFFFD.c" once decoded, as another file is named), a file
+// that is not UTF-8 text, link loops, a dangling link, a link to a file outside, a FIFO, a
+// socket, and an unreadable folder and file. Every regular file holds content(its relative path),
+// so output shows which file was read for which entry. The folders are open to every user, so a
+// test running as root can run the reader as an unprivileged user, for whom the locked entries are
 // locked.
 class HostileTree {
 public:
@@ -19,8 +20,8 @@ public:
         check(::chmod(QFile::encodeName(base).constData(), 0755) == 0 &&
                   m_tree.add(QStringLiteral("../outside.c"), "<<outside>>\n"),
               "project folder");
-        for (const char* name :
-             {"new\nline.c", "tab\there.c", "back\\slash.c", "-dash.c", " space.c", "plain.c"})
+        for (const char* name : {"new\nline.c", "tab\there.c", "back\\slash.c", "-dash.c",
+                                 " space.c", "plain.c", "k\uFFFD.c"})
             addFile(name);
         addFile(QByteArray(253, 'n') + ".c");
         // A file at a path of 4,090 bytes, below folders with names of up to 250 bytes.
@@ -39,6 +40,7 @@ public:
             check(::symlink(target.constData(), bytes(name).constData()) == 0, "symbolic links");
         check(::mkfifo(bytes("pipe.c").constData(), 0644) == 0, "FIFO");
         check(m_socket.listen(m_tree.path(QStringLiteral("sock.c"))), "socket");
+        check(m_tree.add(QStringLiteral("latin1.c"), "caf\xe9"), "files");
         check(m_tree.add(QStringLiteral("locked/inside.c"), content("locked/inside.c")) &&
                   m_tree.add(QStringLiteral("secret.c"), content("secret.c")) &&
                   ::chmod(bytes("locked").constData(), 0) == 0 &&
@@ -55,10 +57,10 @@ public:
     // The readable regular files with UTF-8 names, relative to root(): each must be read.
     const QStringList& readableFiles() const { return m_readable; }
     // The entries listed as files that cannot be read: link loops, a dangling link, a socket, a
-    // FIFO and a file only root may read.
+    // FIFO, a file that is not text and a file only root may read.
     static QStringList unreadableFiles()
     {
-        return QStringLiteral("dangling.c ping pipe.c pong secret.c sock.c").split(u' ');
+        return QStringLiteral("dangling.c latin1.c ping pipe.c pong secret.c sock.c").split(u' ');
     }
 
     static QByteArray content(const QByteArray& relativePath)

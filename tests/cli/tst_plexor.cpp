@@ -1,6 +1,6 @@
 #include "HostileTree.h"
-#include "PlexorProcess.h"
 #include "StoredRecords.h"
+#include "engine/PlexorViewModel.h"
 #include "engine/TestTree.h"
 #include "engine/TokenEncoding.h"
 #include "model/PreferenceKeys.h"
@@ -9,27 +9,52 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QtTest>
 
-#include <grp.h>
+using namespace Qt::StringLiterals;
 
 namespace {
 
 const QByteArray rule = "------------------------------------";
 
-QStringList commaList(const char* text)
+struct PlexorRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// "generate FOLDER --select a.c" as a list of arguments.
+QStringList words(const char* text)
 {
-    return QString::fromUtf8(text).split(u',', Qt::SkipEmptyParts);
+    return QString::fromUtf8(text).split(u' ', Qt::SkipEmptyParts);
+}
+
+// The files of an indented `plexor tree` listing as sorted paths.
+QStringList filesOfListing(const QByteArray& listing)
+{
+    QStringList files;
+    QStringList folders; // those above the line
+    for (const QString& line : QString::fromUtf8(listing).split(u'\n', Qt::SkipEmptyParts)) {
+        const QString name = line.trimmed();
+        folders.resize((line.size() - name.size()) / 2);
+        if (name.endsWith(u'/'))
+            folders.append(name.chopped(1));
+        else
+            files.append((folders + QStringList{name}).join(u'/'));
+    }
+    files.sort();
+    return files;
 }
 
 // The file paths listed after the prefix of a generated text, without the project's name.
 QStringList listedFiles(const QByteArray& text)
 {
-    const QList<QByteArray> lines = text.split('\n');
-    QStringList files;
-    for (qsizetype i = 2; i < lines.size() && !lines.at(i).isEmpty(); ++i)
-        files.append(QString::fromUtf8(lines.at(i).mid(lines.at(i).indexOf('/') + 1)));
+    QStringList files =
+        QString::fromUtf8(text).section(u"\n\n"_s, 1, 1).split(u'\n', Qt::SkipEmptyParts);
+    for (QString& file : files)
+        file = file.section(u'/', 1);
     files.sort();
     return files;
 }
@@ -41,87 +66,72 @@ QStringList listedFiles(const QByteArray& text)
 class TestPlexor : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<PlexorRunner> m_plexor;
-    std::unique_ptr<TestTree> m_disk; // the projects' folders
+    QTemporaryDir m_config; // the configuration folder and home of every run
+    TestTree m_disk;        // the remembered projects' folders
+    TestTree m_repository;
     QString m_git;
-    std::unique_ptr<PlexorRunner> m_gitPlexor;
-    std::unique_ptr<TestTree> m_repository;
 
-    PlexorRun plexor(const QStringList& arguments, const QString& workingDirectory = {})
+    QString preferencesPath() const { return m_config.path() + u"/CodePlexor/CodePlexor.json"_s; }
+
+    // Runs `plexor` (or git, or a shell) with no system git configuration and no display
+    // settings at all, as on a machine reached over SSH.
+    PlexorRun plexor(const QStringList& arguments, const QString& workingDirectory = {},
+                     const QByteArray& input = {},
+                     const QString& program = QStringLiteral(PLEXOR_BINARY)) const
     {
-        return m_plexor->run(arguments, workingDirectory);
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            environment.remove(QString::fromLatin1(name));
+        environment.insert(u"XDG_CONFIG_HOME"_s, m_config.path());
+        environment.insert(u"HOME"_s, m_config.path());
+        environment.insert(u"GIT_CONFIG_NOSYSTEM"_s, u"1"_s);
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(workingDirectory);
+        process.start(program, arguments);
+        process.write(input);
+        process.closeWriteChannel();
+        PlexorRun run;
+        if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit)
+            run = {process.exitCode(), process.readAllStandardOutput(),
+                   process.readAllStandardError()};
+        return run;
     }
 
-    QString disk(const char* relative) const { return m_disk->path(QString::fromUtf8(relative)); }
+    QString disk(const char* relative) const { return m_disk.path(QString::fromUtf8(relative)); }
 
     void storeLibrary(const QByteArray& recents)
     {
-        Preferences preferences(m_plexor->preferencesPath());
+        Preferences preferences(preferencesPath());
         preferences.setText(PreferenceKeys::savedPrefixText, u"P"_s);
         preferences.setBytes(PreferenceKeys::recentFoldersJson, recents);
     }
 
-    // Five projects in library order: three pinned by name, two unpinned newest first; two share
-    // the name "beta". The folder of "project 10" does not exist.
+    // Four projects in library order: two pinned by name, two unpinned newest first, which
+    // share the name "beta". The folder of "gone" does not exist.
     void seedLibrary()
     {
-        QVERIFY(m_disk->addAll(words("Coding/Robots/arm/main.c Coding/Robots/arm/other.c "
-                                     "work/beta/ other/beta/")));
-        QVERIFY(m_disk->add(u"work/Project 2/"_s));
-        const auto project = [this](const char* path, bool pinned, double lastAccessed,
-                                    const char* tag) {
-            RecentFolder folder =
-                StoredRecords::project(disk(path), pinned, lastAccessed,
-                                       *tag ? std::optional(QString::fromUtf8(tag)) : std::nullopt);
+        QVERIFY(m_disk.addAll(words("arm/main.c arm/other.c work/beta/ other/beta/")));
+        QList<RecentFolder> folders{
+            StoredRecords::project(disk("arm"), true, 50),
+            StoredRecords::project(disk("gone"), true, 20),
+            StoredRecords::project(disk("work/beta"), false, 200, u"apps"_s),
+            StoredRecords::project(disk("other/beta"), false, 100, u"Python"_s)};
+        folders[0].savedSelectedPaths = QSet<QString>{disk("arm/main.c")};
+        for (RecentFolder& folder : folders)
             folder.bookmarkData = QJsonDocument(QJsonObject{{u"path"_s, folder.path}}).toJson();
-            return folder;
-        };
-        RecentFolder arm = project("Coding/Robots/arm", true, 50, "");
-        arm.savedSelectedPaths = QSet<QString>{disk("Coding/Robots/arm/main.c")};
-        storeLibrary(RecentFolderCodec::encode({arm, project("work/Project 2", true, 10, "Swift"),
-                                                project("work/project 10", true, 20, ""),
-                                                project("work/beta", false, 200, "apps"),
-                                                project("other/beta", false, 100, "Python")}));
+        storeLibrary(RecentFolderCodec::encode(folders));
     }
 
-    // Runs git in `folder` with the git cases' configuration folder and home, and no other.
-    QByteArray git(const char* arguments, const QString& folder = {}) const
+    // Runs git in `folder` (by default the work tree) with the git cases' configuration.
+    QByteArray git(const QString& arguments, const QString& folder = {}) const
     {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"XDG_CONFIG_HOME"_s, m_gitPlexor->configHome());
-        environment.insert(u"HOME"_s, m_gitPlexor->configHome());
-        environment.insert(u"GIT_CONFIG_NOSYSTEM"_s, u"1"_s);
-        process.setProcessEnvironment(environment);
-        process.setWorkingDirectory(folder.isEmpty() ? m_repository->root() : folder);
-        process.start(m_git, words("-c user.name=T -c user.email=t@t") + words(arguments));
-        if (!process.waitForFinished() || process.exitCode() != 0)
-            qWarning("git %s failed: %s", arguments, process.readAllStandardError().constData());
-        return process.readAllStandardOutput();
-    }
-
-    // The files of a git listing that the scan takes with every type on: none below one of the
-    // fixed ignored names, none that is gone from the disk.
-    static QStringList takenByScan(const QList<QByteArray>& paths, const QString& folder)
-    {
-        static const QStringList fixed = words(".git .build .vscode Pods node_modules .gitignore");
-        QStringList files;
-        for (const QByteArray& raw : paths) {
-            const QString path = QString::fromUtf8(raw);
-            const QStringList parts = path.split(u'/');
-            if (!path.isEmpty() && QFileInfo(folder + u'/' + path).isFile() &&
-                std::none_of(parts.begin(), parts.end(),
-                             [](const QString& part) { return fixed.contains(part); }))
-                files.append(path);
-        }
-        files.removeDuplicates();
-        files.sort();
-        return files;
-    }
-
-    static QStringList filesOfListing(const QByteArray& listing)
-    {
-        return listedEntries(listing).filter(QRegularExpression(u"[^/]$"_s));
+        const PlexorRun run =
+            plexor(words("-c user.name=T -c user.email=t@t") + arguments.split(u' '),
+                   folder.isEmpty() ? m_repository.root() : folder, {}, m_git);
+        if (run.exitCode != 0)
+            qWarning("git %s failed: %s", qPrintable(arguments), run.err.constData());
+        return run.out;
     }
 
 private Q_SLOTS:
@@ -132,382 +142,308 @@ private Q_SLOTS:
         m_git = QStandardPaths::findExecutable(u"git"_s);
         if (m_git.isEmpty())
             return;
-        m_gitPlexor = std::make_unique<PlexorRunner>();
-        m_repository = std::make_unique<TestTree>();
-        const TestTree& t = *m_repository;
-        git("init -q");
+        const TestTree& t = m_repository;
+        git(u"init -q"_s);
         QVERIFY(t.add(u".gitignore"_s, "*.log\nbuild/\n!important.log\ndocs/*.md\n!docs/keep.md\n"
                                        "logs/\n!logs/keep.c\n/top.c\n"));
         QVERIFY(t.add(u"src/.gitignore"_s, "generated/\n*.tmp.c\n!keep.tmp.c\n"));
         QVERIFY(t.add(u".git/info/exclude"_s, "secret.c\n"));
-        QVERIFY(QDir().mkpath(m_gitPlexor->configHome() + u"/git"_s));
-        QVERIFY(StoredRecords::writeFile(m_gitPlexor->configHome() + u"/git/ignore"_s, "*.bak\n"));
+        QVERIFY(QDir().mkpath(m_config.path() + u"/git"_s));
+        QVERIFY(StoredRecords::writeFile(m_config.path() + u"/git/ignore"_s, "*.bak\n"));
         QVERIFY(t.addAll(words("top.c sub/top.c src/main.c src/gen.tmp.c src/keep.tmp.c "
                                "src/generated/x.c src/lib/util.h src/lib/old.h build/out.c a.log "
                                "important.log docs/a.md docs/keep.md logs/keep.c secret.c "
-                               "src/secret.c notes.bak node_modules/m.js build/tracked.c")));
-        git("add -A");
-        git("add -f build/tracked.c");
-        git("commit -q -m start");
+                               "src/secret.c notes.bak build/tracked.c")));
+        // A path long enough that the next one in a compressed index (an ignored but tracked
+        // file) drops over 127 bytes of it.
+        QVERIFY(t.add(u"b"_s + QString(140, u'n') + u"/deep.c"_s, "x"));
+        git(u"add -A"_s);
+        git(u"add -f build/tracked.c"_s);
+        git(u"commit -q -m start"_s);
         // Modified, staged new, renamed, untracked, deleted, modified but ignored.
         QVERIFY(t.add(u"src/main.c"_s, "changed"));
         QVERIFY(t.add(u"staged.c"_s, "s"));
-        git("add staged.c");
-        git("mv src/lib/util.h src/lib/tools.h");
-        QVERIFY(t.addAll(words("new.c src/lib/new/deep.h build/untracked.c build/sub/deep.c")));
+        git(u"add staged.c"_s);
+        git(u"mv src/lib/util.h src/lib/tools.h"_s);
+        QVERIFY(t.addAll(words("new.c src/lib/new/deep.h build/untracked.c build/sub/deep.c "
+                               "build/sub/intent.c")));
+        git(u"add -N -f build/sub/intent.c"_s);
         QVERIFY(QFile::remove(t.path(u"src/lib/old.h"_s)));
         QVERIFY(t.add(u"build/tracked.c"_s, "changed too"));
     }
 
-    void init()
-    {
-        m_plexor = std::make_unique<PlexorRunner>();
-        m_disk = std::make_unique<TestTree>();
-    }
+    void init() { QFile::remove(preferencesPath()); }
 
+    // The files `tree` lists and `generate` selects with the same options.
     void optionsChooseTheFiles_data()
     {
         QTest::addColumn<QStringList>("options");
-        QTest::addColumn<QStringList>("listed");
-        QTest::addColumn<QStringList>("generated");
-        const auto row = [](const char* name, const char* options, const char* listed,
-                            const char* generated) {
-            QTest::newRow(name) << words(options) << commaList(listed) << commaList(generated);
+        // More options for `generate`, which alone takes --select.
+        QTest::addColumn<QStringList>("selects");
+        QTest::addColumn<QStringList>("files");
+        const auto row = [](const char* name, const char* options, const char* selects,
+                            const char* files) {
+            QTest::newRow(name) << words(options) << words(selects) << words(files);
         };
-        row("defaults: known types, no ignored or empty folder", "",
-            "README.md,main.c,src/,src/lib/,src/lib/util.h,src/main.c,vendor/,vendor/v.c", "");
-        row("all files", "--all-files",
-            ".env,README.md,main.c,notes.txt,notestxt,src/,src/lib/,src/lib/util.h,src/main.c,"
-            "vendor/,vendor/v.c",
-            "");
-        row("gitignore outside a git work tree", "--gitignore",
-            "README.md,main.c,src/,src/lib/,src/lib/util.h,src/main.c,vendor/,vendor/v.c", "");
-        row("type switches in both spellings", "--type=txt=on --type .md=off",
-            "main.c,notes.txt,src/,src/lib/,src/lib/util.h,src/main.c,vendor/,vendor/v.c", "");
-        row("select all", "--select-all",
-            "README.md,main.c,src/,src/lib/,src/lib/util.h,src/main.c,vendor/,vendor/v.c",
-            "README.md,main.c,src/lib/util.h,src/main.c,vendor/v.c");
-        row("include by name at any depth", "--include main.c", "main.c,src/,src/main.c",
-            "main.c,src/main.c");
+        row("type switches in both spellings, no ignored folder, no .gitignore outside a work tree",
+            "--gitignore --type=txt=on --type .md=off --select-all", "",
+            "main.c notes.txt src/lib/util.h src/main.c vendor/v.c");
         row("anchored include, excluded folder", "--include=/*.c --include **/*.h --exclude=src/",
-            "main.c", "main.c");
-        row("exclude alone", "--exclude *.h --exclude vendor", "README.md,main.c,src/,src/main.c",
-            "");
-        // `tree` has no --select: no listing.
-        row("exclude beats select", "--select=src/main.c --select-all --exclude=src/*.c", "",
-            "README.md,main.c,src/lib/util.h,vendor/v.c");
+            "", "main.c");
+        row("exclude beats select", "--select-all --exclude=src/*.c", "--select=src/main.c",
+            "README.md main.c src/lib/util.h vendor/v.c");
     }
 
     void optionsChooseTheFiles()
     {
         QFETCH(QStringList, options);
-        QFETCH(QStringList, listed);
-        QFETCH(QStringList, generated);
+        QFETCH(QStringList, selects);
+        QFETCH(QStringList, files);
         TestTree tree;
         // "notestxt" has no extension: --type=txt=on must not take it.
-        QVERIFY(tree.addAll(commaList("main.c,src/main.c,src/lib/util.h,vendor/v.c,notes.txt,"
-                                      "notestxt,README.md,.env,node_modules/x.js,empty/")));
+        QVERIFY(tree.addAll(words("main.c src/main.c src/lib/util.h vendor/v.c notes.txt notestxt "
+                                  "README.md .env node_modules/x.js")));
         QVERIFY(tree.add(u".gitignore"_s, "main.c\n"));
-        if (!listed.isEmpty()) {
-            const PlexorRun run = plexor(QStringList{u"tree"_s, tree.root()} + options);
-            QCOMPARE(run.err, QByteArray());
-            QCOMPARE(listedEntries(run.out), listed);
-        }
-        const PlexorRun run = plexor(QStringList{u"generate"_s, tree.root()} + options);
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.err, QByteArray());
-        QCOMPARE(listedFiles(run.out), generated);
+        const PlexorRun listing = plexor(QStringList{u"tree"_s, tree.root()} + options);
+        const PlexorRun run = plexor(QStringList{u"generate"_s, tree.root()} + options + selects);
+        QCOMPARE(listing.err + run.err, QByteArray());
+        QCOMPARE(filesOfListing(listing.out), files);
+        QCOMPARE(listedFiles(run.out), files);
     }
 
-    void gitignoreListsWhatGitLists_data()
+    // What --gitignore leaves out and what --changed takes, in `tree` and `generate`, against
+    // git's own lists of the files it does not ignore and of the changed ones.
+    void gitOptionsFollowGit_data()
     {
         QTest::addColumn<QString>("folder");
-        // A file the scan takes without the switch and git leaves out.
-        QTest::addColumn<QString>("ignored");
-        QTest::newRow("top of the work tree") << QString() << u"src/gen.tmp.c"_s;
-        QTest::newRow("folder inside the work tree") << u"src"_s << u"gen.tmp.c"_s;
-        QTest::newRow("ignored folder holding tracked files") << u"build"_s << u"sub/deep.c"_s;
+        QTest::addColumn<QStringList>("options");
+        // The git commands whose lists of paths together name the files expected.
+        QTest::addColumn<QStringList>("gitLists");
+        // A file taken without the options and left out with them.
+        QTest::addColumn<QString>("leftOut");
+        const QStringList notIgnored{u"ls-files --cached --others --exclude-standard"_s};
+        const QStringList ignoring = words("--gitignore --select-all");
+        QTest::newRow("gitignore, top of the work tree, nested rules")
+            << QString() << ignoring << notIgnored << u"src/gen.tmp.c"_s;
+        QTest::newRow("gitignore, ignored folder inside holding tracked files")
+            << u"build"_s << ignoring << notIgnored << u"sub/deep.c"_s;
+        QTest::newRow("changed: modified, staged, renamed, untracked")
+            << QString() << QStringList{u"--changed"_s}
+            << QStringList{u"diff --name-only HEAD"_s, u"ls-files --others --exclude-standard"_s}
+            << u"sub/top.c"_s;
     }
 
-    void gitignoreListsWhatGitLists()
+    void gitOptionsFollowGit()
     {
         QFETCH(QString, folder);
-        QFETCH(QString, ignored);
+        QFETCH(QStringList, options);
+        QFETCH(QStringList, gitLists);
+        QFETCH(QString, leftOut);
         if (m_git.isEmpty())
             QSKIP("git is not installed");
-        const QString path = folder.isEmpty() ? m_repository->root() : m_repository->path(folder);
-        const PlexorRun run =
-            m_gitPlexor->run({u"tree"_s, path, u"--gitignore"_s, u"--all-files"_s});
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.err, QByteArray());
-        const QStringList expected = takenByScan(
-            git("ls-files --cached --others --exclude-standard", path).split('\n'), path);
-        QVERIFY(!expected.isEmpty() && !expected.contains(ignored));
-        QCOMPARE(filesOfListing(run.out), expected);
-        // Without the switch the scan takes the ignored files as before.
-        const PlexorRun plain = m_gitPlexor->run({u"tree"_s, path, u"--all-files"_s});
-        QVERIFY(filesOfListing(plain.out).contains(ignored));
-    }
-
-    void changedListsWhatGitStatusReports()
-    {
-        if (m_git.isEmpty())
-            QSKIP("git is not installed");
-        const QString root = m_repository->root();
-        const PlexorRun run = m_gitPlexor->run({u"tree"_s, root, u"--changed"_s, u"--all-files"_s});
-        QCOMPARE(run.exitCode, 0);
-        QList<QByteArray> paths;
-        for (const QByteArray& line : git("status --porcelain -uall").split('\n')) {
-            const QByteArray path = line.mid(3);
-            const qsizetype arrow = path.indexOf(" -> ");
-            paths.append(arrow < 0 ? path : path.mid(arrow + 4));
+        const QString path = m_repository.path(folder);
+        // With --gitignore, every layout of the index file git writes: with extended flags (the
+        // file added with --intent-to-add), with compressed paths, split in two files with entries
+        // deleted, replaced and added after the split, and plain again.
+        const QString keep = u";-c splitIndex.maxPercentChange=100 "_s;
+        const QStringList layouts =
+            options.contains(u"--gitignore"_s)
+                ? QStringList{u"update-index --index-version 3"_s,
+                              u"update-index --index-version 4"_s,
+                              u"update-index --split-index"_s + keep +
+                                  u"rm -q --cached build/tracked.c"_s + keep +
+                                  u"update-index --chmod=+x src/main.c"_s + keep +
+                                  u"add -f build/untracked.c"_s,
+                              u"update-index --no-split-index;add -f build/tracked.c;"
+                              u"update-index --chmod=-x src/main.c;"
+                              u"rm -q --cached build/untracked.c;update-index --index-version 2"_s}
+                : QStringList{QString()};
+        QStringList expected;
+        for (const QString& layout : layouts) {
+            for (const QString& command : layout.split(u';', Qt::SkipEmptyParts))
+                git(command);
+            // What the scan takes of git's lists with every type on: not the ignore files
+            // themselves, none that is gone from the disk.
+            expected.clear();
+            for (const QString& command : std::as_const(gitLists)) {
+                for (const QString& file : QString::fromUtf8(git(command, path)).split(u'\n')) {
+                    if (!file.isEmpty() && !file.endsWith(u".gitignore") &&
+                        !expected.contains(file) && QFileInfo(path + u'/' + file).isFile())
+                        expected.append(file);
+                }
+            }
+            expected.sort();
+            QVERIFY(!expected.isEmpty() && !expected.contains(leftOut));
+            const PlexorRun listing =
+                plexor(QStringList{u"tree"_s, path, u"--all-files"_s} + options);
+            QCOMPARE(listing.err, QByteArray());
+            if (filesOfListing(listing.out) != expected)
+                qWarning("index layout: %s", qPrintable(layout));
+            QCOMPARE(filesOfListing(listing.out), expected);
         }
-        const QStringList expected = takenByScan(paths, root);
-        QVERIFY(expected.contains(u"src/lib/tools.h"_s));
-        QCOMPARE(filesOfListing(run.out), expected);
-        // generate --changed selects the same files.
-        const PlexorRun generated =
-            m_gitPlexor->run({u"generate"_s, root, u"--changed"_s, u"--all-files"_s});
-        QCOMPARE(generated.exitCode, 0);
-        QCOMPARE(listedFiles(generated.out), expected);
+        QCOMPARE(
+            listedFiles(plexor(QStringList{u"generate"_s, path, u"--all-files"_s} + options).out),
+            expected);
+        const PlexorRun plain = plexor({u"tree"_s, path, u"--all-files"_s});
+        QVERIFY(filesOfListing(plain.out).contains(leftOut));
     }
 
-    void treeLineFormatAndOrder()
-    {
-        TestTree tree;
-        QVERIFY(tree.addAll(commaList("a/b/c.c,B.c,a.c,z/x10.c,z/x9.c")));
-        const PlexorRun run = plexor({u"tree"_s, u"app/"_s}, QFileInfo(tree.root()).absolutePath());
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, QByteArray("a/\n  b/\n    c.c\nz/\n  x9.c\n  x10.c\na.c\nB.c\n"));
-    }
-
-    void generateWithTheDefaultTexts()
+    // plexor only reads the preference file: without one it uses the default texts and writes
+    // nothing, not even an empty file; a corrupt one is neither moved aside nor replaced.
+    void thePreferenceFileIsOnlyRead()
     {
         TestTree tree;
         QVERIFY(tree.add(u"src/main.c"_s, "int main() {}\n"));
         QVERIFY(tree.add(u"other.c"_s, "no"));
-        const PlexorRun run =
-            plexor({u"generate"_s, tree.root(), u"--select"_s, u"./src/main.c"_s});
+        const PlexorRun run = plexor(
+            {u"generate"_s, tree.root(), u"--select=./src/main.c"_s, u"--select=missing.c"_s});
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.err, QByteArray());
-        QCOMPARE(run.out,
-                 "Here are the files of my project.\n\napp/src/main.c\n\n\n\n\n" + rule +
-                     "\napp/src/main.c\n" + rule + "\n\nint main() {}\n\n\n\n\n-------------\n" +
-                     "I want you to read everything above carefully, analyze how my app works "
-                     "completely. When you are finished just reply 'I\xe2\x80\x99m ready!'. I will "
-                     "ask questions or request new features when you are ready. If I want new "
-                     "features give me the full code, ready to copy and replace the original "
-                     "file. Unless it is just a small change in a single place.\n");
-        // Not even an empty preference file is written.
-        QVERIFY(!QFile::exists(m_plexor->preferencesPath()));
+        QVERIFY2(run.err.contains("missing.c is not in the scanned tree") &&
+                     run.err.count('\n') == 1,
+                 run.err.constData());
+        QCOMPARE(run.out, QByteArray(PlexorViewModel::defaultPrefixText().toUtf8() +
+                                     "\n\napp/src/main.c\n\n\n\n\n" + rule + "\napp/src/main.c\n" +
+                                     rule + "\n\nint main() {}\n\n\n" +
+                                     PlexorViewModel::suffixSeparator().toUtf8() +
+                                     PlexorViewModel::defaultSuffixText().toUtf8()));
+        const PlexorRun projects = plexor({u"projects"_s, u"--by-tag"_s});
+        QCOMPARE(projects.exitCode, 0);
+        QCOMPARE(projects.out + projects.err, QByteArray());
+        QVERIFY(!QFile::exists(preferencesPath()));
 
-        // The same text into a file, which it replaces.
+        // The text into a file, which it replaces.
         QVERIFY(tree.add(u"../out.txt"_s, "old content"));
         const PlexorRun toFile = plexor({u"generate"_s, tree.root(), u"--select=src/main.c"_s,
                                          u"--output"_s, tree.path(u"../out.txt"_s)});
         QCOMPARE(toFile.exitCode, 0);
         QCOMPARE(toFile.out, QByteArray());
         QCOMPARE(StoredRecords::readFile(tree.path(u"../out.txt"_s)), run.out);
-    }
 
-    // plexor only reads the preference file: a corrupt one is neither moved aside nor replaced.
-    void corruptPreferenceFileIsLeftAlone()
-    {
-        TestTree tree;
-        QVERIFY(tree.add(u"a.c"_s, "A"));
-        QVERIFY(QDir().mkpath(QFileInfo(m_plexor->preferencesPath()).absolutePath()));
-        QVERIFY(StoredRecords::writeFile(m_plexor->preferencesPath(), "{\"savedPrefixText"));
-        for (const QStringList& arguments : {QStringList{u"tree"_s, tree.root()},
-                                             {u"generate"_s, tree.root(), u"--select-all"_s},
-                                             {u"projects"_s}})
+        // A corrupt file.
+        QVERIFY(QDir().mkpath(QFileInfo(preferencesPath()).absolutePath()));
+        QVERIFY(StoredRecords::writeFile(preferencesPath(), "{\"savedPrefixText"));
+        for (const QStringList& arguments :
+             {QStringList{u"generate"_s, tree.root(), u"--select-all"_s}, {u"projects"_s}})
             QCOMPARE(plexor(arguments).exitCode, 0);
-        QCOMPARE(StoredRecords::readFile(m_plexor->preferencesPath()), "{\"savedPrefixText");
-        QCOMPARE(QFileInfo(m_plexor->preferencesPath()).dir().entryList(QDir::Files | QDir::Hidden),
-                 QStringList{u"CodePlexor.json"_s});
+        QCOMPARE(StoredRecords::readFile(preferencesPath()), "{\"savedPrefixText");
     }
 
-    // Names that are not UTF-8, a file that is not text and a selection not in the tree: each
-    // is one line on standard error, nothing of them on standard output.
-    void whatIsLeftOutIsReported()
-    {
-        TestTree tree;
-        QVERIFY(tree.addRaw("k\xEF\xBF\xBD.c", "A"));
-        QVERIFY(tree.addRaw("k\xE9.c", "B"));
-        QVERIFY(tree.add(u"bad.c"_s, "\xff\xfe"));
-        const QByteArray leftOut = "Left out " + QFile::encodeName(tree.root()) +
-                                   "/k\\xE9.c: its name is not valid UTF-8.\n";
-        PlexorRun run = plexor({u"tree"_s, tree.root()});
-        QCOMPARE(run.out, QByteArray("bad.c\nk\xEF\xBF\xBD.c\n"));
-        QCOMPARE(run.err, leftOut);
-
-        run = plexor({u"generate"_s, tree.root(), u"--select"_s, u"k\uFFFD.c"_s, u"--select"_s,
-                      u"bad.c"_s, u"--select"_s, u"missing.c"_s});
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out.count("\n\nA\n\n"), 1);
-        QVERIFY(!run.out.contains("\n\nB\n\n"));
-        QVERIFY(run.out.contains("\napp/bad.c\n"));
-        QVERIFY(!run.out.contains("Error reading file"));
-        QVERIFY2(run.err.startsWith(leftOut), run.err.constData());
-        QCOMPARE(run.err.count('\n'), 3);
-        QVERIFY(run.err.contains(
-            QByteArray("Error reading file " + QFile::encodeName(tree.path(u"bad.c"_s)))));
-        QVERIFY(run.err.contains("missing.c is not in the scanned tree"));
-
-        // The Latin-1 name given as an argument must not select the other file.
-        run = m_plexor->shell(u"exec \"$0\" generate . --select \"$(printf 'k\\351.c')\""_s,
-                              tree.root());
-        QCOMPARE(run.exitCode, 2);
-        QCOMPARE(run.out, QByteArray());
-        QVERIFY2(run.err.startsWith("plexor: argument \"k\\xE9.c\" is not valid UTF-8"),
-                 run.err.constData());
-    }
-
-    // Every odd kind of entry at once. As root, plexor runs as "nobody", for whom the locked
-    // entries are locked.
+    // Every odd kind of entry at once, each entry that cannot be read one line on standard error;
+    // an argument that is not UTF-8 is refused, never read as the file its decoding names. As
+    // root, plexor runs as "nobody", for whom the locked entries are locked.
     void hostileTree()
     {
         const HostileTree tree;
         QVERIFY2(tree.isValid(), qPrintable(tree.error()));
-        const auto unprivileged = [this](const QStringList& arguments) {
-            return m_plexor->run(arguments, {}, {}, [] {
-                const gid_t nobody = 65534;
-                if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 ||
-                                         ::setuid(nobody) != 0))
-                    ::_exit(125);
-            });
+        const QStringList asNobody =
+            words("--reuid=65534 --regid=65534 --clear-groups " PLEXOR_BINARY);
+        const auto unprivileged = [&](const QStringList& arguments) {
+            return ::geteuid() ? plexor(arguments)
+                               : plexor(asNobody + arguments, {}, {}, u"setpriv"_s);
         };
         const PlexorRun listing = unprivileged({u"tree"_s, tree.root(), u"--all-files"_s});
         QCOMPARE(listing.exitCode, 0);
-        for (const char* name : {"-dash.c", " space.c", "tab\there.c", "back\\slash.c", "end.c",
-                                 "outside.c", "pipe.c", "sock.c"})
-            QVERIFY2(listing.out.contains(name), name);
-        QVERIFY(!listing.out.contains("inside.c"));
+        QVERIFY(listing.out.contains("sock.c") && !listing.out.contains("inside.c") &&
+                !listing.out.contains("\xe9"));
 
         const PlexorRun run =
             unprivileged({u"generate"_s, tree.root(), u"--all-files"_s, u"--select-all"_s});
         QCOMPARE(run.exitCode, 0);
-        const QByteArray project = QFile::encodeName(QFileInfo(tree.root()).fileName());
         for (const QString& file : tree.readableFiles()) {
             const QByteArray name = file.toUtf8();
-            QVERIFY2(run.out.contains(QByteArray('\n' + project + '/' + name + '\n' + rule +
-                                                 "\n\n" + HostileTree::content(name))),
+            QVERIFY2(run.out.contains(QByteArray("\napp/" + name + '\n' + rule + "\n\n" +
+                                                 HostileTree::content(name))),
                      qPrintable(file));
         }
         QVERIFY(run.out.contains(QByteArray("/outside.c\n" + rule + "\n\n<<outside>>\n")));
         // Nothing else was read: not the locked file, not the files behind names that are not
         // UTF-8, and nothing twice.
         QCOMPARE(run.out.count("<<"), tree.readableFiles().size() + 1);
-        // One line for each entry that could not be read.
-        QStringList unread;
         const QByteArray lead = "Error reading file " + QFile::encodeName(tree.root()) + '/';
-        for (const QByteArray& line : run.err.split('\n')) {
-            if (line.startsWith(lead))
-                unread.append(QString::fromUtf8(line.mid(lead.size()).split(':').first()));
-        }
-        unread.sort();
-        QCOMPARE(unread, HostileTree::unreadableFiles());
+        QCOMPARE(run.err.count(lead), HostileTree::unreadableFiles().size());
+        for (const QString& file : HostileTree::unreadableFiles())
+            QVERIFY2(run.err.contains(QByteArray(lead + file.toUtf8() + ':')), qPrintable(file));
+
+        const PlexorRun refused =
+            plexor({u"-c"_s, u"exec \"$0\" generate \"$1\" --select \"$(printf 'k\\351.c')\""_s,
+                    QStringLiteral(PLEXOR_BINARY), tree.root()},
+                   {}, {}, u"/bin/sh"_s);
+        QCOMPARE(refused.exitCode, 2);
+        QVERIFY2(refused.out.isEmpty() &&
+                     refused.err.startsWith("plexor: argument \"k\\xE9.c\" is not valid UTF-8"),
+                 refused.err.constData());
     }
 
-    void projectsInLibraryOrderAndByTag()
+    // One line per project in library order, its fields escaped; with --by-tag each line led by
+    // its group; generate --project as for the folder. A library that cannot be read fails
+    // rather than listing nothing.
+    void projectsOfTheLibrary()
     {
         seedLibrary();
-        const QByteArray root = QFile::encodeName(m_disk->root());
         const PlexorRun run = plexor({u"projects"_s});
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, QByteArray("pinned\tarm\tRobots\tROOT/Coding/Robots/arm\n"
-                                     "pinned\tProject 2\tSwift\tROOT/work/Project 2\n"
-                                     "pinned\tproject 10\tuncategorized\tROOT/work/project 10\n"
+        QCOMPARE(run.out, QByteArray("pinned\tarm\tuncategorized\tROOT/arm\n"
+                                     "pinned\tgone\tuncategorized\tROOT/gone\n"
                                      "recent\tbeta\tapps\tROOT/work/beta\n"
                                      "recent\tbeta\tPython\tROOT/other/beta\n")
-                              .replace("ROOT", root));
-        // Groups in plain scalar order: upper-case initials before lower-case ones.
-        const PlexorRun byTag = plexor({u"projects"_s, u"--by-tag"_s});
-        QCOMPARE(byTag.exitCode, 0);
-        QCOMPARE(
-            byTag.out,
-            QByteArray("Python\trecent\tbeta\tPython\tROOT/other/beta\n"
-                       "Robots\tpinned\tarm\tRobots\tROOT/Coding/Robots/arm\n"
-                       "Swift\tpinned\tProject 2\tSwift\tROOT/work/Project 2\n"
-                       "Apps\trecent\tbeta\tapps\tROOT/work/beta\n"
-                       "Uncategorized\tpinned\tproject 10\tuncategorized\tROOT/work/project 10\n")
-                .replace("ROOT", root));
-    }
+                              .replace("ROOT", QFile::encodeName(m_disk.root())));
+        const QList<QByteArray> lines = run.out.split('\n');
+        QCOMPARE(plexor({u"projects"_s, u"--by-tag"_s}).out,
+                 "Python\t" + lines[3] + "\nApps\t" + lines[2] + "\nUncategorized\t" + lines[0] +
+                     "\nUncategorized\t" + lines[1] + '\n');
 
-    void projectsOfOddLibraries()
-    {
-        const auto expect = [this](const char* arguments, int exitCode, const QByteArray& out) {
-            const PlexorRun run = plexor(words(arguments));
-            QCOMPARE(run.exitCode, exitCode);
-            QCOMPARE(run.out, out);
-            QVERIFY2(exitCode ? run.err.startsWith("plexor: cannot read the remembered projects: ")
-                              : run.err.isEmpty(),
-                     run.err.constData());
-        };
-        expect("projects", 0, {}); // no preference file
-        expect("projects --by-tag", 0, {});
-        storeLibrary(RecentFolderCodec::encode(
-            {StoredRecords::project(u"/x/we\tird\\name"_s, false, 1, u"two\nlines"_s)}));
-        expect("projects", 0, "recent\twe\\tird\\\\name\ttwo\\nlines\t/x/we\\tird\\\\name\n");
-        storeLibrary("[{\"id\": 1}]");
-        expect("projects", 1, {});
-        expect("projects --by-tag", 1, {});
-    }
-
-    void generateForAProjectMatchesTheFolderCommand()
-    {
-        seedLibrary();
+        // A project by its name and by its path, with its saved selection and prefix.
         const PlexorRun byName = plexor(words("generate --project arm"));
-        QCOMPARE(byName.exitCode, 0);
         QCOMPARE(byName.err, QByteArray());
-        const PlexorRun byFolder =
-            plexor({u"generate"_s, disk("Coding/Robots/arm"), u"--select"_s, u"main.c"_s});
+        const PlexorRun byFolder = plexor({u"generate"_s, disk("arm"), u"--select"_s, u"main.c"_s});
         QCOMPARE(byName.out, byFolder.out);
         QVERIFY(byName.out.startsWith("P\n\narm/main.c\n"));
-        QVERIFY(!byName.out.contains("other.c"));
 
-        const PlexorRun byPath = plexor({u"generate"_s, u"--project"_s, disk("other/beta/")});
-        QCOMPARE(byPath.exitCode, 0);
-        QVERIFY(byPath.out.startsWith("P\n\n\n\n-------------\n"));
+        QVERIFY(plexor({u"generate"_s, u"--project"_s, disk("other/beta/")})
+                    .out.startsWith("P\n\n\n\n-------------\n"));
+
+        storeLibrary(RecentFolderCodec::encode(
+            {StoredRecords::project(u"/x/we\tird\\name"_s, false, 1, u"two\nlines"_s)}));
+        QCOMPARE(plexor({u"projects"_s}).out,
+                 "recent\twe\\tird\\\\name\ttwo\\nlines\t/x/we\\tird\\\\name\n");
+        storeLibrary("[{\"id\": 1}]");
+        const PlexorRun failed = plexor({u"projects"_s, u"--by-tag"_s});
+        QCOMPARE(failed.exitCode, 1);
+        QVERIFY2(failed.out.isEmpty() &&
+                     failed.err.startsWith("plexor: cannot read the remembered projects: "),
+                 failed.err.constData());
     }
 
     void failuresExitClearly_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");
-        // Part of standard error; for exit status 0 the start of standard output.
-        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("message"); // part of what it says
         const auto row = [](const char* name, const char* arguments, int exitCode,
                             const char* message = "") {
             QTest::newRow(name) << words(arguments) << exitCode << QString::fromUtf8(message);
         };
         row("help", "--help", 0, "Usage: plexor");
         row("subcommand help", "generate -h", 0, "Usage: plexor");
-        row("version", "--version", 0,
-            "plexor " CODEPLEXOR_VERSION " (" CODEPLEXOR_BUILD_NUMBER ")\n");
         row("nothing", "", 2);
         row("unknown command", "explode", 2);
-        row("unknown option", "tree FOLDER --fast", 2);
         row("missing folder argument", "tree", 2);
         row("two folders", "generate FOLDER FOLDER", 2);
-        row("bad type value", "tree FOLDER --type .txt=yes", 2);
+        row("value refused by its option", "tree FOLDER --type .txt=yes", 2);
         row("type without value", "tree FOLDER --type", 2);
-        row("select on tree", "tree FOLDER --select a.c", 2);
+        row("select on tree (an unknown option)", "tree FOLDER --select a.c", 2);
         row("flag with a value", "tree FOLDER --all-files=yes", 2);
-        row("negated pattern", "tree FOLDER --exclude=!a.c", 2);
-        row("include with a project", "generate --project arm --include *.c", 2);
         row("project with a folder", "generate FOLDER --project arm", 2, "not both");
         row("project with --select", "generate --project arm --select a.c", 2, "--select");
         row("projects with an argument", "projects x", 2, "unexpected argument");
-        row("output into a missing folder", "generate FOLDER --output MISSING/out.txt", 1,
-            "MISSING");
-        row("folder does not exist", "generate MISSING", 1, "MISSING");
-        row("folder is a file", "tree FILE", 1, "FILE");
+        row("output into a missing folder", "generate FOLDER --output FOLDER/no/out.txt", 1,
+            "FOLDER/no/out.txt");
+        row("folder does not exist", "generate FOLDER/no", 1, "FOLDER/no");
+        row("folder is a file", "tree FOLDER/a.c", 1, "FOLDER/a.c");
         row("changed outside a git work tree", "generate FOLDER --changed", 1, "git work tree");
-        row("ambiguous project", "generate --project beta", 1, "\"beta\" names 2 projects");
+        row("ambiguous project", "generate --project beta", 1,
+            "2 projects; give one of their paths: ROOT/work/beta, ROOT/other/beta");
         row("unknown project", "generate --project gamma", 1, "no remembered project");
-        QTest::newRow("project folder gone")
-            << QStringList{u"generate"_s, u"--project"_s, u"project 10"_s} << 1
-            << u"cannot open the project"_s;
+        row("project folder gone", "generate --project gone", 1, "cannot open the project");
     }
 
     void failuresExitClearly()
@@ -518,63 +454,50 @@ private Q_SLOTS:
         seedLibrary();
         TestTree tree;
         QVERIFY(tree.add(u"a.c"_s, "x"));
-        const auto place = [&tree](QString text) {
-            return text.replace(u"FOLDER"_s, tree.root())
-                .replace(u"MISSING"_s, tree.path(u"nope"_s))
-                .replace(u"FILE"_s, tree.path(u"a.c"_s));
+        const auto place = [&](QString text) {
+            return text.replace(u"FOLDER"_s, tree.root()).replace(u"ROOT"_s, m_disk.root());
         };
         for (QString& argument : arguments)
             argument = place(argument);
         const PlexorRun run = plexor(arguments);
         QCOMPARE(run.exitCode, exitCode);
-        if (exitCode == 0) {
-            QVERIFY(run.out.startsWith(message.toUtf8()));
-            QCOMPARE(run.err, QByteArray());
-            return;
-        }
-        QCOMPARE(run.out, QByteArray());
-        QVERIFY2(run.err.startsWith("plexor: ") && run.err.endsWith('\n') &&
-                     run.err.count('\n') == 1 && run.err.contains(place(message).toUtf8()),
-                 run.err.constData());
-        if (QTest::currentDataTag() == QByteArrayLiteral("ambiguous project")) {
-            QVERIFY(run.err.contains(QFile::encodeName(disk("work/beta"))));
-            QVERIFY(run.err.contains(QFile::encodeName(disk("other/beta"))));
-        }
+        // Help on standard output alone; a failure one line on standard error alone.
+        QCOMPARE(exitCode ? run.out : run.err, QByteArray());
+        const QByteArray& said = exitCode ? run.err : run.out;
+        QVERIFY2(said.contains(place(message).toUtf8()) &&
+                     (!exitCode || (said.startsWith("plexor: ") && said.count('\n') == 1 &&
+                                    said.endsWith('\n'))),
+                 said.constData());
     }
 
-    // Token counts; their exactness is the token corpus test's concern.
+    // Token counts; their exactness is the token corpus test's concern. The tree is named
+    // relative to the working folder.
     void tokensOfFilesAndStandardInput()
     {
         TestTree tree;
         QVERIFY(tree.add(u"prefix.md"_s, "Here are the files of my project."));
         QVERIFY(tree.add(u"src/robot.c"_s, "\xf0\x9f\xa4\x96"));
         QVERIFY(tree.add(u"src/latin1.c"_s, "caf\xe9"));
-        PlexorRun run =
-            plexor({u"tokens"_s, tree.path(u"prefix.md"_s), tree.path(u"src/latin1.c"_s),
-                    tree.path(u"src"_s), tree.path(u"src/robot.c"_s)});
+        PlexorRun run = plexor(words("tokens prefix.md src/latin1.c src src/robot.c"), tree.root());
         QCOMPARE(run.exitCode, 1);
-        QCOMPARE(QString::fromUtf8(run.out),
-                 u"8\t%1\n2\t%2\n"_s.arg(tree.path(u"prefix.md"_s), tree.path(u"src/robot.c"_s)));
-        const QString errors = QString::fromUtf8(run.err);
-        QVERIFY2(errors.contains(tree.path(u"src/latin1.c"_s) +
-                                 u": The file is not valid UTF-8 text."_s) &&
-                     errors.contains(tree.path(u"src"_s) + u':'),
-                 qPrintable(errors));
+        QCOMPARE(run.out, QByteArray("8\tprefix.md\n2\tsrc/robot.c\n"));
+        // One line each for the file that is not text and for the folder.
+        QVERIFY2(run.err.contains(": The file is not valid UTF-8 text.") &&
+                     run.err.count('\n') == 2,
+                 run.err.constData());
 
-        run = m_plexor->run({u"tokens"_s}, {}, "Here are the files of my project.");
+        run = plexor({u"tokens"_s}, {}, "Here are the files of my project.");
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QByteArray("8\n"));
 
-        run = plexor({u"tree"_s, tree.root(), u"--tokens"_s, u"--type=md=on"_s});
+        run = plexor({u"tree"_s, u"app/"_s, u"--tokens"_s, u"--type=md=on"_s},
+                     QFileInfo(tree.root()).absolutePath());
         QCOMPARE(run.exitCode, 1);
-        QCOMPARE(run.out.split('\n'),
-                 QList<QByteArray>({"src/", "  latin1.c", "  robot.c\t2", "prefix.md\t8", ""}));
+        QCOMPARE(run.out, QByteArray("src/\n  latin1.c\n  robot.c\t2\nprefix.md\t8\n"));
 
         const QStringList generate{u"generate"_s, tree.root(), u"--select"_s, u"src/robot.c"_s};
-        const PlexorRun plain = plexor(generate);
         const PlexorRun counted = plexor(generate + QStringList{u"--count"_s});
-        QCOMPARE(counted.exitCode, 0);
-        QCOMPARE(counted.out, plain.out);
+        QCOMPARE(counted.out, plexor(generate).out);
         const QString text = QString::fromUtf8(counted.out);
         QCOMPARE(QString::fromUtf8(counted.err),
                  u"%1 characters, %2 tokens\n"_s.arg(CharacterCount::graphemes(text))

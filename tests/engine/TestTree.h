@@ -64,12 +64,10 @@ public:
         m_raw.push_back(full);
         if (relative.endsWith('/'))
             return ::mkdir(full.constData(), 0755) == 0;
+        QFile file;
         const int fd = ::open(full.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        if (fd < 0)
-            return false;
-        const auto size = static_cast<size_t>(content.size());
-        const bool written = ::write(fd, content.constData(), size) == static_cast<ssize_t>(size);
-        return ::close(fd) == 0 && written;
+        return fd >= 0 && file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle) &&
+               file.write(content) == content.size();
     }
 
     bool addAll(const QStringList& relatives) const
@@ -85,11 +83,6 @@ public:
         for (const QString& relative : relatives)
             full.insert(path(relative));
         return full;
-    }
-
-    bool link(const QString& relative, const QString& target) const
-    {
-        return QFile::link(target, path(relative));
     }
 
 private:

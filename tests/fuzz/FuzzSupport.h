@@ -3,11 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <optional>
 #include <type_traits>
@@ -41,8 +39,8 @@ void checkRoundTrip(const T& value, Encode encode, Decode decode, Same same = {}
     FUZZ_CHECK(encode(*decoded) == encoded);
 }
 
-// Reads values from the fuzzer's bytes, front to back, so that the fuzzer can build records.
-// Past the end every read gives zero or empty.
+// Reads integers from the fuzzer's bytes, front to back, so that the fuzzer can build values.
+// Past the end every read gives zero.
 class FuzzInput {
 public:
     FuzzInput(const std::uint8_t* data, std::size_t size)
@@ -50,44 +48,13 @@ public:
         , m_size(size)
     {}
 
-    bool atEnd() const { return m_position >= m_size; }
-
     template <typename T>
     T integer()
     {
         std::make_unsigned_t<T> value = 0;
-        for (std::size_t i = 0; i < sizeof(T) && !atEnd(); ++i)
+        for (std::size_t i = 0; i < sizeof(T) && m_position < m_size; ++i)
             value = static_cast<std::make_unsigned_t<T>>((value << 8) | m_data[m_position++]);
         return static_cast<T>(value);
-    }
-
-    bool boolean() { return integer<std::uint8_t>() & 1; }
-
-    // Up to `maximum` raw bytes, the count taken from the input first.
-    QByteArray bytes(std::size_t maximum)
-    {
-        std::size_t count = integer<std::uint8_t>() % (maximum + 1);
-        count = std::min(count, m_size - std::min(m_position, m_size));
-        const QByteArray result = fuzzBytes(m_data + m_position, count);
-        m_position += count;
-        return result;
-    }
-
-    // The bytes read as UTF-8, so always valid Unicode, as a person or the file system gives it.
-    QString text(std::size_t maximumBytes = 40) { return QString::fromUtf8(bytes(maximumBytes)); }
-
-    std::optional<QString> optionalText()
-    {
-        return boolean() ? std::optional(text()) : std::nullopt;
-    }
-
-    // A finite number from the whole range of doubles.
-    double finiteNumber()
-    {
-        const auto bits = integer<std::uint64_t>();
-        double number = 0;
-        std::memcpy(&number, &bits, sizeof number);
-        return std::isfinite(number) ? number : 0.0;
     }
 
 private:

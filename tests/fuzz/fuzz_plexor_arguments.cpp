@@ -11,20 +11,19 @@ namespace {
 QStringList canonical(const GenerateCommand::Arguments& parsed)
 {
     QStringList arguments;
-    if (parsed.scan.allFiles)
-        arguments.append(QStringLiteral("--all-files"));
-    if (parsed.scan.gitignore)
-        arguments.append(QStringLiteral("--gitignore"));
+    const std::pair<bool, const char*> flags[] = {{parsed.scan.allFiles, "--all-files"},
+                                                  {parsed.scan.gitignore, "--gitignore"},
+                                                  {parsed.selection.changed, "--changed"},
+                                                  {parsed.count, "--count"},
+                                                  {parsed.selection.selectAll, "--select-all"}};
+    for (const auto& [set, flag] : flags) {
+        if (set)
+            arguments.append(QString::fromLatin1(flag));
+    }
     for (const auto& [extension, enabled] : parsed.scan.typeSwitches)
         arguments.append(QStringLiteral("--type=%1=%2").arg(extension, enabled ? u"on" : u"off"));
     for (const QString& path : parsed.selection.selectPaths)
         arguments.append(QStringLiteral("--select=") + path);
-    if (parsed.selection.changed)
-        arguments.append(QStringLiteral("--changed"));
-    if (parsed.count)
-        arguments.append(QStringLiteral("--count"));
-    if (parsed.selection.selectAll)
-        arguments.append(QStringLiteral("--select-all"));
     for (const PathPattern& pattern : parsed.selection.includes)
         arguments.append(QStringLiteral("--include=") + pattern.text());
     for (const PathPattern& pattern : parsed.selection.excludes)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TempPreferences.h"
+#include "engine/TestEngine.h"
 #include "library/RecentFoldersStore.h"
 #include "platform/FileManager.h"
 
@@ -8,8 +9,11 @@
 #include <QStringList>
 
 // A recents store over a fresh preference file, with a clock that counts up from 1000 and no
-// shortened paths. It stands in for the file manager too: revealed folders are collected.
+// shortened paths, a bookmark service that counts the access brackets and the log collected. It
+// stands in for the file manager too: revealed folders are collected.
 struct StoreFixture : FileManager {
+    ScopedBookmarkService bookmarks;
+    LogCapture log;
     TempPreferences temp;
     RecentFoldersStore store{temp.preferences};
     double now = 1000;

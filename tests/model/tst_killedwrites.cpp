@@ -14,10 +14,9 @@ private Q_SLOTS:
         const KilledWrites::Outcome outcome = KilledWrites::run(
             QCoreApplication::applicationFilePath(), {u"--write-loop"_qs}, dir.path(), 200, seed);
         QVERIFY2(outcome.failures.isEmpty(),
-                 qPrintable(QStringLiteral("seed %1, %2 failures, first: %3")
-                                .arg(seed)
-                                .arg(outcome.failures.size())
-                                .arg(outcome.failures.value(0))));
+                 qPrintable(u"seed %1, first failure of %2: %3"_qs.arg(
+                     QString::number(seed), QString::number(outcome.failures.size()),
+                     outcome.failures.value(0))));
         QCOMPARE(outcome.kills, 200);
         // Kills landed while either store was being written.
         QVERIFY(outcome.smallSeen > 0 && outcome.largeSeen > 0);
