@@ -1,4 +1,5 @@
 #include "tags/NamedColors.h"
+#include "tags/TagRules.h"
 #include "ui/ColorContrast.h"
 #include "ui/SymbolIcon.h"
 
@@ -8,8 +9,8 @@
 namespace {
 
 // Every text colour the screens can be given: the named colours at the opacities the screens
-// use and, for custom tags, a grid through the whole colour cube, opaque and half transparent
-// (the colour picker allows it). The chips' own tests check the tags' keyword colours.
+// use, the keyword colours of tags and, for custom tags, a grid through the whole colour cube,
+// opaque and half transparent (the colour picker allows it).
 QList<QColor> textColors()
 {
     QList<QColor> colors;
@@ -17,6 +18,8 @@ QList<QColor> textColors()
         for (double opacity : {1.0, 0.8, 0.7, 0.6, 0.5})
             colors << NamedColors::color(name, opacity);
     }
+    for (const QString& tag : TagRules::suggestedTags())
+        colors << TagRules::keywordColor(tag);
     for (int r = 0; r < 256; r += 51) {
         for (int g = 0; g < 256; g += 51) {
             for (int b = 0; b < 256; b += 51)

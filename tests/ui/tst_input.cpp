@@ -111,9 +111,7 @@ class TestInputView : public QObject {
 
     QModelIndex topRow(const QString& name) const
     {
-        QAbstractItemModel* model = m_view->fileTreeModel();
-        return model->match(model->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly)
-            .value(0);
+        return findIndex(*m_view->fileTreeModel(), m_tree->path(name));
     }
 
     QStringList selectedNames() const
