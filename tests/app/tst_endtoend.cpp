@@ -1,22 +1,14 @@
 #include "AppFixtures.h"
+#include "StoredRecords.h"
 
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
-
-bool writeFile(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) >= 0;
-}
-
-} // namespace
+using namespace Qt::StringLiterals;
 
 // The built application on its own X server: the recorded global shortcut, pressed with
 // another program's keystrokes, regenerates the remembered project's text onto the clipboard.
@@ -24,119 +16,91 @@ class TestEndToEnd : public QObject {
     Q_OBJECT
 
     QProcess m_server;
-    QString m_display;
+    QProcessEnvironment m_environment = QProcessEnvironment::systemEnvironment();
 
     // Runs a tool on the test's display and returns what it printed.
-    QString onDisplay(const QString& program, const QStringList& arguments)
+    QString onDisplay(const char* command)
     {
         QProcess tool;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DISPLAY"), m_display);
-        tool.setProcessEnvironment(environment);
-        tool.start(program, arguments);
+        tool.setProcessEnvironment(m_environment);
+        tool.start(u"/bin/sh"_s, {u"-c"_s, QString::fromUtf8(command)});
         return tool.waitForFinished(5000) ? QString::fromUtf8(tool.readAllStandardOutput())
                                           : QString();
     }
 
-    QString clipboardText()
-    {
-        return onDisplay(
-            QStringLiteral("xclip"),
-            {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
-    }
-
-    void pressShortcut()
-    {
-        onDisplay(QStringLiteral("xdotool"),
-                  {QStringLiteral("key"), QStringLiteral("ctrl+shift+k")});
-    }
+    QString clipboardText() { return onDisplay("xclip -o -selection clipboard"); }
 
 private Q_SLOTS:
     void initTestCase()
     {
-        const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+        const QString xvfb = QStandardPaths::findExecutable(u"Xvfb"_s);
         if (xvfb.isEmpty())
             QSKIP("Xvfb is not installed (scripts/setup installs it)");
-        QVERIFY(!QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty());
-        QVERIFY(!QStandardPaths::findExecutable(QStringLiteral("xclip")).isEmpty());
-        m_server.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                              QStringLiteral("-noreset"), QStringLiteral("-nolisten"),
-                              QStringLiteral("tcp")});
+        QVERIFY(!QStandardPaths::findExecutable(u"xdotool"_s).isEmpty());
+        QVERIFY(!QStandardPaths::findExecutable(u"xclip"_s).isEmpty());
+        m_server.start(xvfb, {u"-displayfd"_s, u"1"_s, u"-noreset"_s, u"-nolisten"_s, u"tcp"_s});
         QByteArray number;
-        while (m_server.waitForReadyRead(15000)) {
+        while (!number.contains('\n') && m_server.waitForReadyRead(15000))
             number += m_server.readAllStandardOutput();
-            if (number.contains('\n'))
-                break;
-        }
         QVERIFY(!number.trimmed().isEmpty());
-        m_display = QLatin1Char(':') + QString::fromLatin1(number.trimmed());
+        m_environment.insert(u"DISPLAY"_s, u':' + QString::fromLatin1(number.trimmed()));
+        m_environment.remove(u"WAYLAND_DISPLAY"_s);
     }
 
     void cleanupTestCase()
     {
-        if (m_server.state() != QProcess::NotRunning) {
-            m_server.terminate();
-            m_server.waitForFinished(5000);
-        }
+        m_server.terminate();
+        m_server.waitForFinished(5000);
     }
 
     void theShortcutCopiesTheRememberedProject()
     {
         QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        const QString project = dir.filePath(QStringLiteral("project"));
-        QVERIFY(QDir().mkpath(project + QStringLiteral("/src")));
-        const QString file = project + QStringLiteral("/src/main.cpp");
-        QVERIFY(writeFile(file, "first version\n"));
-        QVERIFY(writeFile(project + QStringLiteral("/notes.txt"), "not selected\n"));
+        const QString project = dir.filePath(u"project"_s);
+        const QString file = project + u"/src/main.cpp"_s;
+        QVERIFY(QDir().mkpath(project + u"/src"_s));
+        QVERIFY(StoredRecords::writeFile(file, "first version\n"));
+        QVERIFY(StoredRecords::writeFile(project + u"/notes.txt"_s, "not selected\n"));
 
         // A remembered project with one selected file and the shortcut Ctrl+Shift+K.
-        const QString config = dir.filePath(QStringLiteral("config"));
-        QVERIFY(QDir().mkpath(config + QStringLiteral("/CodePlexor")));
+        const QString config = dir.filePath(u"config"_s);
+        QVERIFY(QDir().mkpath(config + u"/CodePlexor"_s));
         QVERIFY(SeededProject::writePreferences(
-            config + QStringLiteral("/CodePlexor/CodePlexor.json"), project, {file},
-            {project + QStringLiteral("/src")},
-            {{QStringLiteral("KeyboardShortcuts_generateProject"),
-              QStringLiteral("{\"carbonKeyCode\":40,\"carbonModifiers\":768}")}}));
+            config + u"/CodePlexor/CodePlexor.json"_s, project, {file}, {project + u"/src"_s},
+            {{u"KeyboardShortcuts_generateProject"_s,
+              u"{\"carbonKeyCode\":40,\"carbonModifiers\":768}"_s}}));
 
         QProcess app;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DISPLAY"), m_display);
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+        QProcessEnvironment environment = m_environment;
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+        environment.insert(u"XDG_CONFIG_HOME"_s, config);
         // Its own instance, never a hand-over to one the desktop runs.
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), config);
-        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
-                           QStringLiteral("unix:path=") + config + QStringLiteral("/no-bus"));
-        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        environment.insert(u"XDG_RUNTIME_DIR"_s, config);
+        environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path="_s + config + u"/no-bus"_s);
         app.setProcessEnvironment(environment);
         app.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         app.start(QStringLiteral(CODEPLEXOR_APP_PATH), {});
         QVERIFY(app.waitForStarted(10000));
-        // Stopped however the test ends.
         const auto stop = qScopeGuard([&app] {
             app.terminate();
-            if (!app.waitForFinished(5000)) {
+            if (!app.waitForFinished(5000))
                 app.kill();
-                app.waitForFinished(5000);
-            }
+            app.waitForFinished(5000);
         });
 
-        const QString listed = QStringLiteral("project/src/main.cpp");
         // The hot key is grabbed once the application has started; press until it answers.
-        const QString first =
-            SeededProject::expectedText(listed, QStringLiteral("first version\n"));
+        const QString listed = u"project/src/main.cpp"_s;
+        const QString first = SeededProject::expectedText(listed, u"first version\n"_s);
         for (int attempt = 0; attempt < 20 && clipboardText() != first; ++attempt) {
-            pressShortcut();
+            onDisplay("xdotool key ctrl+shift+k");
             QTest::qWait(500);
         }
         QCOMPARE(clipboardText(), first);
 
-        QVERIFY(writeFile(file, "second version\n"));
-        pressShortcut();
-        const QString second =
-            SeededProject::expectedText(listed, QStringLiteral("second version\n"));
-        QTRY_COMPARE_WITH_TIMEOUT(clipboardText(), second, 10000);
+        QVERIFY(StoredRecords::writeFile(file, "second version\n"));
+        onDisplay("xdotool key ctrl+shift+k");
+        QTRY_COMPARE_WITH_TIMEOUT(
+            clipboardText(), SeededProject::expectedText(listed, u"second version\n"_s), 10000);
     }
 };
 

@@ -1,12 +1,10 @@
+#include "StoredRecords.h"
 #include "model/PreferenceKeys.h"
-#include "model/Preferences.h"
-#include "model/RecentFolder.h"
 #include "platform/InstanceChannel.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -14,19 +12,15 @@
 
 #include <csignal>
 #include <sys/stat.h>
-#include <unistd.h>
 
-namespace {
-
-constexpr int launchTimeoutMs = 30000;
-
-} // namespace
+using namespace Qt::StringLiterals;
 
 // Two real processes of the built application: the second launch hands its folder to the first
 // and ends; the first opens it, and saves it when it is asked to end right after.
 class TestInstance : public QObject {
     Q_OBJECT
 
+    static constexpr int launchTimeoutMs = 30000;
     std::unique_ptr<QTemporaryDir> m_dir;
     QProcessEnvironment m_environment;
 
@@ -37,33 +31,22 @@ class TestInstance : public QObject {
     {
         process.setProcessEnvironment(m_environment);
         process.setProcessChannelMode(QProcess::ForwardedChannels);
+        process.setWorkingDirectory(m_dir->path());
         process.start(program, arguments);
     }
 
-    QStringList rememberedPaths() const
-    {
-        const Preferences stored(path(QStringLiteral("config/CodePlexor/CodePlexor.json")),
-                                 Preferences::Access::ReadOnly);
-        QStringList paths;
-        const auto list = RecentFolderCodec::decode(
-            stored.bytes(PreferenceKeys::recentFoldersJson).value_or(QByteArray()));
-        for (const RecentFolder& folder : list.value_or(QList<RecentFolder>{}))
-            paths << folder.path;
-        return paths;
-    }
+    QString preferencesPath() const { return path(u"config/CodePlexor/CodePlexor.json"_s); }
 
 private Q_SLOTS:
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir().mkpath(path(QStringLiteral("runtime"))));
-        QVERIFY(QFile::setPermissions(path(QStringLiteral("runtime")),
-                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        QVERIFY(QDir().mkpath(path(QStringLiteral("project"))));
+        QVERIFY(QDir().mkpath(path(u"project"_s)));
+        QCOMPARE(::mkdir(QFile::encodeName(path(u"runtime"_s)).constData(), 0700), 0);
         m_environment = QProcessEnvironment::systemEnvironment();
-        m_environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        m_environment.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
-        m_environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), path(QStringLiteral("runtime")));
+        m_environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        m_environment.insert(u"XDG_CONFIG_HOME"_s, path(u"config"_s));
+        m_environment.insert(u"XDG_RUNTIME_DIR"_s, path(u"runtime"_s));
     }
 
     void laterLaunchHandsItsFolderOver_data()
@@ -80,22 +63,21 @@ private Q_SLOTS:
         if (sessionBus && !bus.isConnected())
             QSKIP("no session bus (run under dbus-run-session)");
         if (!sessionBus)
-            m_environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
-                                 QStringLiteral("unix:path=") + path(QStringLiteral("no-bus")));
+            m_environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s,
+                                 u"unix:path="_s + path(u"no-bus"_s));
 
         QProcess first;
         start(first, {});
         const auto running = [&] {
             return sessionBus
                        ? bus.interface()->isServiceRegistered(InstanceChannel::busName).value()
-                       : QFile::exists(path(QStringLiteral("runtime/codeplexor.socket")));
+                       : QFile::exists(path(u"runtime/codeplexor.socket"_s));
         };
         QTRY_VERIFY_WITH_TIMEOUT(running(), launchTimeoutMs);
 
-        QProcess second;
         // Relative to the later launch's own working folder.
-        second.setWorkingDirectory(m_dir->path());
-        start(second, {QStringLiteral("project")});
+        QProcess second;
+        start(second, {u"project"_s});
         QVERIFY(second.waitForFinished(launchTimeoutMs));
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
         QCOMPARE(second.exitCode(), 0);
@@ -105,7 +87,12 @@ private Q_SLOTS:
         QCOMPARE(::kill(static_cast<pid_t>(first.processId()), SIGTERM), 0);
         QVERIFY(first.waitForFinished(launchTimeoutMs));
         QCOMPARE(first.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(rememberedPaths(), QStringList{path(QStringLiteral("project"))});
+        const Preferences stored(preferencesPath(), Preferences::Access::ReadOnly);
+        QCOMPARE(StoredRecords::pathsOf(
+                     RecentFolderCodec::decode(
+                         stored.bytes(PreferenceKeys::recentFoldersJson).value_or(QByteArray()))
+                         .value_or(QList<RecentFolder>())),
+                 QStringList{path(u"project"_s)});
         QVERIFY(!running());
     }
 
@@ -113,10 +100,10 @@ private Q_SLOTS:
     {
         // The argument as printf writes it: \351 is the byte 0xE9.
         QTest::addColumn<QString>("argument");
-        QTest::newRow("missing") << QStringLiteral("missing");
-        QTest::newRow("a file") << QStringLiteral("file.txt");
+        QTest::newRow("missing") << u"missing"_s;
+        QTest::newRow("a file") << u"file.txt"_s;
         // Read as text it would name "d\uFFFD", which exists too.
-        QTest::newRow("name not UTF-8") << QStringLiteral("d\\351");
+        QTest::newRow("name not UTF-8") << u"d\\351"_s;
     }
 
     void argumentThatIsNotAFolderIsRefused()
@@ -126,18 +113,17 @@ private Q_SLOTS:
         QVERIFY(::mkdir(latin1Folder.constData(), 0700) == 0);
         // Qt cannot name it to remove it with the temporary folder.
         const auto removeLatin1Folder = qScopeGuard([&] { ::rmdir(latin1Folder.constData()); });
-        QVERIFY(QDir().mkpath(path(QStringLiteral("d\uFFFD"))));
-        QFile(path(QStringLiteral("file.txt"))).open(QIODevice::WriteOnly);
+        QVERIFY(QDir().mkpath(path(u"d\uFFFD"_s)));
+        QVERIFY(StoredRecords::writeFile(path(u"file.txt"_s), "x"));
         // Through the shell, which passes the bytes as they are.
         QProcess launch;
-        launch.setWorkingDirectory(m_dir->path());
         start(launch,
-              {QStringLiteral("-c"), QStringLiteral("exec \"$0\" \"$(printf \"$1\")\""),
-               QStringLiteral(CODEPLEXOR_APP_PATH), argument},
-              QStringLiteral("/bin/sh"));
+              {u"-c"_s, u"exec \"$0\" \"$(printf \"$1\")\""_s, QStringLiteral(CODEPLEXOR_APP_PATH),
+               argument},
+              u"/bin/sh"_s);
         QVERIFY(launch.waitForFinished(launchTimeoutMs));
         QCOMPARE(launch.exitCode(), 2);
-        QVERIFY(!QFile::exists(path(QStringLiteral("config/CodePlexor/CodePlexor.json"))));
+        QVERIFY(!QFile::exists(preferencesPath()));
     }
 };
 
