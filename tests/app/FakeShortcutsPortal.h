@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QDBusMessage>
@@ -50,36 +49,30 @@ public:
     Answer answer = Answer::accept;
     // The keys the desktop reports for every bound shortcut.
     QString trigger = QStringLiteral("Ctrl+Shift+K");
-    // The shortcuts of the last CreateSession and BindShortcuts, and how many sessions there were.
-    Shortcuts sessionShortcuts;
+    // The shortcuts of the last BindShortcuts, and how many sessions there were.
     Shortcuts boundShortcuts;
     int sessions = 0;
     QString sessionPath;
 
     void activate(const QString& id, const QString& token = {})
     {
-        QDBusMessage signal =
-            QDBusMessage::createSignal(path, interface, QStringLiteral("Activated"));
-        signal << QVariant::fromValue(QDBusObjectPath(sessionPath)) << id << qulonglong(0)
-               << QVariantMap{{QStringLiteral("activation_token"), token}};
-        m_connection.send(signal);
+        send(path, interface, QStringLiteral("Activated"),
+             {QVariant::fromValue(QDBusObjectPath(sessionPath)), id, qulonglong(0),
+              QVariantMap{{QStringLiteral("activation_token"), token}}});
     }
 
     void changeTrigger(const QString& newTrigger)
     {
         trigger = newTrigger;
-        QDBusMessage signal =
-            QDBusMessage::createSignal(path, interface, QStringLiteral("ShortcutsChanged"));
-        signal << QVariant::fromValue(QDBusObjectPath(sessionPath))
-               << QVariant::fromValue(withTriggers(boundShortcuts));
-        m_connection.send(signal);
+        send(path, interface, QStringLiteral("ShortcutsChanged"),
+             {QVariant::fromValue(QDBusObjectPath(sessionPath)),
+              QVariant::fromValue(withTriggers(boundShortcuts))});
     }
 
 public Q_SLOTS:
     QDBusObjectPath CreateSession(const QVariantMap& options)
     {
         ++sessions;
-        sessionShortcuts = shortcutsOf(options.value(QStringLiteral("shortcuts")));
         sessionPath = objectPath(QStringLiteral("session"),
                                  options.value(QStringLiteral("session_handle_token")).toString());
         // Sent as a string, as xdg-desktop-portal 1.16 does.
@@ -97,6 +90,14 @@ public Q_SLOTS:
     }
 
 private:
+    void send(const QString& object, const QString& signalInterface, const QString& name,
+              const QVariantList& arguments)
+    {
+        QDBusMessage signal = QDBusMessage::createSignal(object, signalInterface, name);
+        signal.setArguments(arguments);
+        m_connection.send(signal);
+    }
+
     QString objectPath(const QString& kind, const QString& token) const
     {
         QString sender = message().service().mid(1);
@@ -111,11 +112,8 @@ private:
         if (answer != Answer::never) {
             const uint code = answer == Answer::accept ? 0 : answer == Answer::cancel ? 1 : 2;
             QTimer::singleShot(0, this, [this, request, code, results] {
-                QDBusMessage signal = QDBusMessage::createSignal(
-                    request, QStringLiteral("org.freedesktop.portal.Request"),
-                    QStringLiteral("Response"));
-                signal << code << (code == 0 ? results : QVariantMap());
-                m_connection.send(signal);
+                send(request, QStringLiteral("org.freedesktop.portal.Request"),
+                     QStringLiteral("Response"), {code, code == 0 ? results : QVariantMap()});
             });
         }
         return QDBusObjectPath(request);
@@ -128,14 +126,6 @@ private:
                 {QStringLiteral("description"), properties.value(QStringLiteral("description"))},
                 {QStringLiteral("trigger_description"), trigger}};
         return shortcuts;
-    }
-
-    static Shortcuts shortcutsOf(const QVariant& value)
-    {
-        Shortcuts list;
-        if (value.canConvert<QDBusArgument>())
-            value.value<QDBusArgument>() >> list;
-        return list;
     }
 
     QDBusConnection m_connection;
