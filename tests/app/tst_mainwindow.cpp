@@ -308,35 +308,13 @@ private Q_SLOTS:
                      QList<QUuid>{record(m_project->root())->id});
     }
 
-    void sidebarMenuPinsUnpinsRemovesAndReveals()
+    // A sidebar row (clicked or by the keyboard) and a library card open their project in the
+    // same engine; the card of a vanished folder leaves the open folder as it is. The row's menu
+    // reveals, pins and removes, which keeps the open folder open.
+    void sidebarRowsAndLibraryCards()
     {
         MainContainerView& window = openBoth();
         QTRY_COMPARE(sidebarTexts(), (QStringList{u"Projects"_s, u"--"_s, u"app"_s, u"app"_s}));
-        triggerMenuItem(m_other->root(), u"Show in File Manager"_s);
-        QCOMPARE(m_fileManager.revealed, QStringList{m_other->root()});
-
-        triggerMenuItem(m_other->root(), u"Pin"_s);
-        QVERIFY(record(m_other->root())->isPinned);
-        QTRY_COMPARE(sidebarTexts(), (QStringList{u"Projects"_s, u"Pinned"_s, u"app"_s, u"--"_s,
-                                                  u"Recents"_s, u"app"_s}));
-        QCOMPARE(window.sidebar()->projectAt(2)->id, record(m_other->root())->id);
-        triggerMenuItem(m_other->root(), u"Unpin"_s);
-        QVERIFY(!record(m_other->root())->isPinned);
-        QTRY_COMPARE(sidebarTexts().size(), 4);
-
-        // Removing the open project's record keeps the folder open.
-        triggerMenuItem(m_project->root(), u"Remove"_s);
-        QVERIFY(!record(m_project->root()));
-        QCOMPARE(openFolder(), m_project->root());
-        QTRY_COMPARE(sidebarTexts().size(), 3);
-        QCOMPARE(window.viewMode(), ViewMode::plexor);
-    }
-
-    // A sidebar row (clicked or by the keyboard) and a library card open their project in the
-    // same engine; the card of a vanished folder leaves the open folder as it is.
-    void rowsAndCardsOpenTheirProject()
-    {
-        MainContainerView& window = openBoth();
         PlexorViewModel* before = &engine();
         engine().setFileTypeEnabled(u".c"_s, false);
         QListWidget* list = window.sidebar()->list();
@@ -367,14 +345,36 @@ private Q_SLOTS:
         QTest::mouseClick(libraryCard(projectId), Qt::LeftButton);
         QCOMPARE(window.modePicker()->currentIndex(), 1);
         QCOMPARE(openFolder(), m_other->root());
+
+        triggerMenuItem(m_other->root(), u"Show in File Manager"_s);
+        QCOMPARE(m_fileManager.revealed, QStringList{m_other->root()});
+
+        triggerMenuItem(m_other->root(), u"Pin"_s);
+        QVERIFY(record(m_other->root())->isPinned);
+        QTRY_COMPARE(sidebarTexts(), (QStringList{u"Projects"_s, u"Pinned"_s, u"app"_s, u"--"_s,
+                                                  u"Recents"_s, u"app"_s}));
+        QCOMPARE(window.sidebar()->projectAt(2)->id, record(m_other->root())->id);
+        triggerMenuItem(m_other->root(), u"Unpin"_s);
+        QVERIFY(!record(m_other->root())->isPinned);
+        QTRY_COMPARE(sidebarTexts().size(), 4);
+
+        triggerMenuItem(m_other->root(), u"Remove"_s);
+        QVERIFY(!record(m_other->root()));
+        QCOMPARE(openFolder(), m_other->root());
+        QTRY_COMPARE(sidebarTexts().size(), 3);
+        QCOMPARE(window.viewMode(), ViewMode::plexor);
     }
 
     // The sheet saves a new tag and colour, changes nothing when cancelled (opened from the
-    // library), and a removed tag falls back to the one the path gives.
+    // library), and a removed tag falls back to the one the path gives. A sidebar row too long
+    // for the sidebar ends in an ellipsis, without a horizontal scroll bar; its tooltip holds the
+    // whole texts.
     void theTagSheetSavesCancelsAndRemoves()
     {
-        QVERIFY(m_project->add(u"Coding/web/site/index.html"_s, "<p>hi</p>\n"));
-        const QString root = m_project->path(u"Coding/web/site"_s);
+        const QString root = m_project->path(
+            u"Coding/web/a-project-folder-whose-name-is-much-wider-than-any-sidebar"_s);
+        QVERIFY(QDir().mkpath(root));
+        const QString tag = u"a-tag-that-is-also-far-too-long-for-the-row"_s;
         MainContainerView& window = openWindow();
         chooseFolder(root);
         const QUuid id = record(root)->id;
@@ -384,23 +384,36 @@ private Q_SLOTS:
         QCOMPARE(sheet->windowModality(), Qt::WindowModal);
         sheet->setColorChooser(
             [](const QColor&, QWidget*) -> std::optional<QColor> { return QColor(u"#22AA55"_s); });
-        QTest::keyClicks(sheet->findChild<QLineEdit*>(u"customTagField"_s), u"backend"_s);
+        QTest::keyClicks(sheet->findChild<QLineEdit*>(u"customTagField"_s), tag);
         click(sheet->findChild<QAbstractButton*>(u"tagColorButton"_s));
         click(sheet->findChild<QPushButton*>(u"saveButton"_s));
         QVERIFY(!window.tagSheet() && !window.folderForTagging());
-        QCOMPARE(record(root)->manualTag, std::optional<QString>(u"backend"_s));
+        QCOMPARE(record(root)->manualTag, std::optional(tag));
         QCOMPARE(record(root)->customColorHex.value_or(QString()).toUpper(), u"#22AA55"_s);
-        QTRY_COMPARE(sidebarTag(id), u"#backend"_s);
-        QCOMPARE(sidebarRow(id)->projectColor().rgb(), QColor(0x22, 0xAA, 0x55).rgb());
+        QTRY_COMPARE(sidebarTag(id), u'#' + tag);
+        SidebarRow* row = sidebarRow(id);
+        QCOMPARE(row->projectColor().rgb(), QColor(0x22, 0xAA, 0x55).rgb());
+        QCoreApplication::processEvents();
+        QListWidget* list = window.sidebar()->list();
+        QCOMPARE(list->horizontalScrollBar()->maximum(), 0);
+        QVERIFY(row->mapTo(list->viewport(), QPoint(row->width(), 0)).x() <=
+                list->viewport()->width());
+        QVERIFY(row->findChild<ElidedLabel*>(u"projectName"_s)->isElided());
+        QVERIFY(row->findChild<ElidedLabel*>(u"projectPath"_s)->isElided());
+        const QString tip = list->item(window.sidebar()->rowOf(id))->toolTip();
+        for (const QString& whole :
+             {ProjectLibrary::displayName(*record(root)), QString(u'#' + tag),
+              ProjectLibrary::displayPath(*record(root))})
+            QVERIFY2(tip.contains(whole), qPrintable(tip));
 
         window.setViewMode(ViewMode::projects);
         std::unique_ptr<ProjectContextMenu> menu(
             window.projectsScreen()->createContextMenu(*record(root), nullptr));
         menu->assignTagAction()->trigger();
-        QCOMPARE(window.tagSheet()->selectedTag(), u"backend"_s);
+        QCOMPARE(window.tagSheet()->selectedTag(), tag);
         click(window.tagSheet()->findChild<QPushButton*>(u"cancelButton"_s));
         QVERIFY(!window.tagSheet() && !window.folderForTagging());
-        QCOMPARE(record(root)->manualTag, std::optional<QString>(u"backend"_s));
+        QCOMPARE(record(root)->manualTag, std::optional(tag));
         QCOMPARE(window.viewMode(), ViewMode::projects);
 
         triggerMenuItem(root, u"Assign Tag..."_s);
@@ -493,33 +506,6 @@ private Q_SLOTS:
             const QStringList problems = tabOrderProblems(screen);
             QVERIFY2(problems.isEmpty(), qPrintable(rawValue(mode) + u": " + problems.join(u"; ")));
         }
-    }
-
-    // Without a horizontal scroll bar; the whole texts are in the row's tooltip.
-    void longSidebarRowsEndInAnEllipsis()
-    {
-        MainContainerView& window = openWindow();
-        const QString folder =
-            m_other->path(u"a-project-folder-whose-name-is-much-wider-than-any-sidebar"_s);
-        QVERIFY(QDir().mkpath(folder));
-        chooseFolder(folder);
-        const RecentFolder project = *record(folder);
-        const QString tag = u"a-tag-that-is-also-far-too-long-for-the-row"_s;
-        window.store().applyTag(project, tag, u"#FF9500"_s);
-        QTRY_VERIFY(sidebarTag(project.id).contains(tag));
-        QCoreApplication::processEvents();
-
-        QListWidget* list = window.sidebar()->list();
-        SidebarRow* row = sidebarRow(project.id);
-        QCOMPARE(list->horizontalScrollBar()->maximum(), 0);
-        QVERIFY(row->mapTo(list->viewport(), QPoint(row->width(), 0)).x() <=
-                list->viewport()->width());
-        QVERIFY(row->findChild<ElidedLabel*>(u"projectName"_s)->isElided());
-        QVERIFY(row->findChild<ElidedLabel*>(u"projectPath"_s)->isElided());
-        const QString tip = list->item(window.sidebar()->rowOf(project.id))->toolTip();
-        for (const QString& whole : {ProjectLibrary::displayName(project), QString(u'#' + tag),
-                                     ProjectLibrary::displayPath(project)})
-            QVERIFY2(tip.contains(whole), qPrintable(tip));
     }
 };
 

@@ -88,32 +88,6 @@ private Q_SLOTS:
         QVERIFY(view.checkNowButton()->isEnabled());
     }
 
-    void theWindowRecordsTheGenerateShortcutAndReportsRefusals()
-    {
-        const Shortcut shortcut(Key::j, EventModifierFlag::command | EventModifierFlag::shift);
-        auto backend = std::make_unique<FakeHotKeyBackend>();
-        backend->refused.insert(shortcut);
-        setBackend(std::move(backend));
-        UpdaterViewModel updater(options(unusedFeed));
-        SettingsView view(updater);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
-        QCOMPARE(view.shortcutRecorder()->name(), Names::generateProject());
-        // Every control can be told apart by assistive tools.
-        for (QWidget* control : view.findChildren<QWidget*>()) {
-            if (control->isVisible() && control->focusPolicy() != Qt::NoFocus)
-                QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(control->objectName()));
-        }
-
-        QVERIFY(view.shortcutStatus()->isHidden());
-        setShortcut(shortcut, Names::generateProject());
-        QCOMPARE(view.shortcutStatus()->text(),
-                 u"Ctrl+Shift+J is used by another application, so this shortcut does nothing. "
-                 u"Record another one."_s);
-        setShortcut(std::nullopt, Names::generateProject());
-        QVERIFY(view.shortcutStatus()->isHidden());
-    }
-
     void aBuildWithoutAFeedOffersNoUpdateChecks()
     {
         UpdaterViewModel updater(options(QString()));
@@ -131,15 +105,34 @@ private Q_SLOTS:
     }
 
     // The toolbar button and the menu item open one settings window, a dialog of the main window
-    // whose first focus is the shortcut field, idle; Tab goes top to bottom, Escape or Ctrl+W
+    // whose first focus is the shortcut field, idle; every control has a name, and a shortcut
+    // that another application holds is reported. Tab goes top to bottom, Escape or Ctrl+W
     // close it and it opens afresh. The update check follows the About item, which opens its box.
     void oneSettingsDialogOfTheMainWindow()
     {
+        const Shortcut taken(Key::j, EventModifierFlag::command | EventModifierFlag::shift);
         VantorApp app(*m_preferences, m_clipboard, m_chooser, unusedFeed);
+        auto backend = std::make_unique<FakeHotKeyBackend>();
+        backend->refused.insert(taken);
+        setBackend(std::move(backend));
         app.show();
         QVERIFY(QTest::qWaitForWindowExposed(&app.mainWindow()));
         QTest::mouseClick(app.mainWindow().toolBar()->widgetForAction(app.settingsToolbarAction()),
                           Qt::LeftButton);
+        SettingsView* settings = app.settingsWindow();
+        QCOMPARE(settings->shortcutRecorder()->name(), Names::generateProject());
+        for (QWidget* control : settings->findChildren<QWidget*>()) {
+            if (control->isVisible() && control->focusPolicy() != Qt::NoFocus)
+                QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(control->objectName()));
+        }
+        QVERIFY(settings->shortcutStatus()->isHidden());
+        setShortcut(taken, Names::generateProject());
+        QCOMPARE(settings->shortcutStatus()->text(),
+                 u"Ctrl+Shift+J is used by another application, so this shortcut does nothing. "
+                 u"Record another one."_s);
+        setShortcut(std::nullopt, Names::generateProject());
+        QVERIFY(settings->shortcutStatus()->isHidden());
+
         for (const QKeySequence& closing :
              {QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::Key_Escape)}) {
             QPointer<SettingsView> view = app.settingsWindow();
