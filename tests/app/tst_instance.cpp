@@ -1,4 +1,5 @@
 #include "StoredRecords.h"
+#include "engine/TestTree.h"
 #include "model/PreferenceKeys.h"
 #include "platform/InstanceChannel.h"
 
@@ -6,7 +7,6 @@
 #include <QDBusConnectionInterface>
 #include <QDir>
 #include <QProcess>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -31,7 +31,6 @@ class TestInstance : public QObject {
     {
         process.setProcessEnvironment(m_environment);
         process.setProcessChannelMode(QProcess::ForwardedChannels);
-        process.setWorkingDirectory(m_dir->path());
         process.start(program, arguments);
     }
 
@@ -77,6 +76,7 @@ private Q_SLOTS:
 
         // Relative to the later launch's own working folder.
         QProcess second;
+        second.setWorkingDirectory(m_dir->path());
         start(second, {u"project"_s});
         QVERIFY(second.waitForFinished(launchTimeoutMs));
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
@@ -109,14 +109,11 @@ private Q_SLOTS:
     void argumentThatIsNotAFolderIsRefused()
     {
         QFETCH(QString, argument);
-        const QByteArray latin1Folder = QFile::encodeName(m_dir->path()) + QByteArray("/d\xE9");
-        QVERIFY(::mkdir(latin1Folder.constData(), 0700) == 0);
-        // Qt cannot name it to remove it with the temporary folder.
-        const auto removeLatin1Folder = qScopeGuard([&] { ::rmdir(latin1Folder.constData()); });
-        QVERIFY(QDir().mkpath(path(u"d\uFFFD"_s)));
-        QVERIFY(StoredRecords::writeFile(path(u"file.txt"_s), "x"));
+        TestTree folder;
+        QVERIFY(folder.addRaw("d\xE9/") && folder.add(u"d\uFFFD/"_s) && folder.add(u"file.txt"_s));
         // Through the shell, which passes the bytes as they are.
         QProcess launch;
+        launch.setWorkingDirectory(folder.root());
         start(launch,
               {u"-c"_s, u"exec \"$0\" \"$(printf \"$1\")\""_s, QStringLiteral(CODEPLEXOR_APP_PATH),
                argument},
