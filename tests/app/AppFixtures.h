@@ -48,6 +48,7 @@ inline bool writePreferences(const QString& path, const QString& project,
         {QStringLiteral("id"), QStringLiteral("6F1C2B6E-3D0A-4C2E-9E51-2D8F6A4B7C10")},
         {QStringLiteral("bookmarkData"), QString::fromLatin1(bookmark.toBase64())},
         {QStringLiteral("path"), project},
+        {QStringLiteral("isPinned"), false},
         {QStringLiteral("lastAccessed"), 800000000.0},
         {QStringLiteral("savedSelectedPaths"), QJsonArray::fromStringList(selected)},
         {QStringLiteral("savedExpandedPaths"), QJsonArray::fromStringList(expanded)}};
