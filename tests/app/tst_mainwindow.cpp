@@ -46,6 +46,8 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTcpServer>
 #include <QToolBar>
 #include <QTreeView>
@@ -216,6 +218,28 @@ class TestMainWindow : public QObject {
         return unnamed;
     }
 
+    // The picture of the window, also saved as `name` in CODEPLEXOR_SCREENSHOT_DIR when set, for
+    // a person to look at.
+    QImage picture(const QString& name) const
+    {
+        QCoreApplication::processEvents();
+        const QImage image = m_shown->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QString folder = qEnvironmentVariable("CODEPLEXOR_SCREENSHOT_DIR");
+        if (!folder.isEmpty() &&
+            (!QDir().mkpath(folder) || !image.save(folder + u'/' + name + u".png"_s)))
+            qWarning("cannot save %s", qPrintable(name));
+        return image;
+    }
+
+    // The mean brightness (0 to 255) of the part of `image` where `widget` shows.
+    static int brightness(const QImage& image, QWidget* widget)
+    {
+        const QRect area(widget->mapTo(widget->window(), QPoint(0, 0)), widget->size());
+        return qGray(image.copy(area)
+                         .scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                         .pixel(0, 0));
+    }
+
     void triggerMenuItem(const QString& path, const QString& text)
     {
         std::unique_ptr<QMenu> menu(m_shown->sidebar()->buildContextMenu(*record(path)));
@@ -227,6 +251,8 @@ class TestMainWindow : public QObject {
     }
 
 private Q_SLOTS:
+    void initTestCase() { QApplication::setStyle(QStyleFactory::create(u"Fusion"_s)); }
+
     void init()
     {
         setPreferences(&m_temp.emplace().preferences);
@@ -456,11 +482,20 @@ private Q_SLOTS:
         QTRY_COMPARE(sidebarTag(id), u"#web"_s);
     }
 
-    void theApplicationsMenusAndTheSidebarCommand()
+    // The application's menus and commands. The toolbar button and the menu item open one
+    // settings window, a dialog of the main window whose first focus is the shortcut field, idle;
+    // every control has a name, and a shortcut that another application holds is reported. Tab
+    // goes top to bottom, Escape or Ctrl+W close it and it opens afresh. The update check
+    // follows the About item, which opens its box.
+    void theApplication()
     {
         VantorApp::configureApplication();
         QVERIFY(!QApplication::windowIcon().isNull());
-        VantorApp app(m_temp->preferences, m_clipboard, m_chooser, u"https://x.invalid/f"_s);
+        VantorApp app(m_temp->preferences, m_clipboard, m_chooser, unusedFeed);
+        const Shortcut taken(Key::j, EventModifierFlag::command | EventModifierFlag::shift);
+        auto backend = std::make_unique<FakeHotKeyBackend>();
+        backend->refused.insert(taken);
+        setBackend(std::move(backend));
         MainContainerView& window = app.mainWindow();
         m_shown = &window;
         app.show();
@@ -503,6 +538,48 @@ private Q_SLOTS:
         QVERIFY(window.sidebar()->isVisible());
         QCOMPARE(window.sidebar()->list()->count(), rows);
         QCOMPARE(window.sidebar()->highlightedProjects().size(), 1);
+
+        QTest::mouseClick(app.mainWindow().toolBar()->widgetForAction(app.settingsToolbarAction()),
+                          Qt::LeftButton);
+        SettingsView* settings = app.settingsWindow();
+        QCOMPARE(settings->shortcutRecorder()->name(), Names::generateProject());
+        QCOMPARE(unnamedControls(settings), QStringList());
+        QVERIFY(settings->shortcutStatus()->isHidden());
+        setShortcut(taken, Names::generateProject());
+        QCOMPARE(settings->shortcutStatus()->text(),
+                 u"Ctrl+Shift+J is used by another application, so this shortcut does nothing. "
+                 u"Record another one."_s);
+        setShortcut(std::nullopt, Names::generateProject());
+        QVERIFY(settings->shortcutStatus()->isHidden());
+
+        for (const QKeySequence& closing :
+             {QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::Key_Escape)}) {
+            QPointer<SettingsView> view = app.settingsWindow();
+            QVERIFY(QTest::qWaitForWindowActive(view));
+            app.settingsAction()->trigger();
+            QCOMPARE(app.mainWindow().findChildren<SettingsView*>(), QList<SettingsView*>{view});
+            auto* field = view->shortcutRecorder()->field();
+            QTRY_COMPARE(QApplication::focusWidget(), field);
+            QVERIFY(!field->isCapturing());
+            // Escape closes from the field at once; Ctrl+W after a walk through the window.
+            if (closing == QKeySequence(Qt::CTRL | Qt::Key_W)) {
+                QList<QWidget*> order{field};
+                for (int i = 0; i < 2; ++i) {
+                    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                    order << QApplication::focusWidget();
+                }
+                QCOMPARE(order, (QList<QWidget*>{field, view->automaticChecksToggle(),
+                                                 view->checkNowButton()}));
+            }
+            QTest::keySequence(QApplication::focusWidget(), closing);
+            QTRY_VERIFY(!view);
+            app.settingsAction()->trigger();
+        }
+
+        const QList<QAction*> help = app.helpMenu()->actions();
+        QVERIFY(help.indexOf(app.checkForUpdatesAction()) > help.indexOf(app.aboutAction()));
+        app.aboutAction()->trigger();
+        QTRY_VERIFY(app.mainWindow().findChild<QDialog*>(u"aboutDialog"_s));
     }
 
     // Every screen through the interface assistive tools read: each visible control has a name,
@@ -577,60 +654,39 @@ private Q_SLOTS:
             QVERIFY2(!action->text().contains(u"Update"_s), qPrintable(action->text()));
     }
 
-    // The toolbar button and the menu item open one settings window, a dialog of the main window
-    // whose first focus is the shortcut field, idle; every control has a name, and a shortcut
-    // that another application holds is reported. Tab goes top to bottom, Escape or Ctrl+W
-    // close it and it opens afresh. The update check follows the About item, which opens its box.
-    void oneSettingsDialogOfTheMainWindow()
+    void screensInBothPalettes_data()
     {
-        const Shortcut taken(Key::j, EventModifierFlag::command | EventModifierFlag::shift);
-        VantorApp app(m_temp->preferences, m_clipboard, m_chooser, unusedFeed);
-        auto backend = std::make_unique<FakeHotKeyBackend>();
-        backend->refused.insert(taken);
-        setBackend(std::move(backend));
-        app.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&app.mainWindow()));
-        QTest::mouseClick(app.mainWindow().toolBar()->widgetForAction(app.settingsToolbarAction()),
-                          Qt::LeftButton);
-        SettingsView* settings = app.settingsWindow();
-        QCOMPARE(settings->shortcutRecorder()->name(), Names::generateProject());
-        QCOMPARE(unnamedControls(settings), QStringList());
-        QVERIFY(settings->shortcutStatus()->isHidden());
-        setShortcut(taken, Names::generateProject());
-        QCOMPARE(settings->shortcutStatus()->text(),
-                 u"Ctrl+Shift+J is used by another application, so this shortcut does nothing. "
-                 u"Record another one."_s);
-        setShortcut(std::nullopt, Names::generateProject());
-        QVERIFY(settings->shortcutStatus()->isHidden());
+        QTest::addColumn<bool>("dark");
+        QTest::newRow("light") << false;
+        QTest::newRow("dark") << true;
+    }
 
-        for (const QKeySequence& closing :
-             {QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::Key_Escape)}) {
-            QPointer<SettingsView> view = app.settingsWindow();
-            QVERIFY(QTest::qWaitForWindowActive(view));
-            app.settingsAction()->trigger();
-            QCOMPARE(app.mainWindow().findChildren<SettingsView*>(), QList<SettingsView*>{view});
-            auto* field = view->shortcutRecorder()->field();
-            QTRY_COMPARE(QApplication::focusWidget(), field);
-            QVERIFY(!field->isCapturing());
-            // Escape closes from the field at once; Ctrl+W after a walk through the window.
-            if (closing == QKeySequence(Qt::CTRL | Qt::Key_W)) {
-                QList<QWidget*> order{field};
-                for (int i = 0; i < 2; ++i) {
-                    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-                    order << QApplication::focusWidget();
-                }
-                QCOMPARE(order, (QList<QWidget*>{field, view->automaticChecksToggle(),
-                                                 view->checkNowButton()}));
-            }
-            QTest::keySequence(QApplication::focusWidget(), closing);
-            QTRY_VERIFY(!view);
-            app.settingsAction()->trigger();
-        }
+    // The main tab and the preview, in a light and a dark palette: text reads on its background.
+    void screensInBothPalettes()
+    {
+        QFETCH(bool, dark);
+        // A palette made from a dark window colour: light text on dark backgrounds.
+        QApplication::setPalette(dark ? QPalette(QColor(0x3a, 0x3a, 0x3e), QColor(0x2b, 0x2b, 0x2e))
+                                      : QApplication::style()->standardPalette());
+        const auto restore =
+            qScopeGuard([] { QApplication::setPalette(QApplication::style()->standardPalette()); });
+        const QString suffix = dark ? u"-dark"_s : u"-light"_s;
+        MainContainerView& window = openWindow();
+        chooseFolder(m_project->root());
+        clickRow(u"src/main.c"_s);
+        const int title = brightness(picture(u"input"_s + suffix),
+                                     window.findChild<ElidedLabel*>(u"titleLabel"_s));
+        const int background = qGray(QApplication::palette().color(QPalette::Window).rgb());
+        QVERIFY2(dark ? title > background : title < background,
+                 qPrintable(QString::number(title)));
 
-        const QList<QAction*> help = app.helpMenu()->actions();
-        QVERIFY(help.indexOf(app.checkForUpdatesAction()) > help.indexOf(app.aboutAction()));
-        app.aboutAction()->trigger();
-        QTRY_VERIFY(app.mainWindow().findChild<QDialog*>(u"aboutDialog"_s));
+        click(button(u"generateButton"_s));
+        const QImage preview = picture(u"preview"_s + suffix);
+        auto* editor = window.findChild<LargeTextEdit*>(u"previewEditor"_s);
+        QCOMPARE(preview.pixelColor(editor->mapTo(&window, QPoint(editor->width() / 2, 2))).rgb(),
+                 QApplication::palette().color(QPalette::Base).rgb());
+        window.setViewMode(ViewMode::projects);
+        picture(u"projects"_s + suffix);
     }
 };
 
