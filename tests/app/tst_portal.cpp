@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
 using namespace KeyboardShortcuts;
 
 // The desktop portal's GlobalShortcuts interface as a small service on its own bus connection:
@@ -37,10 +38,9 @@ public:
 
     enum class Answer { accept, refuse, cancel, never };
 
-    static inline const QString service = QStringLiteral("org.freedesktop.portal.Desktop");
-    static inline const QString path = QStringLiteral("/org/freedesktop/portal/desktop");
-    static inline const QString interface =
-        QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
+    static inline const QString service = u"org.freedesktop.portal.Desktop"_s;
+    static inline const QString path = u"/org/freedesktop/portal/desktop"_s;
+    static inline const QString interface = u"org.freedesktop.portal.GlobalShortcuts"_s;
 
     // Serves on a connection of its own to the session bus, named `name`.
     explicit FakeShortcutsPortal(const QString& name)
@@ -53,18 +53,14 @@ public:
         m_connection.registerService(service);
     }
 
-    ~FakeShortcutsPortal() override
-    {
-        m_connection.unregisterService(service);
-        m_connection.unregisterObject(path);
-        QDBusConnection::disconnectFromBus(m_connection.name());
-    }
+    // The bus releases the portal's name with the connection.
+    ~FakeShortcutsPortal() override { QDBusConnection::disconnectFromBus(m_connection.name()); }
 
     uint version() const { return 1; }
 
     Answer answer = Answer::accept;
     // The keys the desktop reports for every bound shortcut.
-    QString trigger = QStringLiteral("Ctrl+Shift+K");
+    QString trigger = u"Ctrl+Shift+K"_s;
     // The shortcuts of the last BindShortcuts, and how many sessions there were.
     Shortcuts boundShortcuts;
     int sessions = 0;
@@ -72,15 +68,15 @@ public:
 
     void activate(const QString& id, const QString& token = {})
     {
-        send(path, interface, QStringLiteral("Activated"),
+        send(path, interface, u"Activated"_s,
              {QVariant::fromValue(QDBusObjectPath(sessionPath)), id, qulonglong(0),
-              QVariantMap{{QStringLiteral("activation_token"), token}}});
+              QVariantMap{{u"activation_token"_s, token}}});
     }
 
     void changeTrigger(const QString& newTrigger)
     {
         trigger = newTrigger;
-        send(path, interface, QStringLiteral("ShortcutsChanged"),
+        send(path, interface, u"ShortcutsChanged"_s,
              {QVariant::fromValue(QDBusObjectPath(sessionPath)),
               QVariant::fromValue(withTriggers(boundShortcuts))});
     }
@@ -89,10 +85,9 @@ public Q_SLOTS:
     QDBusObjectPath CreateSession(const QVariantMap& options)
     {
         ++sessions;
-        sessionPath = objectPath(QStringLiteral("session"),
-                                 options.value(QStringLiteral("session_handle_token")).toString());
+        sessionPath = objectPath(u"session"_s, options.value(u"session_handle_token"_s).toString());
         // Sent as a string, as xdg-desktop-portal 1.16 does.
-        return respond(options, {{QStringLiteral("session_handle"), sessionPath}});
+        return respond(options, {{u"session_handle"_s, sessionPath}});
     }
 
     // The list's type spelled out: QtDBus matches slots by the type names moc writes down.
@@ -101,8 +96,7 @@ public Q_SLOTS:
                                   const QString&, const QVariantMap& options)
     {
         boundShortcuts = shortcuts;
-        return respond(
-            options, {{QStringLiteral("shortcuts"), QVariant::fromValue(withTriggers(shortcuts))}});
+        return respond(options, {{u"shortcuts"_s, QVariant::fromValue(withTriggers(shortcuts))}});
     }
 
 private:
@@ -123,13 +117,13 @@ private:
 
     QDBusObjectPath respond(const QVariantMap& options, const QVariantMap& results)
     {
-        const QString request = objectPath(
-            QStringLiteral("request"), options.value(QStringLiteral("handle_token")).toString());
+        const QString request =
+            objectPath(u"request"_s, options.value(u"handle_token"_s).toString());
         if (answer != Answer::never) {
             const uint code = answer == Answer::accept ? 0 : answer == Answer::cancel ? 1 : 2;
             QTimer::singleShot(0, this, [this, request, code, results] {
-                send(request, QStringLiteral("org.freedesktop.portal.Request"),
-                     QStringLiteral("Response"), {code, code == 0 ? results : QVariantMap()});
+                send(request, u"org.freedesktop.portal.Request"_s, u"Response"_s,
+                     {code, code == 0 ? results : QVariantMap()});
             });
         }
         return QDBusObjectPath(request);
@@ -138,9 +132,8 @@ private:
     Shortcuts withTriggers(Shortcuts shortcuts) const
     {
         for (auto& [id, properties] : shortcuts)
-            properties = {
-                {QStringLiteral("description"), properties.value(QStringLiteral("description"))},
-                {QStringLiteral("trigger_description"), trigger}};
+            properties = {{u"description"_s, properties.value(u"description"_s)},
+                          {u"trigger_description"_s, trigger}};
         return shortcuts;
     }
 
@@ -183,14 +176,14 @@ private Q_SLOTS:
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        const QString project = m_dir->filePath(u"project"_qs);
+        const QString project = m_dir->filePath(u"project"_s);
         QVERIFY(QDir().mkpath(project));
-        QVERIFY(StoredRecords::writeFile(project + u"/main.c"_qs, "int x;\n"));
-        const QString path = m_dir->filePath(u"prefs.json"_qs);
-        QVERIFY(SeededProject::writePreferences(path, project, {project + u"/main.c"_qs}));
+        QVERIFY(StoredRecords::writeFile(project + u"/main.c"_s, "int x;\n"));
+        const QString path = m_dir->filePath(u"prefs.json"_s);
+        QVERIFY(SeededProject::writePreferences(path, project, {project + u"/main.c"_s}));
         m_preferences = std::make_unique<Preferences>(path);
         setPreferences(m_preferences.get());
-        m_portal = std::make_unique<FakeShortcutsPortal>(u"fakePortal"_qs);
+        m_portal = std::make_unique<FakeShortcutsPortal>(u"fakePortal"_s);
         m_clipboard.calls.clear();
     }
 
@@ -213,7 +206,7 @@ private Q_SLOTS:
         const PlatformBackend without = PlatformBackend::create();
         QVERIFY(!dynamic_cast<PortalHotKeyBackend*>(without.hotKeys.get()));
         QCOMPARE(without.hotKeys->statusText(),
-                 u"This desktop does not offer global shortcuts to applications."_qs);
+                 u"This desktop does not offer global shortcuts to applications."_s);
         QVERIFY(!without.hotKeys->firesHotKeys());
         qunsetenv("WAYLAND_DISPLAY");
         QVERIFY(PlatformBackend::create().hotKeys->statusText().isEmpty());
@@ -229,9 +222,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("token");
         QTest::addColumn<BackgroundCopy::Path>("path");
-        QTest::newRow("X11") << u"token-1"_qs << BackgroundCopy::Path::direct;
+        QTest::newRow("X11") << u"token-1"_s << BackgroundCopy::Path::direct;
         QTest::newRow("Wayland, activation token")
-            << u"token-1"_qs << BackgroundCopy::Path::activation;
+            << u"token-1"_s << BackgroundCopy::Path::activation;
         QTest::newRow("Wayland, no token") << QString() << BackgroundCopy::Path::clickToCopy;
     }
 
@@ -258,8 +251,8 @@ private Q_SLOTS:
         const QString id = PortalHotKeyBackend::shortcutId(commandShiftK);
         QCOMPARE(m_portal->boundShortcuts.size(), 1);
         QCOMPARE(m_portal->boundShortcuts[0].first, id);
-        QCOMPARE(m_portal->boundShortcuts[0].second.value(u"preferred_trigger"_qs).toString(),
-                 u"CTRL+SHIFT+k"_qs);
+        QCOMPARE(m_portal->boundShortcuts[0].second.value(u"preferred_trigger"_s).toString(),
+                 u"CTRL+SHIFT+k"_s);
         {
             QWindow other;
             other.show();
@@ -269,18 +262,18 @@ private Q_SLOTS:
 
         m_portal->activate(id, token);
         const QString copied =
-            u"set:"_qs + SeededProject::expectedText(u"project/main.c"_qs, u"int x;\n"_qs);
+            u"set:"_s + SeededProject::expectedText(u"project/main.c"_s, u"int x;\n"_s);
         auto* preview = app.mainWindow().findChild<PlexorPreviewView*>();
         if (path == BackgroundCopy::Path::clickToCopy) {
             QTRY_VERIFY(preview->clickToCopyNotice()->isVisibleTo(preview));
             QCOMPARE(preview->clickToCopyNotice()->text(),
                      u"This desktop needs one click on \u201CCopy\u201D to put the text on the "
-                     u"clipboard."_qs);
+                     u"clipboard."_s);
             QVERIFY(m_clipboard.calls.isEmpty());
             // Nothing claims a copy that did not happen.
-            QCOMPARE(preview->findChild<QPushButton*>(u"regenerateButton"_qs)->text(),
-                     u"Regenerate"_qs);
-            QTest::mouseClick(preview->findChild<QPushButton*>(u"copyButton"_qs), Qt::LeftButton);
+            QCOMPARE(preview->findChild<QPushButton*>(u"regenerateButton"_s)->text(),
+                     u"Regenerate"_s);
+            QTest::mouseClick(preview->findChild<QPushButton*>(u"copyButton"_s), Qt::LeftButton);
         }
         QTRY_VERIFY(m_clipboard.calls.contains(copied));
         QTest::qWait(50);
@@ -292,10 +285,10 @@ private Q_SLOTS:
         app.showSettings();
         QLabel* status = app.settingsWindow()->shortcutStatus();
         const QString description = BackgroundCopy::description(path);
-        QCOMPARE(status->text(), u"The desktop runs this shortcut with Ctrl+Shift+K."_qs +
+        QCOMPARE(status->text(), u"The desktop runs this shortcut with Ctrl+Shift+K."_s +
                                      (description.isEmpty() ? QString() : u'\n' + description));
-        m_portal->changeTrigger(u"Meta+G"_qs);
-        QTRY_VERIFY(status->text().startsWith(u"The desktop runs this shortcut with Meta+G."_qs));
+        m_portal->changeTrigger(u"Meta+G"_s);
+        QTRY_VERIFY(status->text().startsWith(u"The desktop runs this shortcut with Meta+G."_s));
     }
 
     // A new shortcut asks again, in a new session.
@@ -306,14 +299,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("status");
         QTest::newRow("refused") << int(FakeShortcutsPortal::Answer::refuse)
                                  << PortalHotKeyBackend::State::refused
-                                 << u"The desktop refused the global shortcut."_qs;
+                                 << u"The desktop refused the global shortcut."_s;
         QTest::newRow("cancelled")
             << int(FakeShortcutsPortal::Answer::cancel) << PortalHotKeyBackend::State::cancelled
             << u"The desktop's dialog was cancelled, so the shortcut is not active. Record it "
-               u"again to be asked once more."_qs;
+               u"again to be asked once more."_s;
         QTest::newRow("never answers")
             << int(FakeShortcutsPortal::Answer::never) << PortalHotKeyBackend::State::unavailable
-            << u"This desktop does not offer global shortcuts to applications."_qs;
+            << u"This desktop does not offer global shortcuts to applications."_s;
     }
 
     void answersWithoutABinding()
