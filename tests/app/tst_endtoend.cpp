@@ -142,8 +142,8 @@ private Q_SLOTS:
         const QString xvfb = QStandardPaths::findExecutable(u"Xvfb"_s);
         if (xvfb.isEmpty())
             QSKIP("Xvfb is not installed (scripts/setup installs it)");
-        QVERIFY(!QStandardPaths::findExecutable(u"xdotool"_s).isEmpty());
-        QVERIFY(!QStandardPaths::findExecutable(u"xclip"_s).isEmpty());
+        QVERIFY(!QStandardPaths::findExecutable(u"xdotool"_s).isEmpty() &&
+                !QStandardPaths::findExecutable(u"xclip"_s).isEmpty());
         QProcess server;
         server.start(xvfb, {u"-displayfd"_s, u"1"_s, u"-noreset"_s, u"-nolisten"_s, u"tcp"_s});
         QByteArray number;
@@ -163,8 +163,7 @@ private Q_SLOTS:
         QVERIFY(StoredRecords::writeFile(path(u"project/notes.txt"_s), "not selected\n"));
         QVERIFY(SeededProject::writePreferences(
             preferencesPath(), path(u"project"_s), {file}, {path(u"project/src"_s)},
-            {{u"KeyboardShortcuts_generateProject"_s,
-              u"{\"carbonKeyCode\":40,\"carbonModifiers\":768}"_s}}));
+            u"{\"carbonKeyCode\":40,\"carbonModifiers\":768}"_s));
         QProcess app;
         start(app, {});
         QVERIFY(app.waitForStarted(10000));
