@@ -1,9 +1,15 @@
 #include "engine/GitWorkTree.h"
 
+#include "engine/GitIndexFile.h"
+
+#include "platform/Log.h"
+
 #include <QFile>
 #include <QFileInfo>
 
 #include <git2.h>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstring>
@@ -34,6 +40,15 @@ QString lastError()
                                    : QStringLiteral("unknown git error");
 }
 
+// A repository that is there but cannot be read leaves entries to the scan's own rules; the log
+// says why.
+void cannotRead(const std::string& gitDirectory)
+{
+    Log::line(QStringLiteral("Cannot read the git repository ") +
+              QFile::decodeName(QByteArray::fromStdString(gitDirectory)) + QStringLiteral(": ") +
+              lastError() + QStringLiteral("; .gitignore is not applied"));
+}
+
 // The run of the sorted `paths` in [begin, end) that start with `prefix`.
 std::pair<size_t, size_t> runOf(const std::vector<std::string_view>& paths, size_t begin,
                                 size_t end, std::string_view prefix)
@@ -47,57 +62,159 @@ std::pair<size_t, size_t> runOf(const std::vector<std::string_view>& paths, size
     return {static_cast<size_t>(low - paths.begin()), static_cast<size_t>(high - paths.begin())};
 }
 
+// What tells one version of the index file from another: git replaces the file on every write.
+struct IndexStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+
+    static std::optional<IndexStamp> of(const QByteArray& path)
+    {
+        struct stat status {};
+        if (::stat(path.constData(), &status) != 0)
+            return std::nullopt;
+        return IndexStamp{status.st_dev, status.st_ino, status.st_size, status.st_mtim};
+    }
+    bool operator==(const IndexStamp& other) const
+    {
+        return device == other.device && inode == other.inode && size == other.size &&
+               modified.tv_sec == other.modified.tv_sec &&
+               modified.tv_nsec == other.modified.tv_nsec;
+    }
+};
+
+// Views into `text`, one per length in turn.
+void viewsOf(const std::string& text, const std::vector<size_t>& lengths,
+             std::vector<std::string_view>& views)
+{
+    views.clear();
+    views.reserve(lengths.size());
+    size_t start = 0;
+    for (const size_t length : lengths) {
+        views.emplace_back(text.data() + start, length);
+        start += length;
+    }
+}
+
+// The paths of the index file at `path`, read from the file mapped into memory; false when the
+// file cannot be read this way.
+bool readIndexFile(const QByteArray& path, GitIndexFile& index)
+{
+    QFile file(QFile::decodeName(path));
+    const qint64 size = file.size();
+    const uchar* mapped = file.open(QIODevice::ReadOnly) && size > 0 ? file.map(0, size) : nullptr;
+    return mapped && index.read(QByteArrayView(mapped, size));
+}
+
+// The paths the index of the repository at `gitDirectory` tracks, with those of the shared index
+// when it is split.
+bool readTrackedPaths(const QByteArray& gitDirectory, std::string& text,
+                      std::vector<std::string_view>& paths)
+{
+    GitIndexFile index;
+    if (!readIndexFile(gitDirectory + "index", index))
+        return false;
+    if (!index.split) {
+        text = std::move(index.text);
+        viewsOf(text, index.lengths, paths);
+        return true;
+    }
+    GitIndexFile shared;
+    if (!readIndexFile(gitDirectory + "sharedindex." + index.sharedName, shared) || shared.split)
+        return false;
+    // The shared entries not deleted, then the entries the split index adds.
+    std::vector<size_t> lengths;
+    size_t from = 0;
+    auto deleted = index.deleted.cbegin();
+    for (size_t i = 0; i < shared.lengths.size(); from += shared.lengths[i++]) {
+        while (deleted != index.deleted.cend() && deleted->second <= i)
+            ++deleted;
+        if (deleted != index.deleted.cend() && deleted->first <= i)
+            continue;
+        text.append(shared.text, from, shared.lengths[i]);
+        lengths.push_back(shared.lengths[i]);
+    }
+    from = 0;
+    for (size_t i = 0; i < index.lengths.size(); from += index.lengths[i++]) {
+        if (i >= index.replaced) {
+            text.append(index.text, from, index.lengths[i]);
+            lengths.push_back(index.lengths[i]);
+        }
+    }
+    viewsOf(text, lengths, paths);
+    return true;
+}
+
 } // namespace
 
-// One opened repository with its index.
+// One opened repository with the paths its index tracks.
 struct GitWorkTree::Repository {
     git_repository* repository = nullptr;
-    git_index* index = nullptr;
     std::string gitDirectory;
-    // The index's paths (from the top, no trailing "/") in byte order, copied out of the index
-    // so that a later read of it cannot leave them dangling; made again when its checksum
-    // changes.
-    std::optional<git_oid> indexed;
+    // The index's paths (from the top, no trailing "/") in byte order, read again when the index
+    // file changed on disk.
+    std::optional<IndexStamp> indexed;
     std::string trackedText;
     std::vector<std::string_view> tracked;
 
-    void tabulate();
+    // Reads the tracked paths unless the index file is the one read last; false when it cannot
+    // be read.
+    bool readIndex();
 
     Repository() = default;
     Repository(const Repository&) = delete;
     Repository& operator=(const Repository&) = delete;
-    ~Repository()
-    {
-        git_index_free(index);
-        git_repository_free(repository);
-    }
+    ~Repository() { git_repository_free(repository); }
+
+private:
+    bool readThroughLibrary();
 };
 
-void GitWorkTree::Repository::tabulate()
+bool GitWorkTree::Repository::readIndex()
 {
-    const git_oid* checksum = git_index_checksum(index);
-    if (checksum && indexed && git_oid_equal(checksum, &*indexed))
-        return;
+    const QByteArray directory(git_repository_path(repository));
+    const std::optional<IndexStamp> stamp = IndexStamp::of(directory + "index");
+    if (stamp && indexed && *stamp == *indexed)
+        return true;
     indexed.reset();
-    if (checksum)
-        indexed = *checksum;
-    const size_t count = git_index_entrycount(index);
-    size_t length = 0;
-    for (size_t i = 0; i < count; ++i)
-        length += std::strlen(git_index_get_byindex(index, i)->path);
     tracked.clear();
-    tracked.reserve(count);
     trackedText.clear();
-    // Reserved in full, so that the views stay put while the text grows.
-    trackedText.reserve(length);
-    for (size_t i = 0; i < count; ++i) {
-        const std::string_view path(git_index_get_byindex(index, i)->path);
-        tracked.emplace_back(trackedText.data() + trackedText.size(), path.size());
-        trackedText.append(path);
+    // No index yet (nothing was ever added): nothing is tracked.
+    if (!stamp && !QFileInfo::exists(QFile::decodeName(directory + "index")))
+        return true;
+    if (!readTrackedPaths(directory, trackedText, tracked)) {
+        trackedText.clear();
+        if (!readThroughLibrary())
+            return false;
     }
-    // The index keeps its entries sorted; only an index that ignores case sorts differently.
+    // The index keeps its entries sorted; only an index that ignores case sorts differently, and
+    // a split index adds its entries after the shared ones.
     if (!std::is_sorted(tracked.begin(), tracked.end()))
         std::sort(tracked.begin(), tracked.end());
+    indexed = stamp;
+    return true;
+}
+
+// For the index layouts not read above (a sparse index).
+bool GitWorkTree::Repository::readThroughLibrary()
+{
+    git_index* index = nullptr;
+    if (git_repository_index(&index, repository) != 0 || git_index_read(index, 1) != 0) {
+        git_index_free(index);
+        return false;
+    }
+    const size_t count = git_index_entrycount(index);
+    std::vector<size_t> lengths;
+    lengths.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+        const char* path = git_index_get_byindex(index, i)->path;
+        lengths.push_back(std::strlen(path));
+        trackedText.append(path, lengths.back());
+    }
+    git_index_free(index);
+    viewsOf(trackedText, lengths, tracked);
+    return true;
 }
 
 namespace {
@@ -139,16 +256,22 @@ std::unique_ptr<GitWorkTree> GitWorkTree::open(const QString& folder)
 
     std::shared_ptr<Repository>& last = lastRepository();
     std::shared_ptr<Repository> repository;
-    if (last && last->gitDirectory == gitDirectory && git_index_read(last->index, 0) == 0) {
+    if (last && last->gitDirectory == gitDirectory) {
         repository = last;
     } else {
         repository = std::make_shared<Repository>();
         repository->gitDirectory = gitDirectory;
-        if (git_repository_open(&repository->repository, gitDirectory.c_str()) != 0 ||
-            git_repository_is_bare(repository->repository) ||
-            git_repository_index(&repository->index, repository->repository) != 0)
+        if (git_repository_open(&repository->repository, gitDirectory.c_str()) != 0) {
+            cannotRead(gitDirectory);
+            return nullptr;
+        }
+        if (git_repository_is_bare(repository->repository))
             return nullptr;
         last = repository;
+    }
+    if (!repository->readIndex()) {
+        cannotRead(gitDirectory);
+        return nullptr;
     }
     const char* top = git_repository_workdir(repository->repository);
     if (!top)
@@ -163,9 +286,7 @@ std::unique_ptr<GitWorkTree> GitWorkTree::open(const QString& folder)
     std::unique_ptr<GitWorkTree> tree(new GitWorkTree);
     tree->m_open = std::move(repository);
     tree->m_repository = tree->m_open->repository;
-    tree->m_index = tree->m_open->index;
     tree->m_prefix = resolved.mid(topPath.size()).toStdString();
-    tree->m_open->tabulate();
     const std::vector<std::string_view>& tracked = tree->m_open->tracked;
     Folder& project = tree->m_folders.emplace_back();
     std::tie(project.begin, project.end) = runOf(tracked, 0, tracked.size(), tree->m_prefix);

@@ -10,7 +10,6 @@
 #include <string_view>
 #include <vector>
 
-struct git_index;
 struct git_repository;
 
 // What git knows about a project folder that lies inside a git work tree: which entries git
@@ -21,13 +20,14 @@ struct git_repository;
 // Paths given to and returned by the queries are relative to the project folder (which may be a
 // folder below the work tree's top), with "/" between components, in UTF-8.
 //
-// Opening reads the index (again only when it changed since the last opening of the same
-// repository). Entries are decided folder by folder, in the order a walk meets them: the tracked
-// paths below a folder are one run of the index's sorted paths, found when the folder is met, so
-// that an entry costs a short binary search in its folder's run (tracked files are never
-// ignored, and a folder holding tracked files is always walked). Only untracked entries cost an
-// ignore-rule query, and not even those inside a folder git ignores: git never takes an untracked
-// entry below an ignored folder back in, whatever the rules below it say.
+// Opening reads the paths the index tracks (again only when the index file changed since the
+// last opening of the same repository). Entries are decided folder by folder, in the order a walk
+// meets them: the tracked paths below a folder are one run of the index's sorted paths, found
+// when the folder is met, so that an entry costs a short binary search in its folder's run
+// (tracked files are never ignored, and a folder holding tracked files is always walked). Only
+// untracked entries cost an ignore-rule query, and not even those inside a folder git ignores:
+// git never takes an untracked entry below an ignored folder back in, whatever the rules below
+// it say.
 class GitWorkTree {
 public:
     ~GitWorkTree();
@@ -79,7 +79,6 @@ private:
 
     std::shared_ptr<Repository> m_open;
     git_repository* m_repository = nullptr;
-    git_index* m_index = nullptr;
     // The project folder relative to the top of the work tree: empty, or ending in "/".
     std::string m_prefix;
     // The folders from the project folder down to the last folder met.

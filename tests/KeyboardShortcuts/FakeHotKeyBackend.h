@@ -7,7 +7,7 @@
 
 #include <map>
 
-// A hot-key backend in memory: it records what it was asked, refuses what the test says, and
+// A hot-key backend in memory: it holds what it was given, refuses what the test says, and
 // reports presses and releases of the combinations it holds when the test asks for them.
 class FakeHotKeyBackend : public KeyboardShortcuts::HotKeyBackend {
     Q_OBJECT
@@ -16,41 +16,29 @@ public:
     using Shortcut = KeyboardShortcuts::Shortcut;
 
     std::map<quint32, Shortcut> held;
-    QList<QString> calls;
     // Combinations that registration refuses with BadAccess, as a taken grab would.
     QSet<Shortcut> refused;
-    // Combinations that another program holds.
+    // Combinations that another program holds; the system may still grant them.
     QSet<Shortcut> taken;
-    // Whether the system refuses taken combinations for sure, as X11 does.
-    bool refusesTaken = false;
 
     int registerHotKey(quint32 id, const Shortcut& shortcut) override
     {
-        calls.append(
-            QStringLiteral("register %1 %2").arg(id).arg(QString::fromUtf8(shortcut.toJson())));
         if (refused.contains(shortcut))
             return 10;
         held.insert_or_assign(id, shortcut);
         return noError;
     }
 
-    void unregisterHotKey(quint32 id) override
-    {
-        calls.append(QStringLiteral("unregister %1").arg(id));
-        held.erase(id);
-    }
-
+    void unregisterHotKey(quint32 id) override { held.erase(id); }
     bool isTakenBySystem(const Shortcut& shortcut) override { return taken.contains(shortcut); }
-    bool refusesTakenShortcuts() const override { return refusesTaken; }
+    bool refusesTakenShortcuts() const override { return false; }
 
-    // The system gives up every hot key of the combination later, as another program took it.
+    // The system gives up the hot keys of the combination later, as another program took it.
     void refuseLater(const Shortcut& shortcut)
     {
-        for (const auto& [id, heldShortcut] : std::map(held)) {
-            if (heldShortcut == shortcut) {
-                held.erase(id);
-                Q_EMIT hotKeyRefused(id, 10);
-            }
+        for (const quint32 id : idsOf(shortcut)) {
+            held.erase(id);
+            Q_EMIT hotKeyRefused(id, 10);
         }
     }
 
@@ -68,13 +56,19 @@ public:
     bool release(const Shortcut& shortcut) { return report(shortcut, false); }
 
 private:
-    bool report(const Shortcut& shortcut, bool down)
+    QList<quint32> idsOf(const Shortcut& shortcut) const
     {
         QList<quint32> ids;
         for (const auto& [id, heldShortcut] : held) {
             if (heldShortcut == shortcut)
                 ids.append(id);
         }
+        return ids;
+    }
+
+    bool report(const Shortcut& shortcut, bool down)
+    {
+        const QList<quint32> ids = idsOf(shortcut);
         for (const quint32 id : ids) {
             if (down)
                 Q_EMIT hotKeyPressed(id);

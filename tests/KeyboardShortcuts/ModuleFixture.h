@@ -1,14 +1,13 @@
 #pragma once
 
 #include "FakeHotKeyBackend.h"
+#include "TempPreferences.h"
 
 #include "KeyboardShortcuts/KeyboardShortcuts.h"
-#include "model/Preferences.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 
 #include <QStringList>
-#include <QTemporaryDir>
 #include <QVariantMap>
 
 #include <memory>
@@ -18,7 +17,6 @@
 class ModuleFixture {
 public:
     ModuleFixture()
-        : preferences(dir.filePath(QStringLiteral("prefs.json")))
     {
         KeyboardShortcuts::setPreferences(&preferences);
         KeyboardShortcuts::removeAllHandlers();
@@ -29,7 +27,7 @@ public:
         KeyboardShortcuts::setDispatchSuspended(false);
         KeyboardShortcuts::setMenuTracking(false);
         previousSink = Log::setSink([this](const QString& line) { logLines.append(line); });
-        observer = NotificationCenter::defaultCenter().addObserver(
+        NotificationCenter::defaultCenter().addObserver(
             KeyboardShortcuts::shortcutByNameDidChange, &context,
             [this](const QVariantMap& userInfo) {
                 changes.append(userInfo.value(KeyboardShortcuts::nameUserInfoKey)
@@ -46,12 +44,11 @@ public:
         Log::setSink(std::move(previousSink));
     }
 
-    QTemporaryDir dir;
-    Preferences preferences;
+    TempPreferences temp;
+    Preferences& preferences = temp.preferences;
     FakeHotKeyBackend* backend = nullptr;
     QStringList logLines;
     QStringList changes;
     QObject context;
     Log::Sink previousSink;
-    QMetaObject::Connection observer;
 };

@@ -6,11 +6,9 @@
 #include "KeyboardShortcuts/ModifierFlags.h"
 #include "KeyboardShortcuts/QtKeyMapping.h"
 #include "KeyboardShortcuts/Shortcut.h"
-#include "KeyboardShortcuts/SpecialKey.h"
 #include "KeyboardShortcuts/XkbKeyboardLayout.h"
 
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QtTest>
 
 using namespace KeyboardShortcuts;
@@ -33,74 +31,16 @@ class TestShortcutModel : public QObject {
 private Q_SLOTS:
     void cleanup() { KeyboardLayout::setCurrent(nullptr); }
 
-    // Every named key has a code of its own.
-    void keyCodesAreUnique()
+    // The five modifiers as stored (each bit is pinned here or by the checks below); other bits
+    // are dropped, except in a stored record.
+    void modifiers()
     {
-        QSet<qint64> codes;
-        for (const NamedKey& named : namedKeys())
-            codes.insert(named.key.rawValue);
-        QCOMPARE(codes.size(), qsizetype(namedKeys().size()));
-        QVERIFY(!specialKeyByKeyCode(Key::a.rawValue));
-        QVERIFY(!specialKeyByKeyCode(-1));
-    }
-
-    void specialKeyTexts_data()
-    {
-        QTest::addColumn<qint64>("keyCode");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("menu");
-        QTest::addColumn<bool>("hasMenu");
-        QTest::newRow("space") << qint64(49) << u"Space"_qs << u" "_qs << true;
-        QTest::newRow("f1") << qint64(122) << u"F1"_qs << u"\uF704"_qs << true;
-        QTest::newRow("keypad0") << qint64(82) << u"0\u20E3"_qs << QString() << false;
-    }
-
-    void specialKeyTexts()
-    {
-        QFETCH(qint64, keyCode);
-        QFETCH(QString, shown);
-        QFETCH(QString, menu);
-        QFETCH(bool, hasMenu);
-        const SpecialKey key = *specialKeyByKeyCode(keyCode);
-        QCOMPARE(shownText(key), shown);
-        QCOMPARE(menuKeyEquivalent(key).has_value(), hasMenu);
-        if (hasMenu)
-            QCOMPARE(*menuKeyEquivalent(key), menu);
-    }
-
-    void modifierConversions_data()
-    {
-        QTest::addColumn<quint64>("flags");
-        QTest::addColumn<qint64>("carbon");
-        QTest::newRow("command") << commandFlag << qint64(0x100);
-        QTest::newRow("shift") << shiftFlag << qint64(0x200);
-        QTest::newRow("option") << optionFlag << qint64(0x800);
-        QTest::newRow("control") << controlFlag << qint64(0x1000);
-        QTest::newRow("function") << functionFlag << qint64(0x20000);
-        QTest::newRow("all") << (commandFlag | shiftFlag | optionFlag | controlFlag | functionFlag)
-                             << qint64(0x21B00);
-    }
-
-    void modifierConversions()
-    {
-        QFETCH(quint64, flags);
-        QFETCH(qint64, carbon);
-        QCOMPARE(carbonModifiersFromEventFlags(flags), carbon);
-        QCOMPARE(eventFlagsFromCarbonModifiers(carbon), flags);
-        // Bits outside the five are lost in both directions.
-        const quint64 noise = EventModifierFlag::capsLock | EventModifierFlag::numericPad |
-                              EventModifierFlag::help | 0x1;
-        QCOMPARE(carbonModifiersFromEventFlags(flags | noise), carbon);
-        QCOMPARE(eventFlagsFromCarbonModifiers(carbon | 0x4000 | 0x1 | 0x400), flags);
-        QCOMPARE(normalizedCarbonModifiers(carbon | 0x4000), carbon);
-    }
-
-    void constructorsNormaliseButStoredRecordsKeepBits()
-    {
+        const quint64 five = commandFlag | shiftFlag | optionFlag | controlFlag | functionFlag;
+        QCOMPARE(carbonModifiersFromEventFlags(five), qint64(0x21B00));
+        QCOMPARE(eventFlagsFromCarbonModifiers(0x21B00), five);
         const Shortcut made(0, 0x4100);
         QCOMPARE(made.carbonModifiers(), qint64(0x100));
         const auto decoded = Shortcut::fromJson(R"({"carbonKeyCode":0,"carbonModifiers":16640})");
-        QVERIFY(decoded);
         QCOMPARE(decoded->carbonModifiers(), qint64(0x4100));
         QVERIFY(*decoded != made);
         QCOMPARE(decoded->modifiers(), commandFlag);
@@ -109,11 +49,10 @@ private Q_SLOTS:
         QCOMPARE(fromKey, Shortcut(40, 0x300));
         QCOMPARE(qHash(fromKey), qHash(Shortcut(40, 0x300)));
         QVERIFY(fromKey != Shortcut(40, 0x100));
-        QCOMPARE(fromKey.modifiers(), commandFlag | shiftFlag);
     }
 
-    // The stored form: written as below; read in any member order, with other members, and
-    // with numbers beyond 32 bits; anything else reads as none.
+    // The stored form: written as below; read with numbers beyond 32 bits; anything else reads
+    // as none.
     void storedForm_data()
     {
         QTest::addColumn<QByteArray>("json");
@@ -125,18 +64,11 @@ private Q_SLOTS:
             QTest::newRow(name) << QByteArray(json) << valid << keyCode << modifiers;
         };
         row("as written", R"({"carbonKeyCode":40,"carbonModifiers":768})", true, 40, 768);
-        row("reversed", R"({"carbonModifiers":768,"carbonKeyCode":40})", true, 40, 768);
-        row("other members", R"( {"carbonKeyCode":40, "carbonModifiers":768, "x":true} )", true, 40,
-            768);
         row("large", R"({"carbonKeyCode":9007199254740993,"carbonModifiers":-1})", true,
             Q_INT64_C(9007199254740993), -1);
-        row("number", "40");
         row("not json", "{carbonKeyCode:40");
-        row("empty", "");
         row("missing modifiers", R"({"carbonKeyCode":40})");
-        row("text member", R"({"carbonKeyCode":"40","carbonModifiers":256})");
         row("fraction", R"({"carbonKeyCode":40.5,"carbonModifiers":256})");
-        row("array", "[40,256]");
     }
 
     void storedForm()
@@ -152,8 +84,6 @@ private Q_SLOTS:
         QCOMPARE(read->carbonKeyCode(), keyCode);
         QCOMPARE(read->carbonModifiers(), modifiers);
         QCOMPARE(Shortcut::fromJson(read->toJson()), read);
-        QCOMPARE(Shortcut(Key::k, commandFlag | shiftFlag).toJson(),
-                 QByteArray(R"({"carbonKeyCode":40,"carbonModifiers":768})"));
     }
 
     void description_data()
@@ -161,10 +91,6 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("keyCode");
         QTest::addColumn<quint64>("flags");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("command-shift-k")
-            << qint64(40) << (commandFlag | shiftFlag) << u"\u21E7\u2318K"_qs;
-        QTest::newRow("control-option-space")
-            << qint64(49) << (controlFlag | optionFlag) << u"\u2303\u2325Space"_qs;
         QTest::newRow("everything-f1")
             << qint64(122) << (commandFlag | shiftFlag | optionFlag | controlFlag | functionFlag)
             << u"\u2303\u2325\u21E7\u2318\U0001F310\uFE0EF1"_qs;
@@ -183,35 +109,9 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         auto layout = FakeKeyboardLayout::us();
         layout->setText(Key::d.rawValue, u"ab"_qs);
-        layout->setText(Key::f.rawValue, QString());
         layout->setText(Key::h.rawValue, u"e\u0301"_qs);
         KeyboardLayout::setCurrent(std::move(layout));
         QCOMPARE(Shortcut(keyCode, carbonModifiersFromEventFlags(flags)).description(), expected);
-    }
-
-    void specialKeysNeedNoLayout()
-    {
-        QCOMPARE(Shortcut(Key::k, commandFlag).description(), u"\u2318"_qs + replacement);
-        QCOMPARE(Shortcut(Key::f5, commandFlag).description(), u"\u2318F5"_qs);
-        auto layout = FakeKeyboardLayout::us();
-        FakeKeyboardLayout* fake = layout.get();
-        KeyboardLayout::setCurrent(std::move(layout));
-        for (const SpecialKeyRow& row : specialKeyRows()) {
-            Shortcut(row.keyCode, 0x100).description();
-            Shortcut(row.keyCode, 0x100).nsMenuItemKeyEquivalent();
-        }
-        QCOMPARE(fake->lookups, 0);
-        Shortcut(Key::k, commandFlag).description();
-        QCOMPARE(fake->lookups, 1);
-    }
-
-    void menuKeyEquivalents()
-    {
-        KeyboardLayout::setCurrent(FakeKeyboardLayout::us());
-        QCOMPARE(Shortcut(Key::k, commandFlag).nsMenuItemKeyEquivalent(), std::optional(u"k"_qs));
-        QCOMPARE(Shortcut(Key::space, commandFlag).nsMenuItemKeyEquivalent(),
-                 std::optional(u" "_qs));
-        QVERIFY(!Shortcut(Key::keypad5, commandFlag).nsMenuItemKeyEquivalent());
     }
 
     void menuClashSearch_data()
@@ -219,15 +119,12 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("keyCode");
         QTest::addColumn<quint64>("flags");
         QTest::addColumn<QString>("title");
-        QTest::newRow("command-q") << qint64(12) << commandFlag << u"Quit"_qs;
+        QTest::newRow("first match wins") << qint64(1) << commandFlag << u"Save"_qs;
         QTest::newRow("upper case implies shift")
             << qint64(40) << (commandFlag | shiftFlag) << u"Upper"_qs;
         QTest::newRow("upper case without shift") << qint64(40) << commandFlag << QString();
         QTest::newRow("lower case with shift")
-            << qint64(12) << (commandFlag | shiftFlag) << QString();
-        QTest::newRow("in a submenu") << qint64(46) << (commandFlag | optionFlag) << u"Minimise"_qs;
-        QTest::newRow("first match wins") << qint64(1) << commandFlag << u"Save"_qs;
-        QTest::newRow("function key") << qint64(122) << quint64(0) << u"Help"_qs;
+            << qint64(1) << (commandFlag | shiftFlag) << QString();
         QTest::newRow("keypad never clashes") << qint64(87) << commandFlag << QString();
     }
 
@@ -238,132 +135,95 @@ private Q_SLOTS:
         QFETCH(QString, title);
         KeyboardLayout::setCurrent(FakeKeyboardLayout::us());
         const QList<MenuItem> menu{
-            {u"File"_qs,
-             QString(),
-             0,
-             {{u"Save"_qs, u"s"_qs, commandFlag, {}},
-              {u"Quit"_qs, u"q"_qs, commandFlag, {}},
-              {u"Keypad"_qs, u"5"_qs, commandFlag, {}}}},
-            {u"Window"_qs,
-             QString(),
-             0,
-             {{u"Upper"_qs, u"K"_qs, commandFlag, {}},
-              {u"More"_qs, QString(), 0, {{u"Minimise"_qs, u"m"_qs, commandFlag | optionFlag, {}}}},
-              {u"Save again"_qs, u"s"_qs, commandFlag, {}},
-              {u"Help"_qs, u"\uF704"_qs, 0, {}}}},
+            {u"Save"_qs, u"s"_qs, commandFlag, {}},
+            {u"Keypad"_qs, u"5"_qs, commandFlag, {}},
+            {u"Upper"_qs, u"K"_qs, commandFlag, {}},
+            {u"Save again"_qs, u"s"_qs, commandFlag, {}},
         };
         const std::optional<MenuItem> found =
             findMenuItem(menu, Shortcut(keyCode, carbonModifiersFromEventFlags(flags)));
         QCOMPARE(found.has_value(), !title.isEmpty());
         if (found)
             QCOMPARE(found->title, title);
-        QVERIFY(!findMenuItem({}, Shortcut(Key::q, commandFlag)));
     }
 
+    // Every named key has a code of its own and, Fn aside, a key position that leads back to it.
     void keyPositionsRoundTrip()
     {
+        QSet<qint64> codes;
         int positioned = 0;
         for (const NamedKey& named : namedKeys()) {
+            codes.insert(named.key.rawValue);
             const std::optional<quint32> x = KeyPositions::xKeyCode(named.key.rawValue);
             if (!x) {
-                // Fn never reaches the X server as a key.
                 QCOMPARE(named.key, Key::function);
                 continue;
             }
             ++positioned;
             QCOMPARE(KeyPositions::virtualKeyCode(*x), std::optional(named.key.rawValue));
         }
+        QCOMPARE(codes.size(), qsizetype(namedKeys().size()));
         QCOMPARE(positioned, 112);
-        QCOMPARE(KeyPositions::xKeyCode(Key::k.rawValue), std::optional(quint32(45)));
-        QCOMPARE(KeyPositions::xKeyCode(Key::a.rawValue), std::optional(quint32(38)));
-        QCOMPARE(KeyPositions::xKeyCode(Key::f12.rawValue), std::optional(quint32(96)));
         QVERIFY(!KeyPositions::virtualKeyCode(107)); // Print Screen has no virtual key code
         QVERIFY(!KeyPositions::virtualKeyCode(1000));
     }
 
-    void toQtCombination_data()
+    // Shown with Qt's Linux names; Fn and keys without a Qt name have no Qt key sequence rather
+    // than a wrong one.
+    void qtNames_data()
     {
         QTest::addColumn<qint64>("keyCode");
         QTest::addColumn<quint64>("flags");
         QTest::addColumn<QString>("text");
-        QTest::newRow("command-shift-k")
-            << qint64(40) << (commandFlag | shiftFlag) << u"Ctrl+Shift+K"_qs;
-        QTest::newRow("control is meta") << qint64(40) << controlFlag << u"Meta+K"_qs;
-        QTest::newRow("option is alt") << qint64(122) << optionFlag << u"Alt+F1"_qs;
-        QTest::newRow("keypad") << qint64(91) << commandFlag << u"Ctrl+Num+8"_qs;
-        QTest::newRow("backspace") << qint64(51) << commandFlag << u"Ctrl+Backspace"_qs;
-        QTest::newRow("forward delete") << qint64(117) << commandFlag << u"Ctrl+Del"_qs;
+        QTest::addColumn<bool>("inQt");
+        const auto row = [](const char* name, qint64 keyCode, quint64 flags, const char16_t* text,
+                            bool inQt = true) {
+            QTest::newRow(name) << keyCode << flags << QString::fromUtf16(text) << inQt;
+        };
+        row("control is meta", 40, controlFlag, u"Meta+K");
+        row("option is alt", 122, optionFlag, u"Alt+F1");
+        row("keypad", 91, commandFlag, u"Ctrl+Num+8");
+        row("backspace", 51, commandFlag, u"Ctrl+Backspace");
+        row("key without a Qt name", 93, commandFlag | shiftFlag, u"Ctrl+Shift+Key 93", false);
+        row("code out of range", 70000, commandFlag, u"Ctrl+Key 70000", false);
+        row("function modifier", Key::f1.rawValue, functionFlag | commandFlag, u"Fn+Ctrl+F1",
+            false);
     }
 
-    void toQtCombination()
+    void qtNames()
     {
         QFETCH(qint64, keyCode);
         QFETCH(quint64, flags);
         QFETCH(QString, text);
+        QFETCH(bool, inQt);
         const Shortcut shortcut(keyCode, carbonModifiersFromEventFlags(flags));
-        QCOMPARE(QtKeyMapping::toKeySequence(shortcut).toString(QKeySequence::PortableText), text);
         QCOMPARE(QtKeyMapping::shownText(shortcut), text);
-        QCOMPARE(QtKeyMapping::fromKeyCombination(*QtKeyMapping::toKeyCombination(shortcut)),
-                 std::optional(shortcut));
-    }
-
-    void linuxNamesOnly_data()
-    {
-        QTest::addColumn<qint64>("keyCode");
-        QTest::addColumn<quint64>("flags");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("key without a Qt name")
-            << qint64(93) << (commandFlag | shiftFlag) << u"Ctrl+Shift+Key 93"_qs;
-        QTest::newRow("code out of range") << qint64(70000) << commandFlag << u"Ctrl+Key 70000"_qs;
-        QTest::newRow("function modifier")
-            << Key::f1.rawValue << (functionFlag | commandFlag) << u"Fn+Ctrl+F1"_qs;
-        QTest::newRow("function and an unnamed key")
-            << qint64(93) << functionFlag << u"Fn+Key 93"_qs;
-        QTest::newRow("letter without a layout") << Key::k.rawValue << controlFlag << u"Meta+K"_qs;
-    }
-
-    void linuxNamesOnly()
-    {
-        QFETCH(qint64, keyCode);
-        QFETCH(quint64, flags);
-        QFETCH(QString, shown);
-        const Shortcut shortcut(keyCode, carbonModifiersFromEventFlags(flags));
-        QCOMPARE(QtKeyMapping::shownText(shortcut), shown);
-        // Fn has no Qt counterpart: no key sequence rather than a wrong one.
-        if (flags & functionFlag)
-            QVERIFY(QtKeyMapping::toKeySequence(shortcut).isEmpty());
+        const QKeySequence sequence = QtKeyMapping::toKeySequence(shortcut);
+        QCOMPARE(sequence.toString(QKeySequence::PortableText), inQt ? text : QString());
+        if (inQt) {
+            QCOMPARE(QtKeyMapping::fromKeyCombination(sequence[0]), std::optional(shortcut));
+        }
     }
 
     // Keymaps compiled from the system's layout data, as the X server would hold them.
     void xkbLayouts_data()
     {
         QTest::addColumn<QString>("layouts");
-        QTest::addColumn<quint32>("activeGroup");
         QTest::addColumn<qint64>("keyCode");
         QTest::addColumn<QString>("character");
-        QTest::newRow("us") << u"us"_qs << 0u << Key::k.rawValue << u"k"_qs;
-        QTest::newRow("russian first, english second")
-            << u"ru,us"_qs << 0u << Key::j.rawValue << u"j"_qs;
-        QTest::newRow("english active") << u"ru,us"_qs << 1u << Key::q.rawValue << u"q"_qs;
-        QTest::newRow("german: active group is ASCII-capable")
-            << u"de,ru"_qs << 0u << Key::y.rawValue << u"z"_qs;
         QTest::newRow("russian only: no ASCII-capable group")
-            << u"ru"_qs << 0u << Key::j.rawValue << u"\u043E"_qs;
-        QTest::newRow("german dead circumflex")
-            << u"de"_qs << 0u << Key::backtick.rawValue << u"^"_qs;
-        QTest::newRow("french dead diaeresis has a base")
-            << u"fr"_qs << 0u << Key::leftBracket.rawValue << u"^"_qs;
+            << u"ru"_qs << Key::j.rawValue << u"\u043E"_qs;
+        QTest::newRow("german dead circumflex") << u"de"_qs << Key::backtick.rawValue << u"^"_qs;
     }
 
     void xkbLayouts()
     {
         QFETCH(QString, layouts);
-        QFETCH(quint32, activeGroup);
         QFETCH(qint64, keyCode);
         QFETCH(QString, character);
         if (!QFileInfo::exists(u"/usr/share/X11/xkb/symbols/ru"_qs))
             QSKIP("the keyboard layout data (xkb-data) is not installed");
-        KeyboardLayout::setCurrent(std::make_unique<XkbKeyboardLayout>(layouts, activeGroup));
+        KeyboardLayout::setCurrent(std::make_unique<XkbKeyboardLayout>(layouts, 0));
         QCOMPARE(layoutCharacter(keyCode), std::optional(character));
     }
 
@@ -381,33 +241,20 @@ private Q_SLOTS:
 
     void fromEvents()
     {
-        const QKeyEvent press(QEvent::KeyPress, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
-        const QKeyEvent release(QEvent::KeyRelease, Qt::Key_K,
-                                Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(QtKeyMapping::fromEvent(press), std::optional(Shortcut(40, 0x300)));
-        QCOMPARE(QtKeyMapping::fromEvent(release), QtKeyMapping::fromEvent(press));
-
+        const auto read = [](Qt::Key key, Qt::KeyboardModifiers modifiers, quint32 scanCode = 0,
+                             quint32 nativeModifiers = 0) {
+            const QKeyEvent event(QEvent::KeyPress, key, modifiers, scanCode, 0, nativeModifiers);
+            return QtKeyMapping::fromEvent(event);
+        };
         // A native event names its key by position, whatever the layout calls it; Caps Lock
         // (X lock bit) never becomes part of the shortcut.
-        const QKeyEvent native(QEvent::KeyPress, Qt::Key_X, Qt::MetaModifier, 45, 0, 0x2 | 0x40);
-        QCOMPARE(QtKeyMapping::fromEvent(native), std::optional(Shortcut(40, 0x1000)));
-        QVERIFY(QtKeyMapping::eventModifierFlags(native) & EventModifierFlag::capsLock);
-
-        const QKeyEvent keypad(QEvent::KeyPress, Qt::Key_8,
-                               Qt::ControlModifier | Qt::KeypadModifier);
-        QCOMPARE(QtKeyMapping::fromEvent(keypad),
+        QCOMPARE(read(Qt::Key_X, Qt::MetaModifier, 45, 0x2 | 0x40),
+                 std::optional(Shortcut(40, 0x1000)));
+        QCOMPARE(read(Qt::Key_8, Qt::ControlModifier | Qt::KeypadModifier),
                  std::optional(Shortcut(Key::keypad8, commandFlag)));
-        const QKeyEvent shifted(QEvent::KeyPress, Qt::Key_Exclam,
-                                Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(QtKeyMapping::fromEvent(shifted),
+        QCOMPARE(read(Qt::Key_Exclam, Qt::ControlModifier | Qt::ShiftModifier),
                  std::optional(Shortcut(Key::one, commandFlag | shiftFlag)));
-        const QKeyEvent printScreen(QEvent::KeyPress, Qt::Key_Print, Qt::ControlModifier, 107, 0,
-                                    0x4);
-        QVERIFY(!QtKeyMapping::fromEvent(printScreen));
-
-        const QMouseEvent mouse(QEvent::MouseButtonPress, QPointF(1, 1), QPointF(1, 1),
-                                Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier);
-        QVERIFY(!QtKeyMapping::fromEvent(mouse));
+        QVERIFY(!read(Qt::Key_Print, Qt::ControlModifier, 107, 0x4));
     }
 };
 
