@@ -272,8 +272,9 @@ void removeHandler(const Name& name)
 {
     removeName(state().pressHandlers, name);
     removeName(state().releaseHandlers, name);
+    // The hot key stays while another name's actions or a stream still use the combination.
     const std::optional<Shortcut> shortcut = getShortcut(name);
-    if (shortcut && !isUsedByStreams(*shortcut))
+    if (shortcut && !isUsedByActions(*shortcut) && !isUsedByStreams(*shortcut))
         unregisterShortcut(*shortcut);
 }
 

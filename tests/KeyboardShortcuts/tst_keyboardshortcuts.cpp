@@ -171,6 +171,12 @@ private Q_SLOTS:
         f->preferences.setText(first.preferenceKey(), QString::fromUtf8(optionF5.toJson()));
         f->backend->press(commandShiftK);
         QCOMPARE(ran, QStringList{u"second down"_qs});
+        // Its actions removed, a name leaves the hot key that another name's actions still use.
+        setShortcut(commandShiftK, first);
+        removeHandler(first);
+        ran.clear();
+        f->backend->press(commandShiftK);
+        QCOMPARE(ran, QStringList{u"second down"_qs});
     }
 
     void disablingAndEnablingReRegisters()
