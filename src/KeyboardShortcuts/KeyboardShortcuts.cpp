@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QPointer>
 
+#include <algorithm>
 #include <utility>
 
 namespace KeyboardShortcuts {
@@ -85,6 +86,29 @@ void unregisterShortcut(const Shortcut& shortcut)
 {
     layer().unregisterShortcut(shortcut);
     state().activeHotKeyShortcuts.remove(shortcut);
+}
+
+// The names that have a value in the store, of whatever type.
+QList<Name> storedNames()
+{
+    QList<Name> names;
+    const QStringList keys = preferences().allKeys();
+    for (const QString& key : keys) {
+        if (key.startsWith(PreferenceKeys::keyboardShortcutPrefix))
+            names.append(Name(key.mid(PreferenceKeys::keyboardShortcutPrefix.size())));
+    }
+    return names;
+}
+
+// Unregisters the shortcut `name` gave up, unless another name stores it too: names that store
+// the same combination share one hot key, which stays while one of them still stores it.
+void releaseShortcut(const Shortcut& shortcut, const Name& name)
+{
+    const QList<Name> names = storedNames();
+    if (std::none_of(names.begin(), names.end(), [&](const Name& other) {
+            return other != name && getShortcut(other) == shortcut;
+        }))
+        unregisterShortcut(shortcut);
 }
 
 void registerShortcut(const Shortcut& shortcut)
@@ -191,13 +215,13 @@ void setShortcut(const std::optional<Shortcut>& shortcut, const Name& name)
             preferences().setBoolean(name.preferenceKey(), false);
         else
             preferences().remove(name.preferenceKey());
-        unregisterShortcut(*current);
+        releaseShortcut(*current, name);
         postChange(name);
         return;
     }
     const QString json = QString::fromUtf8(shortcut->toJson());
     if (current)
-        unregisterShortcut(*current);
+        releaseShortcut(*current, name);
     if (!state().activeHotKeyShortcuts.contains(*shortcut))
         registerShortcut(*shortcut);
     preferences().setText(name.preferenceKey(), json);
@@ -214,23 +238,14 @@ void reset(const QList<Name>& names)
         const std::optional<Shortcut> current = getShortcut(name);
         preferences().remove(name.preferenceKey());
         if (current)
-            unregisterShortcut(*current);
+            releaseShortcut(*current, name);
         postChange(name);
     }
 }
 
 void resetAll()
 {
-    QSet<QString> rawValues;
-    const QStringList keys = preferences().allKeys();
-    for (const QString& key : keys) {
-        if (key.startsWith(PreferenceKeys::keyboardShortcutPrefix))
-            rawValues.insert(key.mid(PreferenceKeys::keyboardShortcutPrefix.size()));
-    }
-    QList<Name> names;
-    for (const QString& rawValue : std::as_const(rawValues))
-        names.append(Name(rawValue));
-    reset(names);
+    reset(storedNames());
 }
 
 void onKeyDown(const Name& name, Action action)
@@ -257,8 +272,9 @@ void removeHandler(const Name& name)
 {
     removeName(state().pressHandlers, name);
     removeName(state().releaseHandlers, name);
+    // The hot key stays while another name's actions or a stream still use the combination.
     const std::optional<Shortcut> shortcut = getShortcut(name);
-    if (shortcut && !isUsedByStreams(*shortcut))
+    if (shortcut && !isUsedByActions(*shortcut) && !isUsedByStreams(*shortcut))
         unregisterShortcut(*shortcut);
 }
 

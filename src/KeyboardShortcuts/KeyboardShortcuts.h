@@ -51,7 +51,8 @@ void setPreferences(Preferences* store);
 std::optional<Shortcut> getShortcut(const Name& name);
 // Stores `shortcut` for `name` (registering it as a hot key) or clears it (false when the name
 // has a default, no value otherwise), then posts shortcutByNameDidChange. Clearing a name without
-// shortcut does nothing.
+// shortcut does nothing. Names that store the same combination share its hot key: it stays
+// registered while one of them still stores it.
 void setShortcut(const std::optional<Shortcut>& shortcut, const Name& name);
 // Gives each name back its default shortcut, or none.
 void reset(const QList<Name>& names);

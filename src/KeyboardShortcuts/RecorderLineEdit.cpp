@@ -156,6 +156,7 @@ void RecorderLineEdit::updateCancelButton()
 
 void RecorderLineEdit::startCapturing()
 {
+    m_captureOnFocus = false;
     if (m_capturing)
         return;
     m_capturing = true;
@@ -174,6 +175,7 @@ void RecorderLineEdit::startCapturing()
 
 void RecorderLineEdit::stopCapturing()
 {
+    m_captureOnFocus = false;
     if (!m_capturing)
         return;
     m_capturing = false;
@@ -209,8 +211,9 @@ void RecorderLineEdit::focusInEvent(QFocusEvent* event)
     QLineEdit::focusInEvent(event);
     // The focus a window gives when it opens or comes back only shows the field; the user starts
     // recording by picking it (Tab, a click, Space or Enter). So Escape and the window's keys
-    // keep working in a window that opens on this field.
-    if (event->reason() != Qt::ActiveWindowFocusReason)
+    // keep working in a window that opens on this field. After an alert the field captures again
+    // however the focus comes back.
+    if (event->reason() != Qt::ActiveWindowFocusReason || m_captureOnFocus)
         startCapturing();
 }
 
@@ -314,7 +317,9 @@ int RecorderLineEdit::showAlert(const Alert& alert)
 {
     removeFocus();
     const int answer = AlertPresenter::current().present(this, alert);
-    // Capturing starts again so the user can try another combination at once.
+    // Capturing starts again so the user can try another combination at once: now, or when the
+    // window comes back to the front and gives the field its focus again.
+    m_captureOnFocus = true;
     setFocus(Qt::OtherFocusReason);
     return answer;
 }

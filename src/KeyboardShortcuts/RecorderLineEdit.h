@@ -95,6 +95,8 @@ private:
     QAction* m_cancelButton = nullptr;
     QAction* m_refusedMark = nullptr;
     bool m_capturing = false;
+    // An alert closed: the next focus starts capturing, also the focus of window activation.
+    bool m_captureOnFocus = false;
 };
 
 } // namespace KeyboardShortcuts

@@ -33,33 +33,35 @@ private:
     const char* m_end;
 };
 
-// The positions of the set bits of one of git's compressed bitmaps: its size in bits, its count of
-// 64-bit words, the words, and the position of the last marker word. A marker word holds a bit
-// repeated over whole words (bit 0, repeated over the words counted in bits 1 to 32) and the count
-// of plain words that follow it (bits 33 to 63).
-std::optional<std::vector<quint32>> readBitmap(ByteReader& reader)
+// The set bits of one of git's compressed bitmaps, as ranges: its size in bits, its count of 64-bit
+// words, the words, and the position of the last marker word. A marker word holds a bit repeated
+// over whole words (bit 0, repeated over the words counted in bits 1 to 32) and the count of plain
+// words that follow it (bits 33 to 63). Kept as ranges, a long run costs no more than a short one.
+std::optional<GitIndexFile::Ranges> readBitmap(ByteReader& reader)
 {
     quint32 bitCount = 0;
     quint32 wordCount = 0;
     if (!reader.read(bitCount) || !reader.read(wordCount))
         return std::nullopt;
-    std::vector<quint32> set;
-    quint64 position = 0;
-    const auto add = [&](quint64 bit) {
-        if (bit < bitCount)
-            set.push_back(static_cast<quint32>(bit));
+    GitIndexFile::Ranges set;
+    const auto add = [&](quint64 begin, quint64 end) {
+        end = std::min<quint64>(end, bitCount);
+        if (begin >= end)
+            return;
+        if (!set.empty() && set.back().second == begin)
+            set.back().second = static_cast<quint32>(end);
+        else
+            set.emplace_back(static_cast<quint32>(begin), static_cast<quint32>(end));
     };
+    quint64 position = 0;
     for (quint32 word = 0; word < wordCount;) {
         quint64 marker = 0;
         if (!reader.read(marker))
             return std::nullopt;
         ++word;
         const quint64 repeated = ((marker >> 1) & 0xffffffffu) * 64;
-        if (marker & 1) {
-            for (quint64 bit = position; bit < std::min<quint64>(position + repeated, bitCount);
-                 ++bit)
-                add(bit);
-        }
+        if (marker & 1)
+            add(position, position + repeated);
         position += repeated;
         for (quint64 plain = marker >> 33; plain > 0; --plain, ++word, position += 64) {
             quint64 bits = 0;
@@ -67,7 +69,7 @@ std::optional<std::vector<quint32>> readBitmap(ByteReader& reader)
                 return std::nullopt;
             for (int bit = 0; bit < 64; ++bit) {
                 if (bits >> bit & 1)
-                    add(position + static_cast<quint64>(bit));
+                    add(position + quint64(bit), position + quint64(bit) + 1);
             }
         }
     }
@@ -153,12 +155,13 @@ bool GitIndexFile::read(QByteArrayView file)
             sharedName = QByteArray(reader.at(), checksumSize).toHex();
             ByteReader link(reader.at() + checksumSize, next);
             if (size > checksumSize) {
-                std::optional<std::vector<quint32>> deletedBits = readBitmap(link);
-                const std::optional<std::vector<quint32>> replacedBits = readBitmap(link);
+                std::optional<Ranges> deletedBits = readBitmap(link);
+                const std::optional<Ranges> replacedBits = readBitmap(link);
                 if (!deletedBits || !replacedBits)
                     return false;
                 deleted = std::move(*deletedBits);
-                replaced = replacedBits->size();
+                for (const auto& [begin, end] : *replacedBits)
+                    replaced += end - begin;
             }
         }
         reader.skip(size);

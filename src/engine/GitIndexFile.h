@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The paths recorded in a git index file, versions 2 to 4 of git's format, in the file's order
@@ -22,7 +23,9 @@ struct GitIndexFile {
     // replace one of its entries (those come first and keep its path).
     bool split = false;
     QByteArray sharedName;
-    std::vector<quint32> deleted;
+    // Ranges [first, last) of entries, in order.
+    using Ranges = std::vector<std::pair<quint32, quint32>>;
+    Ranges deleted;
     size_t replaced = 0;
 
     // False for anything else: another format or version, a sparse index (which holds folder

@@ -128,10 +128,10 @@ bool readTrackedPaths(const QByteArray& gitDirectory, std::string& text,
     size_t from = 0;
     auto deleted = index.deleted.cbegin();
     for (size_t i = 0; i < shared.lengths.size(); from += shared.lengths[i++]) {
-        if (deleted != index.deleted.cend() && *deleted == i) {
+        while (deleted != index.deleted.cend() && deleted->second <= i)
             ++deleted;
+        if (deleted != index.deleted.cend() && deleted->first <= i)
             continue;
-        }
         text.append(shared.text, from, shared.lengths[i]);
         lengths.push_back(shared.lengths[i]);
     }

@@ -158,6 +158,8 @@ private Q_SLOTS:
         ran.clear();
         f->backend->press(commandShiftK);
         QCOMPARE(ran, (QStringList{u"down"_qs, u"second down"_qs}));
+        // Cleared for one name, the shared hot key stays for the other (pressed below).
+        setShortcut(std::nullopt, first);
 
         // Nothing runs while the recorder suspends dispatch, for an id nobody registered, nor for
         // a name whose stored shortcut changed behind the module's back.
@@ -167,6 +169,12 @@ private Q_SLOTS:
         setDispatchSuspended(false);
         Q_EMIT f->backend->hotKeyPressed(999999);
         f->preferences.setText(first.preferenceKey(), QString::fromUtf8(optionF5.toJson()));
+        f->backend->press(commandShiftK);
+        QCOMPARE(ran, QStringList{u"second down"_qs});
+        // Its actions removed, a name leaves the hot key that another name's actions still use.
+        setShortcut(commandShiftK, first);
+        removeHandler(first);
+        ran.clear();
         f->backend->press(commandShiftK);
         QCOMPARE(ran, QStringList{u"second down"_qs});
     }

@@ -236,7 +236,8 @@ private Q_SLOTS:
     }
 
     // The alert as the user meets it, a real message box: Escape answers the first button, which
-    // does not store the shortcut; the second button stores it anyway.
+    // does not store the shortcut, and capturing goes on once the window is back in front; the
+    // second button stores it anyway and leaves the field idle.
     void messageBoxAnswers()
     {
         AlertPresenter::setCurrent(nullptr);
@@ -260,13 +261,16 @@ private Q_SLOTS:
         capture();
         press(Qt::Key_Q, Qt::ControlModifier);
         QVERIFY(!getShortcut(name));
-        // Nothing brings the window back to the front here but the test.
+        // Back to the front, as the window manager brings it.
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
-        capture();
+        QVERIFY(field->isCapturing());
         press(Qt::Key_Q, Qt::ControlModifier);
         QVERIFY(answers.isEmpty());
         QCOMPARE(getShortcut(name), std::optional(Shortcut(Key::q, EventModifierFlag::command)));
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QVERIFY(field->hasFocus() && !field->isCapturing());
     }
 
     // A shortcut the system refuses, at once or later, shows as not active.

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "StoredRecords.h"
 #include "app/FolderChooser.h"
 #include "engine/PlexorViewModel.h"
+#include "model/PreferenceKeys.h"
 
-#include <QFile>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -33,33 +33,25 @@ inline QString expectedText(const QString& listed, const QString& content)
            PlexorViewModel::defaultSuffixText();
 }
 
-inline QJsonObject bytes(const QByteArray& value)
-{
-    return QJsonObject{{QStringLiteral("base64"), QString::fromLatin1(value.toBase64())}};
-}
-
 // Writes to `path` the preferences of a run that remembered `project` with `selected` ticked
-// and `expanded` open, plus `extra` values; automatic update checks are off.
+// and `expanded` open, and the generate shortcut stored as `shortcut` when given; automatic
+// update checks are off.
 inline bool writePreferences(const QString& path, const QString& project,
                              const QStringList& selected, const QStringList& expanded = {},
-                             QJsonObject extra = {})
+                             const QString& shortcut = {})
 {
-    const QByteArray bookmark = QJsonDocument(QJsonObject{{QStringLiteral("path"), project}})
-                                    .toJson(QJsonDocument::Compact);
-    const QJsonObject record{
-        {QStringLiteral("id"), QStringLiteral("6F1C2B6E-3D0A-4C2E-9E51-2D8F6A4B7C10")},
-        {QStringLiteral("bookmarkData"), QString::fromLatin1(bookmark.toBase64())},
-        {QStringLiteral("path"), project},
-        {QStringLiteral("isPinned"), false},
-        {QStringLiteral("lastAccessed"), 800000000.0},
-        {QStringLiteral("savedSelectedPaths"), QJsonArray::fromStringList(selected)},
-        {QStringLiteral("savedExpandedPaths"), QJsonArray::fromStringList(expanded)}};
-    extra.insert(QStringLiteral("recentFoldersJson"),
-                 bytes(QJsonDocument(QJsonArray{record}).toJson(QJsonDocument::Compact)));
-    extra.insert(QStringLiteral("lastFolderBookmark"), bytes(bookmark));
-    extra.insert(QStringLiteral("SUEnableAutomaticChecks"), false);
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(QJsonDocument(extra).toJson()) > 0;
+    RecentFolder folder = StoredRecords::project(project, false, 800000000.0);
+    folder.bookmarkData = QJsonDocument(QJsonObject{{QStringLiteral("path"), project}}).toJson();
+    folder.savedSelectedPaths = QSet<QString>(selected.begin(), selected.end());
+    folder.savedExpandedPaths = QSet<QString>(expanded.begin(), expanded.end());
+    Preferences preferences(path);
+    preferences.setBytes(PreferenceKeys::recentFoldersJson, RecentFolderCodec::encode({folder}));
+    preferences.setBytes(PreferenceKeys::lastFolderBookmark, folder.bookmarkData);
+    preferences.setBoolean(PreferenceKeys::enableAutomaticChecks, false);
+    if (!shortcut.isEmpty())
+        preferences.setText(
+            PreferenceKeys::keyboardShortcutPrefix + QStringLiteral("generateProject"), shortcut);
+    return preferences.flush();
 }
 
 } // namespace SeededProject

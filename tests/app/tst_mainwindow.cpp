@@ -1,9 +1,13 @@
 #include "AppFixtures.h"
+#include "KeyboardShortcuts/FakeHotKeyBackend.h"
 #include "TabOrder.h"
 #include "TempPreferences.h"
 #include "engine/FakeServices.h"
 #include "engine/TestTree.h"
 
+#include "KeyboardShortcuts/KeyboardShortcuts.h"
+#include "KeyboardShortcuts/Recorder.h"
+#include "KeyboardShortcuts/RecorderLineEdit.h"
 #include "app/MainContainerView.h"
 #include "app/SidebarView.h"
 #include "app/VantorApp.h"
@@ -15,7 +19,7 @@
 #include "library/ProjectLibraryView.h"
 #include "library/RecentFoldersStore.h"
 #include "library/SidebarRow.h"
-#include "model/Preferences.h"
+#include "model/PreferenceKeys.h"
 #include "platform/FileManager.h"
 #include "platform/NotificationCenter.h"
 #include "tags/CustomTagManager.h"
@@ -27,11 +31,13 @@
 #include "ui/PlexorInputView.h"
 #include "ui/PlexorPreviewView.h"
 #include "ui/SegmentedControl.h"
+#include "ui/SettingsView.h"
 #include "ui/TintedButton.h"
+#include "ui/UpdaterViewModel.h"
 
 #include <QAccessible>
-#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -40,17 +46,15 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QStackedWidget>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTcpServer>
+#include <QToolBar>
 #include <QTreeView>
 #include <QtTest>
 
-#include <memory>
-
 using namespace Qt::StringLiterals;
-
-namespace {
-
-using PathSet = QSet<QString>;
+using namespace KeyboardShortcuts;
 
 class FakeFileManager : public FileManager {
 public:
@@ -58,22 +62,14 @@ public:
     void revealFolder(const QString& folderPath) override { revealed << folderPath; }
 };
 
-QString lastCopied(const FakeClipboard& clipboard)
-{
-    for (auto it = clipboard.calls.crbegin(); it != clipboard.calls.crend(); ++it) {
-        if (it->startsWith(u"set:"))
-            return it->mid(4);
-    }
-    return {};
-}
-
-} // namespace
-
+// The main window and the application around it: projects added, opened, generated from and
+// tagged; menus, settings and what assistive tools read.
 class TestMainWindow : public QObject {
     Q_OBJECT
 
+    // A feed that is never asked unless a test starts a check.
+    const QString unusedFeed = u"https://updates.codeplexor.invalid/feed.json"_s;
     std::optional<TempPreferences> m_temp;
-    Preferences* m_preferences = nullptr;
     FakeClipboard m_clipboard;
     FakeFolderChooser m_chooser;
     FakeFileManager m_fileManager;
@@ -85,7 +81,7 @@ class TestMainWindow : public QObject {
 
     MainContainerView& openWindow()
     {
-        m_window = std::make_unique<MainContainerView>(*m_preferences, m_clipboard, m_chooser);
+        m_window = std::make_unique<MainContainerView>(m_temp->preferences, m_clipboard, m_chooser);
         m_window->resize(1000, 760);
         m_window->show();
         if (!QTest::qWaitForWindowExposed(m_window.get()))
@@ -103,18 +99,14 @@ class TestMainWindow : public QObject {
         return *m_shown;
     }
 
-    template <typename T = QPushButton>
-    T* find(const QString& name) const
+    QPushButton* button(const QString& name) const
     {
-        return m_shown->findChild<T*>(name);
+        return m_shown->findChild<QPushButton*>(name);
     }
-
     PlexorWorkView* workView() const { return m_shown->workView(); }
     PlexorViewModel& engine() const { return m_shown->workView()->viewModel(); }
-    QString topRowName() const
-    {
-        return workView()->inputView()->fileTreeModel()->index(0, 0).data().toString();
-    }
+    std::optional<QString> openFolder() const { return m_shown->store().accessibleURL(); }
+    QString lastCopied() const { return m_clipboard.calls.value(m_clipboard.calls.size() - 1); }
 
     static void click(QAbstractButton* button)
     {
@@ -122,47 +114,26 @@ class TestMainWindow : public QObject {
         QTest::mouseClick(button, Qt::LeftButton);
     }
 
-    void clickButton(const QString& name) const { click(find(name)); }
-
     void chooseFolder(const QString& folder)
     {
         m_chooser.answer = folder;
         click(m_shown->sidebar()->selectFolderButton());
     }
 
-    // The tree row of `path`, its folders opened on the way.
-    QModelIndex treeIndex(const QString& path) const
+    // The tree row of `relative` in the main project.
+    QModelIndex treeIndex(const QString& relative) const
     {
-        QTreeView* tree = workView()->inputView()->fileTree();
-        FileTreeModel* model = workView()->inputView()->fileTreeModel();
-        QModelIndex parent;
-        for (int row = 0; row < model->rowCount(parent); ++row) {
-            const QModelIndex index = model->index(row, 0, parent);
-            const QString here = index.data(FileTreeModel::PathRole).toString();
-            if (here == path)
-                return index;
-            if (path.startsWith(here + u'/')) {
-                tree->expand(index);
-                parent = index;
-                row = -1;
-            }
-        }
-        return {};
+        return workView()->inputView()->fileTreeModel()->indexOf(
+            findNode(engine().files(), m_project->root(), relative));
     }
 
     void clickRow(const QString& relative) const
     {
         QTreeView* tree = workView()->inputView()->fileTree();
-        const QModelIndex index = treeIndex(m_project->path(relative));
+        const QModelIndex index = treeIndex(relative);
         QVERIFY2(index.isValid(), qPrintable(relative));
         tree->scrollTo(index);
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(index).center());
-    }
-
-    void generate(const QString& relative)
-    {
-        clickRow(relative);
-        clickButton(u"generateButton"_s);
     }
 
     std::optional<RecentFolder> record(const QString& path) const
@@ -182,12 +153,10 @@ class TestMainWindow : public QObject {
         const QList<FileItem*> selected = engine().collectSelectedItems();
         QCOMPARE(selected.size(), 1);
         QCOMPARE(selected.first()->path(), m_project->path(u"src/main.c"_s));
-        QVERIFY(
-            workView()->inputView()->fileTree()->isExpanded(treeIndex(m_project->path(u"src"_s))));
+        QVERIFY(workView()->inputView()->fileTree()->isExpanded(treeIndex(u"src"_s)));
     }
 
-    std::optional<QString> openFolder() const { return m_shown->store().accessibleURL(); }
-
+    // The sidebar's rows as read: the accessible text, else the first label, else "--".
     QStringList sidebarTexts() const
     {
         QStringList texts;
@@ -225,6 +194,50 @@ class TestMainWindow : public QObject {
         return nullptr;
     }
 
+    UpdaterViewModel::Options options(const QString& feed)
+    {
+        UpdaterViewModel::Options result;
+        result.feedAddress = feed;
+        result.currentVersion = u"1.0"_s;
+        result.buildNumber = u"1"_s;
+        result.preferences = &m_temp->preferences;
+        result.openUrl = [](const QUrl&) { return true; };
+        result.clock = [] { return 800000000.0; };
+        return result;
+    }
+
+    // The visible controls of `widget` that take the focus and have no name for assistive tools.
+    static QStringList unnamedControls(QWidget* widget)
+    {
+        QStringList unnamed;
+        for (QWidget* control : widget->findChildren<QWidget*>()) {
+            if (control->isVisible() && control->focusPolicy() != Qt::NoFocus &&
+                QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name).isEmpty())
+                unnamed << control->objectName();
+        }
+        return unnamed;
+    }
+
+    // The window's picture, also saved as `name` in CODEPLEXOR_SCREENSHOT_DIR for people to see.
+    QImage picture(const QString& name) const
+    {
+        QCoreApplication::processEvents();
+        const QImage image = m_shown->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QString folder = qEnvironmentVariable("CODEPLEXOR_SCREENSHOT_DIR");
+        if (!folder.isEmpty() && QDir().mkpath(folder))
+            image.save(folder + u'/' + name + u".png"_s);
+        return image;
+    }
+
+    // The mean brightness (0 to 255) of the part of `image` where `widget` shows.
+    static int brightness(const QImage& image, QWidget* widget)
+    {
+        const QRect area(widget->mapTo(widget->window(), QPoint(0, 0)), widget->size());
+        return qGray(image.copy(area)
+                         .scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                         .pixel(0, 0));
+    }
+
     void triggerMenuItem(const QString& path, const QString& text)
     {
         std::unique_ptr<QMenu> menu(m_shown->sidebar()->buildContextMenu(*record(path)));
@@ -236,9 +249,11 @@ class TestMainWindow : public QObject {
     }
 
 private Q_SLOTS:
+    void initTestCase() { QApplication::setStyle(QStyleFactory::create(u"Fusion"_s)); }
+
     void init()
     {
-        m_preferences = &m_temp.emplace().preferences;
+        setPreferences(&m_temp.emplace().preferences);
         m_clipboard.calls.clear();
         m_chooser = FakeFolderChooser();
         m_fileManager.revealed.clear();
@@ -246,14 +261,16 @@ private Q_SLOTS:
         m_project = std::make_unique<TestTree>();
         QVERIFY(m_project->add(u"README.md"_s, "# App\n"));
         QVERIFY(m_project->add(u"src/main.c"_s, "int main(void) { return 0; }\n"));
-        QVERIFY(m_project->add(u"src/util.h"_s, "#pragma once\n"));
-        QVERIFY(m_project->add(u"docs/guide.md"_s, "Guide\n"));
+        QVERIFY(m_project->addAll({u"src/util.h"_s, u"docs/guide.md"_s}));
         m_other = std::make_unique<TestTree>();
         QVERIFY(m_other->add(u"lib/core.py"_s, "print('hi')\n"));
     }
 
     void cleanup()
     {
+        removeAllHandlers();
+        setBackend(nullptr);
+        setPreferences(nullptr);
         m_window.reset();
         FileManager::setCurrent(nullptr);
         m_other.reset();
@@ -261,68 +278,72 @@ private Q_SLOTS:
         m_temp.reset();
     }
 
-    void choosingAFolderAddsItAndOpensTheMainTab()
+    // A chosen folder, or the first of two dropped, is remembered and opens on the main tab; a
+    // cancelled chooser or a drop without local files changes nothing.
+    void choosingOrDroppingAFolderOpensIt()
     {
         MainContainerView& window = openWindow();
-        QCOMPARE(window.detailArea()->currentWidget(), window.projectsScreen());
-        QVERIFY(!window.workView());
         QCOMPARE(sidebarTexts(), QStringList{u"Projects"_s});
-        // A cancelled chooser changes nothing.
         click(window.sidebar()->selectFolderButton());
         QCOMPARE(m_chooser.asked, 1);
+        window.handleDroppedItems({QUrl(u"https://example.org/app"_s)});
+        QTest::qWait(10);
         QCOMPARE(window.viewMode(), ViewMode::projects);
         QVERIFY(window.store().recentFolders().isEmpty());
 
         chooseFolder(m_project->root());
         QCOMPARE(window.viewMode(), ViewMode::plexor);
-        QCOMPARE(window.modePicker()->currentIndex(), 1);
         QCOMPARE(openFolder(), m_project->root());
         QCOMPARE(workView()->inputView()->fileTreeModel()->rowCount(), 3);
         QTRY_COMPARE(window.sidebar()->highlightedProjects(),
                      QList<QUuid>{record(m_project->root())->id});
         QCOMPARE(sidebarTexts(), (QStringList{u"Projects"_s, u"--"_s, u"app"_s}));
+
+        QMimeData data;
+        data.setUrls(
+            {QUrl::fromLocalFile(m_other->root() + u'/'), QUrl::fromLocalFile(m_project->root())});
+        QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(&window, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(&window, &drop);
+        QTRY_COMPARE(openFolder(), m_other->root());
+        QCOMPARE(window.store().recentFolders().size(), 2);
     }
 
     void generateStoresCopiesAndTheSavedStateComesBack()
     {
         MainContainerView& window = openWindow();
         chooseFolder(m_project->root());
-        const QString mainC = m_project->path(u"src/main.c"_s);
         clickRow(u"src/main.c"_s);
         // A click stores nothing by itself.
         QVERIFY(!record(m_project->root())->savedSelectedPaths);
 
-        clickButton(u"generateButton"_s);
+        click(button(u"generateButton"_s));
         const std::optional<RecentFolder> stored = record(m_project->root());
-        QCOMPARE(stored->savedSelectedPaths, std::optional<PathSet>(PathSet{mainC}));
-        QCOMPARE(stored->savedExpandedPaths,
-                 std::optional<PathSet>(PathSet{m_project->path(u"src"_s)}));
+        QCOMPARE(stored->savedSelectedPaths, std::optional(m_project->paths({u"src/main.c"_s})));
+        QCOMPARE(stored->savedExpandedPaths, std::optional(m_project->paths({u"src"_s})));
         const QString text =
             SeededProject::expectedText(u"app/src/main.c"_s, u"int main(void) { return 0; }\n"_s);
-        QCOMPARE(lastCopied(m_clipboard), text);
+        QCOMPARE(lastCopied(), u"set:"_s + text);
         QCOMPARE(window.viewMode(), ViewMode::preview);
         QCOMPARE(window.modePicker()->currentIndex(), 2);
-        auto* editor = find<LargeTextEdit>(u"previewEditor"_s);
+        auto* editor = window.findChild<LargeTextEdit*>(u"previewEditor"_s);
         QCOMPARE(editor->text(), text);
 
         // Regenerate reads the files again and drops the edits.
         editor->setFocus();
         editor->setCursorPosition(0);
         QTest::keyClicks(editor, u"NOTE "_s);
-        clickButton(u"regenerateButton"_s);
+        click(button(u"regenerateButton"_s));
         QCOMPARE(editor->text(), text);
-        QCOMPARE(lastCopied(m_clipboard), text);
 
-        clickButton(u"backButton"_s);
-        QCOMPARE(window.viewMode(), ViewMode::plexor);
-        QCOMPARE(engine().selectedFiles().size(), 1);
-
+        click(button(u"backButton"_s));
         // Unsaved changes go with the work view when the projects screen shows; the global
         // shortcut does nothing there, and on the main tab generates from the saved state.
         clickRow(u"README.md"_s);
-        workView()->inputView()->fileTree()->collapse(treeIndex(m_project->path(u"src"_s)));
+        workView()->inputView()->fileTree()->collapse(treeIndex(u"src"_s));
         click(window.modePicker()->segment(0));
-        QVERIFY(!window.workView());
         m_clipboard.calls.clear();
         const auto pressShortcut = [] {
             NotificationCenter::defaultCenter().post(
@@ -335,7 +356,7 @@ private Q_SLOTS:
         showsTheSavedState();
         pressShortcut();
         QCOMPARE(window.viewMode(), ViewMode::preview);
-        QCOMPARE(lastCopied(m_clipboard), text);
+        QCOMPARE(lastCopied(), u"set:"_s + text);
 
         // The last generated folder is the one a restart opens.
         chooseFolder(m_other->root());
@@ -346,36 +367,13 @@ private Q_SLOTS:
                      QList<QUuid>{record(m_project->root())->id});
     }
 
-    void sidebarMenuPinsUnpinsRemovesAndReveals()
+    // A sidebar row (clicked or by the keyboard) and a library card open their project in the
+    // same engine; the card of a vanished folder leaves the open folder as it is. The row's menu
+    // reveals, pins and removes, which keeps the open folder open.
+    void sidebarRowsAndLibraryCards()
     {
         MainContainerView& window = openBoth();
         QTRY_COMPARE(sidebarTexts(), (QStringList{u"Projects"_s, u"--"_s, u"app"_s, u"app"_s}));
-        const QUuid otherId = record(m_other->root())->id;
-        triggerMenuItem(m_other->root(), u"Show in File Manager"_s);
-        QCOMPARE(m_fileManager.revealed, QStringList{m_other->root()});
-
-        triggerMenuItem(m_other->root(), u"Pin"_s);
-        QVERIFY(record(m_other->root())->isPinned);
-        QTRY_COMPARE(sidebarTexts(), (QStringList{u"Projects"_s, u"Pinned"_s, u"app"_s, u"--"_s,
-                                                  u"Recents"_s, u"app"_s}));
-        QCOMPARE(window.sidebar()->projectAt(2)->id, otherId);
-        triggerMenuItem(m_other->root(), u"Unpin"_s);
-        QVERIFY(!record(m_other->root())->isPinned);
-        QTRY_COMPARE(sidebarTexts().size(), 4);
-
-        // Removing the open project's record keeps the folder open.
-        triggerMenuItem(m_project->root(), u"Remove"_s);
-        QVERIFY(!record(m_project->root()));
-        QCOMPARE(openFolder(), m_project->root());
-        QTRY_COMPARE(sidebarTexts().size(), 3);
-        QCOMPARE(window.viewMode(), ViewMode::plexor);
-    }
-
-    // A sidebar row (clicked or by the keyboard) and a library card open their project in the
-    // same engine; the card of a vanished folder leaves the open folder as it is.
-    void rowsAndCardsOpenTheirProject()
-    {
-        MainContainerView& window = openBoth();
         PlexorViewModel* before = &engine();
         engine().setFileTypeEnabled(u".c"_s, false);
         QListWidget* list = window.sidebar()->list();
@@ -388,7 +386,7 @@ private Q_SLOTS:
         QCOMPARE(openFolder(), m_other->root());
         QCOMPARE(&engine(), before);
         QVERIFY(!engine().isFileTypeEnabled(u".c"_s));
-        QCOMPARE(topRowName(), u"lib"_s);
+        QCOMPARE(workView()->inputView()->fileTreeModel()->index(0, 0).data(), u"lib"_s);
         QTRY_COMPARE(window.sidebar()->highlightedProjects(), QList<QUuid>{otherId});
         list->setFocus();
         list->setCurrentRow(window.sidebar()->rowOf(projectId), QItemSelectionModel::NoUpdate);
@@ -406,95 +404,96 @@ private Q_SLOTS:
         QTest::mouseClick(libraryCard(projectId), Qt::LeftButton);
         QCOMPARE(window.modePicker()->currentIndex(), 1);
         QCOMPARE(openFolder(), m_other->root());
-    }
 
-    void droppingTwoFoldersOpensTheFirst()
-    {
-        MainContainerView& window = openWindow();
-        QMimeData data;
-        data.setUrls(
-            {QUrl::fromLocalFile(m_other->root() + u'/'), QUrl::fromLocalFile(m_project->root())});
-        QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(&window, &enter);
-        QVERIFY(enter.isAccepted());
-        QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(&window, &drop);
-        QTRY_COMPARE(window.viewMode(), ViewMode::plexor);
-        QCOMPARE(openFolder(), m_other->root());
-        QCOMPARE(window.store().recentFolders().size(), 1);
-        // A drop without local files does nothing.
-        window.handleDroppedItems({QUrl(u"https://example.org/app"_s)});
-        QTest::qWait(10);
-        QCOMPARE(openFolder(), m_other->root());
-    }
+        triggerMenuItem(m_other->root(), u"Show in File Manager"_s);
+        QCOMPARE(m_fileManager.revealed, QStringList{m_other->root()});
 
-    void theTagSheetSavesCancelsAndRemoves_data()
-    {
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<QString>("fallback");
-        QTest::newRow("under a Coding folder") << u"Coding/web/site"_s << u"#web"_s;
-        QTest::newRow("elsewhere") << u"plain/site"_s << u"#uncategorized"_s;
+        triggerMenuItem(m_other->root(), u"Pin"_s);
+        QVERIFY(record(m_other->root())->isPinned);
+        QTRY_COMPARE(sidebarTexts(), (QStringList{u"Projects"_s, u"Pinned"_s, u"app"_s, u"--"_s,
+                                                  u"Recents"_s, u"app"_s}));
+        QCOMPARE(window.sidebar()->projectAt(2)->id, record(m_other->root())->id);
+        triggerMenuItem(m_other->root(), u"Remove"_s);
+        QVERIFY(!record(m_other->root()));
+        QCOMPARE(openFolder(), m_other->root());
+        QTRY_COMPARE(sidebarTexts(), (QStringList{u"Projects"_s, u"--"_s, u"app"_s}));
     }
 
     // The sheet saves a new tag and colour, changes nothing when cancelled (opened from the
-    // library), and a removed tag falls back to the one the path gives.
+    // library), and a removed tag falls back to the one the path gives. A sidebar row too long
+    // for the sidebar ends in an ellipsis, without a horizontal scroll bar; its tooltip holds the
+    // whole texts.
     void theTagSheetSavesCancelsAndRemoves()
     {
-        QFETCH(QString, folder);
-        QFETCH(QString, fallback);
-        QVERIFY(m_project->add(folder + u"/index.html"_s, "<p>hi</p>\n"));
-        const QString root = m_project->path(folder);
+        const QString root = m_project->path(
+            u"Coding/web/a-project-folder-whose-name-is-much-wider-than-any-sidebar"_s);
+        QVERIFY(QDir().mkpath(root));
+        const QString tag = u"a-tag-that-is-also-far-too-long-for-the-row"_s;
         MainContainerView& window = openWindow();
         chooseFolder(root);
         const QUuid id = record(root)->id;
         triggerMenuItem(root, u"Assign Tag..."_s);
         TagSelectionView* sheet = window.tagSheet();
         QVERIFY(sheet && sheet->isVisible());
-        QCOMPARE(sheet->windowModality(), Qt::WindowModal);
         sheet->setColorChooser(
             [](const QColor&, QWidget*) -> std::optional<QColor> { return QColor(u"#22AA55"_s); });
-        QTest::keyClicks(sheet->findChild<QLineEdit*>(u"customTagField"_s), u"backend"_s);
+        QTest::keyClicks(sheet->findChild<QLineEdit*>(u"customTagField"_s), tag);
         click(sheet->findChild<QAbstractButton*>(u"tagColorButton"_s));
         click(sheet->findChild<QPushButton*>(u"saveButton"_s));
         QVERIFY(!window.tagSheet() && !window.folderForTagging());
-        QCOMPARE(record(root)->manualTag, std::optional<QString>(u"backend"_s));
+        QCOMPARE(record(root)->manualTag, std::optional(tag));
         QCOMPARE(record(root)->customColorHex.value_or(QString()).toUpper(), u"#22AA55"_s);
-        QTRY_COMPARE(sidebarTag(id), u"#backend"_s);
-        QCOMPARE(sidebarRow(id)->projectColor().rgb(), QColor(0x22, 0xAA, 0x55).rgb());
+        QTRY_COMPARE(sidebarTag(id), u'#' + tag);
+        SidebarRow* row = sidebarRow(id);
+        QCOMPARE(row->projectColor().rgb(), QColor(0x22, 0xAA, 0x55).rgb());
+        QCoreApplication::processEvents();
+        QListWidget* list = window.sidebar()->list();
+        QCOMPARE(list->horizontalScrollBar()->maximum(), 0);
+        QVERIFY(row->mapTo(list->viewport(), QPoint(row->width(), 0)).x() <=
+                list->viewport()->width());
+        QVERIFY(row->findChild<ElidedLabel*>(u"projectName"_s)->isElided());
+        QVERIFY(row->findChild<ElidedLabel*>(u"projectPath"_s)->isElided());
+        const QString tip = list->item(window.sidebar()->rowOf(id))->toolTip();
+        for (const QString& whole :
+             {ProjectLibrary::displayName(*record(root)), QString(u'#' + tag),
+              ProjectLibrary::displayPath(*record(root))})
+            QVERIFY2(tip.contains(whole), qPrintable(tip));
 
         window.setViewMode(ViewMode::projects);
         std::unique_ptr<ProjectContextMenu> menu(
             window.projectsScreen()->createContextMenu(*record(root), nullptr));
         menu->assignTagAction()->trigger();
-        QCOMPARE(window.folderForTagging()->id, id);
-        QCOMPARE(window.tagSheet()->selectedTag(), u"backend"_s);
+        QCOMPARE(window.tagSheet()->selectedTag(), tag);
         click(window.tagSheet()->findChild<QPushButton*>(u"cancelButton"_s));
         QVERIFY(!window.tagSheet() && !window.folderForTagging());
-        QCOMPARE(record(root)->manualTag, std::optional<QString>(u"backend"_s));
-        QCOMPARE(window.viewMode(), ViewMode::projects);
+        QCOMPARE(record(root)->manualTag, std::optional(tag));
 
         triggerMenuItem(root, u"Assign Tag..."_s);
         click(window.tagSheet()->findChild<QPushButton*>(u"removeTagButton"_s));
-        QVERIFY(!window.tagSheet());
         QVERIFY(record(root)->manualTag.value_or(QString()).isEmpty());
         QVERIFY(!record(root)->customColorHex);
-        QTRY_COMPARE(sidebarTag(id), fallback);
+        QTRY_COMPARE(sidebarTag(id), u"#web"_s);
     }
 
-    void theApplicationsMenusAndTheSidebarCommand()
+    // The menus and the sidebar command. The toolbar button and the menu item open one settings
+    // dialog, first focus on the idle shortcut field, every control named, a shortcut another
+    // application holds reported; Tab goes top to bottom, Escape or Ctrl+W close it and it opens
+    // afresh. The update check follows the About item, which opens its box.
+    void theApplication()
     {
         VantorApp::configureApplication();
-        QCOMPARE(QGuiApplication::desktopFileName(), u"org.codeplexor.CodePlexor"_s);
         QVERIFY(!QApplication::windowIcon().isNull());
-        VantorApp app(*m_preferences, m_clipboard, m_chooser, u"https://x.invalid/f"_s);
+        VantorApp app(m_temp->preferences, m_clipboard, m_chooser, unusedFeed);
+        const Shortcut taken(Key::j, EventModifierFlag::command | EventModifierFlag::shift);
+        auto backend = std::make_unique<FakeHotKeyBackend>();
+        backend->refused.insert(taken);
+        setBackend(std::move(backend));
         MainContainerView& window = app.mainWindow();
         m_shown = &window;
         app.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         m_chooser.answer = m_project->root();
         window.browseFolder();
-        QVERIFY(app.fileMenu()->actions().contains(app.quitAction()));
-        QVERIFY(app.viewMenu()->actions().contains(window.toggleSidebarAction()));
 
         // Every item of every menu has an access letter of its own.
         RecentFolder project = *record(m_project->root());
@@ -503,15 +502,11 @@ private Q_SLOTS:
         std::unique_ptr<QMenu> pinnedMenu(window.sidebar()->buildContextMenu(project));
         TagSelectionView sheet(QString(), std::nullopt, CustomTagManager::shared());
         std::unique_ptr<QMenu> chipMenu(sheet.createChipMenu(u"mine"_s));
-        std::unique_ptr<QMenu> treeMenu(workView()->inputView()->fileTreeActions()->menuFor(
-            treeIndex(m_project->path(u"src"_s))));
+        std::unique_ptr<QMenu> treeMenu(
+            workView()->inputView()->fileTreeActions()->menuFor(treeIndex(u"src"_s)));
         QList<QMenu*> menus{rowMenu.get(), pinnedMenu.get(), chipMenu.get(), treeMenu.get()};
-        QStringList titles;
-        for (QAction* action : window.menuBar()->actions()) {
+        for (QAction* action : window.menuBar()->actions())
             menus << action->menu();
-            titles << action->text();
-        }
-        QCOMPARE(titles, (QStringList{u"&File"_s, u"&View"_s, u"&Help"_s}));
         for (QMenu* menu : std::as_const(menus)) {
             QSet<QChar> letters;
             for (QAction* action : menu->actions()) {
@@ -527,76 +522,76 @@ private Q_SLOTS:
 
         // The sidebar command hides the sidebar and brings it back as it was.
         QTRY_COMPARE(window.sidebar()->highlightedProjects().size(), 1);
-        const int rows = window.sidebar()->list()->count();
         QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
         QVERIFY(!window.sidebar()->isVisible());
         QVERIFY(!window.toggleSidebarAction()->isChecked());
         window.toggleSidebarAction()->trigger();
         QVERIFY(window.sidebar()->isVisible());
-        QCOMPARE(window.sidebar()->list()->count(), rows);
         QCOMPARE(window.sidebar()->highlightedProjects().size(), 1);
-    }
 
-    // Through the interface assistive tools read: every visible control of every screen has a
-    // name, and the buttons the application draws are named as they read, "&" included.
-    void everyControlIsNamedAsItReads()
-    {
-        MainContainerView& window = openWindow();
-        chooseFolder(m_project->root());
-        window.setViewMode(ViewMode::preview);
-        clickButton(u"regenerateButton"_s);
-        QCOMPARE(find(u"regenerateButton"_s)->text(), u"Updated & Copied"_s);
-        for (ViewMode mode : {ViewMode::preview, ViewMode::plexor, ViewMode::projects}) {
-            window.setViewMode(mode);
-            for (QWidget* control : window.findChildren<QWidget*>()) {
-                if (!control->isVisible() || control->focusPolicy() == Qt::NoFocus)
-                    continue;
-                const QString name =
-                    QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
-                QVERIFY2(!name.isEmpty(), qPrintable(control->objectName()));
-                auto* button = qobject_cast<TintedButton*>(control);
-                if (button && !button->text().isEmpty())
-                    QCOMPARE(name, button->text());
+        QTest::mouseClick(app.mainWindow().toolBar()->widgetForAction(app.settingsToolbarAction()),
+                          Qt::LeftButton);
+        SettingsView* settings = app.settingsWindow();
+        QCOMPARE(settings->shortcutRecorder()->name(), Names::generateProject());
+        QCOMPARE(unnamedControls(settings), QStringList());
+        QVERIFY(settings->shortcutStatus()->isHidden());
+        setShortcut(taken, Names::generateProject());
+        QCOMPARE(settings->shortcutStatus()->text(),
+                 u"Ctrl+Shift+J is used by another application, so this shortcut does nothing. "
+                 u"Record another one."_s);
+        setShortcut(std::nullopt, Names::generateProject());
+        QVERIFY(settings->shortcutStatus()->isHidden());
+
+        for (const QKeySequence& closing :
+             {QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::Key_Escape)}) {
+            QPointer<SettingsView> view = app.settingsWindow();
+            QVERIFY(QTest::qWaitForWindowActive(view));
+            app.settingsAction()->trigger();
+            QCOMPARE(app.mainWindow().findChildren<SettingsView*>(), QList<SettingsView*>{view});
+            auto* field = view->shortcutRecorder()->field();
+            QTRY_COMPARE(QApplication::focusWidget(), field);
+            QVERIFY(!field->isCapturing());
+            // Escape closes from the field at once; Ctrl+W after a walk through the window.
+            if (closing == QKeySequence(Qt::CTRL | Qt::Key_W)) {
+                QList<QWidget*> order{field};
+                for (int i = 0; i < 2; ++i) {
+                    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                    order << QApplication::focusWidget();
+                }
+                QCOMPARE(order, (QList<QWidget*>{field, view->automaticChecksToggle(),
+                                                 view->checkNowButton()}));
             }
+            QTest::keySequence(QApplication::focusWidget(), closing);
+            QTRY_VERIFY(!view);
+            app.settingsAction()->trigger();
         }
+
+        const QList<QAction*> help = app.helpMenu()->actions();
+        QVERIFY(help.indexOf(app.checkForUpdatesAction()) > help.indexOf(app.aboutAction()));
+        app.aboutAction()->trigger();
+        QTRY_VERIFY(app.mainWindow().findChild<QDialog*>(u"aboutDialog"_s));
     }
 
-    void longSidebarRowsEndInAnEllipsis()
-    {
-        MainContainerView& window = openWindow();
-        QTemporaryDir parent;
-        const QString folder =
-            parent.filePath(u"a-project-folder-whose-name-is-much-wider-than-any-sidebar"_s);
-        QVERIFY(QDir().mkpath(folder));
-        chooseFolder(folder);
-        const RecentFolder project = *record(folder);
-        const QString tag = u"a-tag-that-is-also-far-too-long-for-the-row"_s;
-        window.store().applyTag(project, tag, u"#FF9500"_s);
-        QTRY_VERIFY(sidebarTag(project.id).contains(tag));
-        QCoreApplication::processEvents();
-
-        QListWidget* list = window.sidebar()->list();
-        SidebarRow* row = sidebarRow(project.id);
-        QCOMPARE(list->horizontalScrollBar()->maximum(), 0);
-        QVERIFY(row->mapTo(list->viewport(), QPoint(row->width(), 0)).x() <=
-                list->viewport()->width());
-        QVERIFY(row->findChild<ElidedLabel*>(u"projectName"_s)->isElided());
-        QVERIFY(row->findChild<ElidedLabel*>(u"projectPath"_s)->isElided());
-        // The whole texts are in the row's tooltip.
-        const QString tip = list->item(window.sidebar()->rowOf(project.id))->toolTip();
-        for (const QString& whole : {ProjectLibrary::displayName(project), QString(u'#' + tag),
-                                     ProjectLibrary::displayPath(project)})
-            QVERIFY2(tip.contains(whole), qPrintable(tip));
-    }
-
-    void tabFollowsEveryScreenTopToBottom()
+    // Every screen through the interface assistive tools read: each visible control has a name,
+    // the buttons the application draws are named as they read ("&" included), and the Tab
+    // stops go top to bottom.
+    void everyScreenIsNamedAndTabsTopToBottom()
     {
         MainContainerView& window = openBoth();
         // Tall enough that every screen shows whole.
         window.resize(1000, 1400);
-        for (ViewMode mode : {ViewMode::projects, ViewMode::plexor, ViewMode::preview}) {
+        window.setViewMode(ViewMode::preview);
+        click(button(u"regenerateButton"_s));
+        QCOMPARE(button(u"regenerateButton"_s)->text(), u"Updated & Copied"_s);
+        for (ViewMode mode : {ViewMode::preview, ViewMode::plexor, ViewMode::projects}) {
             window.setViewMode(mode);
             QCoreApplication::processEvents();
+            QCOMPARE(unnamedControls(&window), QStringList());
+            for (TintedButton* tinted : window.findChildren<TintedButton*>()) {
+                if (tinted->isVisible() && !tinted->text().isEmpty())
+                    QCOMPARE(QAccessible::queryAccessibleInterface(tinted)->text(QAccessible::Name),
+                             tinted->text());
+            }
             QWidget* screen = mode == ViewMode::projects ? window.projectsScreen()
                               : mode == ViewMode::plexor
                                   ? static_cast<QWidget*>(workView()->inputView())
@@ -604,6 +599,82 @@ private Q_SLOTS:
             const QStringList problems = tabOrderProblems(screen);
             QVERIFY2(problems.isEmpty(), qPrintable(rawValue(mode) + u": " + problems.join(u"; ")));
         }
+    }
+
+    // The automatic checks are on unless stored off; a click stores them, a change made
+    // elsewhere shows. "Check Now" is disabled while a check runs: here against a server that
+    // accepts the request and never answers.
+    void theUpdateControls()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        UpdaterViewModel::Options opts =
+            options(u"http://127.0.0.1:%1/feed.json"_s.arg(server.serverPort()));
+        opts.timeout = std::chrono::milliseconds(300);
+        UpdaterViewModel updater(std::move(opts));
+        SettingsView view(updater);
+        QCheckBox* toggle = view.automaticChecksToggle();
+        QVERIFY(toggle->isChecked());
+        toggle->click();
+        QCOMPARE(m_temp->preferences.boolean(PreferenceKeys::enableAutomaticChecks), false);
+        QVERIFY(!SettingsView(updater).automaticChecksToggle()->isChecked());
+        m_temp->preferences.setBoolean(PreferenceKeys::enableAutomaticChecks, true);
+        QVERIFY(toggle->isChecked());
+
+        view.checkNowButton()->click();
+        QVERIFY(updater.isChecking());
+        QVERIFY(!view.checkNowButton()->isEnabled());
+        QTRY_VERIFY(!updater.isChecking());
+        QVERIFY(view.checkNowButton()->isEnabled());
+    }
+
+    void aBuildWithoutAFeedOffersNoUpdateChecks()
+    {
+        UpdaterViewModel updater(options(QString()));
+        SettingsView view(updater);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(view.findChildren<QCheckBox*>().isEmpty());
+        QVERIFY(view.findChildren<QPushButton*>().isEmpty());
+        QVERIFY(view.findChild<QLabel*>(u"updatedByInstallerLabel"_s)->isVisible());
+
+        VantorApp app(m_temp->preferences, m_clipboard, m_chooser, QString());
+        QCOMPARE(app.checkForUpdatesAction(), nullptr);
+        for (QAction* action : app.helpMenu()->actions())
+            QVERIFY2(!action->text().contains(u"Update"_s), qPrintable(action->text()));
+    }
+
+    void screensInBothPalettes_data()
+    {
+        QTest::addColumn<bool>("dark");
+        QTest::newRow("light") << false;
+        QTest::newRow("dark") << true;
+    }
+
+    // The main tab and the preview, in a light and a dark palette: text reads on its background.
+    void screensInBothPalettes()
+    {
+        QFETCH(bool, dark);
+        // A palette made from a dark window colour: light text on dark backgrounds.
+        QApplication::setPalette(dark ? QPalette(QColor(0x3a, 0x3a, 0x3e), QColor(0x2b, 0x2b, 0x2e))
+                                      : QApplication::style()->standardPalette());
+        const auto restore =
+            qScopeGuard([] { QApplication::setPalette(QApplication::style()->standardPalette()); });
+        const QString suffix = dark ? u"-dark"_s : u"-light"_s;
+        MainContainerView& window = openWindow();
+        chooseFolder(m_project->root());
+        clickRow(u"src/main.c"_s);
+        const int title = brightness(picture(u"input"_s + suffix),
+                                     window.findChild<ElidedLabel*>(u"titleLabel"_s));
+        const int background = qGray(QApplication::palette().color(QPalette::Window).rgb());
+        QVERIFY2(dark ? title > background : title < background,
+                 qPrintable(QString::number(title)));
+
+        click(button(u"generateButton"_s));
+        const QImage preview = picture(u"preview"_s + suffix);
+        auto* editor = window.findChild<LargeTextEdit*>(u"previewEditor"_s);
+        QCOMPARE(preview.pixelColor(editor->mapTo(&window, QPoint(editor->width() / 2, 2))).rgb(),
+                 QApplication::palette().color(QPalette::Base).rgb());
     }
 };
 

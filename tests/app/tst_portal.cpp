@@ -1,5 +1,5 @@
 #include "AppFixtures.h"
-#include "FakeShortcutsPortal.h"
+#include "StoredRecords.h"
 #include "engine/FakeServices.h"
 
 #include "KeyboardShortcuts/KeyboardShortcuts.h"
@@ -7,32 +7,138 @@
 #include "KeyboardShortcuts/PortalHotKeyBackend.h"
 #include "app/MainContainerView.h"
 #include "app/VantorApp.h"
-#include "engine/PlexorViewModel.h"
-#include "model/Preferences.h"
 #include "platform/BackgroundCopy.h"
 #include "ui/PlexorPreviewView.h"
 #include "ui/SettingsView.h"
 
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
 #include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
 using namespace KeyboardShortcuts;
 
-namespace {
+// The desktop portal's GlobalShortcuts interface as a small service on its own bus connection:
+// it answers every request through a Request object's Response signal, as the real portal does,
+// and lets the test pick the answer, change the keys and press the shortcut.
+class FakeShortcutsPortal : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.GlobalShortcuts")
+    Q_PROPERTY(uint version READ version)
 
-const Shortcut commandShiftK(Key::k, EventModifierFlag::command | EventModifierFlag::shift);
+public:
+    using Shortcuts = QList<std::pair<QString, QVariantMap>>;
 
-// The text the seeded project generates.
-QString expectedText()
-{
-    return SeededProject::expectedText(u"project/main.c"_qs, u"int x;\n"_qs);
-}
+    enum class Answer { accept, refuse, cancel, never };
 
-} // namespace
+    static inline const QString service = u"org.freedesktop.portal.Desktop"_s;
+    static inline const QString path = u"/org/freedesktop/portal/desktop"_s;
+    static inline const QString interface = u"org.freedesktop.portal.GlobalShortcuts"_s;
+
+    // Serves on a connection of its own to the session bus, named `name`.
+    explicit FakeShortcutsPortal(const QString& name)
+        : m_connection(QDBusConnection::connectToBus(QDBusConnection::SessionBus, name))
+    {
+        qDBusRegisterMetaType<std::pair<QString, QVariantMap>>();
+        qDBusRegisterMetaType<Shortcuts>();
+        m_connection.registerObject(
+            path, this, QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties);
+        m_connection.registerService(service);
+    }
+
+    // The bus releases the portal's name with the connection.
+    ~FakeShortcutsPortal() override { QDBusConnection::disconnectFromBus(m_connection.name()); }
+
+    uint version() const { return 1; }
+
+    Answer answer = Answer::accept;
+    // The keys the desktop reports for every bound shortcut.
+    QString trigger = u"Ctrl+Shift+K"_s;
+    // The shortcuts of the last BindShortcuts, and how many sessions there were.
+    Shortcuts boundShortcuts;
+    int sessions = 0;
+    QString sessionPath;
+
+    void activate(const QString& id, const QString& token = {})
+    {
+        send(path, interface, u"Activated"_s,
+             {QVariant::fromValue(QDBusObjectPath(sessionPath)), id, qulonglong(0),
+              QVariantMap{{u"activation_token"_s, token}}});
+    }
+
+    void changeTrigger(const QString& newTrigger)
+    {
+        trigger = newTrigger;
+        send(path, interface, u"ShortcutsChanged"_s,
+             {QVariant::fromValue(QDBusObjectPath(sessionPath)),
+              QVariant::fromValue(withTriggers(boundShortcuts))});
+    }
+
+public Q_SLOTS:
+    QDBusObjectPath CreateSession(const QVariantMap& options)
+    {
+        ++sessions;
+        sessionPath = objectPath(u"session"_s, options.value(u"session_handle_token"_s).toString());
+        // Sent as a string, as xdg-desktop-portal 1.16 does.
+        return respond(options, {{u"session_handle"_s, sessionPath}});
+    }
+
+    // The list's type spelled out: QtDBus matches slots by the type names moc writes down.
+    QDBusObjectPath BindShortcuts(const QDBusObjectPath&,
+                                  const QList<std::pair<QString, QVariantMap>>& shortcuts,
+                                  const QString&, const QVariantMap& options)
+    {
+        boundShortcuts = shortcuts;
+        return respond(options, {{u"shortcuts"_s, QVariant::fromValue(withTriggers(shortcuts))}});
+    }
+
+private:
+    void send(const QString& object, const QString& signalInterface, const QString& name,
+              const QVariantList& arguments)
+    {
+        QDBusMessage signal = QDBusMessage::createSignal(object, signalInterface, name);
+        signal.setArguments(arguments);
+        m_connection.send(signal);
+    }
+
+    QString objectPath(const QString& kind, const QString& token) const
+    {
+        QString sender = message().service().mid(1);
+        sender.replace(u'.', u'_');
+        return path + u'/' + kind + u'/' + sender + u'/' + token;
+    }
+
+    QDBusObjectPath respond(const QVariantMap& options, const QVariantMap& results)
+    {
+        const QString request =
+            objectPath(u"request"_s, options.value(u"handle_token"_s).toString());
+        if (answer != Answer::never) {
+            const uint code = answer == Answer::accept ? 0 : answer == Answer::cancel ? 1 : 2;
+            QTimer::singleShot(0, this, [this, request, code, results] {
+                send(request, u"org.freedesktop.portal.Request"_s, u"Response"_s,
+                     {code, code == 0 ? results : QVariantMap()});
+            });
+        }
+        return QDBusObjectPath(request);
+    }
+
+    Shortcuts withTriggers(Shortcuts shortcuts) const
+    {
+        for (auto& [id, properties] : shortcuts)
+            properties = {{u"description"_s, properties.value(u"description"_s)},
+                          {u"trigger_description"_s, trigger}};
+        return shortcuts;
+    }
+
+    QDBusConnection m_connection;
+};
 
 // The global shortcut through the desktop portal, against a fake portal on a private session
 // bus (the test runs under dbus-run-session): the application as a whole, from the binding to
@@ -40,6 +146,7 @@ QString expectedText()
 class TestPortal : public QObject {
     Q_OBJECT
 
+    const Shortcut commandShiftK{Key::k, EventModifierFlag::command | EventModifierFlag::shift};
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<Preferences> m_preferences;
     std::unique_ptr<FakeShortcutsPortal> m_portal;
@@ -55,16 +162,6 @@ class TestPortal : public QObject {
         return installed;
     }
 
-    // Shows the application's window and binds Ctrl+Shift+K through the portal.
-    void showAndBind(VantorApp& app)
-    {
-        app.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&app.mainWindow()));
-        PortalHotKeyBackend* portal = installPortal();
-        setShortcut(commandShiftK, Names::generateProject());
-        QTRY_COMPARE(portal->state(), PortalHotKeyBackend::State::bound);
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
@@ -75,20 +172,18 @@ private Q_SLOTS:
         qunsetenv("XDG_SESSION_TYPE");
     }
 
+    // A remembered project with one selected file, opened at start.
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        const QString project = m_dir->filePath(QStringLiteral("project"));
+        const QString project = m_dir->filePath(u"project"_s);
         QVERIFY(QDir().mkpath(project));
-        QFile file(project + QStringLiteral("/main.c"));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("int x;\n") == 7);
-        file.close();
-        // A remembered project with one selected file, opened at start.
-        const QString path = m_dir->filePath(QStringLiteral("prefs.json"));
-        QVERIFY(SeededProject::writePreferences(path, project, {file.fileName()}));
+        QVERIFY(StoredRecords::writeFile(project + u"/main.c"_s, "int x;\n"));
+        const QString path = m_dir->filePath(u"prefs.json"_s);
+        QVERIFY(SeededProject::writePreferences(path, project, {project + u"/main.c"_s}));
         m_preferences = std::make_unique<Preferences>(path);
         setPreferences(m_preferences.get());
-        m_portal = std::make_unique<FakeShortcutsPortal>(QStringLiteral("fakePortal"));
+        m_portal = std::make_unique<FakeShortcutsPortal>(u"fakePortal"_s);
         m_clipboard.calls.clear();
     }
 
@@ -111,66 +206,53 @@ private Q_SLOTS:
         const PlatformBackend without = PlatformBackend::create();
         QVERIFY(!dynamic_cast<PortalHotKeyBackend*>(without.hotKeys.get()));
         QCOMPARE(without.hotKeys->statusText(),
-                 u"This desktop does not offer global shortcuts to applications."_qs);
+                 u"This desktop does not offer global shortcuts to applications."_s);
         QVERIFY(!without.hotKeys->firesHotKeys());
         qunsetenv("WAYLAND_DISPLAY");
         QVERIFY(PlatformBackend::create().hotKeys->statusText().isEmpty());
     }
 
-    void activationGeneratesAndCopies()
-    {
-        VantorApp app(*m_preferences, m_clipboard, m_chooser);
-        showAndBind(app);
-        // The recorded shortcut is the preferred trigger, in the session and in the binding.
-        const QString id = PortalHotKeyBackend::shortcutId(commandShiftK);
-        for (const auto& list : {m_portal->sessionShortcuts, m_portal->boundShortcuts}) {
-            QCOMPARE(list.size(), 1);
-            QCOMPARE(list[0].first, id);
-            QCOMPARE(list[0].second.value(u"preferred_trigger"_qs).toString(), u"CTRL+SHIFT+k"_qs);
-        }
-        app.showSettings();
-        QLabel* status = app.settingsWindow()->shortcutStatus();
-        QCOMPARE(status->text(), u"The desktop runs this shortcut with Ctrl+Shift+K."_qs);
-
-        m_portal->activate(id, u"token-1"_qs);
-        QTRY_VERIFY(!m_clipboard.calls.isEmpty());
-        const QString expected = expectedText();
-        QCOMPARE(m_clipboard.calls.last(), u"set:"_qs + expected);
-        // One press, one generation.
-        QTest::qWait(50);
-        QCOMPARE(m_clipboard.calls.count(u"set:"_qs + expected), 1);
-
-        // The desktop has the last word on the keys.
-        m_portal->changeTrigger(u"Meta+G"_qs);
-        QTRY_COMPARE(status->text(), u"The desktop runs this shortcut with Meta+G."_qs);
-    }
-
-    // A Wayland desktop without wl-copy takes a copy only from the focused window: the window
-    // asks for the focus with the desktop's token and copies then, or, without a token, waits
-    // for one click on "Copy". The settings name the path.
-    void waylandWithoutWlCopy_data()
+    // The recorded shortcut is bound with its keys as the preferred trigger, and each press the
+    // desktop reports generates and copies once, while another application has the focus: on
+    // X11 directly; a Wayland desktop without wl-copy takes a copy only from the focused window,
+    // so the window asks for the focus with the desktop's token and copies then or, without a
+    // token, waits for one click on "Copy". The settings name the keys and the path; the desktop
+    // has the last word on the keys.
+    void activationGeneratesAndCopies_data()
     {
         QTest::addColumn<QString>("token");
         QTest::addColumn<BackgroundCopy::Path>("path");
-        QTest::newRow("activation token") << u"token-1"_qs << BackgroundCopy::Path::activation;
-        QTest::newRow("no token") << QString() << BackgroundCopy::Path::clickToCopy;
+        QTest::newRow("X11") << u"token-1"_s << BackgroundCopy::Path::direct;
+        QTest::newRow("Wayland, activation token")
+            << u"token-1"_s << BackgroundCopy::Path::activation;
+        QTest::newRow("Wayland, no token") << QString() << BackgroundCopy::Path::clickToCopy;
     }
 
-    void waylandWithoutWlCopy()
+    void activationGeneratesAndCopies()
     {
         QFETCH(QString, token);
         QFETCH(BackgroundCopy::Path, path);
         const QTemporaryDir noPrograms;
         const QByteArray programs = qgetenv("PATH");
-        qputenv("PATH", QFile::encodeName(noPrograms.path()));
-        qputenv("WAYLAND_DISPLAY", "wayland-test");
+        if (path != BackgroundCopy::Path::direct) {
+            qputenv("PATH", QFile::encodeName(noPrograms.path()));
+            qputenv("WAYLAND_DISPLAY", "wayland-test");
+        }
         const auto restore = qScopeGuard([&programs] {
             qputenv("PATH", programs);
             qunsetenv("WAYLAND_DISPLAY");
         });
         VantorApp app(*m_preferences, m_clipboard, m_chooser);
-        showAndBind(app);
-        // Another application takes the focus.
+        app.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&app.mainWindow()));
+        PortalHotKeyBackend* portal = installPortal();
+        setShortcut(commandShiftK, Names::generateProject());
+        QTRY_COMPARE(portal->state(), PortalHotKeyBackend::State::bound);
+        const QString id = PortalHotKeyBackend::shortcutId(commandShiftK);
+        QCOMPARE(m_portal->boundShortcuts.size(), 1);
+        QCOMPARE(m_portal->boundShortcuts[0].first, id);
+        QCOMPARE(m_portal->boundShortcuts[0].second.value(u"preferred_trigger"_s).toString(),
+                 u"CTRL+SHIFT+k"_s);
         {
             QWindow other;
             other.show();
@@ -178,31 +260,38 @@ private Q_SLOTS:
         }
         QTRY_VERIFY(!QGuiApplication::focusWindow());
 
-        m_portal->activate(PortalHotKeyBackend::shortcutId(commandShiftK), token);
+        m_portal->activate(id, token);
+        const QString copied =
+            u"set:"_s + SeededProject::expectedText(u"project/main.c"_s, u"int x;\n"_s);
         auto* preview = app.mainWindow().findChild<PlexorPreviewView*>();
-        QVERIFY(preview);
-        if (path == BackgroundCopy::Path::activation) {
-            QTRY_VERIFY(m_clipboard.calls.contains(u"set:"_qs + expectedText()));
-            QCOMPARE(QGuiApplication::focusWindow(), app.mainWindow().windowHandle());
-        } else {
+        if (path == BackgroundCopy::Path::clickToCopy) {
             QTRY_VERIFY(preview->clickToCopyNotice()->isVisibleTo(preview));
             QCOMPARE(preview->clickToCopyNotice()->text(),
                      u"This desktop needs one click on \u201CCopy\u201D to put the text on the "
-                     u"clipboard."_qs);
+                     u"clipboard."_s);
             QVERIFY(m_clipboard.calls.isEmpty());
             // Nothing claims a copy that did not happen.
-            QCOMPARE(preview->findChild<QPushButton*>(u"regenerateButton"_qs)->text(),
-                     u"Regenerate"_qs);
-            QTest::mouseClick(preview->findChild<QPushButton*>(u"copyButton"_qs), Qt::LeftButton);
-            QCOMPARE(m_clipboard.calls.last(), u"set:"_qs + expectedText());
+            QCOMPARE(preview->findChild<QPushButton*>(u"regenerateButton"_s)->text(),
+                     u"Regenerate"_s);
+            QTest::mouseClick(preview->findChild<QPushButton*>(u"copyButton"_s), Qt::LeftButton);
         }
+        QTRY_VERIFY(m_clipboard.calls.contains(copied));
+        QTest::qWait(50);
+        QCOMPARE(m_clipboard.calls.count(copied), 1);
+        if (path == BackgroundCopy::Path::activation)
+            QCOMPARE(QGuiApplication::focusWindow(), app.mainWindow().windowHandle());
         QVERIFY(!preview->clickToCopyNotice()->isVisibleTo(preview));
+
         app.showSettings();
-        QCOMPARE(app.settingsWindow()->shortcutStatus()->text(),
-                 u"The desktop runs this shortcut with Ctrl+Shift+K.\n"_qs +
-                     BackgroundCopy::description(path));
+        QLabel* status = app.settingsWindow()->shortcutStatus();
+        const QString description = BackgroundCopy::description(path);
+        QCOMPARE(status->text(), u"The desktop runs this shortcut with Ctrl+Shift+K."_s +
+                                     (description.isEmpty() ? QString() : u'\n' + description));
+        m_portal->changeTrigger(u"Meta+G"_s);
+        QTRY_VERIFY(status->text().startsWith(u"The desktop runs this shortcut with Meta+G."_s));
     }
 
+    // A new shortcut asks again, in a new session.
     void answersWithoutABinding_data()
     {
         QTest::addColumn<int>("answer");
@@ -210,14 +299,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("status");
         QTest::newRow("refused") << int(FakeShortcutsPortal::Answer::refuse)
                                  << PortalHotKeyBackend::State::refused
-                                 << u"The desktop refused the global shortcut."_qs;
+                                 << u"The desktop refused the global shortcut."_s;
         QTest::newRow("cancelled")
             << int(FakeShortcutsPortal::Answer::cancel) << PortalHotKeyBackend::State::cancelled
             << u"The desktop's dialog was cancelled, so the shortcut is not active. Record it "
-               u"again to be asked once more."_qs;
+               u"again to be asked once more."_s;
         QTest::newRow("never answers")
             << int(FakeShortcutsPortal::Answer::never) << PortalHotKeyBackend::State::unavailable
-            << u"This desktop does not offer global shortcuts to applications."_qs;
+            << u"This desktop does not offer global shortcuts to applications."_s;
     }
 
     void answersWithoutABinding()
@@ -228,10 +317,8 @@ private Q_SLOTS:
         m_portal->answer = FakeShortcutsPortal::Answer(answer);
         PortalHotKeyBackend* portal = installPortal();
         setShortcut(commandShiftK, Names::generateProject());
-        QCOMPARE(portal->state(), PortalHotKeyBackend::State::idle);
         QTRY_COMPARE(portal->state(), state);
         QCOMPARE(portal->statusText(), status);
-        // A new shortcut asks again, in a new session.
         const int sessions = m_portal->sessions;
         m_portal->answer = FakeShortcutsPortal::Answer::accept;
         setShortcut(Shortcut(Key::j, EventModifierFlag::command), Names::generateProject());

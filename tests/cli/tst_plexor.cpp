@@ -335,19 +335,14 @@ private Q_SLOTS:
     {
         const HostileTree tree;
         QVERIFY2(tree.isValid(), qPrintable(tree.error()));
-        const QStringList asNobody =
-            words("--reuid=65534 --regid=65534 --clear-groups " PLEXOR_BINARY);
-        const auto unprivileged = [&](const QStringList& arguments) {
-            return ::geteuid() ? plexor(arguments)
-                               : plexor(asNobody + arguments, {}, {}, u"setpriv"_s);
-        };
-        const PlexorRun listing = unprivileged({u"tree"_s, tree.root(), u"--all-files"_s});
-        QCOMPARE(listing.exitCode, 0);
-        QVERIFY(listing.out.contains("sock.c") && !listing.out.contains("inside.c") &&
-                !listing.out.contains("\xe9"));
-
-        const PlexorRun run =
-            unprivileged({u"generate"_s, tree.root(), u"--all-files"_s, u"--select-all"_s});
+        QStringList arguments{u"generate"_s, tree.root(), u"--all-files"_s, u"--select-all"_s};
+        QString program = QStringLiteral(PLEXOR_BINARY);
+        if (::geteuid() == 0) {
+            arguments =
+                words("--reuid=65534 --regid=65534 --clear-groups " PLEXOR_BINARY) + arguments;
+            program = u"setpriv"_s;
+        }
+        const PlexorRun run = plexor(arguments, {}, {}, program);
         QCOMPARE(run.exitCode, 0);
         for (const QString& file : tree.readableFiles()) {
             const QByteArray name = file.toUtf8();
