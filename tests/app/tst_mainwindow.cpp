@@ -487,6 +487,7 @@ private Q_SLOTS:
         const Shortcut taken(Key::j, EventModifierFlag::command | EventModifierFlag::shift);
         auto backend = std::make_unique<FakeHotKeyBackend>();
         backend->refused.insert(taken);
+        FakeHotKeyBackend* hotKeys = backend.get();
         setBackend(std::move(backend));
         MainContainerView& window = app.mainWindow();
         m_shown = &window;
@@ -541,6 +542,16 @@ private Q_SLOTS:
                  u"Record another one."_s);
         setShortcut(std::nullopt, Names::generateProject());
         QVERIFY(settings->shortcutStatus()->isHidden());
+        // The shortcut asks for a generation when it is released, not while it is held.
+        int posted = 0;
+        NotificationCenter::defaultCenter().addObserver(Notifications::triggerGenerateFromShortcut,
+                                                        settings,
+                                                        [&](const QVariantMap&) { ++posted; });
+        const Shortcut generate(Key::k, EventModifierFlag::command | EventModifierFlag::shift);
+        setShortcut(generate, Names::generateProject());
+        QVERIFY(hotKeys->press(generate) && posted == 0);
+        QVERIFY(hotKeys->release(generate));
+        QCOMPARE(posted, 1);
 
         for (const QKeySequence& closing :
              {QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::Key_Escape)}) {
