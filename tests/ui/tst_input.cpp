@@ -522,9 +522,12 @@ private Q_SLOTS:
                 [&](const std::optional<QString>& url) { events << url.value_or(QString()); });
         postShortcut();
         QVERIFY(events.isEmpty() && m_rig->clipboard.calls.isEmpty());
+        auto* generate = m_work->findChild<QPushButton*>(u"generateButton"_s);
+        QVERIFY(!generate->isEnabled());
 
         m_work->setSavedPaths(m_first->paths({u"one.c"_s}), std::nullopt);
         m_work->setFolder(m_first->root(), m_first->root());
+        QVERIFY(generate->isEnabled());
         postShortcut();
         QCOMPARE(events, (QStringList{u"save 1, no text 1"_s, m_first->root()}));
         QVERIFY(m_rig->clipboard.calls.last().contains(u"app/one.c"_s));

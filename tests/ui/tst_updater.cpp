@@ -39,6 +39,7 @@ public:
         QByteArray location = {};
         int delayMs = 0;
         bool noLength = false;     // no Content-Length: the body ends with the connection
+        int closeAfter = -1;       // sends this many bytes of the body, then closes
         bool drip = false;         // sends the body one byte a second
         bool redirectLoop = false; // redirects back and forth between two paths
     };
@@ -86,7 +87,8 @@ private:
                 head += "Location: " + answer.location + "\r\n";
             target->write(head + "Content-Type: application/json\r\nConnection: close\r\n\r\n");
             if (!answer.drip) {
-                target->write(answer.body);
+                target->write(answer.closeAfter < 0 ? answer.body
+                                                    : answer.body.left(answer.closeAfter));
                 target->disconnectFromHost();
                 return;
             }
@@ -247,11 +249,15 @@ private Q_SLOTS:
         row("older", {.body = releaseJson(u"0.9.7"_s)}, Outcome::UpToDate);
         row("invalid JSON", {.body = "{\"tag_name\": \"v2.0\", \"html_url\": "}, failed,
             ErrorKind::BadAnswer, u"not valid JSON"_s);
-        // Without a length the size is known only as the body arrives.
-        row("body over the cap, no length given",
-            {.body = releaseJson(u"v9.0"_s, QString(UpdaterViewModel::maximumAnswerSize, u'x')),
-             .noLength = true},
-            failed, ErrorKind::BadAnswer, u"larger than"_s);
+        // With a length the answer is refused before its body; without, as the body arrives.
+        const QByteArray overCap =
+            releaseJson(u"v9.0"_s, QString(UpdaterViewModel::maximumAnswerSize, u'x'));
+        row("body over the cap, length given", {.body = overCap}, failed, ErrorKind::BadAnswer,
+            u"larger than"_s);
+        row("body over the cap, no length given", {.body = overCap, .noLength = true}, failed,
+            ErrorKind::BadAnswer, u"larger than"_s);
+        row("connection closed mid-body", {.body = releaseJson(u"v9.0"_s), .closeAfter = 10},
+            failed, ErrorKind::NetworkFailure, u"closed"_s);
         row("HTTP 500", {.status = 500, .body = "{}"}, failed, ErrorKind::HttpStatus,
             u"HTTP status 500"_s);
         row("one byte a second", {.body = releaseJson(u"v9.0"_s), .drip = true}, failed,
@@ -492,6 +498,14 @@ private Q_SLOTS:
         QVERIFY(a && b);
         QCOMPARE(VersionNumber::compare(*a, *b), order);
         QCOMPARE(VersionNumber::compare(*b, *a), -order);
+    }
+
+    // Texts that are no version; a version shows as written, less the "v" and build metadata.
+    void versionText()
+    {
+        for (const char* text : {"", "v", ".1", "1..2", "1.", "1.2-", "1.2 beta", "-1.2", "1.2/3"})
+            QVERIFY2(!VersionNumber::parse(QString::fromUtf8(text)), text);
+        QCOMPARE(VersionNumber::parse(u"v007.2.0-rc1+x"_s)->toString(), u"007.2.0-rc1"_s);
     }
 
     // The messages a check shows.
