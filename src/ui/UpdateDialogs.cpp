@@ -29,6 +29,14 @@ void openBox(QMessageBox* box)
     box->open();
 }
 
+// The notes trimmed, with Windows line ends made plain ones.
+QString plainNotes(const QString& notes)
+{
+    QString text = notes.trimmed();
+    text.replace(QLatin1StringView("\r\n"), QLatin1StringView("\n"));
+    return text;
+}
+
 } // namespace
 
 UpdateDialogs::UpdateDialogs(QWidget* parentWindow)
@@ -47,8 +55,7 @@ void UpdateDialogs::setParentWindow(QWidget* parentWindow)
 
 QString UpdateDialogs::notesExcerpt(const QString& notes)
 {
-    QString text = notes.trimmed();
-    text.replace(QLatin1StringView("\r\n"), QLatin1StringView("\n"));
+    QString text = plainNotes(notes);
     bool cut = false;
     qsizetype lineEnd = -1;
     for (qsizetype line = 0; line < maximumNotesLines; ++line) {
@@ -110,7 +117,8 @@ void UpdateDialogs::presentUpdateAvailable(const UpdateRelease& release,
     if (!excerpt.isEmpty())
         details += u"\n\n" + excerpt;
     box->setInformativeText(details);
-    if (excerpt != release.notes().trimmed())
+    // The whole notes go under the details only when the excerpt left something out.
+    if (excerpt != plainNotes(release.notes()))
         box->setDetailedText(release.notes());
 
     QPushButton* view = box->addButton(QStringLiteral("View Release"), QMessageBox::AcceptRole);

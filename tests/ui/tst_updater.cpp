@@ -603,6 +603,9 @@ private Q_SLOTS:
         dialogs.currentMessage()->findChild<QPushButton*>(u"laterButton"_s)->click();
         QCOMPARE(opened, 0);
         QTRY_VERIFY(!dialogs.currentMessage());
+        // Short notes with Windows line ends are shown whole, without a details section.
+        dialogs.presentUpdateAvailable(releaseWithNotes(u"2.0"_s, u"a\r\nb"_s), u"1.0"_s, {});
+        QVERIFY(dialogs.currentMessage()->detailedText().isEmpty());
     }
 
     void notesExcerpt_data()
