@@ -253,6 +253,16 @@ void UpdaterViewModel::replyFinished(QNetworkReply* reply)
     }
 
     const QByteArray answer = reply->read(maximumAnswerSize + 1);
+    // A connection closed in the middle of the body may end the reply without an error; the
+    // stated length tells (when the body came as sent, not compressed).
+    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    if (length.isValid() && answer.size() < length.toLongLong() &&
+        !reply->hasRawHeader("Content-Encoding")) {
+        finishWithError(
+            UpdateError(UpdateError::Kind::NetworkFailure,
+                        QStringLiteral("the connection closed before the whole answer arrived")));
+        return;
+    }
     if (answer.size() > maximumAnswerSize) {
         finishWithError(
             UpdateError(UpdateError::Kind::BadAnswer,
