@@ -151,7 +151,6 @@ bool GitIndexFile::read(QByteArrayView file)
         if (signature == "link") {
             if (size < checksumSize)
                 return false;
-            split = true;
             sharedName = QByteArray(reader.at(), checksumSize).toHex();
             ByteReader link(reader.at() + checksumSize, next);
             if (size > checksumSize) {

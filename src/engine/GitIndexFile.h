@@ -21,12 +21,13 @@ struct GitIndexFile {
     // A split index holds only the entries changed since its shared index was written: this
     // names the shared file, which of its entries are deleted, and how many of the entries here
     // replace one of its entries (those come first and keep its path).
-    bool split = false;
     QByteArray sharedName;
     // Ranges [first, last) of entries, in order.
     using Ranges = std::vector<std::pair<quint32, quint32>>;
     Ranges deleted;
     size_t replaced = 0;
+
+    bool isSplit() const { return !sharedName.isEmpty(); }
 
     // False for anything else: another format or version, a sparse index (which holds folder
     // entries), a file cut short.

@@ -115,13 +115,14 @@ bool readTrackedPaths(const QByteArray& gitDirectory, std::string& text,
     GitIndexFile index;
     if (!readIndexFile(gitDirectory + "index", index))
         return false;
-    if (!index.split) {
+    if (!index.isSplit()) {
         text = std::move(index.text);
         viewsOf(text, index.lengths, paths);
         return true;
     }
     GitIndexFile shared;
-    if (!readIndexFile(gitDirectory + "sharedindex." + index.sharedName, shared) || shared.split)
+    if (!readIndexFile(gitDirectory + "sharedindex." + index.sharedName, shared) ||
+        shared.isSplit())
         return false;
     // The shared entries not deleted, then the entries the split index adds.
     std::vector<size_t> lengths;

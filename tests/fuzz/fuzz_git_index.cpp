@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         GitIndexFile written;
         FUZZ_CHECK(written.read(indexOf(paths, version)));
         FUZZ_CHECK(QByteArray::fromStdString(written.text) == paths.join());
-        FUZZ_CHECK(written.lengths.size() == size_t(paths.size()) && !written.split);
+        FUZZ_CHECK(written.lengths.size() == size_t(paths.size()) && !written.isSplit());
     }
     return 0;
 }
